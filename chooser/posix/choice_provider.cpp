@@ -1,0 +1,30 @@
+#include "chooser/posix/choice_provider.h"
+
+#include <cstring>
+
+#include "chooser/texture_choice.h"
+
+namespace chooser {
+namespace {
+ProvidedChoice provided;
+int runs = 0;
+}  // namespace
+
+void provideChoice(const ProvidedChoice& choice) { provided = choice; }
+int chooserRuns() { return runs; }
+
+int showAboutDialog(platform::WindowHandle, platform::ModuleHandle) { return 0; }
+
+int runTextureDialog(platform::WindowHandle, platform::ModuleHandle, TextureChoice* choice) {
+  ++runs;
+  if (provided.status != dialogChosen) return provided.status;
+  std::size_t length = provided.fileName.size();
+  if (length > kFileNameBytes - 1) length = kFileNameBytes - 1;
+  std::memcpy(choice->fileName, provided.fileName.data(), length);
+  choice->fileName[length] = '\0';
+  choice->sizeChoice = provided.sizeChoice;
+  choice->tileOrigin = provided.tileOrigin;
+  return dialogChosen;
+}
+
+}  // namespace chooser

@@ -1,0 +1,30 @@
+# Windows build: the plug-in DLL (one self-contained file) and the test host.
+
+find_package(ZLIB REQUIRED)
+target_link_libraries(orielvmx_core PUBLIC ZLIB::ZLIB)
+
+file(GLOB ORIELVMX_PLATFORM_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp chooser/win32/*.cpp)
+add_library(orielvmx_platform STATIC ${ORIELVMX_PLATFORM_SOURCES})
+target_include_directories(orielvmx_platform PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(orielvmx_platform PUBLIC orielvmx_core comdlg32 gdi32 user32 kernel32)
+target_link_libraries(orielvmx_core PUBLIC orielvmx_platform)
+
+set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/win32 CACHE PATH "Where the plug-in is copied")
+
+add_library(orielvmx_plugin SHARED
+  resources/orielvmx.rc
+  resources/orielvmx.def)
+target_link_libraries(orielvmx_plugin PRIVATE
+  -Wl,--whole-archive orielvmx_platform orielvmx_core -Wl,--no-whole-archive
+  TIFF::TIFF ZLIB::ZLIB comdlg32 gdi32 user32 kernel32)
+target_include_directories(orielvmx_plugin PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(orielvmx_plugin PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at)
+set_target_properties(orielvmx_plugin PROPERTIES
+  PREFIX "" OUTPUT_NAME "ORIELVMX" SUFFIX ".8BF")
+add_custom_command(TARGET orielvmx_plugin POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${ORIELVMX_DIST_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:orielvmx_plugin> ${ORIELVMX_DIST_DIR}/ORIELVMX.8BF)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
+  add_subdirectory(tools)
+endif()

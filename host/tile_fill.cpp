@@ -1,0 +1,234 @@
+#include "host/tile_fill.h"
+
+#include <cstring>
+
+#include "host/result_codes.h"
+#include "host/messages.h"
+#include "platform/platform.h"
+#include "resources/strings.h"
+
+namespace host {
+
+std::int32_t rowsDone = 0;
+std::int32_t rowsTotal = 0;
+
+namespace {
+
+constexpr std::int16_t kModeGrayscale = 1;
+constexpr std::int16_t kModeRgb = 3;
+
+// Bytes of one texel in the delivered row once it is ready for the document:
+// 1 after the gray conversion, 3 for RGB.
+std::int32_t texelBytesFor(const HostView& view) { return view.imageMode == kModeGrayscale ? 1 : 3; }
+
+// Floor division and non-negative remainder: the phase of a rectangle that
+// starts left of or above the document origin still lines up with the rest.
+std::int32_t floorDivide(std::int32_t value, std::int32_t divisor) {
+  std::int32_t quotient = value / divisor;
+  if (value % divisor != 0 && value < 0) --quotient;
+  return quotient;
+}
+std::int32_t wrapIndex(std::int32_t value, std::int32_t period) {
+  std::int32_t remainder = value % period;
+  return remainder < 0 ? remainder + period : remainder;
+}
+
+bool rectIsEmpty(const Rect16& rect) { return rect.top >= rect.bottom || rect.left >= rect.right; }
+
+void endBands(HostView& view) {
+  view.inRect = Rect16{0, 0, 0, 0};
+  view.outRect = view.inRect;
+}
+
+// Writes one output row: texels from `row` starting at byte `phase`, each
+// repeated `repeat` times, wrapping at `rowLength` bytes. Texels are
+// `texelBytes` apart in the row; output pixels are `planes` apart, so a host
+// that interleaves an extra plane (RGB with transparency) keeps that byte.
+void writeBandRow(const std::uint8_t* row, std::int32_t rowLength, std::int32_t phase,
+                  std::int32_t texelBytes, std::int32_t planes, std::int32_t repeat,
+                  std::int32_t width, std::uint8_t* destination) {
+  const std::uint8_t* source = row + phase;
+  const std::uint8_t* rowEnd = row + rowLength;
+  std::int32_t column = 0;
+  if (repeat == 1 && planes == texelBytes) {
+    // Whole runs of the texture row: from the phase to the row's end, then
+    // whole rows, then the remainder.
+    const std::int32_t totalBytes = width * planes;
+    std::int32_t written = 0;
+    std::int32_t run = static_cast<std::int32_t>(rowEnd - source);
+    while (written < totalBytes) {
+      if (run > totalBytes - written) run = totalBytes - written;
+      std::memcpy(destination + written, source, static_cast<std::size_t>(run));
+      written += run;
+      source = row;
+      run = rowLength;
+    }
+    return;
+  }
+  while (column < width) {
+    if (source >= rowEnd) source = row;
+    for (std::int32_t copy = 0; copy < repeat && column < width; ++copy, ++column) {
+      std::memcpy(destination, source, static_cast<std::size_t>(texelBytes));
+      destination += planes;
+    }
+    source += texelBytes;
+  }
+}
+
+}  // namespace
+
+ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice) {
+  if (texture::isLowResTexture(fileName)) {
+    switch (sizeChoice) {
+      case size512: return {4, 1};
+      case size256: return {2, 1};
+      case size64: return {1, 2};
+      default: return {1, 1};
+    }
+  }
+  if (texture::isHighResTexture(fileName)) {
+    switch (sizeChoice) {
+      case size256: return {1, 2};
+      case size128: return {1, 4};
+      case size64: return {1, 8};
+      default: return {1, 1};
+    }
+  }
+  return {1, 1};
+}
+
+void prepareFill(const char* fileName, texture::TextureSource* source, HostView& view,
+                 std::int16_t* result) {
+  view.inLoPlane = 0;
+  rowsTotal = view.filterRect.bottom - view.filterRect.top;
+  if (view.imageMode == kModeGrayscale) {
+    view.inHiPlane = 0;
+  } else if (view.imageMode == kModeRgb) {
+    view.inHiPlane = 2;
+  } else {
+    *result = filterBadMode;
+  }
+  // A host that gives fewer bytes per pixel than the planes requested would
+  // have every row overrun; refuse it before any band is written.
+  if (*result == noErr && view.planes < view.inHiPlane - view.inLoPlane + 1) {
+    *result = filterBadParameters;
+  }
+
+  const ScalingFactors factors = scalingFactors(fileName, source->sizeChoice);
+  const std::int32_t r = factors.replication;
+
+  view.inRect = view.filterRect;
+  std::int32_t bandBottom = view.inRect.top + r;
+  if (bandBottom > view.filterRect.bottom) bandBottom = view.filterRect.bottom;
+  view.inRect.bottom = static_cast<std::int16_t>(bandBottom);
+  view.outRect = view.inRect;
+  // An empty or inverted rectangle has nothing to fill: hand back the empty
+  // band at once so that the host does not call Continue.
+  if (rectIsEmpty(view.filterRect)) endBands(view);
+
+  source->scaledHeight = source->height / factors.reduction;
+  source->scaledWidth = source->width / factors.reduction;
+
+  if (source->tileOrigin == originDocument && source->scaledWidth > 0 && source->scaledHeight > 0) {
+    const std::int32_t column = floorDivide(view.filterRect.left + r / 2, r);
+    const std::int32_t row = floorDivide(view.filterRect.top + r / 2, r);
+    source->phaseOffset = wrapIndex(column, source->scaledWidth) * texelBytesFor(view);
+    source->nextRow = wrapIndex(row, source->scaledHeight);
+  } else {
+    source->phaseOffset = 0;
+    source->nextRow = 0;
+  }
+
+  if (texture::prerollTiff(source, source->nextRow) != 0) hostProgress(view, 0, rowsTotal);
+
+  view.outLoPlane = view.inLoPlane;
+  view.outHiPlane = view.inHiPlane;
+
+  source->rowBuffer = static_cast<std::uint8_t*>(
+      platform::allocateMemory(static_cast<std::size_t>(source->rowBytes)));
+  if (source->rowBuffer == nullptr) {
+    *result = memFullErr;
+    showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+  }
+}
+
+void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* result) {
+  if (hostAborted(view)) {
+    *result = userCancelled;
+    return;
+  }
+  // Continue without a prepared texture (out of order, or after a failed
+  // Start): nothing to fill, so end the host's loop.
+  if (source->rowBuffer == nullptr || source->scaledWidth <= 0 || source->scaledHeight <= 0) {
+    *result = filterBadParameters;
+    endBands(view);
+    return;
+  }
+
+  std::int32_t repeat = 1;
+  std::int32_t bandHeight = 1;
+  if (source->upscale != 0 && (source->sizeChoice == size512 || source->sizeChoice == size256)) {
+    repeat = source->sizeChoice == size512 ? 4 : 2;
+    bandHeight = view.inRect.bottom - view.inRect.top;
+  }
+
+  const std::int32_t texelBytes = texelBytesFor(view);
+  const std::int32_t width = view.inRect.right - view.inRect.left;
+  const std::int32_t planes = view.planes;
+  // Never write outside the band the host described: a band with no rows, a
+  // pixel smaller than the planes requested, or rows closer together than
+  // one row's bytes cannot be filled safely.
+  const bool writable = bandHeight >= 1 && view.outData != nullptr && planes >= texelBytes &&
+                        (bandHeight == 1 || view.outRowBytes >= width * planes);
+  if (!writable) {
+    *result = filterBadParameters;
+    endBands(view);
+    return;
+  }
+
+  hostProgress(view, rowsDone, rowsTotal);
+
+  const std::int32_t rowIndex = source->nextRow % source->scaledHeight;
+  if (texture::readTextureRow(source, source->rowBuffer, rowIndex) == 0) {
+    *result = readErr;
+    showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
+    return;
+  }
+  if (view.imageMode == kModeGrayscale) {
+    grayFromRgb(source->rowBuffer, source->rowBuffer, source->scaledWidth);
+  }
+
+  rowsDone += bandHeight;
+  source->nextRow += 1;
+
+  const std::int32_t rowLength = source->scaledWidth * texelBytes;
+  // The phase was set for the mode seen at Start; a host that changed the
+  // mode since must not send the copy past the row.
+  const std::int32_t phase = source->phaseOffset < rowLength ? source->phaseOffset : 0;
+  for (std::int32_t i = 0; i < bandHeight; ++i) {
+    writeBandRow(source->rowBuffer, rowLength, phase, texelBytes, planes, repeat,
+                 width, view.outData + static_cast<std::ptrdiff_t>(i) * view.outRowBytes);
+  }
+
+  const std::int32_t top = view.inRect.top + bandHeight;
+  const std::int32_t bottom = view.inRect.bottom + bandHeight;
+  if (top >= view.filterRect.bottom) {
+    endBands(view);
+    return;
+  }
+  view.inRect.top = static_cast<std::int16_t>(top);
+  view.inRect.bottom = static_cast<std::int16_t>(bottom > view.filterRect.bottom ? view.filterRect.bottom : bottom);
+  view.outRect = view.inRect;
+}
+
+void grayFromRgb(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count) {
+  // Weights sum to 1024; nothing is added before the shift.
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::uint32_t red = source[3 * i];
+    const std::uint32_t green = source[3 * i + 1];
+    const std::uint32_t blue = source[3 * i + 2];
+    destination[i] = static_cast<std::uint8_t>((306 * red + 601 * green + 117 * blue) >> 10);
+  }
+}
+
+}  // namespace host

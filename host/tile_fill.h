@@ -1,0 +1,46 @@
+// The tile fill engine: fills the host's filter rectangle band by band with
+// the texture repeated in both directions.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_view.h"
+#include "texture/texture_source.h"
+
+namespace host {
+
+enum SizeChoice : std::int32_t {
+  sizeActual = 0,
+  size512 = 1,
+  size256 = 2,
+  size128 = 3,
+  size64 = 4,
+};
+
+// 1: the repetition is anchored at the document's top-left corner; any other
+// value anchors it at the filter rectangle's top-left corner.
+enum TileOrigin : std::int32_t {
+  originSelection = 0,
+  originDocument = 1,
+};
+
+// r: replication (band height and horizontal repeat); d: reduction divisor.
+struct ScalingFactors {
+  std::int32_t replication;
+  std::int32_t reduction;
+};
+
+// The factors for a texture file at a size choice, by its library class.
+ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice);
+
+// Fill progress, shared with the pre-scaling so that one bar covers both.
+extern std::int32_t rowsDone;
+extern std::int32_t rowsTotal;
+
+void prepareFill(const char* fileName, texture::TextureSource* source, HostView& view,
+                 std::int16_t* result);
+void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* result);
+// Turns `count` RGB texels into as many gray bytes; may work in place.
+void grayFromRgb(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+
+}  // namespace host

@@ -1,0 +1,56 @@
+// The one header through which the portable core reaches the operating system.
+// Win32 builds implement it with the real KERNEL32/USER32 calls
+// (platform/win32); every other build uses platform/posix, which records
+// message boxes so tests can read them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+using ModuleHandle = void*;  // HINSTANCE on Windows
+using WindowHandle = void*;  // HWND on Windows
+using CursorHandle = void*;  // HCURSOR on Windows
+
+// File handles follow _lopen: 0 means none, -1 a failed open, positive is open.
+using FileHandle = std::int32_t;
+constexpr FileHandle kFileError = -1;
+
+// Message boxes and strings -------------------------------------------------
+constexpr unsigned kBoxOk = 0x00;           // MB_OK
+constexpr unsigned kBoxExclamation = 0x30;  // MB_ICONEXCLAMATION
+
+WindowHandle activeWindow();
+int messageBox(WindowHandle owner, const char* text, const char* caption, unsigned type);
+// Copies string `id` of the module's string table into buffer (at most
+// size - 1 characters and a terminating zero); returns the characters copied.
+int loadString(ModuleHandle module, unsigned id, char* buffer, int size);
+
+// Files ---------------------------------------------------------------------
+// True for an existing file or directory.
+bool pathExists(const char* path);
+FileHandle openFileForReading(const char* path);
+// Positions at `offset` bytes from the start; answers the new position or -1.
+std::int32_t seekFile(FileHandle file, std::int32_t offset);
+// Answers the bytes read (fewer at the end of the file) or -1.
+std::int32_t readFile(FileHandle file, void* buffer, std::uint32_t count);
+void closeFile(FileHandle file);
+
+// Private-profile (INI) settings --------------------------------------------
+unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName);
+bool writeProfileString(const char* section, const char* key, const char* value,
+                        const char* fileName);
+
+// Cursor ----------------------------------------------------------------------
+// Shows the wait cursor and answers the cursor it replaced.
+CursorHandle showWaitCursor();
+void restoreCursor(CursorHandle previous);
+
+// Memory from the process heap. Every block of the core goes through these,
+// so that tests can make the k-th allocation fail.
+void* allocateMemory(std::size_t size);
+void* resizeMemory(void* block, std::size_t size);  // null on failure; block kept
+void releaseMemory(void* block);
+
+}  // namespace platform

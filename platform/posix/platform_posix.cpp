@@ -1,0 +1,167 @@
+// POSIX implementation of the platform layer, for native builds, tests and the
+// command-line tools. Message boxes are recorded instead of shown; the string
+// table is compiled in from the same list the resource script uses.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/posix/platform_posix_test.h"
+#include "resources/strings.h"
+
+namespace {
+
+struct StringEntry {
+  unsigned id;
+  const char* text;
+};
+
+#define ORIELVMX_STRING_ROW(id, text) {id, text},
+constexpr StringEntry kStringTable[] = {ORIELVMX_STRING_TABLE(ORIELVMX_STRING_ROW)};
+#undef ORIELVMX_STRING_ROW
+
+std::vector<platform::test::RecordedMessage>& recorded() {
+  static std::vector<platform::test::RecordedMessage> list;
+  return list;
+}
+bool printMessages = false;
+
+long allocationCount = 0;
+long allocationFailAt = 0;  // absolute attempt number from which to fail; 0: never
+long outstanding = 0;
+
+long readCount = 0;
+long readFailAt = 0;
+
+bool allocationShouldFail() {
+  ++allocationCount;
+  return allocationFailAt != 0 && allocationCount >= allocationFailAt;
+}
+
+// Blocks carry their size in front so that resize and release can keep count.
+constexpr std::size_t kHeader = 16;
+
+}  // namespace
+
+namespace platform {
+
+WindowHandle activeWindow() { return nullptr; }
+
+int messageBox(WindowHandle, const char* text, const char* caption, unsigned type) {
+  recorded().push_back({text ? text : "", caption ? caption : "", type});
+  if (printMessages) std::fprintf(stderr, "%s\n", text ? text : "");
+  return 1;  // IDOK
+}
+
+int loadString(ModuleHandle, unsigned id, char* buffer, int size) {
+  if (buffer == nullptr || size <= 0) return 0;
+  buffer[0] = '\0';
+  for (const StringEntry& entry : kStringTable) {
+    if (entry.id != id) continue;
+    std::size_t length = std::strlen(entry.text);
+    if (length > static_cast<std::size_t>(size - 1)) length = static_cast<std::size_t>(size - 1);
+    std::memcpy(buffer, entry.text, length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
+  }
+  return 0;
+}
+
+bool pathExists(const char* path) {
+  struct stat info;
+  return path != nullptr && path[0] != '\0' && ::stat(path, &info) == 0;
+}
+
+FileHandle openFileForReading(const char* path) {
+  if (path == nullptr) return kFileError;
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return kFileError;
+  // Descriptor 0 would read as "no file" to callers; move it out of the way.
+  if (fd == 0) {
+    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 1);
+    ::close(fd);
+    if (moved < 0) return kFileError;
+    fd = moved;
+  }
+  return fd;
+}
+
+std::int32_t seekFile(FileHandle file, std::int32_t offset) {
+  if (file <= 0 || offset < 0) return -1;
+  off_t position = ::lseek(file, offset, SEEK_SET);
+  return position < 0 ? -1 : static_cast<std::int32_t>(position);
+}
+
+std::int32_t readFile(FileHandle file, void* buffer, std::uint32_t count) {
+  ++readCount;
+  if (readFailAt != 0 && readCount >= readFailAt) return -1;
+  if (file <= 0 || buffer == nullptr) return -1;
+  if (count > static_cast<std::uint32_t>(INT32_MAX)) count = INT32_MAX;
+  std::uint32_t done = 0;
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::read(file, bytes + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return done > 0 ? static_cast<std::int32_t>(done) : -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::uint32_t>(n);
+  }
+  return static_cast<std::int32_t>(done);
+}
+
+void closeFile(FileHandle file) {
+  if (file > 0) ::close(file);
+}
+
+CursorHandle showWaitCursor() { return nullptr; }
+void restoreCursor(CursorHandle) {}
+
+void* allocateMemory(std::size_t size) {
+  if (allocationShouldFail()) return nullptr;
+  auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
+  if (block == nullptr) return nullptr;
+  std::memcpy(block, &size, sizeof size);
+  ++outstanding;
+  return block + kHeader;
+}
+
+void* resizeMemory(void* block, std::size_t size) {
+  if (block == nullptr) return allocateMemory(size);
+  if (allocationShouldFail()) return nullptr;
+  auto* base = static_cast<unsigned char*>(block) - kHeader;
+  auto* grown = static_cast<unsigned char*>(std::realloc(base, size + kHeader));
+  if (grown == nullptr) return nullptr;
+  std::memcpy(grown, &size, sizeof size);
+  return grown + kHeader;
+}
+
+void releaseMemory(void* block) {
+  if (block == nullptr) return;
+  --outstanding;
+  std::free(static_cast<unsigned char*>(block) - kHeader);
+}
+
+}  // namespace platform
+
+namespace platform::test {
+
+const std::vector<RecordedMessage>& messages() { return recorded(); }
+void clearMessages() { recorded().clear(); }
+void setPrintMessages(bool print) { printMessages = print; }
+
+void failAllocationAfter(long k) { allocationFailAt = k > 0 ? allocationCount + k : 0; }
+long allocationsMade() { return allocationCount; }
+long blocksOutstanding() { return outstanding; }
+
+void failReadAfter(long k) { readFailAt = k > 0 ? readCount + k : 0; }
+long readsMade() { return readCount; }
+
+}  // namespace platform::test

@@ -1,0 +1,112 @@
+// The texture chosen for the current run, opened for filling, and the
+// questions that can be asked about a texture file without opening it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+typedef struct tiff TIFF;  // libtiff's opaque handle
+
+struct WrapResampler;
+
+namespace texture {
+
+enum TextureKind : std::int32_t {
+  kindNone = 0,
+  kindTiffRgb = 1,
+  kindTiffOneSample = 2,
+  kindBmp24 = 3,
+  kindBmp8 = 4,
+  kindTiffFourSamples = 6,
+  kindPrescaled = 7,
+};
+
+enum TextureClass : std::uint32_t {
+  classMissing = 100,
+  classOther = 101,
+  classTiff = 102,
+  classBmp = 103,
+};
+
+enum RowExpansion : std::int32_t {
+  expansionNone = 0,
+  expansionColorTable = 1,
+  expansionGray = 2,
+  expansionInvertedGray = 3,
+};
+
+struct TextureInfo {
+  std::int32_t kind;
+  std::int32_t width;
+  std::int32_t height;
+};
+
+// A BITMAPINFOHEADER (40 bytes, little-endian) followed by RGBQUAD entries
+// (blue, green, red, reserved). Accessed by byte offset, never as a struct,
+// so the layout is the file's on every platform.
+constexpr int kInfoHeaderBytes = 40;
+constexpr int kInfoHeaderBitCount = 14;   // 16-bit
+constexpr int kInfoHeaderClrUsed = 32;    // 32-bit
+using ColorTableBlock = std::uint8_t;
+
+struct TextureSource {
+  std::int32_t kind;
+  std::int32_t expansion;
+  platform::FileHandle bmpFile;
+  TIFF* tiff;
+  std::uint32_t bmpDataOffset;
+  std::int32_t width;
+  std::int32_t height;
+  WrapResampler* resampler;
+  std::int32_t sizeChoice;
+  std::int32_t upscale;
+  std::int32_t scaledWidth;
+  std::int32_t scaledHeight;
+  std::int32_t tileOrigin;
+  std::int32_t phaseOffset;
+  std::int32_t nextRow;
+  std::int32_t rowBytes;
+  std::int32_t bufferRowBytes;
+  std::uint8_t* rowBuffer;
+  std::uint8_t* prescaled;
+  ColorTableBlock* colorTable;
+  // Number of entries the colour table holds (the file may list fewer than
+  // an 8-bit index can address); indices at or beyond it read as black.
+  std::int32_t colorCount;
+};
+
+// The one record of the running filter; fetchSourceRow works on it.
+extern TextureSource textureSource;
+
+// Description (silent: no messages, no file left open).
+TextureClass classifyTexturePath(const char* path);
+void clearTextureInfo(TextureInfo* info);
+int describeTexture(const char* path, TextureInfo* info);
+int describeTiff(const char* path, TextureInfo* info);
+int describeBmp(const char* path, TextureInfo* info);
+int isHighResTexture(const char* path);
+int isLowResTexture(const char* path);
+
+// The row source.
+void clearTextureSource(TextureSource* source);
+int openTextureSource(const char* path, TextureSource* source);
+int readTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row);
+int fetchSourceRow(std::int32_t row, std::uint8_t* destination);
+int prerollTiff(TextureSource* source, std::int32_t rows);
+int releaseTextureSource(TextureSource* source);
+
+// Pixel helpers, shared with the preview panel.
+void expandToRgb(const std::uint8_t* input, std::int32_t count, const ColorTableBlock* table,
+                 std::int32_t tableEntries, std::uint8_t* output, bool invert);
+void swapRedBlue(std::uint8_t* row, std::int32_t pixels);
+// Fills count, bit count and entries of `block` (room for 256 entries) from
+// the current directory's ColorMap; 0 when a colour-map array is missing or
+// the directory has more than 8 bits per sample.
+int fillColorTableFromTiff(ColorTableBlock* block, TIFF* tiff);
+ColorTableBlock* colorTableFromTiff(TIFF* tiff);
+
+// Routes libtiff's error and warning texts to a handler that discards them.
+void installTiffMessageHandlers();
+
+}  // namespace texture
