@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build and the tests need, once.
-# Safe to run again: it only calls apt when something is missing.
+# Safe to run again: it only calls apt when something is missing, so a second
+# run takes well under a second and needs no root.
 set -euo pipefail
 
 need_root() {
   if [ "$(id -u)" -ne 0 ]; then
-    echo "install-deps: run as root (apt-get is needed)" >&2
+    echo "install-deps: run as root (apt-get is needed for: $*)" >&2
     exit 1
   fi
 }
@@ -17,39 +18,70 @@ native_packages=(
 )
 windows_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  libz-mingw-w64-dev binutils-mingw-w64-i686
+  libz-mingw-w64-dev binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   xvfb xauth x11-apps imagemagick
+  wine wine32:i386 wine64
+  # Wine's own fonts: without them dialogs fall back to whatever fontconfig
+  # offers, and dialog units (hence control sizes) change with the font.
+  fonts-wine
+  # Loaded at run time by Wine's X11 driver; without them it runs degraded
+  # (no XRender blits, no XRandR display modes) and complains on every start.
+  libxrender1:i386 libxrandr2:i386 libxcursor1:i386 libxi6:i386
+  libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386
+  libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3
 )
 
 missing=()
 for p in "${native_packages[@]}" "${windows_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
 done
-if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-  missing+=(wine wine32:i386)
-fi
-if ! dpkg-query -W -f='${Status}' wine64 2>/dev/null | grep -q "install ok installed"; then
-  missing+=(wine64)
-fi
-
-if [ "${#missing[@]}" -gt 0 ]; then
-  need_root
-  export DEBIAN_FRONTEND=noninteractive
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-  fi
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
 
 # deb-src entries, needed to fetch libtiff's source for the Windows build.
-if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-  need_root
-  src=/etc/apt/sources.list.d/debian.sources
+have_deb_src() {
+  grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src' /etc/apt/sources.list
+}
+add_deb_src() {
+  local src=/etc/apt/sources.list.d/debian.sources
   if [ -f "$src" ]; then
     sed 's/^Types: deb$/Types: deb-src/' "$src" > /etc/apt/sources.list.d/debian-src.sources
   else
-    grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/debian-src.list
+    { grep '^deb ' /etc/apt/sources.list || true; } | { grep -v 'cdrom:' || true; } |
+      sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/debian-src.list
   fi
+}
+source_index_ready() {
+  apt-cache showsrc tiff 2>/dev/null | grep "^Version:" >/dev/null
+}
+
+need_update=0
+if [ "${#missing[@]}" -gt 0 ]; then
+  need_update=1
+fi
+if ! have_deb_src; then
+  need_root "adding deb-src entries"
+  add_deb_src
+  need_update=1
+elif ! source_index_ready; then
+  need_update=1
+fi
+
+if ! dpkg --print-foreign-architectures | grep -x i386 >/dev/null; then
+  need_root "adding the i386 architecture for wine32"
+  dpkg --add-architecture i386
+  need_update=1
+fi
+
+if [ "$need_update" -eq 1 ]; then
+  need_root "${missing[*]:-source index}"
+  export DEBIAN_FRONTEND=noninteractive
+  echo "install-deps: apt-get update"
   apt-get update -qq
+fi
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  apt-get install -y -qq --no-install-recommends -o Dpkg::Use-Pty=0 "${missing[@]}" >/dev/null
+fi
+if ! source_index_ready; then
+  echo "install-deps: apt still lists no source package 'tiff'; check the deb-src entries" >&2
+  exit 1
 fi

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# One entry point for building and testing, from a fresh Debian 12 machine
+# (run as root the first time: missing packages are installed with apt).
+#
+#   ./run.sh test    native build + tests, ASan/UBSan build + tests,
+#                    Windows cross build + Windows tests under Wine
+#   ./run.sh demo    build everything, then run the demo
+#   ./run.sh build   build the native and the Windows trees only
+#   ./run.sh bench | fuzz   (not yet available)
+#
+# Caches outside the clone (see tools/setup/env.sh): the cross-built libtiff
+# and the Wine prefix, so a second run or a second clone skips both.
+# Environment: ORIELVMX_CACHE (cache root), ORIELVMX_WINE_TIMEOUT (seconds
+# for the Windows tests, default 1200).
+set -uo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+cd "$root" || exit 1
+# shellcheck source=tools/setup/env.sh
+. tools/setup/env.sh
+
+command="${1:-}"
+shift || true
+
+triplet=i686-w64-mingw32
+wine_arch=win32
+wine_hook=tools/wintest/run-wine-tests.sh
+demo_script=tools/demo.sh
+log_dir="$root/build/logs"
+
+run_started=$(date +%s)
+results=()
+failed=()
+
+elapsed() {
+  local s=$(($(date +%s) - $1))
+  if [ "$s" -ge 60 ]; then printf '%dm%02ds' $((s / 60)) $((s % 60)); else printf '%ds' "$s"; fi
+}
+
+# stage NAME COMMAND...: runs one step, records its outcome and time; its
+# output goes to the terminal and to build/logs/NAME.log.
+stage() {
+  local name="$1" started rc log
+  shift
+  started=$(date +%s)
+  mkdir -p "$log_dir"
+  log="$log_dir/$name.log"
+  echo
+  echo "==> $name"
+  "$@" 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  local detail=""
+  # ctest's own summary line ("100% tests passed, 0 tests failed out of 42").
+  detail="$(grep -E '^[0-9]+% tests passed' "$log" | tail -1)"
+  if [ "$rc" -eq 0 ]; then
+    results+=("$name: ok ($(elapsed "$started"))${detail:+, $detail}")
+  else
+    results+=("$name: FAILED, exit $rc ($(elapsed "$started"))${detail:+, $detail}; log: build/logs/$name.log")
+    failed+=("$name")
+  fi
+  return "$rc"
+}
+
+note() {
+  results+=("$1")
+  echo "note: $1"
+}
+
+summary() {
+  echo
+  echo "==> summary"
+  local r
+  for r in "${results[@]}"; do echo "  $r"; done
+  if [ "${#failed[@]}" -eq 0 ]; then
+    echo "run.sh $command: PASSED in $(elapsed "$run_started")"
+    exit 0
+  fi
+  echo "run.sh $command: FAILED in $(elapsed "$run_started") (${failed[*]})"
+  exit 1
+}
+
+# Setup steps: nothing later can work without them, so a failure ends the run.
+setup() {
+  stage deps bash tools/setup/install-deps.sh || summary
+  stage libtiff-$triplet bash tools/setup/build-libtiff.sh "$triplet" || summary
+  if [ "${1:-}" = wine ]; then
+    stage wine-prefix bash tools/setup/wine-prefix.sh "$wine_arch" || summary
+  fi
+}
+
+configure_and_build() {
+  cmake --preset "$1" && cmake --build --preset "$1"
+}
+
+# Runs a Windows-side script under a private X server, with the Wine
+# environment set and the build locations exported. wineserver -w lets the
+# prefix's processes end before the X server they draw on goes away.
+run_under_wine() {
+  orielvmx_wine_env "$wine_arch"
+  export ORIELVMX_WIN_BUILD_DIR="$root/build/win32"
+  export ORIELVMX_PLUGIN="$root/dist/win32/ORIELVMX.8BF"
+  export ORIELVMX_WINE_TIMEOUT="${ORIELVMX_WINE_TIMEOUT:-1200}"
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    timeout -k 30 "$ORIELVMX_WINE_TIMEOUT" bash "$@"
+    rc=$?
+    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+      echo "timed out after $ORIELVMX_WINE_TIMEOUT s" >&2
+      wineserver -k
+    fi
+    wineserver -w
+    exit "$rc"' bash "$@"
+}
+
+cmd_test() {
+  setup wine
+  if stage native-build configure_and_build native; then
+    stage native-tests ctest --preset native
+  fi
+  if stage asan-build configure_and_build native-asan; then
+    stage asan-tests ctest --preset native-asan
+  fi
+  if stage win32-build configure_and_build win32; then
+    if [ -f "$wine_hook" ]; then
+      stage wine-tests run_under_wine "$wine_hook"
+    else
+      note "wine-tests: skipped, $wine_hook does not exist yet"
+    fi
+  fi
+  summary
+}
+
+cmd_build() {
+  setup
+  stage native-build configure_and_build native
+  stage win32-build configure_and_build win32
+  summary
+}
+
+cmd_demo() {
+  setup wine
+  stage native-build configure_and_build native
+  if ! stage win32-build configure_and_build win32; then summary; fi
+  if [ -f "$demo_script" ]; then
+    orielvmx_wine_env "$wine_arch"
+    export ORIELVMX_WIN_BUILD_DIR="$root/build/win32"
+    export ORIELVMX_PLUGIN="$root/dist/win32/ORIELVMX.8BF"
+    stage demo bash "$demo_script" "$@"
+  elif [ -f "$wine_hook" ]; then
+    stage smoke run_under_wine "$wine_hook" --smoke
+  else
+    note "demo: $demo_script and $wine_hook do not exist yet; the plug-in is dist/win32/ORIELVMX.8BF"
+  fi
+  summary
+}
+
+case "$command" in
+  test) cmd_test ;;
+  build) cmd_build ;;
+  demo) cmd_demo "$@" ;;
+  bench | fuzz)
+    echo "run.sh $command: not yet available"
+    exit 2
+    ;;
+  *)
+    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+    [ -z "$command" ] || [ "$command" = help ] || [ "$command" = -h ] || [ "$command" = --help ] || exit 2
+    ;;
+esac

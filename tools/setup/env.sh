@@ -1,0 +1,38 @@
+# Shared locations for the setup scripts and run.sh; source it, do not run it.
+#
+# The cross-built libtiff and the Wine prefix live outside the clone so that a
+# fresh clone (CI, a second checkout) reuses them. The toolchain files in
+# cmake/toolchains/ make the same choice, so keep the two in step:
+#   1. $ORIELVMX_CACHE if set;
+#   2. /var/cache/orielvmx if it exists or /var/cache is writable (root);
+#   3. ${XDG_CACHE_HOME:-$HOME/.cache}/orielvmx otherwise.
+
+if [ -z "${ORIELVMX_CACHE:-}" ]; then
+  if [ -d /var/cache/orielvmx ] && [ -w /var/cache/orielvmx ]; then
+    ORIELVMX_CACHE=/var/cache/orielvmx
+  elif [ ! -e /var/cache/orielvmx ] && [ -w /var/cache ]; then
+    ORIELVMX_CACHE=/var/cache/orielvmx
+  else
+    ORIELVMX_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/orielvmx"
+  fi
+fi
+export ORIELVMX_CACHE
+
+# Prefix of the static libtiff built for one mingw triplet.
+orielvmx_libtiff_prefix() {
+  echo "$ORIELVMX_CACHE/libtiff/$1"
+}
+
+# Wine prefix for one Windows architecture (win32 or win64).
+orielvmx_wine_prefix() {
+  echo "$ORIELVMX_CACHE/wine-$1"
+}
+
+# Environment for every Wine call: quiet, no Mono/Gecko install prompts.
+orielvmx_wine_env() {
+  export WINEARCH="$1"
+  export WINEPREFIX
+  WINEPREFIX="$(orielvmx_wine_prefix "$1")"
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+}
