@@ -1,0 +1,106 @@
+// Selector dispatch through the exported entry point.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
+#include "host/filter_record.h"
+#include "host/module_state.h"
+#include "platform/posix/platform_posix_test.h"
+#include "tests/native/support/simulated_host.h"
+#include "texture/texture_source.h"
+
+namespace {
+
+class EntryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host::attachModule(reinterpret_cast<void*>(1));
+    platform::test::clearMessages();
+    std::memset(&record_, 0x5C, sizeof record_);
+  }
+  void TearDown() override { chooser::provideChoice({}); }
+
+  std::int16_t call(std::int16_t selector, void* block) {
+    std::int16_t result = 0x7777;
+    std::intptr_t data = 0x1234;
+    ENTRYPOINT1(selector, block, &data, &result);
+    EXPECT_EQ(data, 0x1234) << "the data slot is never touched";
+    return result;
+  }
+
+  host::FilterRecord record_;
+};
+
+TEST_F(EntryTest, ParametersAndPrepareDoNothing) {
+  const host::FilterRecord before = record_;
+  for (std::int16_t selector : {1, 2}) {
+    EXPECT_EQ(call(selector, &record_), 0);
+    EXPECT_EQ(std::memcmp(&before, &record_, sizeof record_), 0) << "selector " << selector;
+  }
+  EXPECT_TRUE(platform::test::messages().empty());
+}
+
+TEST_F(EntryTest, UnknownSelectorsAreBadParameters) {
+  const host::FilterRecord before = record_;
+  for (std::int16_t selector : {6, -1, 7, 32767, -32768}) {
+    EXPECT_EQ(call(selector, &record_), -30100) << "selector " << selector;
+    EXPECT_EQ(std::memcmp(&before, &record_, sizeof record_), 0);
+  }
+}
+
+TEST_F(EntryTest, HostParamsFollowsEveryCall) {
+  call(1, &record_);
+  EXPECT_EQ(host::hostParams, &record_);
+  host::AboutRecord about{nullptr};
+  EXPECT_EQ(call(0, &about), 0);
+  EXPECT_EQ(host::hostParams, &about);
+}
+
+TEST_F(EntryTest, FinishOnAClearedRecordSucceeds) {
+  texture::releaseTextureSource(&texture::textureSource);
+  EXPECT_EQ(call(5, &record_), 0);
+  EXPECT_EQ(call(5, &record_), 0);
+}
+
+TEST_F(EntryTest, CancelledChooserGivesOneAndNoMessage) {
+  chooser::provideChoice({.status = 2});
+  simhost::SimulatedHost host(16, 16, 3);
+  EXPECT_EQ(host.start(), 1);
+  EXPECT_TRUE(platform::test::messages().empty());
+  ASSERT_FALSE(host.log().progress.empty());
+  EXPECT_EQ(host.log().progress.front(), std::make_pair(0, 1));
+  EXPECT_EQ(texture::textureSource.kind, 0);
+  EXPECT_EQ(host.finish(), 0);
+}
+
+TEST_F(EntryTest, FailedChooserGivesReadErrorAndNoMessage) {
+  chooser::provideChoice({.status = 0});
+  simhost::SimulatedHost host(16, 16, 3);
+  EXPECT_EQ(host.start(), -19);
+  EXPECT_TRUE(platform::test::messages().empty());
+}
+
+TEST_F(EntryTest, AMissingFileGivesReadErrorAfterMessage103) {
+  chooser::provideChoice({.status = 1, .fileName = "/nonexistent/texture.tif"});
+  simhost::SimulatedHost host(16, 16, 3);
+  EXPECT_EQ(host.start(), -19);
+  ASSERT_EQ(platform::test::messages().size(), 1u);
+  EXPECT_EQ(platform::test::messages()[0].text, "Error while reading file");
+  EXPECT_EQ(texture::textureSource.kind, 0);
+  EXPECT_EQ(host.finish(), 0);
+}
+
+TEST_F(EntryTest, NullResultOrRecordIsSurvived) {
+  std::intptr_t data = 0;
+  ENTRYPOINT1(3, &record_, &data, nullptr);
+  std::int16_t result = 0;
+  ENTRYPOINT1(3, nullptr, &data, &result);
+  EXPECT_EQ(result, -30100);
+  ENTRYPOINT1(4, nullptr, &data, &result);
+  EXPECT_EQ(result, -30100);
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// The two message operations: string-table texts, box types, the empty
+// caption, truncation of formatted texts, and silence without a module.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/entry.h"
+#include "host/messages.h"
+#include "host/module_state.h"
+#include "platform/posix/platform_posix_test.h"
+
+namespace {
+
+class MessagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = host::moduleInstance;
+    host::attachModule(reinterpret_cast<void*>(1));
+    platform::test::clearMessages();
+  }
+  void TearDown() override { host::moduleInstance = saved_; }
+  void* saved_ = nullptr;
+};
+
+TEST_F(MessagesTest, ShowsTheTableTextWithAnEmptyCaptionAndTheCallersBoxType) {
+  host::showTableMessage(100, 0);
+  host::showTableMessage(102, 0);
+  host::showTableMessage(103, 0x30);
+  const auto& shown = platform::test::messages();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].text, "Out of Memory");
+  EXPECT_EQ(shown[1].text, "Unsupported file format");
+  EXPECT_EQ(shown[2].text, "Error while reading file");
+  EXPECT_EQ(shown[2].type, 0x30u);
+  for (const auto& message : shown) EXPECT_EQ(message.caption, "");
+}
+
+TEST_F(MessagesTest, UnformattedTextIsShownAsItStands) {
+  host::showTableMessage(101, 0);
+  ASSERT_EQ(platform::test::messages().size(), 1u);
+  EXPECT_EQ(platform::test::messages()[0].text, "Cannot find file %s");
+}
+
+TEST_F(MessagesTest, FormattedTextTakesTheArguments) {
+  host::showTableMessageFormatted(101, 0x30, "C:\\TEX\\MARBLE.TIF");
+  ASSERT_EQ(platform::test::messages().size(), 1u);
+  EXPECT_EQ(platform::test::messages()[0].text, "Cannot find file C:\\TEX\\MARBLE.TIF");
+  EXPECT_EQ(platform::test::messages()[0].type, 0x30u);
+}
+
+TEST_F(MessagesTest, FormattedTextIsCutAt511Characters) {
+  const std::string path(600, 'p');
+  host::showTableMessageFormatted(101, 0, path.c_str());
+  ASSERT_EQ(platform::test::messages().size(), 1u);
+  const std::string& text = platform::test::messages()[0].text;
+  EXPECT_EQ(text.size(), 511u);
+  EXPECT_EQ(text, ("Cannot find file " + path).substr(0, 511));
+}
+
+TEST_F(MessagesTest, NothingIsShownWithoutAModuleInstance) {
+  host::moduleInstance = nullptr;
+  EXPECT_EQ(host::showTableMessage(100, 0), -1);
+  EXPECT_EQ(host::showTableMessageFormatted(101, 0, "x"), -1);
+  EXPECT_TRUE(platform::test::messages().empty());
+}
+
+}  // namespace
