@@ -36,7 +36,10 @@ struct WrapResampler {
   RowSource source;
 };
 
-// Null when any allocation fails (everything allocated so far is released).
+// Null when any allocation fails (everything allocated so far is released),
+// and for sizes it cannot serve: either size below 1, channels below 1, a
+// one-pixel target of a reduction or one-pixel source of an enlargement, or a
+// reduction by 65535 or more, or tables of 2 GB or more.
 WrapResampler* createWrapResampler(std::int32_t sourceSize, std::int32_t targetSize,
                                    std::int32_t channels, RowSource source);
 void destroyWrapResampler(WrapResampler* resampler);
