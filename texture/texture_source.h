@@ -74,6 +74,10 @@ struct TextureSource {
   // Number of entries the colour table holds (the file may list fewer than
   // an 8-bit index can address); indices at or beyond it read as black.
   std::int32_t colorCount;
+  // Last TIFF scanline decoded, -1 when none. A compressed strip can only be
+  // decoded forward from its first row, so rows skipped inside a strip are
+  // read through from here.
+  std::int32_t lastTiffRow;
 };
 
 // The one record of the running filter; fetchSourceRow works on it.

@@ -1,0 +1,295 @@
+#include "texture/texture_source.h"
+
+#include <tiffio.h>
+
+#include <cstring>
+#include <limits>
+
+#include "host/messages.h"
+#include "resample/wrap_resampler.h"
+#include "resources/strings.h"
+#include "texture/bmp.h"
+#include "texture/tiff_file.h"
+
+namespace texture {
+
+TextureSource textureSource;
+
+namespace {
+
+constexpr std::int64_t kMaxBytes = std::numeric_limits<std::int32_t>::max();
+// Row numbers cross the fill's interfaces as 16-bit signed values.
+constexpr std::int32_t kMaxRows = 32767;
+
+// Sizes the fill and the scaling derive from width and height must fit in
+// 32 bits: a delivered row of 3 x width bytes, the whole texture as RGB in
+// memory, and the row buffer.
+bool sizesFit(std::int64_t width, std::int64_t height, std::int64_t rowBytes) {
+  if (width <= 0 || height <= 0 || height > kMaxRows) return false;
+  if (rowBytes <= 0 || rowBytes > kMaxBytes) return false;
+  return 3 * width * height <= kMaxBytes;
+}
+
+void closeTiff(TextureSource* source) {
+  TIFFClose(source->tiff);
+  source->tiff = nullptr;
+}
+
+int refuseTiff(TextureSource* source) {
+  closeTiff(source);
+  platform::releaseMemory(source->colorTable);
+  source->colorTable = nullptr;
+  source->colorCount = 0;
+  host::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+  return 0;
+}
+
+int openTiffSource(const char* path, TextureSource* source) {
+  source->tiff = openTiffForReading(path);
+  if (source->tiff == nullptr) return 0;
+  TIFF* tiff = source->tiff;
+  const std::int64_t scanline = TIFFScanlineSize(tiff);
+
+  std::uint16_t bits = 0;
+  std::uint16_t photometric = 0xFFFF;
+  std::uint16_t samples = 0;
+  std::uint16_t planar = PLANARCONFIG_CONTIG;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+  if (bits != 8 || photometric > PHOTOMETRIC_PALETTE) return refuseTiff(source);
+
+  // The description was taken from another handle; the file must still hold
+  // what it described, and its samples must be interleaved, since every row
+  // is read as sample 0.
+  const std::int32_t expectedSamples =
+      source->kind == kindTiffOneSample ? 1 : source->kind == kindTiffRgb ? 3 : 4;
+  if (samples != expectedSamples || (samples > 1 && planar != PLANARCONFIG_CONTIG)) {
+    return refuseTiff(source);
+  }
+  if (width == 0 || width > kMaxBytes || height == 0 || height > kMaxRows ||
+      scanline != static_cast<std::int64_t>(width) * samples) {
+    return refuseTiff(source);
+  }
+
+  std::int64_t rowBytes = scanline;
+  if (samples == 1) {
+    if (photometric == PHOTOMETRIC_PALETTE) {
+      source->expansion = expansionColorTable;
+      source->colorTable = colorTableFromTiff(tiff);
+      if (source->colorTable == nullptr) return refuseTiff(source);
+      source->colorCount = 256;
+    } else if (photometric == PHOTOMETRIC_MINISWHITE) {
+      source->expansion = expansionInvertedGray;
+    } else {
+      source->expansion = expansionGray;
+    }
+    // The row buffer receives the row expanded to RGB.
+    rowBytes *= 3;
+  }
+  if (!sizesFit(width, height, rowBytes)) return refuseTiff(source);
+  source->width = static_cast<std::int32_t>(width);
+  source->height = static_cast<std::int32_t>(height);
+  source->rowBytes = static_cast<std::int32_t>(rowBytes);
+  source->bufferRowBytes = 3 * source->width;
+  source->lastTiffRow = -1;
+  return 1;
+}
+
+int openBmpSource(const char* path, TextureSource* source) {
+  if (!openBmp(path, source)) return 0;
+  const ColorTableBlock* header = source->colorTable;
+  const std::int32_t biWidth = static_cast<std::int32_t>(readLittle32(header + kInfoHeaderWidth));
+  const std::int32_t biHeight =
+      static_cast<std::int32_t>(readLittle32(header + kInfoHeaderHeight));
+  const std::int32_t bitCount = readLittle16(header + kInfoHeaderBitCount);
+  const std::int64_t height = biHeight < 0 ? -static_cast<std::int64_t>(biHeight) : biHeight;
+  const std::int64_t storedRow = bmpStoredRowBytes(biWidth, bitCount);
+  const std::int64_t rowBytes = source->expansion == expansionColorTable ? 3 * storedRow : storedRow;
+  // Every stored row must be reachable by a 32-bit file position.
+  const bool fits = readLittle32(header + kInfoHeaderCompression) == 0 && storedRow > 0 &&
+                    sizesFit(biWidth, height, rowBytes) &&
+                    source->bmpDataOffset + height * storedRow <= kMaxBytes;
+  if (!fits) {
+    host::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+    closeBmp(source);
+    return 0;
+  }
+  // The headers just read, not the earlier description, decide the kind.
+  source->kind = bitCount == 24 ? kindBmp24 : kindBmp8;
+  source->width = biWidth;
+  source->height = static_cast<std::int32_t>(height);
+  source->rowBytes = static_cast<std::int32_t>(rowBytes);
+  source->bufferRowBytes = 3 * biWidth;
+  return 1;
+}
+
+// Scratch rows come and go with each row; one that cannot be had is
+// reported at once.
+std::uint8_t* allocateScratch(std::int64_t bytes) {
+  auto* block = static_cast<std::uint8_t*>(
+      bytes > 0 ? platform::allocateMemory(static_cast<std::size_t>(bytes)) : nullptr);
+  if (block == nullptr) host::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+  return block;
+}
+
+// Drops the fourth sample of each pixel, in place from the front.
+void compactFourSamples(const std::uint8_t* from, std::uint8_t* to, std::int32_t width) {
+  for (std::int32_t i = 0; i < width; ++i) {
+    to[3 * i] = from[4 * i];
+    to[3 * i + 1] = from[4 * i + 1];
+    to[3 * i + 2] = from[4 * i + 2];
+  }
+}
+
+// Unscaled row `row` of an open TIFF as RGB (3 x width bytes) into
+// destination: 0, or -1 on failure.
+int fetchRow(TextureSource* source, std::int32_t row, std::uint8_t* destination) {
+  if (source->tiff == nullptr || destination == nullptr) return -1;
+  if (row < 0 || row >= source->height) return -1;
+  const bool viaTable = source->expansion == expansionColorTable && source->colorTable != nullptr;
+  const bool gray =
+      source->expansion == expansionGray || source->expansion == expansionInvertedGray;
+  if (viaTable || gray || source->kind == kindTiffFourSamples) {
+    std::uint8_t* scratch = allocateScratch(TIFFScanlineSize(source->tiff));
+    if (scratch == nullptr) return -1;
+    if (!readTiffScanline(source, scratch, row)) {
+      platform::releaseMemory(scratch);
+      return -1;
+    }
+    if (source->kind == kindTiffFourSamples) {
+      compactFourSamples(scratch, destination, source->width);
+    } else {
+      expandToRgb(scratch, source->width, viaTable ? source->colorTable : nullptr,
+                  source->colorCount, destination,
+                  source->expansion == expansionInvertedGray);
+    }
+    platform::releaseMemory(scratch);
+    return 0;
+  }
+  return readTiffScanline(source, destination, row) ? 0 : -1;
+}
+
+int readBmpTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row) {
+  // Bitmaps store their bottom row first unless the height is negative.
+  const std::int32_t stored = bmpTopDown(source) ? row : source->height - 1 - row;
+  if (source->expansion != expansionColorTable) {
+    if (!readBmpRow(source, stored, buffer)) return 0;
+    swapRedBlue(buffer, source->width);
+    return 1;
+  }
+  std::uint8_t* scratch = allocateScratch(bmpStoredRowBytes(source->width, 8));
+  if (scratch == nullptr) return 0;
+  const int ok = readBmpRow(source, stored, scratch);
+  if (ok) {
+    expandToRgb(scratch, source->width, source->colorTable, source->colorCount, buffer, false);
+  }
+  platform::releaseMemory(scratch);
+  return ok;
+}
+
+}  // namespace
+
+void clearTextureSource(TextureSource* source) {
+  if (source != nullptr) std::memset(source, 0, sizeof *source);
+}
+
+int openTextureSource(const char* path, TextureSource* source) {
+  if (source == nullptr) return 0;
+  TextureInfo info{};
+  if (!describeTexture(path, &info)) {
+    source->width = 0;
+    source->height = 0;
+    return 0;
+  }
+  source->kind = info.kind;
+  source->width = info.width;
+  source->height = info.height;
+  source->expansion = expansionNone;
+  source->lastTiffRow = -1;
+  switch (source->kind) {
+    case kindTiffRgb:
+    case kindTiffOneSample:
+    case kindTiffFourSamples:
+      return openTiffSource(path, source);
+    case kindBmp24:
+    case kindBmp8:
+      return openBmpSource(path, source);
+    default:
+      return 0;
+  }
+}
+
+int readTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row) {
+  if (source == nullptr || buffer == nullptr) return 0;
+  switch (source->kind) {
+    case kindTiffRgb:
+    case kindTiffOneSample:
+      if (source->resampler != nullptr) return resampleRow(source->resampler, row, buffer) == 0;
+      if (source->kind == kindTiffRgb) return readTiffScanline(source, buffer, row) ? 1 : 0;
+      return fetchRow(source, row, buffer) == 0 ? 1 : 0;
+    case kindBmp24:
+    case kindBmp8:
+      if (row < 0 || row >= source->height) return 0;
+      return readBmpTextureRow(source, buffer, row);
+    case kindTiffFourSamples:
+      if (!readTiffScanline(source, buffer, row)) return 0;
+      compactFourSamples(buffer, buffer, source->width);
+      return 1;
+    case kindPrescaled:
+      if (source->prescaled == nullptr || row < 0 || row >= source->scaledHeight ||
+          source->bufferRowBytes <= 0) {
+        return 0;
+      }
+      std::memcpy(buffer,
+                  source->prescaled + static_cast<std::size_t>(row) * source->bufferRowBytes,
+                  static_cast<std::size_t>(source->bufferRowBytes));
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+int fetchSourceRow(std::int32_t row, std::uint8_t* destination) {
+  return fetchRow(&textureSource, row, destination);
+}
+
+int prerollTiff(TextureSource* source, std::int32_t rows) {
+  if (source == nullptr || source->tiff == nullptr) return 0;
+  if (source->kind != kindTiffRgb && source->kind != kindTiffOneSample &&
+      source->kind != kindTiffFourSamples) {
+    return 0;
+  }
+  std::uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(source->tiff, TIFFTAG_COMPRESSION, &compression);
+  if (compression == COMPRESSION_NONE) return 0;
+  // Rows reached later are decoded on demand anyway, so a missing scratch
+  // row only moves that work to the first delivered row.
+  const std::int64_t scanline = TIFFScanlineSize(source->tiff);
+  auto* scratch = static_cast<std::uint8_t*>(
+      scanline > 0 ? platform::allocateMemory(static_cast<std::size_t>(scanline)) : nullptr);
+  if (scratch == nullptr) return 1;
+  const std::int32_t last = rows < source->height ? rows : source->height;
+  for (std::int32_t row = 0; row < last; ++row) readTiffScanline(source, scratch, row);
+  platform::releaseMemory(scratch);
+  return 1;
+}
+
+int releaseTextureSource(TextureSource* source) {
+  if (source == nullptr) return 0;
+  platform::releaseMemory(source->rowBuffer);
+  platform::releaseMemory(source->prescaled);
+  platform::releaseMemory(source->colorTable);
+  if (source->tiff != nullptr) TIFFClose(source->tiff);
+  if (source->bmpFile > 0) platform::closeFile(source->bmpFile);
+  if (source->resampler != nullptr) destroyWrapResampler(source->resampler);
+  clearTextureSource(source);
+  return 0;
+}
+
+}  // namespace texture
