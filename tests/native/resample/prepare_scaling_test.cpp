@@ -1,0 +1,281 @@
+// The Start-time scaling decisions through the simulated host: no scaling at
+// Actual, on-the-fly reduction, pre-scaling with its progress, abort and
+// failures, and that both roads deliver the same reduced rows.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
+#include "host/tile_fill.h"
+#include "platform/posix/platform_posix_test.h"
+#include "resample/wrap_resampler.h"
+#include "tests/native/support/simulated_host.h"
+#include "tests/native/support/texture_fixtures.h"
+#include "texture/texture_source.h"
+
+namespace {
+
+class PrepareScalingTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new fixtures::TempDir;
+    fixtures::TiffSpec high;
+    high.path = dir_->file("marble.tif");
+    high.width = high.height = 512;
+    highRes_ = fixtures::writeTiff(high);
+    fixtures::TiffSpec low;
+    low.path = dir_->file("fabric.tif");
+    low.width = low.height = 128;
+    low.samplesPerPixel = 1;
+    low.photometric = 1;
+    lowRes_ = fixtures::writeTiff(low);
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+  void SetUp() override {
+    host::attachModule(reinterpret_cast<void*>(1));
+    platform::test::clearMessages();
+    outstanding_ = platform::test::blocksOutstanding();
+  }
+  void TearDown() override {
+    platform::test::failAllocationAfter(0);
+    texture::releaseTextureSource(&texture::textureSource);
+    chooser::provideChoice({});
+    EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_) << "blocks leaked";
+  }
+
+  static void choose(const std::string& path, int sizeChoice, int origin = 1) {
+    chooser::provideChoice({.status = 1, .fileName = path, .sizeChoice = sizeChoice, .tileOrigin = origin});
+  }
+
+  // Progress reports made by the pre-scaling: those after the Start report
+  // and before the first Continue.
+  static std::vector<std::pair<int, int>> startProgress(simhost::SimulatedHost& host) {
+    return {host.log().progress.begin() + 1, host.log().progress.end()};
+  }
+
+  static fixtures::TempDir* dir_;
+  static std::string highRes_;
+  static std::string lowRes_;
+  long outstanding_ = 0;
+};
+
+fixtures::TempDir* PrepareScalingTest::dir_ = nullptr;
+std::string PrepareScalingTest::highRes_;
+std::string PrepareScalingTest::lowRes_;
+
+TEST_F(PrepareScalingTest, ActualAnd512LeaveTheTextureAsItIs) {
+  for (int sizeChoice : {0, 1}) {
+    choose(highRes_, sizeChoice);
+    simhost::SimulatedHost host(600, 700, 3);
+    ASSERT_EQ(host.start(), 0);
+    EXPECT_EQ(texture::textureSource.resampler, nullptr);
+    EXPECT_EQ(texture::textureSource.kind, 1);
+    EXPECT_EQ(texture::textureSource.scaledWidth, 512);
+    EXPECT_EQ(host::rowsDone, 0);
+    EXPECT_EQ(host::rowsTotal, 700);
+    host.finish();
+  }
+}
+
+TEST_F(PrepareScalingTest, Size256IsAlwaysReducedOnTheFly) {
+  for (int height : {1, 256, 257, 2000}) {
+    choose(highRes_, 2);
+    simhost::SimulatedHost host(10, height, 3);
+    ASSERT_EQ(host.start(), 0);
+    ASSERT_NE(texture::textureSource.resampler, nullptr);
+    EXPECT_EQ(texture::textureSource.resampler->targetSize, 256);
+    EXPECT_EQ(texture::textureSource.kind, 1);
+    EXPECT_EQ(texture::textureSource.prescaled, nullptr);
+    EXPECT_EQ(texture::textureSource.scaledWidth, 256);
+    EXPECT_EQ(texture::textureSource.bufferRowBytes, 768);
+    host.finish();
+  }
+}
+
+TEST_F(PrepareScalingTest, Size128IsPrescaledOnlyWhenTheRectangleIsTaller) {
+  {
+    choose(highRes_, 3);
+    simhost::SimulatedHost host(10, 128, 3);
+    ASSERT_EQ(host.start(), 0);
+    EXPECT_NE(texture::textureSource.resampler, nullptr);
+    EXPECT_EQ(texture::textureSource.kind, 1);
+    host.finish();
+  }
+  choose(highRes_, 3);
+  simhost::SimulatedHost host(10, 129, 3);
+  ASSERT_EQ(host.start(), 0);
+  EXPECT_EQ(texture::textureSource.resampler, nullptr);
+  EXPECT_EQ(texture::textureSource.kind, 7);
+  ASSERT_NE(texture::textureSource.prescaled, nullptr);
+  const auto progress = startProgress(host);
+  ASSERT_EQ(progress.size(), 128u);
+  EXPECT_EQ(progress.front(), std::make_pair(0, 257));
+  EXPECT_EQ(progress.back(), std::make_pair(127, 257));
+  EXPECT_EQ(host::rowsDone, 128);
+  EXPECT_EQ(host::rowsTotal, 257);
+  host.finish();
+}
+
+TEST_F(PrepareScalingTest, Size64UsesThirtyTwoTapsAndA64By192Block) {
+  choose(highRes_, 4);
+  simhost::SimulatedHost host(10, 64, 3);
+  ASSERT_EQ(host.start(), 0);
+  ASSERT_NE(texture::textureSource.resampler, nullptr);
+  EXPECT_EQ(texture::textureSource.resampler->taps, 32);
+  host.finish();
+
+  choose(highRes_, 4);
+  simhost::SimulatedHost tall(10, 65, 3);
+  ASSERT_EQ(tall.start(), 0);
+  EXPECT_EQ(texture::textureSource.kind, 7);
+  EXPECT_EQ(texture::textureSource.scaledHeight, 64);
+  EXPECT_EQ(texture::textureSource.bufferRowBytes, 192);
+  tall.finish();
+}
+
+TEST_F(PrepareScalingTest, LowResolutionAt64IsHalvedAndPrescaledAbove64Rows) {
+  choose(lowRes_, 4);
+  simhost::SimulatedHost host(10, 64, 3);
+  ASSERT_EQ(host.start(), 0);
+  ASSERT_NE(texture::textureSource.resampler, nullptr);
+  EXPECT_EQ(texture::textureSource.resampler->sourceSize, 128);
+  EXPECT_EQ(texture::textureSource.resampler->targetSize, 64);
+  host.finish();
+
+  choose(lowRes_, 4);
+  simhost::SimulatedHost tall(10, 65, 3);
+  ASSERT_EQ(tall.start(), 0);
+  EXPECT_EQ(texture::textureSource.kind, 7);
+  tall.finish();
+}
+
+TEST_F(PrepareScalingTest, LowResolutionEnlargementsReplicateWithoutAResampler) {
+  for (int sizeChoice : {1, 2}) {
+    choose(lowRes_, sizeChoice);
+    simhost::SimulatedHost host(10, 300, 3);
+    ASSERT_EQ(host.start(), 0);
+    EXPECT_EQ(texture::textureSource.upscale, 1);
+    EXPECT_EQ(texture::textureSource.resampler, nullptr);
+    host.finish();
+  }
+}
+
+TEST_F(PrepareScalingTest, PrescaledAndOnTheFlyFillsAreTheSame) {
+  for (int sizeChoice : {3, 4}) {
+    const int size = sizeChoice == 3 ? 128 : 64;
+    choose(highRes_, sizeChoice);
+    simhost::SimulatedHost onTheFly(300, size, 3);
+    ASSERT_EQ(onTheFly.run().startResult, 0);
+    choose(highRes_, sizeChoice);
+    simhost::SimulatedHost prescaled(300, size + 1, 3);
+    ASSERT_EQ(prescaled.run().startResult, 0);
+    for (int y = 0; y < size; ++y) {
+      ASSERT_EQ(std::memcmp(onTheFly.document().pixel(0, y), prescaled.document().pixel(0, y), 900), 0)
+          << "size " << size << " row " << y;
+    }
+    // The extra row wraps to reduced row 0.
+    EXPECT_EQ(std::memcmp(prescaled.document().pixel(0, size), prescaled.document().pixel(0, 0), 900), 0);
+  }
+}
+
+TEST_F(PrepareScalingTest, AbortAfterTheFirstPrescaledRowReleasesEverything) {
+  choose(highRes_, 3);
+  simhost::SimulatedHost host(10, 300, 3);
+  host.abortAtCall(0);
+  EXPECT_EQ(host.start(), 1);
+  EXPECT_EQ(startProgress(host).size(), 1u);
+  EXPECT_EQ(host.abortCalls(), 1);
+  EXPECT_TRUE(platform::test::messages().empty());
+  const texture::TextureSource zero{};
+  EXPECT_EQ(std::memcmp(&texture::textureSource, &zero, sizeof zero), 0);
+  EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_);
+  EXPECT_EQ(host.finish(), 0);
+}
+
+TEST_F(PrepareScalingTest, AllocationFailuresGiveOutOfMemoryAndLeakNothing) {
+  bool sawNoResampler = false;
+  bool sawResamplerWithoutBlock = false;
+  for (long k = 1; k < 200; ++k) {
+    platform::test::clearMessages();
+    choose(highRes_, 3);
+    simhost::SimulatedHost host(10, 300, 3);
+    platform::test::failAllocationAfter(k);
+    const std::int16_t result = host.start();
+    platform::test::failAllocationAfter(0);
+    if (result == 0) {
+      EXPECT_EQ(texture::textureSource.kind, 7) << "k " << k;
+      host.finish();
+      EXPECT_GT(k, 2);
+      break;
+    }
+    EXPECT_EQ(result, -108) << "k " << k;
+    ASSERT_FALSE(platform::test::messages().empty()) << "k " << k;
+    EXPECT_EQ(platform::test::messages().back().text, "Out of Memory");
+    if (texture::textureSource.rowBuffer != nullptr && texture::textureSource.resampler == nullptr &&
+        texture::textureSource.prescaled == nullptr)
+      sawNoResampler = true;
+    if (texture::textureSource.resampler != nullptr && texture::textureSource.prescaled == nullptr)
+      sawResamplerWithoutBlock = true;
+    EXPECT_EQ(host.finish(), 0);
+    EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_) << "k " << k;
+  }
+  EXPECT_TRUE(sawNoResampler);
+  EXPECT_TRUE(sawResamplerWithoutBlock);
+}
+
+TEST_F(PrepareScalingTest, UnreadableRowsDuringPrescalingGiveReadErrorAndRelease) {
+  fixtures::TiffSpec spec;
+  spec.path = dir_->file("broken.tif");
+  spec.width = spec.height = 512;
+  spec.compression = 8;
+  spec.rowsPerStrip = 8;
+  const std::string path = fixtures::writeTiff(spec);
+  // Spoil the middle of the compressed strips so that decoding fails there.
+  std::vector<std::uint8_t> bytes = fixtures::readWholeFile(path);
+  for (std::size_t i = bytes.size() / 3; i < bytes.size() / 3 + 4096; ++i) bytes[i] ^= 0x5A;
+  fixtures::writeRawFile(path, bytes);
+
+  choose(path, 3);
+  simhost::SimulatedHost host(10, 300, 3);
+  EXPECT_EQ(host.start(), -19);
+  ASSERT_FALSE(platform::test::messages().empty());
+  EXPECT_EQ(platform::test::messages().back().text, "Error while reading file");
+  EXPECT_EQ(texture::textureSource.kind, 0);
+  EXPECT_EQ(texture::textureSource.tiff, nullptr);
+  EXPECT_EQ(host.finish(), 0);
+}
+
+TEST_F(PrepareScalingTest, CompressedLibraryTexturesReduceAtEverySize) {
+  for (int compression : {5, 8}) {
+    fixtures::TiffSpec spec;
+    spec.path = dir_->file("packed" + std::to_string(compression) + ".tif");
+    spec.width = spec.height = 512;
+    spec.compression = compression;
+    spec.rowsPerStrip = 16;
+    const std::string compressed = fixtures::writeTiff(spec);
+    for (int sizeChoice : {0, 2, 3, 4}) {
+      for (int height : {40, 600}) {
+        choose(highRes_, sizeChoice);
+        simhost::SimulatedHost plain(50, height, 3);
+        plain.setFilterRect(0, 0, height, 50);
+        ASSERT_EQ(plain.run().startResult, 0);
+        choose(compressed, sizeChoice);
+        simhost::SimulatedHost packed(50, height, 3);
+        const simhost::Run run = packed.run();
+        ASSERT_EQ(run.startResult, 0) << "size " << sizeChoice << " height " << height;
+        EXPECT_TRUE(platform::test::messages().empty());
+        EXPECT_EQ(plain.document().bytes, packed.document().bytes)
+            << "compression " << compression << " size " << sizeChoice << " height " << height;
+      }
+    }
+  }
+}
+
+}  // namespace
