@@ -1,0 +1,299 @@
+// Private-profile (INI) files for POSIX builds, answering as the Windows
+// calls do so that one settings file reads the same everywhere:
+// - section and key names match without regard to letter case, with blanks
+//   around the names ignored; the first matching section and, inside it,
+//   the first matching key count;
+// - a value starts after the blanks that follow "=" and ends before the
+//   blanks at the end of its line; a value in matching quotes loses them;
+// - the integer read takes an optional sign and the decimal digits up to the
+//   first other character ("12abc" reads 12, "abc" reads 0), wrapping to an
+//   unsigned 32-bit number; a missing file or key, a key without "=" or an
+//   empty value gives the default;
+// - lines may end in LF, CRLF or CR, the last one without an end.
+// A bare file name lives in the user's configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config), where Windows would use its own folder.
+// Writing keeps every line it does not change, in the file's own line ends,
+// and replaces the file in one rename.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/profile_posix_test.h"
+
+namespace {
+
+std::string& directoryOverride() {
+  static std::string directory;
+  return directory;
+}
+
+std::string configDirectory() {
+  if (!directoryOverride().empty()) return directoryOverride();
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  // The base directory specification ignores relative values.
+  if (xdg != nullptr && xdg[0] == '/') return xdg;
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config";
+  return ".";
+}
+
+std::string resolvePath(const char* fileName) {
+  if (std::strchr(fileName, '/') != nullptr) return fileName;
+  return configDirectory() + "/" + fileName;
+}
+
+// Windows counts Ctrl-Z, an old end-of-file mark, as a blank too.
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a'; }
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+struct Line {
+  std::string text;    // without its line end
+  std::string ending;  // "\n", "\r\n", "\r" or "" for a last line without one
+};
+
+enum class LineKind { blank, section, key };
+
+struct ParsedLine {
+  LineKind kind = LineKind::blank;
+  std::string_view name;                  // section or key name
+  std::optional<std::string_view> value;  // keys with "=" only
+};
+
+ParsedLine parseLine(std::string_view text) {
+  ParsedLine parsed;
+  std::string_view line = text;
+  while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+  if (line.empty()) return parsed;
+  if (line.front() == '[') {
+    // The name runs to the last "]" of the line, blanks inside kept; a
+    // header without "]" is an ordinary line.
+    const std::size_t close = line.rfind(']');
+    if (close != std::string_view::npos) {
+      parsed.kind = LineKind::section;
+      parsed.name = line.substr(1, close - 1);
+      return parsed;
+    }
+  }
+  while (!line.empty() && isBlank(line.back())) line.remove_suffix(1);
+  parsed.kind = LineKind::key;
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) {
+    parsed.name = line;
+    return parsed;
+  }
+  parsed.name = trim(line.substr(0, equals));
+  std::string_view value = line.substr(equals + 1);
+  while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
+  parsed.value = value;
+  return parsed;
+}
+
+std::vector<Line> splitLines(const std::string& content) {
+  std::vector<Line> lines;
+  std::size_t start = 0;
+  // A UTF-8 byte-order mark is not part of the first line.
+  if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
+  while (start < content.size()) {
+    std::size_t end = content.find_first_of("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back({content.substr(start), ""});
+      break;
+    }
+    std::size_t next = end + 1;
+    if (content[end] == '\r' && next < content.size() && content[next] == '\n') ++next;
+    lines.push_back({content.substr(start, end - start), content.substr(end, next - end)});
+    start = next;
+  }
+  return lines;
+}
+
+bool readWholeFile(const std::string& path, std::string* content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  *content = buffer.str();
+  return true;
+}
+
+// Where a section lies in the file: its header line and the line after its
+// last key (blank lines at its end stay after keys added to it).
+struct SectionPlace {
+  std::size_t header;
+  std::size_t end;         // first line after the section
+  std::size_t afterLast;   // insertion point for a new key
+};
+
+std::optional<SectionPlace> findSection(const std::vector<Line>& lines, std::string_view name) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    ParsedLine parsed = parseLine(lines[i].text);
+    if (parsed.kind != LineKind::section || !sameName(parsed.name, name)) continue;
+    SectionPlace place{i, i + 1, i + 1};
+    for (std::size_t j = i + 1; j < lines.size(); ++j) {
+      ParsedLine inner = parseLine(lines[j].text);
+      if (inner.kind == LineKind::section) break;
+      place.end = j + 1;
+      if (inner.kind == LineKind::key) place.afterLast = j + 1;
+    }
+    return place;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> findKey(const std::vector<Line>& lines, const SectionPlace& section,
+                                   std::string_view key) {
+  for (std::size_t j = section.header + 1; j < section.end; ++j) {
+    ParsedLine parsed = parseLine(lines[j].text);
+    if (parsed.kind == LineKind::key && sameName(parsed.name, key)) return j;
+  }
+  return std::nullopt;
+}
+
+// The integer read: sign, then decimal digits up to the first other one.
+unsigned parseUnsigned(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  std::uint32_t total = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    total = total * 10u + static_cast<std::uint32_t>(text[i] - '0');
+  }
+  return negative ? 0u - total : total;
+}
+
+bool writeWholeFile(const std::string& path, const std::string& content) {
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+  std::FILE* out = std::fopen(temporary.c_str(), "wb");
+  if (out == nullptr) return false;
+  const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+  const bool closed = std::fclose(out) == 0;
+  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace platform {
+
+unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName) {
+  const unsigned fallback = static_cast<unsigned>(defaultValue);
+  if (section == nullptr || key == nullptr || fileName == nullptr || fileName[0] == '\0') {
+    return fallback;
+  }
+  std::string content;
+  if (!readWholeFile(resolvePath(fileName), &content)) return fallback;
+  const std::vector<Line> lines = splitLines(content);
+  const std::optional<SectionPlace> place = findSection(lines, trim(section));
+  if (!place) return fallback;
+  const std::optional<std::size_t> index = findKey(lines, *place, trim(key));
+  if (!index) return fallback;
+  std::optional<std::string_view> value = parseLine(lines[*index].text).value;
+  if (!value) return fallback;
+  std::string_view text = *value;
+  if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+      text.back() == text.front()) {
+    text = text.substr(1, text.size() - 2);
+  }
+  // Windows reads the value into a buffer of 30 characters.
+  if (text.size() > 29) text = text.substr(0, 29);
+  if (text.empty()) return fallback;
+  return parseUnsigned(text);
+}
+
+bool writeProfileString(const char* section, const char* key, const char* value,
+                        const char* fileName) {
+  if (section == nullptr || fileName == nullptr || fileName[0] == '\0') return false;
+  const std::string path = resolvePath(fileName);
+  if (std::strchr(fileName, '/') == nullptr) ::mkdir(configDirectory().c_str(), 0700);
+
+  std::string content;
+  const bool existed = readWholeFile(path, &content);
+  std::vector<Line> lines = existed ? splitLines(content) : std::vector<Line>{};
+  // New lines take the ending the file already uses.
+  std::string newline = "\n";
+  for (const Line& line : lines) {
+    if (!line.ending.empty()) {
+      newline = line.ending;
+      break;
+    }
+  }
+  const std::string_view sectionName = trim(section);
+  std::optional<SectionPlace> place = findSection(lines, sectionName);
+
+  if (key == nullptr) {
+    // A missing key name removes the whole section.
+    if (!place) return true;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(place->header),
+                lines.begin() + static_cast<std::ptrdiff_t>(place->end));
+  } else {
+    const std::string_view keyName = trim(key);
+    std::optional<std::size_t> index;
+    if (place) index = findKey(lines, *place, keyName);
+    if (value == nullptr) {
+      // A missing value removes the key.
+      if (!index) return true;
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
+    } else if (index) {
+      ParsedLine parsed = parseLine(lines[*index].text);
+      if (parsed.value && *parsed.value == value) return true;
+      lines[*index].text = std::string(parsed.name) + "=" + value;
+    } else {
+      if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = newline;
+      std::size_t at = lines.size();
+      if (place) {
+        at = place->afterLast;
+      } else {
+        // Sections are kept apart by a blank line.
+        if (!lines.empty() && !trim(lines.back().text).empty()) lines.push_back({"", newline});
+        lines.push_back({"[" + std::string(sectionName) + "]", newline});
+        at = lines.size();
+      }
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                   Line{std::string(keyName) + "=" + value, newline});
+    }
+  }
+
+  std::string output;
+  for (const Line& line : lines) output += line.text + line.ending;
+  return writeWholeFile(path, output);
+}
+
+}  // namespace platform
+
+namespace platform::test {
+
+void setProfileDirectory(const std::string& directory) { directoryOverride() = directory; }
+
+std::string profilePath(const char* fileName) { return resolvePath(fileName); }
+
+}  // namespace platform::test

@@ -1,0 +1,177 @@
+// The settings file: names from the string table, the four keys with their
+// defaults and texts, and the private-profile rules the POSIX layer shares
+// with Windows (case-blind names, first match wins, integer reads).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "chooser/settings.h"
+#include "platform/platform.h"
+#include "platform/posix/profile_posix_test.h"
+#include "tests/native/support/texture_fixtures.h"
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { platform::test::setProfileDirectory(dir_.path()); }
+  void TearDown() override { platform::test::setProfileDirectory(""); }
+
+  std::string write(const std::string& text) {
+    return fixtures::writeTextFile(dir_.file("t.ini"), text);
+  }
+  unsigned read(const char* section, const char* key, int fallback = 77) {
+    return platform::profileInt(section, key, fallback, "t.ini");
+  }
+  std::string contents() {
+    auto bytes = fixtures::readWholeFile(dir_.file("t.ini"));
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  fixtures::TempDir dir_;
+};
+
+TEST_F(ProfileTest, MissingFileSectionKeyOrValueGiveTheDefault) {
+  EXPECT_EQ(read("S", "k"), 77u);
+  write("[S]\nk\nempty=\nquoted=\"\"\n[T]\nk=5\n");
+  EXPECT_EQ(read("S", "k"), 77u);        // no "="
+  EXPECT_EQ(read("S", "empty"), 77u);
+  EXPECT_EQ(read("S", "quoted"), 77u);
+  EXPECT_EQ(read("S", "other"), 77u);
+  EXPECT_EQ(read("U", "k"), 77u);
+  EXPECT_EQ(read("S", "k", -1), 0xFFFFFFFFu);
+}
+
+TEST_F(ProfileTest, IntegerReadTakesSignAndLeadingDigits) {
+  write("[S]\na=12abc\nb=abc\nc=-1\nd=+7\ne= 42 \nf=\"9\"\ng=0x10\nh=4294967297\n"
+        "i=0000000000000000000000000000001\n");
+  EXPECT_EQ(read("S", "a"), 12u);
+  EXPECT_EQ(read("S", "b"), 0u);
+  EXPECT_EQ(read("S", "c"), 0xFFFFFFFFu);
+  EXPECT_EQ(read("S", "d"), 7u);
+  EXPECT_EQ(read("S", "e"), 42u);
+  EXPECT_EQ(read("S", "f"), 9u);
+  EXPECT_EQ(read("S", "g"), 0u);
+  EXPECT_EQ(read("S", "h"), 1u);  // wraps at 32 bits
+  EXPECT_EQ(read("S", "i"), 0u);  // only 29 characters are looked at
+}
+
+TEST_F(ProfileTest, NamesMatchIgnoringCaseAndBlanksAndFirstMatchWins) {
+  write("\r\n  [Oriel Brindle]\r\n\r\n  PRV  =  3\r\nprv=4\r\n[oriel brindle]\r\nlate=1\r\n"
+        "[ Spaced ]\r\nx=1");
+  EXPECT_EQ(read("oriel BRINDLE", "prv"), 3u);
+  EXPECT_EQ(read("  Oriel Brindle ", " Prv "), 3u);
+  EXPECT_EQ(read("Oriel Brindle", "late"), 77u);  // only the first section counts
+  EXPECT_EQ(read("Spaced", "x"), 77u);            // blanks inside brackets belong to the name
+  EXPECT_EQ(read(" Spaced ", "x"), 77u);
+}
+
+TEST_F(ProfileTest, LastLineWithoutEndAndLoneCarriageReturns) {
+  write("[S]\ra=1\rb=2");
+  EXPECT_EQ(read("S", "a"), 1u);
+  EXPECT_EQ(read("S", "b"), 2u);
+}
+
+TEST_F(ProfileTest, WritingCreatesFileSectionAndKeyThenReplacesTheValue) {
+  EXPECT_TRUE(platform::writeProfileString("Sec", "k", "1", "t.ini"));
+  EXPECT_EQ(contents(), "[Sec]\nk=1\n");
+  EXPECT_TRUE(platform::writeProfileString("SEC", "K", "25", "t.ini"));
+  EXPECT_EQ(contents(), "[Sec]\nk=25\n");
+  EXPECT_TRUE(platform::writeProfileString("Sec", "j", "2", "t.ini"));
+  EXPECT_TRUE(platform::writeProfileString("Other", "k", "3", "t.ini"));
+  EXPECT_EQ(contents(), "[Sec]\nk=25\nj=2\n\n[Other]\nk=3\n");
+  EXPECT_EQ(read("sec", "K"), 25u);
+  EXPECT_EQ(read("other", "k"), 3u);
+}
+
+TEST_F(ProfileTest, WritingKeepsOtherLinesAndTheFilesLineEnds) {
+  write("; kept\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2");
+  EXPECT_TRUE(platform::writeProfileString("a", "X", "9", "t.ini"));
+  EXPECT_TRUE(platform::writeProfileString("A", "z", "3", "t.ini"));
+  EXPECT_TRUE(platform::writeProfileString("B", "w", "4", "t.ini"));
+  EXPECT_EQ(contents(), "; kept\r\n[A]\r\nx=9\r\nz=3\r\n\r\n[B]\r\ny=2\r\nw=4\r\n");
+}
+
+TEST_F(ProfileTest, NullValueRemovesTheKeyAndNullKeyTheSection) {
+  write("[A]\nx=1\ny=2\n[B]\nz=3\n");
+  EXPECT_TRUE(platform::writeProfileString("A", "x", nullptr, "t.ini"));
+  EXPECT_EQ(contents(), "[A]\ny=2\n[B]\nz=3\n");
+  EXPECT_TRUE(platform::writeProfileString("a", nullptr, nullptr, "t.ini"));
+  EXPECT_EQ(contents(), "[B]\nz=3\n");
+}
+
+TEST_F(ProfileTest, BareNamesLiveInTheConfigurationFolder) {
+  platform::test::setProfileDirectory("");
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedValue = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+  EXPECT_EQ(platform::test::profilePath("OrielVMX.ini"), dir_.file("OrielVMX.ini"));
+  EXPECT_EQ(platform::test::profilePath("/abs/x.ini"), "/abs/x.ini");
+  setenv("XDG_CONFIG_HOME", "relative", 1);
+  EXPECT_EQ(platform::test::profilePath("x.ini"), std::string(getenv("HOME")) + "/.config/x.ini");
+  if (saved) {
+    setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+TEST_F(ProfileTest, AnUnwritableFileReportsFailure) {
+  EXPECT_FALSE(platform::writeProfileString("A", "x", "1", "/nonexistent-dir/x.ini"));
+}
+
+// The chooser's keys through the names of the string table.
+class SettingsTest : public ProfileTest {
+ protected:
+  void SetUp() override {
+    ProfileTest::SetUp();
+    chooser::loadSettingsNames(reinterpret_cast<void*>(1));
+  }
+  std::string settingsText() {
+    auto bytes = fixtures::readWholeFile(dir_.file("OrielVMX.ini"));
+    return std::string(bytes.begin(), bytes.end());
+  }
+};
+
+TEST_F(SettingsTest, NamesComeFromTheStringTable) {
+  EXPECT_STREQ(chooser::settingsFileName, "OrielVMX.ini");
+  EXPECT_STREQ(chooser::settingsSection, "Oriel Brindle Texture Library");
+}
+
+TEST_F(SettingsTest, DefaultsWithoutAFile) {
+  EXPECT_EQ(chooser::readFilterIndexSetting(), 1u);
+  EXPECT_TRUE(chooser::readPreviewSetting());
+  EXPECT_TRUE(chooser::readTileOriginSetting());
+}
+
+TEST_F(SettingsTest, OnlyOneMeansCheckedOrDocument) {
+  fixtures::writeTextFile(dir_.file("OrielVMX.ini"),
+                          "[Oriel Brindle Texture Library]\nprv=2\ntOn=0\nfId=3\n");
+  EXPECT_FALSE(chooser::readPreviewSetting());
+  EXPECT_FALSE(chooser::readTileOriginSetting());
+  EXPECT_EQ(chooser::readFilterIndexSetting(), 3u);
+  fixtures::writeTextFile(dir_.file("OrielVMX.ini"),
+                          "[Oriel Brindle Texture Library]\nprv=0\ntOn=2\n");
+  EXPECT_FALSE(chooser::readPreviewSetting());
+  EXPECT_FALSE(chooser::readTileOriginSetting());
+}
+
+TEST_F(SettingsTest, DialogSettingsAreWrittenInOrderWithTheirTexts) {
+  chooser::writeDialogSettings({false, true, 2});
+  EXPECT_EQ(settingsText(), "[Oriel Brindle Texture Library]\nprv=2\nfVw=1\nfId=3\n");
+  chooser::writeDialogSettings({true, false, 0});
+  EXPECT_EQ(settingsText(), "[Oriel Brindle Texture Library]\nprv=1\nfVw=0\nfId=1\n");
+  EXPECT_EQ(chooser::readFilterIndexSetting(), 1u);
+  EXPECT_TRUE(chooser::readPreviewSetting());
+}
+
+TEST_F(SettingsTest, TileOriginIsWrittenAsOneOrZero) {
+  chooser::writeTileOriginSetting(false);
+  EXPECT_FALSE(chooser::readTileOriginSetting());
+  EXPECT_EQ(settingsText(), "[Oriel Brindle Texture Library]\ntOn=0\n");
+  chooser::writeTileOriginSetting(true);
+  EXPECT_TRUE(chooser::readTileOriginSetting());
+}
+
+}  // namespace
