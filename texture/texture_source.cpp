@@ -65,11 +65,12 @@ int openTiffSource(const char* path, TextureSource* source) {
   if (bits != 8 || photometric > PHOTOMETRIC_PALETTE) return refuseTiff(source);
 
   // The description was taken from another handle; the file must still hold
-  // what it described, and its samples must be interleaved, since every row
-  // is read as sample 0.
+  // what it described. Every row is read as scanline sample 0, so samples
+  // must be interleaved and the image stored in strips, not tiles.
   const std::int32_t expectedSamples =
       source->kind == kindTiffOneSample ? 1 : source->kind == kindTiffRgb ? 3 : 4;
-  if (samples != expectedSamples || (samples > 1 && planar != PLANARCONFIG_CONTIG)) {
+  if (samples != expectedSamples || (samples > 1 && planar != PLANARCONFIG_CONTIG) ||
+      TIFFIsTiled(tiff)) {
     return refuseTiff(source);
   }
   if (width == 0 || width > kMaxBytes || height == 0 || height > kMaxRows ||

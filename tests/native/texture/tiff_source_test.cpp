@@ -250,6 +250,25 @@ TEST_F(TiffSourceTest, OpenerRefusals) {
     releaseTextureSource(&local);
   }
 
+  // Tiles have no scanlines.
+  const std::string tiledPath = dir.file("tiled.tif");
+  TIFF* tiled = TIFFOpen(tiledPath.c_str(), "w");
+  ASSERT_NE(tiled, nullptr);
+  TIFFSetField(tiled, TIFFTAG_IMAGEWIDTH, 16u);
+  TIFFSetField(tiled, TIFFTAG_IMAGELENGTH, 16u);
+  TIFFSetField(tiled, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tiled, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tiled, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tiled, TIFFTAG_TILEWIDTH, 16u);
+  TIFFSetField(tiled, TIFFTAG_TILELENGTH, 16u);
+  std::vector<std::uint8_t> tile(16 * 16 * 3, 9);
+  ASSERT_GT(TIFFWriteTile(tiled, tile.data(), 0, 0, 0, 0), 0);
+  TIFFClose(tiled);
+  platform::test::clearMessages();
+  EXPECT_EQ(openTextureSource(tiledPath.c_str(), &source), 0);
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{kUnsupported});
+  releaseTextureSource(&source);
+
   // A single plane is the same bytes either way and is read.
   TiffSpec onePlane = spec(5, 3, 1, 1);
   onePlane.planarConfig = 2;
@@ -310,6 +329,8 @@ TEST(TiffMessages, LibraryTextsAreNotShown) {
   // Opening a non-TIFF makes libtiff complain through its error handler.
   EXPECT_EQ(openTiffForReading(fixtures::writeTextFile(dir.file("x.tif"), "not").c_str()),
             nullptr);
+  // A name far longer than the 256-byte text the handlers format into.
+  EXPECT_EQ(openTiffForReading(dir.file(std::string(400, 'q') + ".tif").c_str()), nullptr);
   EXPECT_TRUE(platform::test::messages().empty());
 }
 
