@@ -93,7 +93,7 @@ fetch_source() {
     # apt drops privileges to _apt for downloads; let it write here.
     if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then chown _apt "$dl"; fi
     echo "build-libtiff: fetching tiff $v" >&2
-    if (cd "$dl" && apt-get source --download-only -qq "tiff=$v" >&2); then
+    if (cd "$dl" && apt-get source --download-only -qq "tiff=$v" > "$ORIELVMX_CACHE/src/apt-$v.log" 2>&1); then
       local dsc="tiff_${v#*:}.dsc"
       # The .dsc came through apt's signed index, so dpkg-source's note that it
       # has no keyring for the uploader's own signature is only noise; its
@@ -103,14 +103,14 @@ fetch_source() {
         echo "$v" > "$dl/tree/.orielvmx-source"
         rm -rf "$tree"
         mv "$dl/tree" "$tree"
-        rm -rf "$dl"
+        rm -rf "$dl" "$ORIELVMX_CACHE/src/apt-$v.log"
         echo "$tree"
         return 0
       fi
       [ -f "$dl/extract.log" ] && cat "$dl/extract.log" >&2
       echo "build-libtiff: tiff $v failed verification or extraction" >&2
     else
-      echo "build-libtiff: tiff $v is listed but cannot be downloaded; trying an older one" >&2
+      echo "build-libtiff: tiff $v is listed but cannot be downloaded ($(grep -m1 -o '[0-9]\{3\} [A-Za-z ]*' "$ORIELVMX_CACHE/src/apt-$v.log" || echo "see $ORIELVMX_CACHE/src/apt-$v.log")); trying an older one" >&2
     fi
     rm -rf "$dl"
   done
