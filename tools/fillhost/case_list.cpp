@@ -1,0 +1,125 @@
+#include "tools/fillhost/case_list.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace fillhost {
+namespace {
+
+bool parseInt(const std::string& text, int low, int high, int* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const long parsed = std::strtol(text.c_str(), &end, 10);
+  if (end == nullptr || *end != '\0' || parsed < low || parsed > high) return false;
+  *value = static_cast<int>(parsed);
+  return true;
+}
+
+bool parseMode(const std::string& text, FillRequest* request) {
+  if (text == "rgb") {
+    request->imageMode = 3;
+    request->planes = 3;
+    return true;
+  }
+  if (text == "gray") {
+    request->imageMode = 1;
+    request->planes = 1;
+    return true;
+  }
+  request->planes = 3;
+  return parseInt(text, 0, 32767, &request->imageMode);
+}
+
+bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason) {
+  std::istringstream fields(line);
+  std::string size, origin, mode, width, height, top, left, bottom, right;
+  if (!(fields >> fillCase->name >> fillCase->texture >> size >> origin >> mode >> width >> height >>
+        top >> left >> bottom >> right)) {
+    *reason = "expected 11 fields";
+    return false;
+  }
+  if (fillCase->texture == "cancel" || fillCase->texture == "fail") {
+    fillCase->chooserStatus = fillCase->texture == "cancel" ? 2 : 0;
+    fillCase->texture.clear();
+  }
+  if (!parseInt(size, -1000, 1000, &fillCase->sizeChoice)) {
+    *reason = "bad size choice '" + size + "'";
+    return false;
+  }
+  if (origin == "doc" || origin == "sel") {
+    fillCase->tileOrigin = origin == "doc" ? 1 : 0;
+  } else if (!parseInt(origin, -1000, 1000, &fillCase->tileOrigin)) {
+    *reason = "bad origin '" + origin + "'";
+    return false;
+  }
+  FillRequest& request = fillCase->request;
+  if (!parseMode(mode, &request)) {
+    *reason = "bad mode '" + mode + "'";
+    return false;
+  }
+  int values[6];
+  const std::string* texts[6] = {&width, &height, &top, &left, &bottom, &right};
+  for (int i = 0; i < 6; ++i) {
+    if (!parseInt(*texts[i], 0, 30000, &values[i])) {
+      *reason = "bad number '" + *texts[i] + "'";
+      return false;
+    }
+  }
+  request.width = values[0];
+  request.height = values[1];
+  request.top = static_cast<std::int16_t>(values[2]);
+  request.left = static_cast<std::int16_t>(values[3]);
+  request.bottom = static_cast<std::int16_t>(values[4]);
+  request.right = static_cast<std::int16_t>(values[5]);
+  if (request.width < 1 || request.height < 1 || request.bottom > request.height ||
+      request.right > request.width || request.top > request.bottom || request.left > request.right) {
+    *reason = "filter rectangle outside the document";
+    return false;
+  }
+  std::string option;
+  while (fields >> option) {
+    if (option == "abort=start") {
+      request.abortDuringStart = true;
+      continue;
+    }
+    if (option.rfind("abort=", 0) == 0 && parseInt(option.substr(6), 1, 30000, &request.abortAtBand)) continue;
+    if (option.rfind("expect=", 0) == 0 && parseInt(option.substr(7), -32768, 32767, &fillCase->expectedResult)) continue;
+    if (option.rfind("boxes=", 0) == 0 && parseInt(option.substr(6), 0, 30000, &fillCase->expectedBoxes)) continue;
+    *reason = "bad option '" + option + "'";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool parseCaseList(const std::string& text, std::vector<FillCase>* cases, std::string* error) {
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    const std::size_t hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    FillCase fillCase;
+    std::string reason;
+    if (!parseLine(line, &fillCase, &reason)) {
+      *error = "line " + std::to_string(number) + ": " + reason;
+      return false;
+    }
+    cases->push_back(fillCase);
+  }
+  return true;
+}
+
+std::string readTextFile(const std::string& path, bool* ok) {
+  std::ifstream file(path, std::ios::binary);
+  *ok = static_cast<bool>(file);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace fillhost

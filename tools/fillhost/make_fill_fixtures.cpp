@@ -1,0 +1,157 @@
+// Writes the textures of the fill cross-check and the case lists that use
+// them into one directory:
+//   make_fill_fixtures DIR
+// DIR/cases.txt holds every case, DIR/smoke.txt a short subset. The textures
+// cover each kind the row source knows (RGB, one-sample, palette, four-sample
+// and compressed TIFFs, 8- and 24-bit BMPs), the two library classes, and a
+// texture taller than 512 rows.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "tests/native/support/texture_fixtures.h"
+
+namespace {
+
+struct CaseLine {
+  bool smoke;
+  const char* line;
+};
+
+// name texture size origin mode width height top left bottom right [options]
+// Documents stay small: every case also runs under Wine.
+constexpr CaseLine kCases[] = {
+    {true, "hires-actual-rgb-doc hires.tif 0 doc rgb 600 560 10 20 540 590"},
+    {false, "hires-actual-gray-sel hires.tif 0 sel gray 300 200 13 17 190 280"},
+    {false, "hires-512-rgb-sel hires.tif 1 sel rgb 200 150 5 7 140 190"},
+    {false, "hires-256-rgb-doc hires.tif 2 doc rgb 320 300 11 3 290 317"},
+    {false, "hires-128-rgb-doc-prescaled hires.tif 3 doc rgb 300 260 200 5 260 299"},
+    {false, "hires-128-gray-doc-prescaled hires.tif 3 doc gray 400 400 1 300 399 397"},
+    {false, "hires-128-rgb-sel-short hires.tif 3 sel rgb 200 120 3 4 117 190"},
+    {false, "hires-64-gray-sel hires.tif 4 sel gray 150 140 9 9 140 150"},
+    {false, "hires-64-rgb-doc hires.tif 4 doc rgb 150 140 0 0 140 150"},
+    {true, "lowres-actual-gray-doc lowres.tif 0 doc gray 300 290 7 9 283 297"},
+    {false, "lowres-512-rgb-doc lowres.tif 1 doc rgb 600 40 10 30 21 100"},
+    {false, "lowres-512-rgb-doc-wide lowres.tif 1 doc rgb 640 530 3 300 530 640"},
+    {false, "lowres-256-gray-doc lowres.tif 2 doc gray 300 280 5 11 278 299"},
+    {false, "lowres-128-rgb-sel lowres.tif 3 sel rgb 200 200 0 0 200 200"},
+    {false, "lowres-64-rgb-doc lowres.tif 4 doc rgb 160 150 2 2 149 158"},
+    {false, "lrt-512-not-enlarged lowres.lrt 1 doc rgb 300 300 0 0 300 300"},
+    {false, "lzw-actual-rgb-doc hires-lzw.tif 0 doc rgb 300 300 200 40 300 290"},
+    {false, "lzw-128-rgb-doc-prescaled hires-lzw.tif 3 doc rgb 300 300 50 40 300 290"},
+    {false, "lzw-256-gray-sel hires-lzw.tif 2 sel gray 260 200 1 1 199 259"},
+    {false, "palette-actual-rgb-doc palette.tif 0 doc rgb 240 180 17 13 171 233"},
+    {false, "palette-actual-gray-sel palette.tif 0 sel gray 240 180 17 13 171 233"},
+    {false, "rgba-actual-rgb-doc rgba.tif 0 doc rgb 120 90 1 2 88 119"},
+    {true, "bmp24-actual-rgb-doc texture24.bmp 0 doc rgb 200 150 9 5 149 199"},
+    {false, "bmp24-actual-gray-sel texture24.bmp 0 sel gray 200 150 9 5 149 199"},
+    {false, "bmp8-actual-rgb-doc texture8.bmp 0 doc rgb 170 130 0 3 130 170"},
+    {false, "tall-actual-rgb-doc tall.tif 0 doc rgb 60 560 0 0 560 60 boxes=48"},
+    {true, "cancelled cancel 0 doc rgb 40 40 0 0 40 40 expect=1 boxes=0"},
+    {false, "chooser-failed fail 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=0"},
+    {true, "missing-file missing.tif 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
+    {false, "not-a-bmp not-a-bitmap.bmp 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
+    {false, "compressed-bmp compressed.bmp 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=2"},
+    {false, "indexed-mode hires.tif 0 doc 2 40 40 0 0 40 40 expect=-30101"},
+    {false, "abort-third-band hires.tif 0 doc rgb 100 100 0 0 100 100 abort=3 expect=1"},
+    {false, "abort-while-prescaling hires.tif 3 doc rgb 100 300 0 0 300 100 abort=start expect=1"},
+    {false, "empty-rectangle hires.tif 0 doc rgb 40 40 20 20 20 20"},
+};
+
+bool writeTextures(const std::string& dir) {
+  using fixtures::TiffSpec;
+  bool ok = true;
+  auto tiff = [&](TiffSpec spec) { ok = !fixtures::writeTiff(spec).empty() && ok; };
+
+  TiffSpec hires;
+  hires.path = dir + "/hires.tif";
+  hires.width = 512;
+  hires.height = 512;
+  tiff(hires);
+
+  TiffSpec compressed = hires;
+  compressed.path = dir + "/hires-lzw.tif";
+  compressed.compression = 5;
+  compressed.rowsPerStrip = 16;
+  tiff(compressed);
+
+  TiffSpec lowres;
+  lowres.path = dir + "/lowres.tif";
+  lowres.width = 128;
+  lowres.height = 128;
+  lowres.samplesPerPixel = 1;
+  lowres.photometric = 1;
+  tiff(lowres);
+  lowres.path = dir + "/lowres.lrt";
+  tiff(lowres);
+
+  TiffSpec palette;
+  palette.path = dir + "/palette.tif";
+  palette.width = 93;
+  palette.height = 71;
+  palette.samplesPerPixel = 1;
+  palette.photometric = 3;
+  tiff(palette);
+
+  TiffSpec rgba;
+  rgba.path = dir + "/rgba.tif";
+  rgba.width = 33;
+  rgba.height = 21;
+  rgba.samplesPerPixel = 4;
+  tiff(rgba);
+
+  TiffSpec tall;
+  tall.path = dir + "/tall.tif";
+  tall.width = 24;
+  tall.height = 600;
+  tiff(tall);
+
+  fixtures::BmpSpec bmp24;
+  bmp24.path = dir + "/texture24.bmp";
+  bmp24.width = 37;
+  bmp24.height = 29;
+  ok = !fixtures::writeBmp(bmp24).empty() && ok;
+
+  fixtures::BmpSpec bmp8;
+  bmp8.path = dir + "/texture8.bmp";
+  bmp8.width = 51;
+  bmp8.height = 43;
+  bmp8.bitCount = 8;
+  ok = !fixtures::writeBmp(bmp8).empty() && ok;
+
+  fixtures::BmpSpec wrongMagic = bmp24;
+  wrongMagic.path = dir + "/not-a-bitmap.bmp";
+  wrongMagic.type = 0x4D58;  // "XM"
+  ok = !fixtures::writeBmp(wrongMagic).empty() && ok;
+
+  fixtures::BmpSpec runLength = bmp24;
+  runLength.path = dir + "/compressed.bmp";
+  runLength.compression = 1;
+  ok = !fixtures::writeBmp(runLength).empty() && ok;
+  return ok;
+}
+
+bool writeCaseList(const std::string& path, bool smokeOnly) {
+  std::ofstream out(path);
+  out << "# Written by make_fill_fixtures; see tools/fillhost/case_list.h for the format.\n";
+  for (const CaseLine& c : kCases) {
+    if (!smokeOnly || c.smoke) out << c.line << '\n';
+  }
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_fill_fixtures DIR\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  if (!writeTextures(dir) || !writeCaseList(dir + "/cases.txt", false) ||
+      !writeCaseList(dir + "/smoke.txt", true)) {
+    std::fprintf(stderr, "make_fill_fixtures: cannot write into %s\n", dir.c_str());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,214 @@
+// What a host and a user see of the library before any selector runs: the
+// export directory, the imports, the two plug-in records, the string table
+// and the version block.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resources/strings.h"
+#include "tools/wintest/check_report.h"
+#include "tools/wintest/plugin_under_test.h"
+
+namespace wintest {
+namespace {
+
+const IMAGE_NT_HEADERS32* ntHeaders(HMODULE module) {
+  const auto* base = reinterpret_cast<const BYTE*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  if (dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
+}
+
+std::string checkImageKind(const PluginUnderTest& plugin) {
+  const IMAGE_NT_HEADERS32* nt = ntHeaders(plugin.module);
+  if (nt == nullptr) return "no PE headers";
+  if (nt->FileHeader.Machine != IMAGE_FILE_MACHINE_I386) return "machine is not i386";
+  if (nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) return "not PE32";
+  if ((nt->FileHeader.Characteristics & IMAGE_FILE_DLL) == 0) return "not a DLL";
+  return "";
+}
+
+std::string checkExportDirectory(const PluginUnderTest& plugin) {
+  const IMAGE_NT_HEADERS32* nt = ntHeaders(plugin.module);
+  if (nt == nullptr) return "no PE headers";
+  const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  if (entry.VirtualAddress == 0) return "no export directory";
+  const auto* base = reinterpret_cast<const BYTE*>(plugin.module);
+  const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
+  const std::string name = reinterpret_cast<const char*>(base + exports->Name);
+  if (name != "ORIELVMX.8BF") return "module name " + quoted(name);
+  if (exports->NumberOfFunctions != 1 || exports->NumberOfNames != 1) {
+    return std::to_string(exports->NumberOfFunctions) + " functions, " +
+           std::to_string(exports->NumberOfNames) + " names";
+  }
+  const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  const auto* ordinals = reinterpret_cast<const WORD*>(base + exports->AddressOfNameOrdinals);
+  const auto* functions = reinterpret_cast<const DWORD*>(base + exports->AddressOfFunctions);
+  const std::string exported = reinterpret_cast<const char*>(base + names[0]);
+  if (exported != "ENTRYPOINT1") return "export named " + quoted(exported);
+  if (reinterpret_cast<const void*>(base + functions[ordinals[0]]) !=
+      reinterpret_cast<const void*>(plugin.entry)) {
+    return "ENTRYPOINT1 does not lead to GetProcAddress's address";
+  }
+  return "";
+}
+
+// The plug-in must be one file: anything but the system's own DLLs would
+// have to be installed next to it in every host's plug-in folder.
+std::string checkImports(const PluginUnderTest& plugin) {
+  static const char* const systemDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll",
+                                           "comdlg32.dll", "msvcrt.dll", "advapi32.dll"};
+  const IMAGE_NT_HEADERS32* nt = ntHeaders(plugin.module);
+  if (nt == nullptr) return "no PE headers";
+  const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  const auto* base = reinterpret_cast<const BYTE*>(plugin.module);
+  std::string foreign;
+  for (const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + entry.VirtualAddress);
+       entry.VirtualAddress != 0 && import->Name != 0; ++import) {
+    const char* name = reinterpret_cast<const char*>(base + import->Name);
+    bool known = false;
+    for (const char* dll : systemDlls) known = known || lstrcmpiA(name, dll) == 0;
+    if (!known) foreign += std::string(foreign.empty() ? "" : ", ") + name;
+  }
+  return foreign.empty() ? "" : "imports from " + foreign;
+}
+
+std::string checkResourceBytes(const PluginUnderTest& plugin, const char* type,
+                               const std::vector<unsigned char>& expected) {
+  HRSRC found = FindResourceExA(plugin.module, type, MAKEINTRESOURCEA(1),
+                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  if (found == nullptr) return std::string("no ") + type + " 1 in language 1033";
+  const DWORD size = SizeofResource(plugin.module, found);
+  HGLOBAL loaded = LoadResource(plugin.module, found);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return "cannot load it";
+  if (size != expected.size() || std::memcmp(bytes, expected.data(), size) != 0) {
+    return "have " + hexBytes(bytes, size) + ", want " + hexBytes(expected.data(), expected.size());
+  }
+  return "";
+}
+
+std::vector<unsigned char> bytesOf(std::initializer_list<unsigned char> head, const char* text,
+                                   std::initializer_list<unsigned char> tail) {
+  std::vector<unsigned char> bytes(head);
+  bytes.insert(bytes.end(), text, text + std::strlen(text) + 1);
+  bytes.insert(bytes.end(), tail);
+  return bytes;
+}
+
+std::string checkPluginRecord(const PluginUnderTest& plugin) {
+  // Version 3, the category, then the information block: interface 4.0,
+  // priority 0, block length 16, no filter data, modes 0x0A 0x0A (grayscale
+  // and RGB), host signature "    ".
+  return checkResourceBytes(plugin, "PIMI",
+                            bytesOf({3, 0}, "Oriel Zovezadu",
+                                    {4, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0x0A, 0x0A, ' ', ' ', ' ', ' '}));
+}
+
+std::string checkMenuRecord(const PluginUnderTest& plugin) {
+  return checkResourceBytes(plugin, "_8BFM", bytesOf({3, 0}, "Zovezadu...", {}));
+}
+
+struct StringRow {
+  unsigned id;
+  const char* text;
+};
+#define ORIELVMX_STRING_ROW(id, text) {id, text},
+constexpr StringRow kStrings[] = {ORIELVMX_STRING_TABLE(ORIELVMX_STRING_ROW)};
+#undef ORIELVMX_STRING_ROW
+
+std::string checkStringTable(const PluginUnderTest& plugin) {
+  std::string failures;
+  for (const StringRow& row : kStrings) {
+    char text[256] = {};
+    const int length = LoadStringA(plugin.module, row.id, text, sizeof text);
+    if (length != static_cast<int>(std::strlen(row.text)) || std::strcmp(text, row.text) != 0) {
+      failures += "string " + std::to_string(row.id) + " is " + quoted(text) + "; ";
+    }
+  }
+  char text[256] = "unchanged";
+  if (LoadStringA(plugin.module, 3, text, sizeof text) != 0) failures += "string 3 exists; ";
+  return failures;
+}
+
+std::string checkFixedVersion(const std::vector<char>& block) {
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT size = 0;
+  if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &size) ||
+      size < sizeof *fixed) {
+    return "no fixed part";
+  }
+  const DWORD have[] = {fixed->dwSignature,       fixed->dwFileVersionMS,    fixed->dwFileVersionLS,
+                        fixed->dwProductVersionMS, fixed->dwProductVersionLS, fixed->dwFileFlagsMask,
+                        fixed->dwFileFlags,        fixed->dwFileOS,           fixed->dwFileType,
+                        fixed->dwFileSubtype,      fixed->dwFileDateMS,       fixed->dwFileDateLS};
+  const DWORD want[] = {0xFEEF04BD, 0x00010000, 0, 0x00010000, 0, 0x3F, 0, 0x40004, 2, 0, 0, 0};
+  if (std::memcmp(have, want, sizeof want) != 0) return "have " + hexBytes(have, sizeof have);
+  return "";
+}
+
+std::string checkVersionStrings(const std::vector<char>& block) {
+  struct Entry {
+    const wchar_t* key;
+    const wchar_t* value;
+  };
+  static const Entry entries[] = {
+      {L"FileVersion", L"1.2"},
+      {L"ProductVersion", L"1.2"},
+      {L"CompanyName", L"Oriel"},
+      {L"ProductName", L"Oriel Brindle Zovezadu"},
+      {L"Comments",
+       L"32 bit plug in, conforming to Photoshop\u00AE filter plug in interface 4.0. "
+       L"(Photoshop\u00AE 3.0 or later)"},
+      {L"InternalName", L"ORIELVMX"},
+      {L"OriginalFilename", L"ORIELVMX.8BF"},
+  };
+  std::string failures;
+  for (const Entry& entry : entries) {
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + entry.key;
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) ||
+        value == nullptr || std::wcscmp(value, entry.value) != 0) {
+      char key[64] = {};
+      WideCharToMultiByte(CP_UTF8, 0, entry.key, -1, key, sizeof key, nullptr, nullptr);
+      std::string have = "(none)";
+      if (value != nullptr) have = hexBytes(value, std::wcslen(value) * sizeof(wchar_t));
+      failures += std::string(key) + " is " + have + "; ";
+    }
+  }
+  WORD* translation = nullptr;
+  UINT size = 0;
+  if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                      &size) ||
+      size != 4 || translation[0] != 0x0409 || translation[1] != 0x04B0) {
+    failures += "translation is not 0x0409, 0x04B0";
+  }
+  return failures;
+}
+
+}  // namespace
+
+void runResourceChecks(const PluginUnderTest& plugin) {
+  report("image is a PE32 i386 DLL", checkImageKind(plugin));
+  report("export directory names ORIELVMX.8BF with ENTRYPOINT1 only", checkExportDirectory(plugin));
+  report("imports only system DLLs", checkImports(plugin));
+  report("PIMI resource bytes", checkPluginRecord(plugin));
+  report("_8BFM resource bytes", checkMenuRecord(plugin));
+  report("string table texts", checkStringTable(plugin));
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(plugin.path.c_str(), &ignored);
+  std::vector<char> block(size);
+  if (size == 0 || !GetFileVersionInfoA(plugin.path.c_str(), 0, size, block.data())) {
+    report("version block", "GetFileVersionInfo failed");
+    return;
+  }
+  report("version block fixed part", checkFixedVersion(block));
+  report("version block strings and translation", checkVersionStrings(block));
+}
+
+}  // namespace wintest

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Windows tests under Wine:
+#   1. the fill cross-check: every case of the fill case list runs through the
+#      native build and through the real DLL; the two lines of each case must
+#      be identical (document hash, result, band count, progress calls,
+#      message boxes) and free of problems;
+#   2. orielvmx_wintest: resources, exports and the selector protocol of the DLL.
+# Prints one line per check and closes with "N passed, N failed"; exits
+# non-zero on any failure.
+#
+#   tools/wintest/run-wine-tests.sh [--smoke]
+#
+# --smoke runs the short case list only. Uses build/native and build/win32
+# (ORIELVMX_NATIVE_BUILD_DIR, ORIELVMX_WIN_BUILD_DIR, ORIELVMX_PLUGIN override
+# them) and builds the targets it needs. Without a display it starts its own
+# X server.
+set -uo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+
+smoke=0
+for argument in "$@"; do
+  case "$argument" in
+    --smoke) smoke=1 ;;
+    *) echo "usage: run-wine-tests.sh [--smoke]" >&2; exit 2 ;;
+  esac
+done
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "${BASH_SOURCE[0]}" "$@"
+fi
+
+# shellcheck source=tools/setup/env.sh
+. "$root/tools/setup/env.sh"
+if [ -z "${WINEPREFIX:-}" ]; then
+  orielvmx_wine_env win32
+  bash "$root/tools/setup/wine-prefix.sh" win32 > /dev/null || exit 1
+fi
+export WINEDEBUG=-all
+
+native_dir="${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}"
+win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/win32}"
+plugin="${ORIELVMX_PLUGIN:-$root/dist/win32/ORIELVMX.8BF}"
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "ok $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $1: $2"; }
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+build() {
+  local preset="$1" dir="$2"
+  shift 2
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    (cd "$root" && cmake --preset "$preset" > /dev/null) || return 1
+  fi
+  cmake --build "$dir" -j2 --target "$@" > /dev/null
+}
+
+if ! build native "$native_dir" fill_cases make_fill_fixtures; then
+  fail "native build" "cmake --build $native_dir failed"
+  finish
+fi
+if ! build win32 "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest; then
+  fail "win32 build" "cmake --build $win_dir failed"
+  finish
+fi
+
+# Wine maps drive Z: to the Unix root.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Keeps a stuck dialog or plug-in from holding the run forever.
+under_wine() { timeout -k 10 600 wine "$@"; }
+
+fixtures="$native_dir/wine-fixtures"
+rm -rf "$fixtures"
+mkdir -p "$fixtures"
+if ! "$native_dir/tools/make_fill_fixtures" "$fixtures"; then
+  fail "fill fixtures" "make_fill_fixtures failed"
+  finish
+fi
+cases="$fixtures/cases.txt"
+[ "$smoke" -eq 1 ] && cases="$fixtures/smoke.txt"
+
+"$native_dir/tools/fill_cases" "$cases" > "$fixtures/native.out" 2> "$fixtures/native.err"
+native_rc=$?
+under_wine "$win_dir/tools/fill_cases.exe" --plugin "$(windows_path "$plugin")" \
+  "$(windows_path "$cases")" 2> "$fixtures/windows.err" | tr -d '\r' > "$fixtures/windows.out"
+windows_rc=${PIPESTATUS[0]}
+# Exit 1 means some case has a problem, reported per case below; anything
+# else means the runner itself could not run.
+if [ "$native_rc" -gt 1 ]; then fail "native fill runner" "exit $native_rc: $(head -c 500 "$fixtures/native.err")"; fi
+if [ "$windows_rc" -gt 1 ]; then fail "windows fill runner" "exit $windows_rc: $(head -c 500 "$fixtures/windows.err")"; fi
+
+declare -A windows_lines=()
+while read -r name rest; do
+  [ -n "$name" ] && windows_lines["$name"]="$name $rest"
+done < "$fixtures/windows.out"
+while read -r name rest; do
+  [ -n "$name" ] || continue
+  native_line="$name $rest"
+  windows_line="${windows_lines[$name]:-(no line)}"
+  if [ "$native_line" != "$windows_line" ]; then
+    fail "fill $name" "native: $native_line | windows: $windows_line"
+  elif [[ "$native_line" == *problem=* ]]; then
+    fail "fill $name" "$native_line"
+  else
+    pass "fill $name"
+  fi
+done < "$fixtures/native.out"
+if [ "$native_rc" -le 1 ] && [ ! -s "$fixtures/native.out" ]; then fail "fill cases" "the native runner printed nothing"; fi
+
+wintest_out="$fixtures/wintest.out"
+under_wine "$win_dir/tools/orielvmx_wintest.exe" "$(windows_path "$plugin")" 2>&1 | tr -d '\r' > "$wintest_out"
+wintest_rc=${PIPESTATUS[0]}
+grep -E '^(ok|FAIL) ' "$wintest_out"
+summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$wintest_out" | tail -1)"
+if [ -z "$summary" ]; then
+  fail "orielvmx_wintest" "ended without its summary (exit $wintest_rc): $(tail -c 500 "$wintest_out")"
+else
+  read -r wintest_passed _ wintest_failed _ <<< "$summary"
+  passed=$((passed + wintest_passed))
+  failed=$((failed + wintest_failed))
+  if [ "$wintest_rc" -ne 0 ] && [ "$wintest_failed" -eq 0 ]; then
+    fail "orielvmx_wintest" "exit $wintest_rc"
+  fi
+fi
+
+finish
