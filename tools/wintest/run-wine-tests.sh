@@ -53,13 +53,19 @@ finish() {
   exit
 }
 
+# Builds the targets the tests run; the build's own output only on failure.
 build() {
-  local preset="$1" dir="$2"
+  local preset="$1" dir="$2" log
   shift 2
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    (cd "$root" && cmake --preset "$preset" > /dev/null) || return 1
+  log="$(mktemp)"
+  if { [ -f "$dir/CMakeCache.txt" ] || (cd "$root" && cmake --preset "$preset"); } > "$log" 2>&1 &&
+     cmake --build "$dir" -j2 --target "$@" >> "$log" 2>&1; then
+    rm -f "$log"
+    return 0
   fi
-  cmake --build "$dir" -j2 --target "$@" > /dev/null
+  tail -40 "$log" >&2
+  rm -f "$log"
+  return 1
 }
 
 if ! build native "$native_dir" fill_cases make_fill_fixtures; then
