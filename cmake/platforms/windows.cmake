@@ -14,6 +14,10 @@ set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/win32 CACHE PATH "Where the plug-
 add_library(orielvmx_plugin SHARED
   resources/orielvmx.rc
   resources/orielvmx.def)
+# Ninja learns no header dependencies from windres, and the string table
+# comes from strings.h.
+set_source_files_properties(resources/orielvmx.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/strings.h)
 target_link_libraries(orielvmx_plugin PRIVATE
   -Wl,--whole-archive orielvmx_platform orielvmx_core -Wl,--no-whole-archive
   TIFF::TIFF ZLIB::ZLIB comdlg32 gdi32 user32 kernel32)
