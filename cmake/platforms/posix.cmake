@@ -23,3 +23,8 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
   add_subdirectory(tools)
 endif()
+
+option(ORIELVMX_BENCH "Build the benchmarks (use a Release build)" OFF)
+if(ORIELVMX_BENCH)
+  include(tests/bench/bench.cmake)
+endif()

@@ -1,0 +1,87 @@
+#include "tests/bench/bench_textures.h"
+
+#include <chrono>
+#include <memory>
+
+#include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
+#include "host/filter_record.h"
+#include "tests/native/support/texture_fixtures.h"
+
+namespace bench {
+
+const Textures& textures() {
+  static const std::unique_ptr<fixtures::TempDir> directory = std::make_unique<fixtures::TempDir>();
+  static const Textures written = [] {
+    host::attachModule(reinterpret_cast<void*>(1));
+    Textures t;
+    fixtures::TiffSpec high;
+    high.path = directory->file("highres.tif");
+    high.width = 512;
+    high.height = 512;
+    high.samplesPerPixel = 3;
+    high.photometric = 2;
+    t.highRes = fixtures::writeTiff(high);
+    fixtures::TiffSpec low;
+    low.path = directory->file("lowres.tif");
+    low.width = 128;
+    low.height = 128;
+    low.samplesPerPixel = 1;
+    low.photometric = 1;
+    t.lowRes = fixtures::writeTiff(low);
+    return t;
+  }();
+  return written;
+}
+
+std::vector<FillCase> fillCases() {
+  static const char* const kSizeNames[] = {"actual", "512", "256", "128", "64"};
+  std::vector<FillCase> cases;
+  for (const bool low : {false, true}) {
+    for (std::int32_t size = 0; size <= 4; ++size) {
+      cases.push_back({std::string("rgb/") + (low ? "128/" : "512/") + kSizeNames[size], low, size, 3});
+    }
+  }
+  // The goal cases again into gray documents.
+  cases.push_back({"gray/512/actual", false, 0, 1});
+  cases.push_back({"gray/512/128", false, 3, 1});
+  cases.push_back({"gray/512/256", false, 2, 1});
+  cases.push_back({"gray/128/512", true, 1, 1});
+  return cases;
+}
+
+const std::string& texturePath(const FillCase& fillCase) {
+  return fillCase.lowRes ? textures().lowRes : textures().highRes;
+}
+
+FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase) {
+  using Clock = std::chrono::steady_clock;
+  const auto seconds = [](Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+  };
+  chooser::provideChoice({.status = 1, .fileName = texturePath(fillCase),
+                          .sizeChoice = fillCase.sizeChoice, .tileOrigin = 1});
+  FillTiming timing;
+  const auto started = Clock::now();
+  host.call(host::filterSelectorParameters);
+  host.call(host::filterSelectorPrepare);
+  const std::int16_t startResult = host.start();
+  const auto continuing = Clock::now();
+  bool failed = startResult != 0;
+  while (!failed) {
+    const host::Rect16 band = host.record().outRect;
+    if (band.top == 0 && band.left == 0 && band.bottom == 0 && band.right == 0) break;
+    failed = host.continueOnce() != 0;
+    ++timing.continues;
+  }
+  const auto finishing = Clock::now();
+  failed = host.finish() != 0 || failed;
+  const auto finished = Clock::now();
+  timing.ok = !failed;
+  timing.startSeconds = seconds(started, continuing);
+  timing.continueSeconds = seconds(continuing, finishing);
+  timing.finishSeconds = seconds(finishing, finished);
+  return timing;
+}
+
+}  // namespace bench

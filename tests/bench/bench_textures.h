@@ -1,0 +1,45 @@
+// What the fill benchmarks fill with: a library-like 512 x 512 RGB texture
+// and a 128 x 128 one-sample texture, written once per process, and the
+// filter runs measured on them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/native/support/simulated_host.h"
+
+namespace bench {
+
+struct Textures {
+  std::string highRes;  // 512 x 512 RGB, uncompressed
+  std::string lowRes;   // 128 x 128 one 8-bit sample, uncompressed
+};
+
+// Written into a temporary directory on first use; removed at exit.
+const Textures& textures();
+
+struct FillCase {
+  std::string name;  // e.g. "rgb/512/actual"
+  bool lowRes;       // which texture
+  std::int32_t sizeChoice;
+  std::int16_t imageMode;  // 1 gray, 3 RGB
+};
+
+// Every size choice of both textures into RGB, and the goal cases into gray.
+std::vector<FillCase> fillCases();
+const std::string& texturePath(const FillCase& fillCase);
+
+struct FillTiming {
+  bool ok = false;
+  int continues = 0;
+  double startSeconds = 0;     // Parameters, Prepare and Start
+  double continueSeconds = 0;  // every Continue
+  double finishSeconds = 0;
+};
+
+// One whole filter run of the document the host holds, selector by selector
+// as an image editor makes it, with the timings of its parts.
+FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase);
+
+}  // namespace bench
