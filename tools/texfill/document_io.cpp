@@ -1,0 +1,127 @@
+#include "tools/texfill/document_io.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "tools/texfill/png_io.h"
+#include "tools/texfill/tiff_io.h"
+
+namespace texfill {
+namespace {
+
+std::string lowerExtension(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string extension = path.substr(dot + 1);
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return extension;
+}
+
+bool writeByFormat(const std::string& tempPath, const void* context, std::string& error) {
+  const auto* job = static_cast<const std::pair<const Image*, FileFormat>*>(context);
+  return job->second == FileFormat::png ? writePng(tempPath, *job->first, error)
+                                        : writeTiff(tempPath, *job->first, error);
+}
+
+}  // namespace
+
+FileFormat formatOfFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return FileFormat::unknown;
+  unsigned char head[8] = {};
+  const std::size_t n = std::fread(head, 1, sizeof head, file);
+  std::fclose(file);
+  static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (n == 8 && std::memcmp(head, kPng, 8) == 0) return FileFormat::png;
+  if (n >= 4 && ((head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0) ||
+                 (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43)))) {
+    return FileFormat::tiff;
+  }
+  return FileFormat::unknown;
+}
+
+FileFormat formatForName(const std::string& path) {
+  const std::string extension = lowerExtension(path);
+  if (extension == "png") return FileFormat::png;
+  if (extension == "tif" || extension == "tiff") return FileFormat::tiff;
+  return FileFormat::unknown;
+}
+
+bool checkImageSize(std::uint64_t width, std::uint64_t height, std::string& error) {
+  if (width == 0 || height == 0) {
+    error = "the image is empty";
+    return false;
+  }
+  if (width > kMaxSide || height > kMaxSide) {
+    error = std::to_string(width) + "x" + std::to_string(height) +
+            " is too large: at most 32767 pixels a side";
+    return false;
+  }
+  if (width * height * 3 > kMaxImageBytes) {
+    error = std::to_string(width) + "x" + std::to_string(height) +
+            " is too large: at most 1 GiB of pixels";
+    return false;
+  }
+  return true;
+}
+
+bool readImageFile(const std::string& path, Image& image, std::string& error) {
+  std::string reason;
+  bool ok = false;
+  switch (formatOfFile(path)) {
+    case FileFormat::png: ok = readPng(path, image, reason); break;
+    case FileFormat::tiff: ok = readTiff(path, image, reason); break;
+    case FileFormat::unknown:
+      if (access(path.c_str(), R_OK) != 0) {
+        reason = std::strerror(errno);
+      } else {
+        reason = "neither a PNG nor a TIFF file";
+      }
+      break;
+  }
+  if (!ok) error = path + ": " + reason;
+  return ok;
+}
+
+bool writeFileAtomically(const std::string& path, std::string& error, bool (*cancelled)(),
+                         bool (*write)(const std::string&, const void*, std::string&),
+                         const void* context) {
+  const std::string temp = path + ".texfill-" + std::to_string(getpid()) + ".tmp";
+  std::string reason;
+  if (!write(temp, context, reason)) {
+    std::remove(temp.c_str());
+    error = path + ": " + reason;
+    return false;
+  }
+  if (cancelled != nullptr && cancelled()) {
+    std::remove(temp.c_str());
+    error = path + ": not written (cancelled)";
+    return false;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    error = path + ": " + std::strerror(errno);
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool writeImageFile(const std::string& path, const Image& image, std::string& error,
+                    bool (*cancelled)()) {
+  const FileFormat format = formatForName(path);
+  if (format == FileFormat::unknown) {
+    error = path + ": give the output a .png, .tif or .tiff name";
+    return false;
+  }
+  const std::pair<const Image*, FileFormat> job{&image, format};
+  return writeFileAtomically(path, error, cancelled, writeByFormat, &job);
+}
+
+}  // namespace texfill

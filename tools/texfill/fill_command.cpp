@@ -1,0 +1,208 @@
+// texfill fill: the command-line host.
+#include <cstdio>
+#include <string>
+
+#include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
+#include "platform/platform.h"
+#include "platform/posix/platform_posix_test.h"
+#include "texture/texture_source.h"
+#include "tools/texfill/cli.h"
+#include "tools/texfill/commands.h"
+#include "tools/texfill/document_io.h"
+#include "tools/texfill/host_driver.h"
+#include "tools/texfill/temp_dir.h"
+#include "tools/texfill/terminal.h"
+#include "tools/texfill/texture_image.h"
+#include "tools/texfill/tiff_io.h"
+#include "tools/texfill/wrap_scale.h"
+
+namespace texfill {
+namespace {
+
+constexpr const char* kName = "fill";
+
+struct FillOptions {
+  std::string texture;
+  SizeRequest size;
+  int tileOrigin = 1;
+  bool haveRect = false;
+  host::Rect16 rect{};
+  bool gray = false;
+  bool verbose = false;
+  std::string input;
+  std::string output;
+};
+
+bool readOptions(const ParsedArgs& parsed, FillOptions& options, std::string& error) {
+  if (parsed.positional.size() != 2) {
+    error = "expected IN and OUT, got " + std::to_string(parsed.positional.size()) + " file names";
+    return false;
+  }
+  options.input = parsed.positional[0];
+  options.output = parsed.positional[1];
+  const auto texture = parsed.options.find("--texture");
+  if (texture == parsed.options.end() || texture->second.empty()) {
+    error = "--texture FILE is required";
+    return false;
+  }
+  options.texture = texture->second;
+  if (const auto size = parsed.options.find("--size"); size != parsed.options.end()) {
+    if (!parseSize(size->second, options.size, error)) return false;
+  }
+  if (const auto origin = parsed.options.find("--origin"); origin != parsed.options.end()) {
+    if (!parseOrigin(origin->second, options.tileOrigin, error)) return false;
+  }
+  if (const auto rect = parsed.options.find("--rect"); rect != parsed.options.end()) {
+    if (!parseRect(rect->second, options.rect, error)) return false;
+    options.haveRect = true;
+  }
+  options.gray = parsed.options.count("--gray") != 0;
+  options.verbose = parsed.options.count("--verbose") != 0;
+  if (formatForName(options.output) == FileFormat::unknown) {
+    error = "OUT must end in .png, .tif or .tiff";
+    return false;
+  }
+  return true;
+}
+
+// A size the dialog's entries do not offer: the texture is rescaled here,
+// with the plug-in's own resampler, into an uncompressed TIFF that the
+// plug-in then fills at its actual size.
+bool prescaleTexture(const FillOptions& options, const TempDir& temp, std::string& path,
+                     std::string& error) {
+  Image texture;
+  if (!readTextureImage(options.texture, texture, error)) return false;
+  if (texture.width != texture.height) {
+    error = options.texture + ": --size " + std::to_string(options.size.pixels) +
+            " needs a square texture, this one is " + std::to_string(texture.width) + "x" +
+            std::to_string(texture.height);
+    return false;
+  }
+  Image scaled;
+  if (!wrapScale(texture, options.size.pixels, scaled, error)) return false;
+  if (temp.path.empty()) {
+    error = "cannot make a temporary directory";
+    return false;
+  }
+  path = temp.path + "/texture-" + std::to_string(options.size.pixels) + ".tif";
+  if (!writeTiff(path, scaled, error)) return false;
+  if (options.verbose) {
+    std::fprintf(stderr, "texfill fill: %s: %s\n", options.texture.c_str(),
+                 describeScaling(texture.width, options.size.pixels).c_str());
+  }
+  return true;
+}
+
+bool checkRect(const FillOptions& options, const Image& document, host::Rect16& rect,
+               std::string& error) {
+  if (!options.haveRect) {
+    rect = {0, 0, static_cast<std::int16_t>(document.height),
+            static_cast<std::int16_t>(document.width)};
+    return true;
+  }
+  rect = options.rect;
+  if (rect.bottom > document.height || rect.right > document.width) {
+    error = "--rect reaches outside the " + std::to_string(document.width) + "x" +
+            std::to_string(document.height) + " document";
+    return false;
+  }
+  return true;
+}
+
+void noteSizeWithoutEffect(const FillOptions& options) {
+  if (options.size.sizeChoice == 0) return;
+  const char* path = options.texture.c_str();
+  if (texture::isHighResTexture(path) || texture::isLowResTexture(path)) return;
+  std::fprintf(stderr,
+               "texfill fill: note: %s is not a library texture (a 512x512 RGB or 128x128 "
+               "one-sample .tif file); the plug-in fills it at its own size\n",
+               path);
+}
+
+}  // namespace
+
+int fillCommand(const Args& args) {
+  static const std::vector<OptionSpec> specs = {{"--texture", true}, {"--size", true},
+                                                {"--origin", true},  {"--rect", true},
+                                                {"--gray", false},   {"--verbose", false}};
+  ParsedArgs parsed;
+  std::string error;
+  if (!parseArgs(args, specs, parsed, error)) return usageError(kName, error);
+  if (parsed.help) return printHelp(kName) ? exitOk : exitFailure;
+  FillOptions options;
+  if (!readOptions(parsed, options, error)) return usageError(kName, error);
+
+  if (!platform::pathExists(options.texture.c_str())) {
+    complain(kName, options.texture + ": no such file");
+    return exitFailure;
+  }
+  Image document;
+  if (!readImageFile(options.input, document, error)) {
+    complain(kName, error);
+    return exitFailure;
+  }
+  if (options.gray) document = toGray(document);
+  FillJob job;
+  if (!checkRect(options, document, job.filterRect, error)) return usageError(kName, error);
+
+  TempDir temp;
+  std::string texturePath = options.texture;
+  if (options.size.pixels > 0) {
+    if (!prescaleTexture(options, temp, texturePath, error)) {
+      complain(kName, error);
+      return exitFailure;
+    }
+  } else {
+    noteSizeWithoutEffect(options);
+  }
+
+  chooser::ProvidedChoice choice;
+  choice.status = 1;
+  choice.fileName = texturePath;
+  choice.sizeChoice = options.size.sizeChoice;
+  choice.tileOrigin = options.tileOrigin;
+  chooser::provideChoice(choice);
+  host::attachModule(reinterpret_cast<void*>(1));
+  platform::test::clearMessages();
+  platform::test::setPrintMessages(true);
+
+  job.entry = ENTRYPOINT1;
+  job.document = &document;
+  job.abortProc = abortRequested;
+  job.progressProc = reportProgress;
+  const FillOutcome outcome = runFilter(job);
+  endProgress();
+  platform::test::setPrintMessages(false);
+  const std::size_t messages = platform::test::messages().size();
+
+  if (interrupted() || outcome.result == 1) {
+    complain(kName, "aborted, the plug-in reported result 1; " + options.output + " not written");
+    return interrupted() ? exitInterrupted : exitFailure;
+  }
+  if (!outcome.hostError.empty()) {
+    complain(kName, outcome.hostError + "; " + options.output + " not written");
+    return exitFailure;
+  }
+  if (outcome.result != 0) {
+    complain(kName, "the plug-in ended the fill with " + resultName(outcome.result) + "; " +
+                        options.output + " not written");
+    return exitFailure;
+  }
+  if (!writeImageFile(options.output, document, error, interrupted)) {
+    complain(kName, error);
+    return interrupted() ? exitInterrupted : exitFailure;
+  }
+  if (messages > 0) {
+    complain(kName, "the plug-in showed " + std::to_string(messages) + " message(s); " +
+                        options.output + " written all the same");
+    return exitPluginMessage;
+  }
+  if (options.verbose) {
+    std::fprintf(stderr, "texfill fill: %d bands filled, %s written\n", outcome.continueCalls,
+                 options.output.c_str());
+  }
+  return exitOk;
+}
+
+}  // namespace texfill

@@ -1,0 +1,252 @@
+// The manual of texfill, one page per subcommand, printed by --help.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/texfill/commands.h"
+
+namespace texfill {
+namespace {
+
+struct Page {
+  const char* name;
+  const char* text;
+};
+
+constexpr const char* kOverview = R"TXT(NAME
+    texfill - fill pictures with library textures through the texture-fill plug-in
+
+SYNOPSIS
+    texfill fill --texture FILE [OPTIONS] IN OUT
+    texfill list [--type tif|bmp|all] DIR
+    texfill preview [OPTIONS] FILE OUT.png
+    texfill pack --name "Long name" [--low] IN OUT.tif
+    texfill gen-sample NAME OUT.png | --list
+    texfill sheet [OPTIONS] OUT.png PICTURE[=CAPTION]...
+    texfill SUBCOMMAND --help
+
+DESCRIPTION
+    texfill is a command-line host for the texture-fill plug-in: `fill` runs
+    the plug-in's own engine over a PNG or TIFF document, exactly as an image
+    editor would, with the Open Texture dialog's choices given as options.
+    The other subcommands look after a texture library: `list` shows a
+    directory as the dialog lists it, `preview` renders the preview the
+    dialog's panel shows, `pack` turns a seamless picture into a library
+    texture, `gen-sample` draws the procedural pictures of the sample library
+    and `sheet` lays pictures out on a contact sheet.
+
+EXIT STATUS
+    0    success
+    1    failure; no output file was written
+    2    usage error
+    3    (fill) the output was written, but the plug-in showed a message
+    130  (fill) interrupted with Ctrl-C; no output file was written
+)TXT";
+
+constexpr const char* kFill = R"TXT(NAME
+    texfill fill - fill a document with a texture, hosting the plug-in
+
+SYNOPSIS
+    texfill fill --texture FILE [--size SIZE] [--origin document|selection]
+                 [--rect TOP,LEFT,BOTTOM,RIGHT] [--gray] [--verbose] IN OUT
+
+DESCRIPTION
+    Reads IN, an 8-bit RGB or grayscale PNG or TIFF, and fills it with the
+    texture FILE by acting as the plug-in's host: it builds the host record,
+    calls the plug-in's entry point with the Parameters, Prepare, Start,
+    Continue and Finish selectors, hands each band of the document over in
+    place, and writes the filled document to OUT (PNG for .png, uncompressed
+    TIFF for .tif or .tiff). The chooser's answers come from the options.
+    Pixels outside the rectangle are copied unchanged.
+
+    While the plug-in works, a progress bar is drawn on stderr when stderr
+    is a terminal. Ctrl-C is the host's abort: the plug-in sees it at its
+    next abort test and stops with result 1; nothing is written. A second
+    Ctrl-C ends texfill at once.
+
+    Messages the plug-in shows (such as "Error while reading file") are
+    printed on stderr. When the plug-in ends with an error, OUT is not
+    written; OUT is only ever replaced whole, never left half written.
+
+OPTIONS
+    --texture FILE
+        The texture: a library TIFF (512x512 RGB or 128x128 one-sample with
+        the extension .tif), any TIFF of 8-bit samples, or an 8- or 24-bit
+        BMP.
+
+    --size SIZE
+        The Open Texture dialog's "Size to:" entry: Actual (the default),
+        512X512, 256X256, 128X128 or 64X64 (letter case does not matter).
+        As in the dialog, these apply only to library textures: a 512x512
+        texture is reduced with the wrap-around resampler, a 128x128 one is
+        enlarged to 512X512 or 256X256 by repeating each texel, or reduced
+        to 64X64. Other textures are filled at their own size.
+
+        A bare number N from 2 to 512 (or NxN for an N not in the list) is an
+        extension the dialog does not offer: texfill itself rescales the
+        texture, which must be square, to N by N pixels with the plug-in's
+        wrap-around resampler (reductions and enlargements alike, so the
+        result still tiles) into a temporary uncompressed TIFF, and lets the
+        plug-in fill that at its actual size. Note that 512 and 512X512
+        differ for a 128x128 texture: resampled versus texels repeated.
+
+    --origin document|selection
+        Where the repetition is anchored: at the document's top-left corner
+        (the default, so separate fills join seamlessly) or at the
+        rectangle's top-left corner (Preferences: "Top left of selection").
+
+    --rect TOP,LEFT,BOTTOM,RIGHT
+        The area to fill (the host's filter rectangle; bottom and right are
+        exclusive). Default: the whole document.
+
+    --gray
+        Convert an RGB document to grayscale before the fill, with the
+        plug-in's own weights ((306 R + 601 G + 117 B) / 1024), and fill it
+        in grayscale mode: texture rows are turned gray by the plug-in and
+        OUT is a grayscale file. A grayscale IN is always filled in
+        grayscale mode.
+
+    --verbose
+        Say how a texture was rescaled and how many bands were filled.
+
+ENVIRONMENT
+    TEXFILL_BAND_DELAY_MS
+        Wait this many milliseconds at every abort test of the plug-in, so
+        that a fill of a small document can be watched or interrupted.
+
+EXIT STATUS
+    0 filled and written; 1 failure, nothing written; 2 usage error;
+    3 written, but the plug-in showed a message; 130 interrupted by Ctrl-C.
+
+EXAMPLES
+    texfill fill --texture marble.tif --size 256X256 photo.png out.png
+    texfill fill --texture wood.tif --rect 40,40,200,300 --origin selection \
+        photo.png out.png
+    texfill fill --texture clouds.tif --size 100 --gray photo.tif out.tif
+)TXT";
+
+constexpr const char* kList = R"TXT(NAME
+    texfill list - list a texture library as the Open Texture dialog does
+
+SYNOPSIS
+    texfill list [--type tif|bmp|all] DIR
+
+DESCRIPTION
+    Prints one line per file of DIR, sorted by name: the file name, the long
+    name the "Long Names" list shows (the TIFF's ImageDescription up to its
+    first ";", the file name itself for a file that is not a TIFF), the info
+    line the dialog shows for the file ("TIFF (24 bit, 512x512)"), and the
+    library class that decides whether the "Size to:" entries apply:
+    high-res (512x512 RGB .tif), low-res (128x128 one-sample .tif) or "-".
+    An empty long name or info line is printed as "-". Names are opened as
+    they are spelled in DIR.
+
+OPTIONS
+    --type tif|bmp|all
+        Which files to list, like the dialog's file-type filter: files with
+        the extension .tif (the default), .bmp, or every file.
+)TXT";
+
+constexpr const char* kPreview = R"TXT(NAME
+    texfill preview - render the preview panel's picture and a seam check
+
+SYNOPSIS
+    texfill preview [--scale N] [--sixteen] [--no-tiles] FILE OUT.png
+
+DESCRIPTION
+    Writes OUT.png with, on the left, the 64x64 preview that the Open
+    Texture dialog's panel shows for FILE (the library TIFF's second
+    directory, coloured through its ColorMap), enlarged N times inside the
+    panel's black frame; on the right, the texture itself tiled two by two,
+    where a seam would show along the middle lines. A file without a
+    preview gives the white square the panel shows, with a note on stderr.
+
+OPTIONS
+    --scale N      enlarge the preview N times (1 to 16, default 4)
+    --sixteen      show the third directory, the 16-colour preview
+    --no-tiles     leave the tiled texture out
+)TXT";
+
+constexpr const char* kPack = R"TXT(NAME
+    texfill pack - make a library texture from a seamless picture
+
+SYNOPSIS
+    texfill pack --name "Long name" [--low] [--quiet] IN OUT.tif
+
+DESCRIPTION
+    Reads IN (an 8-bit RGB or grayscale PNG or TIFF), which must be square
+    and should tile seamlessly, and writes the library TIFF OUT.tif:
+
+      directory 1  the texture, uncompressed: 512x512 RGB, or with --low
+                   128x128 with one 8-bit sample (gray); ImageDescription
+                   holds the long name
+      directory 2  the 64x64 preview, 8-bit palette with a ColorMap
+      directory 3  the 64x64 preview for 16-colour displays, 4-bit palette
+
+    The picture is scaled with the plug-in's wrap-around resampler, so it
+    still tiles: a whole multiple of the size is reduced as the plug-in's
+    own reductions are, any other size (smaller ones too) goes through the
+    resampler's general path. texfill says which on stderr. The previews
+    are the texture reduced to 64x64 and colour-quantised with
+    libimagequant. The result is read back with the plug-in's own readers
+    (info line, long name, library class) before texfill reports success.
+
+    The list shows the long name up to its first ";" and at most 63
+    characters; library files keep further fields after a ";".
+
+OPTIONS
+    --name "Long name"  the long name (required)
+    --low               make a low-resolution (128x128 one-sample) texture
+    --quiet             do not say how the picture was scaled
+
+EXAMPLES
+    texfill pack --name "Carrara Marble;veined" marble.png marble.tif
+    texfill pack --name "Cloudy Sky" --low clouds.png clouds.tif
+)TXT";
+
+constexpr const char* kGenSample = R"TXT(NAME
+    texfill gen-sample - draw a seamless procedural picture
+
+SYNOPSIS
+    texfill gen-sample [--size N] NAME OUT.png
+    texfill gen-sample --list
+
+DESCRIPTION
+    Draws the sample NAME (periodic noise and shapes whose period is the
+    picture itself, so it tiles seamlessly) as an RGB picture of N x N
+    pixels (8 to 4096; each sample has its own default size). --list prints
+    one line per sample: name, high or low (resolution class it is packed
+    as), default size and long name, separated by tabs. The sample library
+    of the build is made from these with `texfill pack`.
+)TXT";
+
+constexpr const char* kSheet = R"TXT(NAME
+    texfill sheet - lay pictures out on a contact sheet
+
+SYNOPSIS
+    texfill sheet [--columns N] [--cell PIXELS] [--title TEXT] OUT.png
+                  PICTURE[=CAPTION]...
+
+DESCRIPTION
+    Places each PICTURE (PNG or TIFF) in a cell of PIXELS x PIXELS (default
+    256; larger pictures are reduced by area averaging), N cells a row
+    (default 4), with its caption (default: its file name) below it in a
+    small bitmap font.
+)TXT";
+
+constexpr Page kPages[] = {{"", kOverview},        {"fill", kFill},   {"list", kList},
+                           {"preview", kPreview},  {"pack", kPack},   {"gen-sample", kGenSample},
+                           {"sheet", kSheet}};
+
+}  // namespace
+
+bool printHelp(const std::string& subcommand) {
+  for (const Page& page : kPages) {
+    if (subcommand == page.name) {
+      std::fputs(page.text, stdout);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace texfill

@@ -1,0 +1,35 @@
+// texfill: the command-line host of the texture-fill plug-in and its
+// texture-library tools.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/texfill/cli.h"
+#include "tools/texfill/commands.h"
+#include "tools/texfill/terminal.h"
+
+int main(int argc, char** argv) {
+  // Before anything else, so that an early Ctrl-C is an abort, not a kill.
+  texfill::installInterruptHandler();
+  if (argc < 2) {
+    texfill::printHelp("");
+    return texfill::exitUsage;
+  }
+  const std::string command = argv[1];
+  const texfill::Args args(argv + 2, argv + argc);
+  if (command == "-h" || command == "--help" || command == "help") {
+    const std::string topic = args.empty() ? "" : args[0];
+    if (texfill::printHelp(topic)) return texfill::exitOk;
+    std::fprintf(stderr, "texfill: no subcommand %s\n", topic.c_str());
+    return texfill::exitUsage;
+  }
+  if (command == "fill") return texfill::fillCommand(args);
+  if (command == "list") return texfill::listCommand(args);
+  if (command == "preview") return texfill::previewCommand(args);
+  if (command == "pack") return texfill::packCommand(args);
+  if (command == "gen-sample") return texfill::genSampleCommand(args);
+  if (command == "sheet") return texfill::sheetCommand(args);
+  std::fprintf(stderr, "texfill: unknown subcommand %s; try 'texfill --help'\n", command.c_str());
+  return texfill::exitUsage;
+}

@@ -1,0 +1,15 @@
+// PNG documents through libpng: 8-bit RGB or grayscale only.
+#pragma once
+
+#include <string>
+
+#include "tools/texfill/image.h"
+
+namespace texfill {
+
+// False with a reason in `error` (no file name) for anything but an intact
+// 8-bit RGB or grayscale PNG within the size limits of document_io.h.
+bool readPng(const std::string& path, Image& image, std::string& error);
+bool writePng(const std::string& path, const Image& image, std::string& error);
+
+}  // namespace texfill

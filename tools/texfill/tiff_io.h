@@ -1,0 +1,22 @@
+// TIFF documents through libtiff: 8-bit RGB or grayscale, in strips.
+#pragma once
+
+#include <string>
+
+#include "tools/texfill/image.h"
+
+typedef struct tiff TIFF;
+
+namespace texfill {
+
+// Opens `path` with libtiff, its error texts going to `error` instead of
+// libtiff's global handlers (which the plug-in's core has silenced).
+TIFF* openTiff(const std::string& path, const char* mode, std::string& error);
+
+// False with a reason in `error` (no file name) for anything but an intact
+// 8-bit RGB or grayscale TIFF within the size limits of document_io.h.
+bool readTiff(const std::string& path, Image& image, std::string& error);
+// Uncompressed, one image directory.
+bool writeTiff(const std::string& path, const Image& image, std::string& error);
+
+}  // namespace texfill
