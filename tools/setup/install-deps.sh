@@ -13,7 +13,7 @@ need_root() {
 
 native_packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates
-  libtiff-dev zlib1g-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libtiff-dev zlib1g-dev libpng-dev libimagequant-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev llvm valgrind python3 dpkg-dev
 )
 windows_packages=(
