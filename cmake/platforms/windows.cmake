@@ -14,14 +14,23 @@ set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/win32 CACHE PATH "Where the plug-
 add_library(orielvmx_plugin SHARED
   resources/orielvmx.rc
   resources/orielvmx.def)
+# The chooser's bitmaps are drawn at build time; windres finds them on its
+# include path.
+set(ORIELVMX_ARTWORK_DIR ${CMAKE_BINARY_DIR}/artwork)
+set(ORIELVMX_ARTWORK ${ORIELVMX_ARTWORK_DIR}/orielvmx_banner.bmp ${ORIELVMX_ARTWORK_DIR}/orielvmx_about.bmp)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(OUTPUT ${ORIELVMX_ARTWORK}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/artwork/make_artwork.py ${ORIELVMX_ARTWORK_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/artwork/make_artwork.py
+  COMMENT "Drawing the chooser's banner and About picture")
 # Ninja learns no header dependencies from windres, and the string table
 # comes from strings.h.
 set_source_files_properties(resources/orielvmx.rc PROPERTIES
-  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/strings.h)
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/strings.h;${CMAKE_SOURCE_DIR}/resources/dialogs.rc;${CMAKE_SOURCE_DIR}/resources/dialog_ids.h;${ORIELVMX_ARTWORK}")
 target_link_libraries(orielvmx_plugin PRIVATE
   -Wl,--whole-archive orielvmx_platform orielvmx_core -Wl,--no-whole-archive
   TIFF::TIFF ZLIB::ZLIB comdlg32 gdi32 user32 kernel32)
-target_include_directories(orielvmx_plugin PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(orielvmx_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${ORIELVMX_ARTWORK_DIR})
 target_link_options(orielvmx_plugin PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at)
 set_target_properties(orielvmx_plugin PROPERTIES
   PREFIX "" OUTPUT_NAME "ORIELVMX" SUFFIX ".8BF")
