@@ -9,10 +9,29 @@ target_include_directories(orielvmx_platform PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(orielvmx_platform PUBLIC orielvmx_core comdlg32 gdi32 user32 kernel32)
 target_link_libraries(orielvmx_core PUBLIC orielvmx_platform)
 
-set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/win32 CACHE PATH "Where the plug-in is copied")
+# One source tree, two plug-ins: 32-bit hosts load dist/win32, 64-bit hosts
+# dist/win64. They differ only in the PiPL entry key.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(ORIELVMX_WIN_ARCH win64)
+  set(ORIELVMX_PIPL_ENTRY_KEY 8664)
+else()
+  set(ORIELVMX_WIN_ARCH win32)
+  set(ORIELVMX_PIPL_ENTRY_KEY wx86)
+endif()
+set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${ORIELVMX_WIN_ARCH} CACHE PATH "Where the plug-in is copied")
+
+set(ORIELVMX_PIPL_RC ${CMAKE_BINARY_DIR}/generated/pipl.rc)
+add_custom_command(OUTPUT ${ORIELVMX_PIPL_RC}
+  COMMAND ${CMAKE_COMMAND} -DDESCRIPTION=${CMAKE_SOURCE_DIR}/resources/pipl.txt
+    -DENTRY_KEY=${ORIELVMX_PIPL_ENTRY_KEY} -DOUTPUT=${ORIELVMX_PIPL_RC}
+    -P ${CMAKE_SOURCE_DIR}/cmake/generate_pipl.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/pipl.txt ${CMAKE_SOURCE_DIR}/cmake/generate_pipl.cmake
+  COMMENT "Generating the PiPL resource (${ORIELVMX_PIPL_ENTRY_KEY})"
+  VERBATIM)
 
 add_library(orielvmx_plugin SHARED
   resources/orielvmx.rc
+  ${ORIELVMX_PIPL_RC}
   resources/orielvmx.def)
 # The chooser's bitmaps are drawn at build time; windres finds them on its
 # include path.
@@ -31,7 +50,7 @@ target_link_libraries(orielvmx_plugin PRIVATE
   -Wl,--whole-archive orielvmx_platform orielvmx_core -Wl,--no-whole-archive
   TIFF::TIFF ZLIB::ZLIB comdlg32 gdi32 user32 kernel32)
 target_include_directories(orielvmx_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${ORIELVMX_ARTWORK_DIR})
-target_link_options(orielvmx_plugin PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at)
+target_link_options(orielvmx_plugin PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at -s)
 set_target_properties(orielvmx_plugin PROPERTIES
   PREFIX "" OUTPUT_NAME "ORIELVMX" SUFFIX ".8BF")
 add_custom_command(TARGET orielvmx_plugin POST_BUILD
