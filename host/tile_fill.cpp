@@ -40,38 +40,93 @@ void endBands(HostView& view) {
   view.outRect = view.inRect;
 }
 
-// Writes one output row: texels from `row` starting at byte `phase`, each
-// repeated `repeat` times, wrapping at `rowLength` bytes. Texels are
-// `texelBytes` apart in the row; output pixels are `planes` apart, so a host
-// that interleaves an extra plane (RGB with transparency) keeps that byte.
-void writeBandRow(const std::uint8_t* row, std::int32_t rowLength, std::int32_t phase,
-                  std::int32_t texelBytes, std::int32_t planes, std::int32_t repeat,
-                  std::int32_t width, std::uint8_t* destination) {
+// Copies `texelBytes` bytes: the two sizes the fill meets get fixed-size
+// copies the compiler turns into plain moves.
+inline void copyTexel(std::uint8_t* destination, const std::uint8_t* source, std::int32_t texelBytes) {
+  if (texelBytes == 3) {
+    std::memcpy(destination, source, 3);
+  } else if (texelBytes == 1) {
+    *destination = *source;
+  } else {
+    std::memcpy(destination, source, static_cast<std::size_t>(texelBytes));
+  }
+}
+
+// Writes output columns [0, width) of one row, texel by texel: texels from
+// `row` starting at byte `phase`, each repeated `repeat` times, wrapping at
+// `rowLength` bytes. Texels are `texelBytes` apart in the row; output pixels
+// are `planes` apart, so a host that interleaves an extra plane (RGB with
+// transparency) keeps that byte. A texel that would reach past the row's end
+// wraps too, so a phase that is not a whole texel (a host that changed the
+// mode since Start) never reads beyond the row.
+void writeTexelByTexel(const std::uint8_t* row, std::int32_t rowLength, std::int32_t phase,
+                       std::int32_t texelBytes, std::int32_t planes, std::int32_t repeat,
+                       std::int32_t width, std::uint8_t* destination) {
   const std::uint8_t* source = row + phase;
-  const std::uint8_t* rowEnd = row + rowLength;
+  const std::uint8_t* lastTexel = row + rowLength - texelBytes;
   std::int32_t column = 0;
-  if (repeat == 1 && planes == texelBytes) {
-    // Whole runs of the texture row: from the phase to the row's end, then
-    // whole rows, then the remainder.
-    const std::int32_t totalBytes = width * planes;
-    std::int32_t written = 0;
-    std::int32_t run = static_cast<std::int32_t>(rowEnd - source);
-    while (written < totalBytes) {
-      if (run > totalBytes - written) run = totalBytes - written;
-      std::memcpy(destination + written, source, static_cast<std::size_t>(run));
-      written += run;
-      source = row;
-      run = rowLength;
+  while (column < width) {
+    if (source > lastTexel) source = row;
+    const std::int32_t copies = repeat < width - column ? repeat : width - column;
+    for (std::int32_t copy = 0; copy < copies; ++copy) {
+      copyTexel(destination, source, texelBytes);
+      destination += planes;
+    }
+    column += copies;
+    source += texelBytes;
+  }
+}
+
+// Writes one band: every one of its `bandHeight` rows, `rowStride` bytes
+// apart, receives the texture row, repeated `repeat` times horizontally.
+//
+// When output pixels are packed (as many planes as texel bytes), an output
+// row is periodic: it repeats every rowLength x repeat bytes from its first
+// byte. So only the first period is built from the texture row, and the
+// rest of the row is copied from the row's own beginning in doubling runs
+// (period, 2 periods, 4, ...), which takes a handful of memcpy calls however
+// narrow the texture. The band's
+// other rows are copies of its first. With repeat 1 the first period is two
+// runs of the texture row (phase to end, start to phase); with a larger
+// repeat it is written texel by texel, once per band rather than once per
+// output pixel.
+void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t phase,
+               std::int32_t texelBytes, std::int32_t planes, std::int32_t repeat,
+               std::int32_t width, std::int32_t bandHeight, std::uint8_t* destination,
+               std::int32_t rowStride) {
+  if (width <= 0 || bandHeight <= 0 || rowLength < texelBytes) return;
+  // With repeat 1 the row is a plain byte stream and any phase keeps it
+  // periodic; with a larger repeat the texel grid must line up.
+  const bool packed = planes == texelBytes && (repeat == 1 || phase % texelBytes == 0);
+  if (!packed) {
+    for (std::int32_t i = 0; i < bandHeight; ++i) {
+      writeTexelByTexel(row, rowLength, phase, texelBytes, planes, repeat, width,
+                        destination + static_cast<std::ptrdiff_t>(i) * rowStride);
     }
     return;
   }
-  while (column < width) {
-    if (source >= rowEnd) source = row;
-    for (std::int32_t copy = 0; copy < repeat && column < width; ++copy, ++column) {
-      std::memcpy(destination, source, static_cast<std::size_t>(texelBytes));
-      destination += planes;
-    }
-    source += texelBytes;
+
+  const std::size_t total = static_cast<std::size_t>(width) * static_cast<std::size_t>(planes);
+  const std::size_t period = static_cast<std::size_t>(rowLength) * static_cast<std::size_t>(repeat);
+  const std::size_t first = period < total ? period : total;
+  if (repeat == 1) {
+    const std::size_t tail = static_cast<std::size_t>(rowLength - phase);
+    const std::size_t head = tail < first ? tail : first;
+    std::memcpy(destination, row + phase, head);
+    if (head < first) std::memcpy(destination + head, row, first - head);
+  } else {
+    writeTexelByTexel(row, rowLength, phase, texelBytes, planes, repeat,
+                      static_cast<std::int32_t>(first / static_cast<std::size_t>(planes)), destination);
+  }
+  // `done` stays a whole number of periods until the last, partial run, so
+  // the bytes at the row's start are the ones that belong at `done`.
+  for (std::size_t done = first; done < total;) {
+    const std::size_t run = done < total - done ? done : total - done;
+    std::memcpy(destination + done, destination, run);
+    done += run;
+  }
+  for (std::int32_t i = 1; i < bandHeight; ++i) {
+    std::memcpy(destination + static_cast<std::ptrdiff_t>(i) * rowStride, destination, total);
   }
 }
 
@@ -205,10 +260,8 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   // The phase was set for the mode seen at Start; a host that changed the
   // mode since must not send the copy past the row.
   const std::int32_t phase = source->phaseOffset < rowLength ? source->phaseOffset : 0;
-  for (std::int32_t i = 0; i < bandHeight; ++i) {
-    writeBandRow(source->rowBuffer, rowLength, phase, texelBytes, planes, repeat,
-                 width, view.outData + static_cast<std::ptrdiff_t>(i) * view.outRowBytes);
-  }
+  writeBand(source->rowBuffer, rowLength, phase, texelBytes, planes, repeat, width, bandHeight,
+            view.outData, view.outRowBytes);
 
   const std::int32_t top = view.inRect.top + bandHeight;
   const std::int32_t bottom = view.inRect.bottom + bandHeight;
