@@ -16,8 +16,9 @@ int packCommand(const Args& args);
 int genSampleCommand(const Args& args);
 int sheetCommand(const Args& args);
 
-// Man-page-style help: "" for the overview, or a subcommand's name. False
-// for an unknown name.
+// Man-page-style help: "" for the overview, or a subcommand's name. Null,
+// or false, for an unknown name.
+const char* manualPage(const std::string& subcommand);
 bool printHelp(const std::string& subcommand);
 
 }  // namespace texfill

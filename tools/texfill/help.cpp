@@ -239,14 +239,17 @@ constexpr Page kPages[] = {{"", kOverview},        {"fill", kFill},   {"list", k
 
 }  // namespace
 
-bool printHelp(const std::string& subcommand) {
+const char* manualPage(const std::string& subcommand) {
   for (const Page& page : kPages) {
-    if (subcommand == page.name) {
-      std::fputs(page.text, stdout);
-      return true;
-    }
+    if (subcommand == page.name) return page.text;
   }
-  return false;
+  return nullptr;
+}
+
+bool printHelp(const std::string& subcommand) {
+  const char* page = manualPage(subcommand);
+  if (page != nullptr) std::fputs(page, stdout);
+  return page != nullptr;
 }
 
 }  // namespace texfill

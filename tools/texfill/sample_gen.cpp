@@ -182,7 +182,7 @@ Rgb brick(double u, double v) {
   const double mortarY = std::min(fy, 1 - fy);
   const double mortar = std::min(mortarX / kPerRow * kRows / 2.0, mortarY);
   const auto brickId = hash(static_cast<std::uint32_t>(wrap(static_cast<int>(std::floor(x)), kPerRow)),
-                            static_cast<std::uint32_t>(row), 71);
+                            static_cast<std::uint32_t>(wrap(row, kRows)), 71);
   const Rgb clay = mix(Rgb{150, 62, 44}, Rgb{186, 96, 62}, unit(brickId));
   const double grit = fbm(u, v, 32, 3, 0.55, 73);
   const Rgb face = scaled(clay, 1.0 + 0.3 * grit);
@@ -222,7 +222,10 @@ Rgb rust(double u, double v) {
 
 Rgb sand(double u, double v) {
   const double dunes = std::sin(kTwoPi * (6 * v + u) + 3 * fbm(u, v, 2, 3, 0.5, 131));
-  const double grain = unit(hash(static_cast<std::uint32_t>(u * 4096), static_cast<std::uint32_t>(v * 4096), 137));
+  constexpr int kGrains = 4096;
+  const double grain =
+      unit(hash(static_cast<std::uint32_t>(wrap(static_cast<int>(std::floor(u * kGrains)), kGrains)),
+                static_cast<std::uint32_t>(wrap(static_cast<int>(std::floor(v * kGrains)), kGrains)), 137));
   const double g = 0.72 + 0.12 * dunes + 0.12 * (grain - 0.5);
   return {g * 236, g * 206, g * 150};
 }
@@ -274,18 +277,21 @@ const SampleRecipe* findSampleRecipe(const std::string& name) {
   return nullptr;
 }
 
-Image generateSample(const SampleRecipe& recipe, int size) {
+void sampleColour(const SampleRecipe& recipe, double u, double v, std::uint8_t rgb[3]) {
   const Pattern pattern = patternOf(recipe.name);
+  const Rgb c = pattern != nullptr ? pattern(u, v) : Rgb{0, 0, 0};
+  rgb[0] = toByte(c.r);
+  rgb[1] = toByte(c.g);
+  rgb[2] = toByte(c.b);
+}
+
+Image generateSample(const SampleRecipe& recipe, int size) {
   Image image = makeImage(size, size, 3);
-  if (pattern == nullptr) return image;
   for (int y = 0; y < size; ++y) {
     std::uint8_t* row = rowOf(image, y);
     for (int x = 0; x < size; ++x) {
       // Pixel centres, so that the picture is the same forwards and wrapped.
-      const Rgb c = pattern((x + 0.5) / size, (y + 0.5) / size);
-      row[3 * x] = toByte(c.r);
-      row[3 * x + 1] = toByte(c.g);
-      row[3 * x + 2] = toByte(c.b);
+      sampleColour(recipe, (x + 0.5) / size, (y + 0.5) / size, row + 3 * x);
     }
   }
   return image;

@@ -3,6 +3,7 @@
 // right edge continues into the left one and the bottom into the top.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct SampleRecipe {
 
 const std::vector<SampleRecipe>& sampleRecipes();
 const SampleRecipe* findSampleRecipe(const std::string& name);
+
+// The pattern's colour at (u, v); the same at (u + 1, v) and (u, v + 1).
+void sampleColour(const SampleRecipe& recipe, double u, double v, std::uint8_t rgb[3]);
 
 // An RGB picture of side `size` (8 to 4096). Deterministic: the same name
 // and size always give the same pixels.
