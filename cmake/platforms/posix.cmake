@@ -28,3 +28,7 @@ option(ORIELVMX_BENCH "Build the benchmarks (use a Release build)" OFF)
 if(ORIELVMX_BENCH)
   include(tests/bench/bench.cmake)
 endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fuzz/CMakeLists.txt)
+  add_subdirectory(tests/fuzz)
+endif()

@@ -34,14 +34,23 @@ bool printMessages = false;
 
 long allocationCount = 0;
 long allocationFailAt = 0;  // absolute attempt number from which to fail; 0: never
+bool allocationFailOnce = false;
+std::size_t allocationLimit = 0;  // larger requests fail; 0: no limit
 long outstanding = 0;
 
 long readCount = 0;
 long readFailAt = 0;
+bool readFailOnce = false;
 
-bool allocationShouldFail() {
+bool shouldFail(long count, long failAt, bool once) {
+  if (failAt == 0) return false;
+  return once ? count == failAt : count >= failAt;
+}
+
+bool allocationShouldFail(std::size_t size) {
   ++allocationCount;
-  return allocationFailAt != 0 && allocationCount >= allocationFailAt;
+  if (allocationLimit != 0 && size > allocationLimit) return true;
+  return shouldFail(allocationCount, allocationFailAt, allocationFailOnce);
 }
 
 // Blocks carry their size in front so that resize and release can keep count.
@@ -100,7 +109,7 @@ std::int32_t seekFile(FileHandle file, std::int32_t offset) {
 
 std::int32_t readFile(FileHandle file, void* buffer, std::uint32_t count) {
   ++readCount;
-  if (readFailAt != 0 && readCount >= readFailAt) return -1;
+  if (shouldFail(readCount, readFailAt, readFailOnce)) return -1;
   if (file <= 0 || buffer == nullptr) return -1;
   if (count > static_cast<std::uint32_t>(INT32_MAX)) count = INT32_MAX;
   std::uint32_t done = 0;
@@ -125,7 +134,7 @@ CursorHandle showWaitCursor() { return nullptr; }
 void restoreCursor(CursorHandle) {}
 
 void* allocateMemory(std::size_t size) {
-  if (allocationShouldFail()) return nullptr;
+  if (allocationShouldFail(size)) return nullptr;
   auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
   if (block == nullptr) return nullptr;
   std::memcpy(block, &size, sizeof size);
@@ -135,7 +144,7 @@ void* allocateMemory(std::size_t size) {
 
 void* resizeMemory(void* block, std::size_t size) {
   if (block == nullptr) return allocateMemory(size);
-  if (allocationShouldFail()) return nullptr;
+  if (allocationShouldFail(size)) return nullptr;
   auto* base = static_cast<unsigned char*>(block) - kHeader;
   auto* grown = static_cast<unsigned char*>(std::realloc(base, size + kHeader));
   if (grown == nullptr) return nullptr;
@@ -157,11 +166,26 @@ const std::vector<RecordedMessage>& messages() { return recorded(); }
 void clearMessages() { recorded().clear(); }
 void setPrintMessages(bool print) { printMessages = print; }
 
-void failAllocationAfter(long k) { allocationFailAt = k > 0 ? allocationCount + k : 0; }
+void failAllocationAfter(long k) {
+  allocationFailAt = k > 0 ? allocationCount + k : 0;
+  allocationFailOnce = false;
+}
+void failOneAllocation(long k) {
+  allocationFailAt = k > 0 ? allocationCount + k : 0;
+  allocationFailOnce = true;
+}
+void limitAllocationSize(std::size_t bytes) { allocationLimit = bytes; }
 long allocationsMade() { return allocationCount; }
 long blocksOutstanding() { return outstanding; }
 
-void failReadAfter(long k) { readFailAt = k > 0 ? readCount + k : 0; }
+void failReadAfter(long k) {
+  readFailAt = k > 0 ? readCount + k : 0;
+  readFailOnce = false;
+}
+void failOneRead(long k) {
+  readFailAt = k > 0 ? readCount + k : 0;
+  readFailOnce = true;
+}
 long readsMade() { return readCount; }
 
 }  // namespace platform::test

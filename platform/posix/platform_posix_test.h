@@ -2,6 +2,7 @@
 // injected allocation and read failures, and the answers a user would give.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,19 @@ void setPrintMessages(bool print);
 // The k-th allocation from now (1-based) and every later one fail; 0 turns
 // failures off. allocationsMade() counts successful and failed attempts.
 void failAllocationAfter(long k);
+// Only the k-th allocation from now fails; later ones succeed again.
+void failOneAllocation(long k);
+// Requests above `bytes` fail, as they would in a 32-bit host's crowded
+// address space; 0 lifts the limit.
+void limitAllocationSize(std::size_t bytes);
 long allocationsMade();
 long blocksOutstanding();
 
-// The k-th file read from now (1-based) fails; 0 turns failures off.
+// The k-th file read from now (1-based) and every later one fail; 0 turns
+// failures off.
 void failReadAfter(long k);
+// Only the k-th file read from now fails.
+void failOneRead(long k);
 long readsMade();
 
 }  // namespace platform::test

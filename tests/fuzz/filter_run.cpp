@@ -1,0 +1,249 @@
+// A whole filter run through ENTRYPOINT1 with a fuzzed host record and a
+// fuzzed texture. The host hands over each band in a buffer of exactly the
+// size the band needs, filled with canary bytes, so that ASan sees a write
+// past the band and the canaries show a write between its rows or into a
+// plane the fill does not own.
+//
+// Input: a 32-byte header, then the texture file's bytes.
+//   0     flags: bits 0-1 file name (texture.tif, .bmp, .lrt, no extension);
+//         bit 2 no abortProc; bit 3 no progressProc; bit 4 no platformData;
+//         bit 5 selectors from the script; bit 6 planes and mode change
+//         after Start (bytes 30, 31)
+//   1, 2  sizeChoice, tileOrigin (signed)
+//   3     chooser answer: 0 chosen, 1 cancelled, 2 failed (mod 3)
+//   4-11  filterRect top, left, bottom, right (16-bit little-endian)
+//   12-15 planes, imageMode (16-bit)
+//   16-19 outRowBytes minus the band's width x planes (32-bit)
+//   20    abortProc answers true from this call on (255: never)
+//   21    most Continue calls (0: 48)
+//   22-29 selector script: each byte % 8 - 1, 255 ends it
+//   30-31 planes and mode after Start (signed bytes), with bit 6
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
+#include "host/filter_record.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "texture/texture_source.h"
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 32;
+// A band the host could not hand over: the plug-in gets no buffer at all.
+constexpr std::uint64_t kLargestBand = std::uint64_t{32} << 20;
+constexpr std::uint8_t kCanary = 0xA5;
+
+struct Header {
+  std::uint8_t flags;
+  std::int8_t sizeChoice;
+  std::int8_t tileOrigin;
+  std::uint8_t chooser;
+  host::Rect16 filterRect;
+  std::int16_t planes;
+  std::int16_t imageMode;
+  std::int32_t rowBytesDelta;
+  std::uint8_t abortAt;
+  std::uint8_t continueLimit;
+  std::array<std::uint8_t, 8> script;
+  std::int8_t latePlanes;
+  std::int8_t lateMode;
+};
+
+std::int16_t little16(const std::uint8_t* p) { return static_cast<std::int16_t>(p[0] | (p[1] << 8)); }
+std::int32_t little32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                                   (static_cast<std::uint32_t>(p[2]) << 16) |
+                                   (static_cast<std::uint32_t>(p[3]) << 24));
+}
+
+Header parseHeader(const std::uint8_t* p) {
+  Header h{};
+  h.flags = p[0];
+  h.sizeChoice = static_cast<std::int8_t>(p[1]);
+  h.tileOrigin = static_cast<std::int8_t>(p[2]);
+  h.chooser = p[3];
+  h.filterRect = {little16(p + 4), little16(p + 6), little16(p + 8), little16(p + 10)};
+  h.planes = little16(p + 12);
+  h.imageMode = little16(p + 14);
+  h.rowBytesDelta = little32(p + 16);
+  h.abortAt = p[20];
+  h.continueLimit = p[21];
+  std::memcpy(h.script.data(), p + 22, 8);
+  h.latePlanes = static_cast<std::int8_t>(p[30]);
+  h.lateMode = static_cast<std::int8_t>(p[31]);
+  return h;
+}
+
+int abortCalls = 0;
+int abortFrom = -1;
+
+unsigned char abortProc() { return abortFrom >= 0 && abortCalls++ >= abortFrom ? 1 : 0; }
+void progressProc(std::int32_t, std::int32_t) {}
+
+bool isEmpty(const host::Rect16& r) { return r.top >= r.bottom || r.left >= r.right; }
+
+// The band buffer of one Continue call, with the bytes the fill may write.
+struct Band {
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::vector<bool> writable;
+  std::size_t size = 0;
+};
+
+Band handOverBand(host::FilterRecord& record) {
+  Band band;
+  record.outData = nullptr;
+  const host::Rect16 r = record.outRect;
+  const std::int64_t height = std::int64_t{r.bottom} - r.top;
+  const std::int64_t width = std::int64_t{r.right} - r.left;
+  const std::int64_t planes = record.planes;
+  std::int64_t rowBytes = width * (planes > 0 ? planes : 0) + std::int64_t{record.outRowBytes};
+  if (rowBytes > INT32_MAX || rowBytes < INT32_MIN) rowBytes = 0;
+  record.outRowBytes = static_cast<std::int32_t>(rowBytes);
+  if (height < 1 || width < 1 || planes < 1) return band;
+  const std::uint64_t stride = static_cast<std::uint64_t>(rowBytes < 0 ? -rowBytes : rowBytes);
+  const std::uint64_t rowLength = static_cast<std::uint64_t>(width * planes);
+  const std::uint64_t size = static_cast<std::uint64_t>(height - 1) * stride + rowLength;
+  if (size > kLargestBand) return band;
+  band.size = static_cast<std::size_t>(size);
+  band.bytes.reset(new std::uint8_t[band.size]);
+  std::memset(band.bytes.get(), kCanary, band.size);
+  band.writable.assign(band.size, false);
+  const std::uint64_t first = rowBytes < 0 ? static_cast<std::uint64_t>(height - 1) * stride : 0;
+  // The fill owns the first one or three bytes of each pixel; further
+  // planes (transparency, say) are the host's.
+  const std::int64_t owned = record.imageMode == 1 ? 1 : 3;
+  for (std::int64_t row = 0; row < height; ++row) {
+    const std::uint64_t start = rowBytes < 0 ? first - row * stride : row * stride;
+    for (std::uint64_t b = 0; b < rowLength; ++b) {
+      if (static_cast<std::int64_t>(b % planes) < owned) band.writable[start + b] = true;
+    }
+  }
+  record.outData = band.bytes.get() + first;
+  return band;
+}
+
+void checkBand(const Band& band) {
+  for (std::size_t i = 0; i < band.size; ++i) {
+    if (!band.writable[i] && band.bytes[i] != kCanary) fuzzing::fail("byte outside the band written");
+  }
+}
+
+bool knownResult(std::int16_t result) {
+  switch (result) {
+    case 0: case 1: case -19: case -108: case -30100: case -30101: return true;
+    default: return false;
+  }
+}
+
+// The fields the plug-in writes; every other byte of the record must stay
+// as the host set it.
+void copyBandFields(const host::FilterRecord& from, host::FilterRecord& to) {
+  to.inRect = from.inRect;
+  to.outRect = from.outRect;
+  to.inLoPlane = from.inLoPlane;
+  to.inHiPlane = from.inHiPlane;
+  to.outLoPlane = from.outLoPlane;
+  to.outHiPlane = from.outHiPlane;
+}
+
+std::int16_t call(host::FilterRecord& record, std::int16_t selector) {
+  host::FilterRecord before;
+  std::memcpy(&before, &record, sizeof record);
+  Band band;
+  if (selector == host::filterSelectorContinue) {
+    band = handOverBand(record);
+    std::memcpy(&before, &record, sizeof record);
+  }
+  std::int16_t result = 0x7777;
+  std::intptr_t data = 0x5EED;
+  ENTRYPOINT1(selector, &record, &data, &result);
+  if (data != 0x5EED) fuzzing::fail("the data slot was touched");
+  if (!knownResult(result)) fuzzing::fail("unknown result code");
+  if (selector == host::filterSelectorContinue) checkBand(band);
+  copyBandFields(record, before);
+  if (std::memcmp(&before, &record, sizeof record) != 0) fuzzing::fail("a host field changed");
+  return result;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < kHeaderBytes) return 0;
+  fuzzing::InputScope scope;
+  const Header header = parseHeader(data);
+  static const char* const kNames[] = {"texture.tif", "texture.bmp", "texture.lrt", "texture"};
+  const std::string path =
+      fuzzing::writeInputFile(data + kHeaderBytes, size - kHeaderBytes, kNames[header.flags & 3]);
+
+  const int status = header.chooser % 3 == 0 ? 1 : header.chooser % 3 == 1 ? 2 : 0;
+  chooser::provideChoice({.status = status, .fileName = path, .sizeChoice = header.sizeChoice,
+                          .tileOrigin = header.tileOrigin});
+  abortCalls = 0;
+  abortFrom = header.abortAt == 255 ? -1 : header.abortAt;
+
+  host::PlatformData platformData{nullptr};
+  host::FilterRecord record;
+  std::memset(&record, 0x3C, sizeof record);
+  record.abortProc = (header.flags & 4) != 0 ? nullptr : abortProc;
+  record.progressProc = (header.flags & 8) != 0 ? nullptr : progressProc;
+  record.platformData = (header.flags & 16) != 0 ? nullptr : &platformData;
+  record.filterRect = header.filterRect;
+  record.planes = header.planes;
+  record.imageMode = header.imageMode;
+  record.outData = nullptr;
+  const std::int32_t rowBytesDelta = header.rowBytesDelta;
+  const int continueLimit = header.continueLimit == 0 ? 48 : header.continueLimit;
+  bool changedAfterStart = false;
+
+  auto continueOnce = [&]() {
+    if ((header.flags & 64) != 0 && !changedAfterStart) {
+      record.planes = header.latePlanes;
+      record.imageMode = header.lateMode;
+      changedAfterStart = true;
+    }
+    record.outRowBytes = rowBytesDelta;
+    return call(record, host::filterSelectorContinue);
+  };
+
+  if ((header.flags & 32) != 0) {
+    int continues = 0;
+    for (std::uint8_t step : header.script) {
+      if (step == 255) break;
+      const auto selector = static_cast<std::int16_t>(step % 8 - 1);
+      if (selector == host::filterSelectorContinue) {
+        if (continues++ < continueLimit) continueOnce();
+      } else if (selector != host::filterSelectorAbout) {
+        call(record, selector);
+      }
+    }
+  } else {
+    call(record, host::filterSelectorParameters);
+    call(record, host::filterSelectorPrepare);
+    if (call(record, host::filterSelectorStart) == 0) {
+      if (isEmpty(header.filterRect) && !isEmpty(record.outRect)) {
+        fuzzing::fail("an empty rectangle was handed a band");
+      }
+      // Every band is at least one row high, so the bands run out after
+      // at most as many calls as the rectangle has rows.
+      const std::int32_t filterHeight = std::int32_t{header.filterRect.bottom} - header.filterRect.top;
+      int continues = 0;
+      while (!isEmpty(record.outRect) && continues < continueLimit) {
+        if (continues >= filterHeight) fuzzing::fail("the bands never ran out");
+        ++continues;
+        if (continueOnce() != 0) break;
+      }
+    }
+  }
+  // However the host went about it, Finish releases everything, and once
+  // more is harmless.
+  if (call(record, host::filterSelectorFinish) != 0) fuzzing::fail("Finish failed");
+  if (call(record, host::filterSelectorFinish) != 0) fuzzing::fail("second Finish failed");
+  static const texture::TextureSource zero{};
+  if (std::memcmp(&texture::textureSource, &zero, sizeof zero) != 0) fuzzing::fail("Finish left state");
+  chooser::provideChoice({});
+  return 0;
+}

@@ -1,0 +1,46 @@
+// Shared by the fuzz targets: a private file for each input, the checks every
+// input must pass however hostile it is (no block left behind, nothing left
+// open), and the texture walk the file-format targets share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace fuzzing {
+
+// The plug-in's allocations above this fail, as they may in a 32-bit host's
+// crowded address space. A header that merely claims a row of millions of
+// pixels then costs a refused allocation instead of seconds of padding, and
+// the out-of-memory paths get their share of inputs.
+constexpr std::size_t kAllocationLimit = std::size_t{16} << 20;
+
+// Starts one input: module attached (so messages are shown and counted),
+// messages cleared, allocation limit set, blocks counted. On destruction
+// checks that every block of the core came back; a leak aborts, so that
+// both libFuzzer and the replay report the input.
+class InputScope {
+ public:
+  InputScope();
+  ~InputScope();
+  InputScope(const InputScope&) = delete;
+  InputScope& operator=(const InputScope&) = delete;
+
+ private:
+  long blocksBefore_;
+};
+
+// Writes the input to `name` inside a private directory made once per
+// process (removed at exit) and answers the path.
+std::string writeInputFile(const std::uint8_t* data, std::size_t size, const std::string& name);
+
+// Describes, classifies and opens `path` as a texture, then reads every row
+// (of a texture over 2048 rows high, the first and last 1024) into a buffer
+// of exactly the row-buffer size, as the fill does, and releases it twice.
+// Aborts when an invariant of the open record breaks.
+void walkTexture(const std::string& path);
+
+// Stops the process with `what` on stderr: the fuzzer reports it as a crash.
+[[noreturn]] void fail(const char* what);
+
+}  // namespace fuzzing
