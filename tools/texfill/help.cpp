@@ -208,6 +208,7 @@ constexpr const char* kGenSample = R"TXT(NAME
 
 SYNOPSIS
     texfill gen-sample [--size N] NAME OUT.png
+    texfill gen-sample [--size WxH] document OUT.png
     texfill gen-sample --list
 
 DESCRIPTION
@@ -217,6 +218,9 @@ DESCRIPTION
     one line per sample: name, high or low (resolution class it is packed
     as), default size and long name, separated by tabs. The sample library
     of the build is made from these with `texfill pack`.
+
+    The name "document" draws a landscape of W x H pixels (default 640x400)
+    instead: a picture to fill in demonstrations, not a texture.
 )TXT";
 
 constexpr const char* kSheet = R"TXT(NAME

@@ -26,6 +26,23 @@ int genSampleCommand(const Args& args) {
     return exitOk;
   }
   if (parsed.positional.size() != 2) return usageError(kName, "expected NAME and OUT.png");
+  if (parsed.positional[0] == "document") {
+    long width = 640, height = 400;
+    if (const auto it = parsed.options.find("--size"); it != parsed.options.end()) {
+      const std::size_t x = it->second.find_first_of("xX");
+      if (x == std::string::npos || !parseInt(it->second.substr(0, x), 8, 4096, width) ||
+          !parseInt(it->second.substr(x + 1), 8, 4096, height)) {
+        return usageError(kName, "--size for the document is WIDTHxHEIGHT, 8 to 4096 each");
+      }
+    }
+    if (!writeImageFile(parsed.positional[1], generateDocument(static_cast<int>(width),
+                                                               static_cast<int>(height)),
+                        error)) {
+      complain(kName, error);
+      return exitFailure;
+    }
+    return exitOk;
+  }
   const SampleRecipe* recipe = findSampleRecipe(parsed.positional[0]);
   if (recipe == nullptr) {
     return usageError(kName, "no sample named " + parsed.positional[0] + " (see --list)");

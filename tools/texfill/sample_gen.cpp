@@ -297,4 +297,34 @@ Image generateSample(const SampleRecipe& recipe, int size) {
   return image;
 }
 
+Image generateDocument(int width, int height) {
+  Image image = makeImage(width, height, 3);
+  const Rgb skyTop{52, 98, 170};
+  const Rgb horizon{236, 206, 170};
+  const Rgb farHills{96, 118, 140};
+  const Rgb nearHills{58, 96, 54};
+  const Rgb lake{40, 84, 120};
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = rowOf(image, y);
+    const double v = (y + 0.5) / height;
+    for (int x = 0; x < width; ++x) {
+      const double u = (x + 0.5) / width;
+      const double aspect = static_cast<double>(width) / height;
+      Rgb c = mix(skyTop, horizon, smooth(0.0, 0.62, v));
+      const double sun = std::hypot((u - 0.72) * aspect, v - 0.3);
+      c = mix(Rgb{255, 240, 200}, c, smooth(0.05, 0.08, sun));
+      const double far = 0.55 - 0.06 * std::sin(kTwoPi * (1.3 * u + 0.1)) - 0.03 * fbm(u, 0.5, 6, 3, 0.5, 151);
+      if (v > far) c = mix(farHills, horizon, 0.25 * (1 - smooth(far, far + 0.2, v)));
+      const double near = 0.66 - 0.08 * std::sin(kTwoPi * (0.8 * u + 0.6)) - 0.04 * fbm(u, 0.25, 8, 3, 0.5, 157);
+      if (v > near) c = scaled(nearHills, 0.8 + 0.4 * (0.5 + fbm(u, v, 16, 3, 0.5, 163)));
+      const double shore = 0.8 + 0.03 * std::sin(kTwoPi * 2 * u);
+      if (v > shore) c = mix(lake, Rgb{120, 160, 190}, 0.5 + fbm(u * 0.5, v * 4, 8, 3, 0.5, 167));
+      row[3 * x] = toByte(c.r);
+      row[3 * x + 1] = toByte(c.g);
+      row[3 * x + 2] = toByte(c.b);
+    }
+  }
+  return image;
+}
+
 }  // namespace texfill

@@ -28,4 +28,8 @@ void sampleColour(const SampleRecipe& recipe, double u, double v, std::uint8_t r
 // and size always give the same pixels.
 Image generateSample(const SampleRecipe& recipe, int size);
 
+// A landscape picture to fill in demonstrations: not a texture, so that
+// filled and untouched areas are told apart at a glance.
+Image generateDocument(int width, int height);
+
 }  // namespace texfill

@@ -96,38 +96,60 @@ int sheetCommand(const Args& args) {
   const std::string title = parsed.options.count("--title") ? parsed.options["--title"] : "";
   const std::string& output = parsed.positional[0];
   const std::size_t count = parsed.positional.size() - 1;
-  const int rows = static_cast<int>((count + columns - 1) / columns);
   const int box = static_cast<int>(cell);
-  const int cellHeight = box + kCaptionLines * kLineHeight + 4;
+  const std::size_t captionColumns = static_cast<std::size_t>(box / (kGlyphAdvance * kFontScale));
+
+  struct Item {
+    Image shown;
+    std::vector<std::string> caption;
+  };
+  std::vector<Item> items;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& word = parsed.positional[i + 1];
+    const std::size_t equals = word.find('=');
+    const std::string path = word.substr(0, equals);
+    Image picture;
+    if (!readImageFile(path, picture, error)) {
+      complain(kName, error);
+      return exitFailure;
+    }
+    std::vector<std::string> caption =
+        wrapCaption(equals == std::string::npos ? path : word.substr(equals + 1), captionColumns);
+    if (caption.size() > kCaptionLines) caption.resize(kCaptionLines);
+    items.push_back({fitInto(picture, box), caption});
+  }
+
+  // Each row is as tall as its tallest picture and caption.
+  const std::size_t perRow = static_cast<std::size_t>(columns);
+  std::vector<int> rowHeights;
+  for (std::size_t first = 0; first < items.size(); first += perRow) {
+    int tallest = 0;
+    for (std::size_t i = first; i < std::min(items.size(), first + perRow); ++i) {
+      tallest = std::max(tallest, items[i].shown.height + 4 +
+                                      static_cast<int>(items[i].caption.size()) * kLineHeight);
+    }
+    rowHeights.push_back(tallest);
+  }
   const int titleHeight = title.empty() ? 0 : kLineHeight * 2;
-  const int width = kGap + static_cast<int>(columns) * (box + kGap);
-  const int height = kGap + titleHeight + rows * (cellHeight + kGap);
+  const int width = kGap + static_cast<int>(std::min<std::size_t>(perRow, items.size())) * (box + kGap);
+  int height = kGap + titleHeight;
+  for (int h : rowHeights) height += h + kGap;
   if (!checkImageSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), error)) {
     complain(kName, error);
     return exitFailure;
   }
   Image sheet = makeImage(width, height, 3, kPaper);
   if (!title.empty()) drawText(sheet, kGap, kGap, title, kFontScale + 1, kInk);
-  const std::size_t captionColumns = static_cast<std::size_t>(box / (kGlyphAdvance * kFontScale));
-
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::string& item = parsed.positional[i + 1];
-    const std::size_t equals = item.find('=');
-    const std::string path = item.substr(0, equals);
-    const std::string caption = equals == std::string::npos ? path : item.substr(equals + 1);
-    Image picture;
-    if (!readImageFile(path, picture, error)) {
-      complain(kName, error);
-      return exitFailure;
-    }
-    const Image shown = fitInto(picture, box);
-    const int left = kGap + static_cast<int>(i % columns) * (box + kGap);
-    const int top = kGap + titleHeight + static_cast<int>(i / columns) * (cellHeight + kGap);
-    paste(shown, sheet, left + (box - shown.width) / 2, top + (box - shown.height) / 2);
-    const std::vector<std::string> lines = wrapCaption(caption, captionColumns);
-    for (std::size_t line = 0; line < lines.size() && line < kCaptionLines; ++line) {
-      drawText(sheet, left, top + box + 4 + static_cast<int>(line) * kLineHeight, lines[line],
-               kFontScale, kInk);
+  int top = kGap + titleHeight;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const std::size_t row = i / perRow;
+    if (i > 0 && i % perRow == 0) top += rowHeights[row - 1] + kGap;
+    const int left = kGap + static_cast<int>(i % perRow) * (box + kGap);
+    const Item& item = items[i];
+    paste(item.shown, sheet, left + (box - item.shown.width) / 2, top);
+    for (std::size_t line = 0; line < item.caption.size(); ++line) {
+      drawText(sheet, left, top + item.shown.height + 4 + static_cast<int>(line) * kLineHeight,
+               item.caption[line], kFontScale, kInk);
     }
   }
   if (!writeImageFile(output, sheet, error)) {
