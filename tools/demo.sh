@@ -8,7 +8,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}"
+build="$(cd "${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}" 2>/dev/null && pwd || echo "${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}")"
 texfill="$build/tools/texfill/texfill"
 library="$build/samples"
 out="$root/out/texfill"
@@ -90,9 +90,52 @@ done
 "$texfill" sheet --columns 5 --cell 256 --title "The sample library: preview x4, texture tiled 2x2" \
   "$out/library-sheet.png" "${previews[@]}"
 
+# The Windows texfill loads the real plug-in DLL under Wine; its documents
+# must be the native engine's, byte for byte.
+win_texfill="$(realpath -m "${ORIELVMX_WIN_BUILD_DIR:-$root/build/win32}/tools/texfill/texfill.exe")"
+plugin="$(realpath -m "${ORIELVMX_PLUGIN:-$root/dist/win32/ORIELVMX.8BF}")"
+windows_note="skipped (needs $win_texfill, $plugin and wine)"
+if [ -f "$win_texfill" ] && [ -f "$plugin" ] && command -v wine >/dev/null; then
+  echo "== the Windows texfill hosting $plugin under Wine"
+  mkdir -p "$out/windows"
+  cp "$library/brick.tif" "$library/clouds.tif" "$library/wood.tif" "$out/windows/"
+  (
+    cd "$out/windows"
+    "$texfill" gen-sample --size 320x200 document document.tif
+    # Message boxes need a display; a private X server keeps them off the user's.
+    run_windows() {
+      if command -v xvfb-run >/dev/null; then xvfb-run -a wine "$win_texfill" "$@"; else wine "$win_texfill" "$@"; fi
+    }
+    same=0
+    total=0
+    while read -r name texture options; do
+      # shellcheck disable=SC2086
+      "$texfill" fill --texture "$texture" $options document.tif "native-$name.tif"
+      # shellcheck disable=SC2086
+      run_windows fill --plugin "$plugin" --texture "$texture" $options document.tif "windows-$name.tif" \
+        > "windows-$name.log" 2>&1
+      total=$((total + 1))
+      if cmp -s "native-$name.tif" "windows-$name.tif"; then
+        same=$((same + 1))
+        echo "   $name: identical"
+      else
+        echo "   $name: DIFFERENT (native-$name.tif, windows-$name.tif)"
+      fi
+    done <<'CASES'
+brick-128 brick.tif --size 128X128 --rect 10,10,190,300
+clouds-512-gray clouds.tif --size 512X512 --origin selection --gray --rect 20,30,180,290
+wood-64 wood.tif --size 64X64 --origin selection
+CASES
+    echo "$same of $total" > summary.txt
+    [ "$same" -eq "$total" ]
+  ) || { echo "demo: the Windows plug-in's fills differ from the native engine's" >&2; exit 1; }
+  windows_note="$(cat "$out/windows/summary.txt") fills identical to the native engine's ($out/windows/)"
+fi
+
 echo
 echo "demo: results in $out"
 echo "  contact sheet of the fills: $out/contact-sheet.png"
 echo "  the library's previews:     $out/library-sheet.png"
 echo "  filled documents:           $out/fills/"
 echo "  the library itself:         $library/"
+echo "  Windows texfill + .8BF:     $windows_note"

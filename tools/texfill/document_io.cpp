@@ -1,10 +1,14 @@
 #include "tools/texfill/document_io.h"
 
-#include <unistd.h>
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 #include "tools/texfill/png_io.h"
@@ -79,8 +83,8 @@ bool readImageFile(const std::string& path, Image& image, std::string& error) {
     case FileFormat::png: ok = readPng(path, image, reason); break;
     case FileFormat::tiff: ok = readTiff(path, image, reason); break;
     case FileFormat::unknown:
-      if (access(path.c_str(), R_OK) != 0) {
-        reason = std::strerror(errno);
+      if (!std::ifstream(path, std::ios::binary)) {
+        reason = "cannot be opened";
       } else {
         reason = "neither a PNG nor a TIFF file";
       }
@@ -90,10 +94,28 @@ bool readImageFile(const std::string& path, Image& image, std::string& error) {
   return ok;
 }
 
+// Replaces `to` with `from` in one step.
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+#if defined(_WIN32)
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) {
+    reason = "cannot be replaced (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+#else
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+#endif
+  return true;
+}
+
 bool writeFileAtomically(const std::string& path, std::string& error, bool (*cancelled)(),
                          bool (*write)(const std::string&, const void*, std::string&),
                          const void* context) {
-  const std::string temp = path + ".texfill-" + std::to_string(getpid()) + ".tmp";
+  // Unique enough for one user's runs; the name is never opened for reuse.
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  const std::string temp = path + ".texfill-" + std::to_string(stamp % 1000000007) + ".tmp";
   std::string reason;
   if (!write(temp, context, reason)) {
     std::remove(temp.c_str());
@@ -105,8 +127,9 @@ bool writeFileAtomically(const std::string& path, std::string& error, bool (*can
     error = path + ": not written (cancelled)";
     return false;
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    error = path + ": " + std::strerror(errno);
+  std::string renameReason;
+  if (!replaceFile(temp, path, renameReason)) {
+    error = path + ": " + renameReason;
     std::remove(temp.c_str());
     return false;
   }

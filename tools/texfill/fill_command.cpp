@@ -1,21 +1,15 @@
 // texfill fill: the command-line host.
 #include <cstdio>
+#include <fstream>
 #include <string>
 
-#include "chooser/posix/choice_provider.h"
-#include "host/entry.h"
-#include "platform/platform.h"
-#include "platform/posix/platform_posix_test.h"
-#include "texture/texture_source.h"
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
 #include "tools/texfill/document_io.h"
 #include "tools/texfill/host_driver.h"
+#include "tools/texfill/plugin_binding.h"
 #include "tools/texfill/temp_dir.h"
 #include "tools/texfill/terminal.h"
-#include "tools/texfill/texture_image.h"
-#include "tools/texfill/tiff_io.h"
-#include "tools/texfill/wrap_scale.h"
 
 namespace texfill {
 namespace {
@@ -30,6 +24,7 @@ struct FillOptions {
   host::Rect16 rect{};
   bool gray = false;
   bool verbose = false;
+  std::string plugin;
   std::string input;
   std::string output;
 };
@@ -59,37 +54,12 @@ bool readOptions(const ParsedArgs& parsed, FillOptions& options, std::string& er
   }
   options.gray = parsed.options.count("--gray") != 0;
   options.verbose = parsed.options.count("--verbose") != 0;
+  if (const auto plugin = parsed.options.find("--plugin"); plugin != parsed.options.end()) {
+    options.plugin = plugin->second;
+  }
   if (formatForName(options.output) == FileFormat::unknown) {
     error = "OUT must end in .png, .tif or .tiff";
     return false;
-  }
-  return true;
-}
-
-// A size the dialog's entries do not offer: the texture is rescaled here,
-// with the plug-in's own resampler, into an uncompressed TIFF that the
-// plug-in then fills at its actual size.
-bool prescaleTexture(const FillOptions& options, const TempDir& temp, std::string& path,
-                     std::string& error) {
-  Image texture;
-  if (!readTextureImage(options.texture, texture, error)) return false;
-  if (texture.width != texture.height) {
-    error = options.texture + ": --size " + std::to_string(options.size.pixels) +
-            " needs a square texture, this one is " + std::to_string(texture.width) + "x" +
-            std::to_string(texture.height);
-    return false;
-  }
-  Image scaled;
-  if (!wrapScale(texture, options.size.pixels, scaled, error)) return false;
-  if (temp.path.empty()) {
-    error = "cannot make a temporary directory";
-    return false;
-  }
-  path = temp.path + "/texture-" + std::to_string(options.size.pixels) + ".tif";
-  if (!writeTiff(path, scaled, error)) return false;
-  if (options.verbose) {
-    std::fprintf(stderr, "texfill fill: %s: %s\n", options.texture.c_str(),
-                 describeScaling(texture.width, options.size.pixels).c_str());
   }
   return true;
 }
@@ -111,13 +81,11 @@ bool checkRect(const FillOptions& options, const Image& document, host::Rect16& 
 }
 
 void noteSizeWithoutEffect(const FillOptions& options) {
-  if (options.size.sizeChoice == 0) return;
-  const char* path = options.texture.c_str();
-  if (texture::isHighResTexture(path) || texture::isLowResTexture(path)) return;
+  if (options.size.sizeChoice == 0 || isLibraryTexture(options.texture)) return;
   std::fprintf(stderr,
                "texfill fill: note: %s is not a library texture (a 512x512 RGB or 128x128 "
                "one-sample .tif file); the plug-in fills it at its own size\n",
-               path);
+               options.texture.c_str());
 }
 
 }  // namespace
@@ -125,7 +93,8 @@ void noteSizeWithoutEffect(const FillOptions& options) {
 int fillCommand(const Args& args) {
   static const std::vector<OptionSpec> specs = {{"--texture", true}, {"--size", true},
                                                 {"--origin", true},  {"--rect", true},
-                                                {"--gray", false},   {"--verbose", false}};
+                                                {"--gray", false},   {"--verbose", false},
+                                                {"--plugin", true}};
   ParsedArgs parsed;
   std::string error;
   if (!parseArgs(args, specs, parsed, error)) return usageError(kName, error);
@@ -133,10 +102,19 @@ int fillCommand(const Args& args) {
   FillOptions options;
   if (!readOptions(parsed, options, error)) return usageError(kName, error);
 
-  if (!platform::pathExists(options.texture.c_str())) {
-    complain(kName, options.texture + ": no such file");
+  if (!std::ifstream(options.texture, std::ios::binary)) {
+    complain(kName, options.texture + ": cannot be opened");
     return exitFailure;
   }
+  const EntryPoint entry = bindPlugin(options.plugin, error);
+  if (entry == nullptr) {
+    complain(kName, error);
+    return exitFailure;
+  }
+  // The binding is released however the fill ends.
+  struct Unbind {
+    ~Unbind() { unbindPlugin(); }
+  } unbind;
   Image document;
   if (!readImageFile(options.input, document, error)) {
     complain(kName, error);
@@ -149,7 +127,8 @@ int fillCommand(const Args& args) {
   TempDir temp;
   std::string texturePath = options.texture;
   if (options.size.pixels > 0) {
-    if (!prescaleTexture(options, temp, texturePath, error)) {
+    if (!prescaleTexture(options.texture, options.size.pixels, temp, options.verbose, texturePath,
+                         error)) {
       complain(kName, error);
       return exitFailure;
     }
@@ -157,24 +136,14 @@ int fillCommand(const Args& args) {
     noteSizeWithoutEffect(options);
   }
 
-  chooser::ProvidedChoice choice;
-  choice.status = 1;
-  choice.fileName = texturePath;
-  choice.sizeChoice = options.size.sizeChoice;
-  choice.tileOrigin = options.tileOrigin;
-  chooser::provideChoice(choice);
-  host::attachModule(reinterpret_cast<void*>(1));
-  platform::test::clearMessages();
-  platform::test::setPrintMessages(true);
-
-  job.entry = ENTRYPOINT1;
+  choosePluginTexture({texturePath, options.size.sizeChoice, options.tileOrigin});
+  job.entry = entry;
   job.document = &document;
   job.abortProc = abortRequested;
   job.progressProc = reportProgress;
   const FillOutcome outcome = runFilter(job);
   endProgress();
-  platform::test::setPrintMessages(false);
-  const std::size_t messages = platform::test::messages().size();
+  const int messages = pluginMessagesShown();
 
   if (interrupted() || outcome.result == 1) {
     complain(kName, "aborted, the plug-in reported result 1; " + options.output + " not written");

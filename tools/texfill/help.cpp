@@ -48,6 +48,7 @@ constexpr const char* kFill = R"TXT(NAME
 SYNOPSIS
     texfill fill --texture FILE [--size SIZE] [--origin document|selection]
                  [--rect TOP,LEFT,BOTTOM,RIGHT] [--gray] [--verbose] IN OUT
+    texfill.exe fill --plugin PATH.8BF --texture FILE [OPTIONS] IN.tif OUT.tif
 
 DESCRIPTION
     Reads IN, an 8-bit RGB or grayscale PNG or TIFF, and fills it with the
@@ -107,6 +108,13 @@ OPTIONS
 
     --verbose
         Say how a texture was rescaled and how many bands were filled.
+
+    --plugin PATH
+        Windows build only: the plug-in DLL (.8BF) to load with LoadLibrary
+        and drive through its ENTRYPOINT1 export, instead of the engine the
+        native build links in. Its message boxes are answered with OK and
+        printed on stderr. The Windows build reads and writes TIFF documents
+        only, and offers the dialog's sizes but not pixel sizes.
 
 ENVIRONMENT
     TEXFILL_BAND_DELAY_MS

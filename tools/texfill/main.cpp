@@ -25,11 +25,20 @@ int main(int argc, char** argv) {
     return texfill::exitUsage;
   }
   if (command == "fill") return texfill::fillCommand(args);
+#if defined(_WIN32)
+  if (command == "list" || command == "preview" || command == "pack" ||
+      command == "gen-sample" || command == "sheet") {
+    std::fprintf(stderr, "texfill: %s needs the engine linked in; use the native texfill\n",
+                 command.c_str());
+    return texfill::exitUsage;
+  }
+#else
   if (command == "list") return texfill::listCommand(args);
   if (command == "preview") return texfill::previewCommand(args);
   if (command == "pack") return texfill::packCommand(args);
   if (command == "gen-sample") return texfill::genSampleCommand(args);
   if (command == "sheet") return texfill::sheetCommand(args);
+#endif
   std::fprintf(stderr, "texfill: unknown subcommand %s; try 'texfill --help'\n", command.c_str());
   return texfill::exitUsage;
 }
