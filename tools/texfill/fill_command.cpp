@@ -42,6 +42,11 @@ bool readOptions(const ParsedArgs& parsed, FillOptions& options, std::string& er
     return false;
   }
   options.texture = texture->second;
+  // The chooser hands the plug-in a 512-byte path; a longer one would be cut.
+  if (options.texture.size() > 511) {
+    error = "--texture: the plug-in takes paths of at most 511 characters";
+    return false;
+  }
   if (const auto size = parsed.options.find("--size"); size != parsed.options.end()) {
     if (!parseSize(size->second, options.size, error)) return false;
   }
