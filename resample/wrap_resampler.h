@@ -52,3 +52,6 @@ int resampleRow(WrapResampler* resampler, std::int32_t row, std::uint8_t* destin
 int ceilWithTolerance(double x);
 double cubicKernel(double x);
 void buildWeightTable(WrapResampler* resampler);
+// The vector passes in use: 0 scalar, 1 SSE2, 2 AVX2, at most `level` and
+// what the processor offers; answers the level now in use.
+int limitWrapResamplerSimd(int level);
