@@ -271,3 +271,44 @@ TEST_F(FillAllocations, NoneDuringTheBands) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every RGB triple, at every offset of the vector blocks and in place, gives
+// the weighted sum shifted right by 10 bits.
+TEST(GrayFromRgb, EveryTripleGivesTheWeightedSum) {
+  constexpr int kTexels = 1 << 16;
+  std::vector<std::uint8_t> rgb(kTexels * 3);
+  std::vector<std::uint8_t> gray(kTexels);
+  for (int red = 0; red < 256; ++red) {
+    for (int i = 0; i < kTexels; ++i) {
+      rgb[3 * i] = static_cast<std::uint8_t>(red);
+      rgb[3 * i + 1] = static_cast<std::uint8_t>(i >> 8);
+      rgb[3 * i + 2] = static_cast<std::uint8_t>(i);
+    }
+    host::grayFromRgb(rgb.data(), gray.data(), kTexels);
+    for (int i = 0; i < kTexels; ++i) {
+      const unsigned expected = (306u * red + 601u * (i >> 8) + 117u * (i & 0xFF)) >> 10;
+      ASSERT_EQ(gray[i], expected) << red << " " << (i >> 8) << " " << (i & 0xFF);
+    }
+  }
+}
+
+TEST(GrayFromRgb, InPlaceAndEveryLengthAndOffset) {
+  std::mt19937 random(99);
+  for (int count = 0; count < 70; ++count) {
+    for (int offset = 0; offset < 3; ++offset) {
+      std::vector<std::uint8_t> buffer(static_cast<std::size_t>(3 * count + offset + 5));
+      for (auto& byte : buffer) byte = static_cast<std::uint8_t>(random());
+      std::vector<std::uint8_t> expected = buffer;
+      for (int i = 0; i < count; ++i) {
+        const std::uint8_t* p = buffer.data() + offset + 3 * i;
+        expected[offset + i] = static_cast<std::uint8_t>((306u * p[0] + 601u * p[1] + 117u * p[2]) >> 10);
+      }
+      host::grayFromRgb(buffer.data() + offset, buffer.data() + offset, count);
+      ASSERT_EQ(buffer, expected) << count << " " << offset;
+    }
+  }
+}
+
+}  // namespace
