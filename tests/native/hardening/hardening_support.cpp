@@ -1,0 +1,107 @@
+#include "tests/native/hardening/hardening_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "chooser/posix/choice_provider.h"
+#include "platform/posix/platform_posix_test.h"
+#include "texture/texture_source.h"
+
+namespace hardening {
+
+namespace {
+
+TextureCase tiffCase(const fixtures::TempDir& dir, const std::string& name, fixtures::TiffSpec spec) {
+  spec.path = dir.file(name);
+  return {name, fixtures::writeTiff(spec)};
+}
+
+}  // namespace
+
+std::vector<TextureCase> everyTextureKind(const fixtures::TempDir& dir) {
+  std::vector<TextureCase> cases;
+  cases.push_back(tiffCase(dir, "rgb.tif", {.width = 19, .height = 13}));
+  cases.push_back(tiffCase(dir, "gray-lzw.tif", {.width = 17, .height = 11, .samplesPerPixel = 1,
+                                                 .photometric = 1, .compression = 5, .rowsPerStrip = 4}));
+  cases.push_back(tiffCase(dir, "white.tif", {.width = 9, .height = 7, .samplesPerPixel = 1, .photometric = 0}));
+  cases.push_back(tiffCase(dir, "palette.tif", {.width = 11, .height = 9, .samplesPerPixel = 1, .photometric = 3}));
+  cases.push_back(tiffCase(dir, "rgba.tif", {.width = 7, .height = 5, .samplesPerPixel = 4}));
+  cases.push_back({"bgr.bmp", fixtures::writeBmp({.path = dir.file("bgr.bmp"), .width = 13, .height = 7})});
+  cases.push_back({"indexed.bmp", fixtures::writeBmp({.path = dir.file("indexed.bmp"), .width = 9,
+                                                      .height = 6, .bitCount = 8, .clrUsed = 16})});
+  TextureCase gray = cases[1];
+  gray.name = "gray-lzw.tif in a grayscale document";
+  gray.imageMode = 1;
+  cases.push_back(gray);
+
+  const TextureCase high = tiffCase(dir, "marble.tif", {.width = 512, .height = 512, .compression = 8,
+                                                        .rowsPerStrip = 16});
+  const TextureCase low = tiffCase(dir, "fabric.tif", {.width = 128, .height = 128, .samplesPerPixel = 1,
+                                                       .photometric = 1});
+  for (int size = 0; size <= 4; ++size) {
+    for (TextureCase library : {high, low}) {
+      library.name += " at size " + std::to_string(size);
+      library.sizeChoice = size;
+      library.bottom = library.top + 130;  // taller than 128 rows: pre-scaled at 128X128 and 64X64
+      library.right = library.left + 9;
+      cases.push_back(library);
+    }
+  }
+  return cases;
+}
+
+std::vector<TextureCase> bitmapCases(const std::vector<TextureCase>& all) {
+  std::vector<TextureCase> bitmaps;
+  for (const TextureCase& c : all) {
+    if (c.path.size() > 4 && c.path.compare(c.path.size() - 4, 4, ".bmp") == 0) bitmaps.push_back(c);
+  }
+  return bitmaps;
+}
+
+bool textureSourceIsEmpty() {
+  static const texture::TextureSource zero{};
+  return std::memcmp(&texture::textureSource, &zero, sizeof zero) == 0;
+}
+
+RunOutcome runCase(const TextureCase& texture) {
+  chooser::provideChoice({.status = 1, .fileName = texture.path, .sizeChoice = texture.sizeChoice,
+                          .tileOrigin = 1});
+  simhost::SimulatedHost host(texture.right + 4, texture.bottom + 2, texture.imageMode);
+  host.setFilterRect(texture.top, texture.left, texture.bottom, texture.right);
+  platform::test::clearMessages();
+
+  RunOutcome outcome;
+  outcome.startResult = host.start();
+  const texture::TextureSource& source = texture::textureSource;
+  outcome.startReleasedEverything = textureSourceIsEmpty();
+  outcome.resamplerAfterStart = source.resampler != nullptr;
+  outcome.prescaledAfterStart = source.prescaled != nullptr;
+  outcome.rowBufferAfterStart = source.rowBuffer != nullptr;
+  if (outcome.startResult == 0) {
+    for (int calls = 0; calls < 10000; ++calls) {
+      const host::Rect16 band = host.record().outRect;
+      if (band.top == 0 && band.left == 0 && band.bottom == 0 && band.right == 0) break;
+      const std::int16_t result = host.continueOnce();
+      outcome.continueResults.push_back(result);
+      if (result != 0) break;
+    }
+  }
+  for (const auto& message : platform::test::messages()) outcome.messages.push_back(message.text);
+  outcome.finishResult = host.finish();
+
+  // A host that goes on after Finish: nothing to fill, nothing written.
+  const std::vector<std::uint8_t> before = host.document().bytes;
+  host.record().outRect = {static_cast<std::int16_t>(texture.top), static_cast<std::int16_t>(texture.left),
+                           static_cast<std::int16_t>(texture.top + 1), static_cast<std::int16_t>(texture.right)};
+  EXPECT_EQ(host.continueOnce(), -30100) << texture.name;
+  EXPECT_EQ(host.finish(), 0) << texture.name;
+  EXPECT_EQ(host.document().bytes, before) << texture.name << ": a Continue after Finish wrote";
+
+  outcome.document = host.document().bytes;
+  outcome.bytesChangedOutsideRect = host.bytesChangedOutsideRect();
+  chooser::provideChoice({});
+  return outcome;
+}
+
+}  // namespace hardening
