@@ -229,12 +229,6 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
     endBands(view);
     return;
   }
-  // A band without rows or columns (Continue called again after the empty
-  // rectangle) has nothing to fill: no texture row is used up for it.
-  if (rectIsEmpty(view.inRect)) {
-    endBands(view);
-    return;
-  }
 
   std::int32_t repeat = 1;
   std::int32_t bandHeight = 1;
