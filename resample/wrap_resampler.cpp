@@ -451,10 +451,70 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN void filterPlanesSse2(const Wra
   filterRowHorizontalFrom(resampler, x, cursor * static_cast<std::size_t>(channels), pixels);
 }
 
+// Halving (source exactly twice the target): scale is 0.5 exactly, so every
+// centre is the whole position 2x, every step 2 and every column has the
+// same 8 weights. Then the taps pair up as neighbouring bytes, and 16 bytes
+// from 2x + 2k hold the pairs (2k, 2k + 1) of columns x .. x + 7: one
+// vpmaddwd with that pair of weights serves eight columns.
+// The eight columns whose windows start at `samples`, 2 bytes apart.
+__attribute__((target("avx2"))) inline __m256i halvingSums(const std::uint8_t* samples, const __m256i* pairWeights,
+                                                           __m256i bias) {
+  __m256i sum = bias;
+#pragma GCC unroll 4
+  for (int k = 0; k < 4; ++k) {
+    const __m256i s = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + 2 * k)));
+    sum = _mm256_add_epi32(sum, _mm256_madd_epi16(s, pairWeights[k]));
+  }
+  return _mm256_srai_epi32(sum, kFractionBits);
+}
+
+__attribute__((target("avx2"))) ORIELVMX_REALIGN void filterPlanesHalvingAvx2(const WrapResampler& resampler,
+                                                                               std::uint8_t* pixels) {
+  const int channels = resampler.channels;
+  const int target = resampler.targetSize;
+  const std::int16_t* weights = resampler.weights;
+  const std::size_t stride = planeStride(resampler);
+  const std::uint8_t* planes = resampler.workRow + workRowBytes(resampler);
+  __m256i pairWeights[4];
+  for (int k = 0; k < 4; ++k) {
+    const std::uint32_t packed = static_cast<std::uint16_t>(weights[2 * k]) |
+                                 static_cast<std::uint32_t>(static_cast<std::uint16_t>(weights[2 * k + 1])) << 16;
+    pairWeights[k] = _mm256_set1_epi32(static_cast<int>(packed));
+  }
+  const __m256i bias = _mm256_set1_epi32(kRoundingBias);
+  int x = 0;
+  if (channels == 3) {
+    const __m256i interleave = _mm256_broadcastsi128_si256(
+        _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveRgb4.bytes)));
+    for (; x + 8 <= target; x += 8) {
+      const __m256i red = halvingSums(planes + 2 * x, pairWeights, bias);
+      const __m256i green = halvingSums(planes + stride + 2 * x, pairWeights, bias);
+      const __m256i blue = halvingSums(planes + 2 * stride + 2 * x, pairWeights, bias);
+      // Per 128-bit half: R R R R G G G G B B B B B B B B, columns 0-3, then 4-7.
+      const __m256i planar = _mm256_packus_epi16(_mm256_packs_epi32(red, green), _mm256_packs_epi32(blue, blue));
+      const __m256i rgb = _mm256_shuffle_epi8(planar, interleave);
+      std::uint8_t* out = pixels + static_cast<std::size_t>(x) * 3;
+      const __m128i first = _mm256_castsi256_si128(rgb);
+      const __m128i second = _mm256_extracti128_si256(rgb, 1);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), first);
+      const std::uint32_t firstLast = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(first, 8)));
+      std::memcpy(out + 8, &firstLast, 4);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 12), second);
+      const std::uint32_t secondLast = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(second, 8)));
+      std::memcpy(out + 20, &secondLast, 4);
+    }
+  }
+  filterRowHorizontalFrom(resampler, x, static_cast<std::size_t>(2 * x) * static_cast<std::size_t>(channels), pixels);
+}
+
 // Taps a multiple of 8 with AVX2: 16 taps per vpmaddwd, or two columns'
 // 8 taps each.
 __attribute__((target("avx2"))) ORIELVMX_REALIGN void filterPlanesAvx2(const WrapResampler& resampler,
                                                                         std::uint8_t* pixels) {
+  if (resampler.sourceSize == 2 * resampler.targetSize && resampler.taps == 8 && resampler.channels == 3) {
+    filterPlanesHalvingAvx2(resampler, pixels);
+    return;
+  }
   switch (resampler.taps) {
     case 8: filterPlanesWith<Kernel::avx2Taps8, 0>(resampler, pixels); break;
     case 16: filterPlanesWith<Kernel::avx2, 1>(resampler, pixels); break;
@@ -469,12 +529,26 @@ __attribute__((target("avx2"))) ORIELVMX_REALIGN void filterPlanesAvx2(const Wra
   }
 }
 
+// The weights of rows k and k + 1 as one 32-bit lane (k even), the second
+// 0 past the last row; answers false when there are more taps than room.
+constexpr int kMaximumPairs = 64;
+bool packWeightPairs(const std::int16_t* weights, std::int32_t taps, std::uint32_t* pairs) {
+  if (taps > 2 * kMaximumPairs) return false;
+  for (std::int32_t k = 0; k < taps; k += 2) {
+    const std::uint32_t second = k + 1 < taps ? static_cast<std::uint16_t>(weights[k + 1]) : 0u;
+    pairs[k / 2] = static_cast<std::uint16_t>(weights[k]) | second << 16;
+  }
+  return true;
+}
+
 // 16 bytes of every cached row at a time; rows are taken in pairs, their
 // bytes interleaved, so that one pmaddwd applies two rows' weights.
 __attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t combineRowsSse2(const std::uint8_t* const* rows,
                                                                              const std::int16_t* weights,
                                                                              std::int32_t taps, std::int32_t byteCount,
                                                                              std::uint8_t* destination) {
+  std::uint32_t pairs[kMaximumPairs];
+  if (!packWeightPairs(weights, taps, pairs)) return 0;
   const __m128i zero = _mm_setzero_si128();
   const __m128i bias = _mm_set1_epi32(kRoundingBias);
   std::int32_t b = 0;
@@ -484,9 +558,7 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t combineRowsSse2(co
       const bool pair = k + 1 < taps;
       const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + b));
       const __m128i second = pair ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + b)) : zero;
-      const std::uint32_t packed = static_cast<std::uint16_t>(weights[k]) |
-                                   (pair ? static_cast<std::uint32_t>(static_cast<std::uint16_t>(weights[k + 1])) << 16 : 0u);
-      const __m128i w = _mm_set1_epi32(static_cast<int>(packed));
+      const __m128i w = _mm_set1_epi32(static_cast<int>(pairs[k / 2]));
       const __m128i low = _mm_unpacklo_epi8(first, second);
       const __m128i high = _mm_unpackhi_epi8(first, second);
       acc0 = _mm_add_epi32(acc0, _mm_madd_epi16(_mm_unpacklo_epi8(low, zero), w));
@@ -507,6 +579,8 @@ __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t combineRowsAvx2(co
                                                                              const std::int16_t* weights,
                                                                              std::int32_t taps, std::int32_t byteCount,
                                                                              std::uint8_t* destination) {
+  std::uint32_t pairs[kMaximumPairs];
+  if (!packWeightPairs(weights, taps, pairs)) return 0;
   const __m256i zero = _mm256_setzero_si256();
   const __m256i bias = _mm256_set1_epi32(kRoundingBias);
   std::int32_t b = 0;
@@ -516,9 +590,7 @@ __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t combineRowsAvx2(co
       const bool pair = k + 1 < taps;
       const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k] + b));
       const __m256i second = pair ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k + 1] + b)) : zero;
-      const std::uint32_t packed = static_cast<std::uint16_t>(weights[k]) |
-                                   (pair ? static_cast<std::uint32_t>(static_cast<std::uint16_t>(weights[k + 1])) << 16 : 0u);
-      const __m256i w = _mm256_set1_epi32(static_cast<int>(packed));
+      const __m256i w = _mm256_set1_epi32(static_cast<int>(pairs[k / 2]));
       const __m256i low = _mm256_unpacklo_epi8(first, second);
       const __m256i high = _mm256_unpackhi_epi8(first, second);
       acc0 = _mm256_add_epi32(acc0, _mm256_madd_epi16(_mm256_unpacklo_epi8(low, zero), w));
