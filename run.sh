@@ -6,7 +6,8 @@
 #                    Windows cross build + Windows tests under Wine
 #   ./run.sh demo    build everything, then run the demo
 #   ./run.sh build   build the native and the Windows trees only
-#   ./run.sh bench | fuzz   (not yet available)
+#   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh)
+#   ./run.sh fuzz    (not yet available)
 #
 # Caches outside the clone (see tools/setup/env.sh): the cross-built libtiff
 # and the Wine prefix, so a second run or a second clone skips both.
@@ -157,12 +158,17 @@ case "$command" in
   test) cmd_test ;;
   build) cmd_build ;;
   demo) cmd_demo "$@" ;;
-  bench | fuzz)
+  bench)
+    stage deps bash tools/setup/install-deps.sh bench || summary
+    stage bench bash tests/bench/run_bench.sh "$@"
+    summary
+    ;;
+  fuzz)
     echo "run.sh $command: not yet available"
     exit 2
     ;;
   *)
-    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
     [ -z "$command" ] || [ "$command" = help ] || [ "$command" = -h ] || [ "$command" = --help ] || exit 2
     ;;
 esac

@@ -4,6 +4,7 @@
 //
 //   orielvmx_bench_once fill CASE        one filter run of an 8000 x 8000 document
 //   orielvmx_bench_once prescale FROM TO one whole reduction from memory
+//   orielvmx_bench_once texture PATH     writes the 512 x 512 RGB texture there
 //   orielvmx_bench_once list             the fill cases
 //
 // Every malloc of the process is counted here (libtiff's included), so the
@@ -22,6 +23,7 @@
 #include "resample/wrap_resampler.h"
 #include "tests/bench/baseline.h"
 #include "tests/bench/bench_textures.h"
+#include "tests/native/support/texture_fixtures.h"
 #include "texture/texture_source.h"
 
 extern "C" {
@@ -90,7 +92,7 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: orielvmx_bench_once fill CASE | prescale FROM TO | list\n");
+  std::fprintf(stderr, "usage: orielvmx_bench_once fill CASE | prescale FROM TO | texture PATH | list\n");
   return 2;
 }
 
@@ -108,6 +110,8 @@ int fillOnce(const std::string& name) {
 
   chooser::provideChoice({.status = 1, .fileName = bench::texturePath(*chosen),
                           .sizeChoice = chosen->sizeChoice, .tileOrigin = 1});
+  // The log of the first run is the host's, not the fill's.
+  host.log() = simhost::Run{};
   const long long before = heap::live;
   heap::resetPeak();
   CALLGRIND_START_INSTRUMENTATION;
@@ -120,6 +124,7 @@ int fillOnce(const std::string& name) {
   // The host's own log must not grow during the bands.
   host.log().bands.reserve(bench::kDocumentSide + 1);
   host.log().progress.reserve(bench::kDocumentSide + 1000);
+  host.log().continueResults.reserve(bench::kDocumentSide + 1);
   const long long callsBefore = heap::calls;
   const long long liveBeforeBands = heap::live;
   heap::resetPeak();
@@ -186,6 +191,13 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 3 && std::strcmp(argv[1], "fill") == 0) return fillOnce(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "texture") == 0) {
+    fixtures::TiffSpec spec;
+    spec.path = argv[2];
+    spec.width = 512;
+    spec.height = 512;
+    return fixtures::writeTiff(spec).empty() ? 1 : 0;
+  }
   if (argc == 4 && std::strcmp(argv[1], "prescale") == 0) return prescaleOnce(std::atoi(argv[2]), std::atoi(argv[3]));
   return usage();
 }

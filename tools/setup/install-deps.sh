@@ -31,8 +31,14 @@ windows_packages=(
   libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3
 )
 
+# Only for ./run.sh bench: the peers the benchmarks measure against.
+bench_packages=()
+if [ "${1:-}" = bench ]; then
+  bench_packages=(libvips-dev libvips-tools libstb-dev)
+fi
+
 missing=()
-for p in "${native_packages[@]}" "${windows_packages[@]}"; do
+for p in "${native_packages[@]}" "${windows_packages[@]}" "${bench_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
 done
 
