@@ -20,7 +20,11 @@ else()
 endif()
 set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${ORIELVMX_WIN_ARCH} CACHE PATH "Where the plug-in is copied")
 
-set(ORIELVMX_PIPL_RC ${CMAKE_BINARY_DIR}/generated/pipl.rc)
+# orielvmx.rc includes it: the resources must be one windres unit, because
+# ld, merging several resource objects, orders the named types ignoring case
+# ("_8BFM" before "PIMI"), and the loader's binary search, which compares
+# upper-case names, then misses "_8BFM".
+set(ORIELVMX_PIPL_RC ${CMAKE_BINARY_DIR}/generated/orielvmx_pipl.rc)
 add_custom_command(OUTPUT ${ORIELVMX_PIPL_RC}
   COMMAND ${CMAKE_COMMAND} -DDESCRIPTION=${CMAKE_SOURCE_DIR}/resources/pipl.txt
     -DENTRY_KEY=${ORIELVMX_PIPL_ENTRY_KEY} -DOUTPUT=${ORIELVMX_PIPL_RC}
@@ -33,6 +37,7 @@ add_library(orielvmx_plugin SHARED
   resources/orielvmx.rc
   ${ORIELVMX_PIPL_RC}
   resources/orielvmx.def)
+set_source_files_properties(${ORIELVMX_PIPL_RC} PROPERTIES HEADER_FILE_ONLY TRUE)
 # The chooser's bitmaps are drawn at build time; windres finds them on its
 # include path.
 set(ORIELVMX_ARTWORK_DIR ${CMAKE_BINARY_DIR}/artwork)
@@ -46,10 +51,12 @@ add_custom_command(OUTPUT ${ORIELVMX_ARTWORK}
 # comes from strings.h.
 set_source_files_properties(resources/orielvmx.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/strings.h;${CMAKE_SOURCE_DIR}/resources/dialogs.rc;${CMAKE_SOURCE_DIR}/resources/dialog_ids.h;${ORIELVMX_ARTWORK}")
+set_property(SOURCE resources/orielvmx.rc APPEND PROPERTY OBJECT_DEPENDS ${ORIELVMX_PIPL_RC})
 target_link_libraries(orielvmx_plugin PRIVATE
   -Wl,--whole-archive orielvmx_platform orielvmx_core -Wl,--no-whole-archive
   TIFF::TIFF ZLIB::ZLIB comdlg32 gdi32 user32 kernel32)
-target_include_directories(orielvmx_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${ORIELVMX_ARTWORK_DIR})
+target_include_directories(orielvmx_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${ORIELVMX_ARTWORK_DIR}
+  ${CMAKE_BINARY_DIR}/generated)
 target_link_options(orielvmx_plugin PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at -s)
 set_target_properties(orielvmx_plugin PROPERTIES
   PREFIX "" OUTPUT_NAME "ORIELVMX" SUFFIX ".8BF")

@@ -20,5 +20,6 @@ struct PluginUnderTest {
 
 void runResourceChecks(const PluginUnderTest& plugin);
 void runSelectorChecks(const PluginUnderTest& plugin);
+void runHostHabitChecks(const PluginUnderTest& plugin);
 
 }  // namespace wintest

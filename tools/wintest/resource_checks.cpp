@@ -1,8 +1,10 @@
 // What a host and a user see of the library before any selector runs: the
-// export directory, the imports, the two plug-in records, the string table
-// and the version block.
+// export directory, the imports, the plug-in records (PIMI and _8BFM for
+// hosts of the Photoshop 3.0 era, PiPL for today's), the string table and the
+// version block. The test host is built for the plug-in's architecture.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,25 +16,37 @@
 namespace wintest {
 namespace {
 
-const IMAGE_NT_HEADERS32* ntHeaders(HMODULE module) {
+#if defined(_WIN64)
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+constexpr WORD kOptionalHeaderMagic = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+constexpr char kImageKind[] = "PE32+ x86-64";
+#else
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+constexpr WORD kOptionalHeaderMagic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+constexpr char kImageKind[] = "PE32 i386";
+#endif
+
+// The headers of the test host's own architecture: a plug-in of the other
+// one would not have loaded.
+const IMAGE_NT_HEADERS* ntHeaders(HMODULE module) {
   const auto* base = reinterpret_cast<const BYTE*>(module);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   if (dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
   return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
 }
 
 std::string checkImageKind(const PluginUnderTest& plugin) {
-  const IMAGE_NT_HEADERS32* nt = ntHeaders(plugin.module);
+  const IMAGE_NT_HEADERS* nt = ntHeaders(plugin.module);
   if (nt == nullptr) return "no PE headers";
-  if (nt->FileHeader.Machine != IMAGE_FILE_MACHINE_I386) return "machine is not i386";
-  if (nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) return "not PE32";
+  if (nt->FileHeader.Machine != kMachine) return "machine " + std::to_string(nt->FileHeader.Machine);
+  if (nt->OptionalHeader.Magic != kOptionalHeaderMagic) return "optional header " + std::to_string(nt->OptionalHeader.Magic);
   if ((nt->FileHeader.Characteristics & IMAGE_FILE_DLL) == 0) return "not a DLL";
   return "";
 }
 
 std::string checkExportDirectory(const PluginUnderTest& plugin) {
-  const IMAGE_NT_HEADERS32* nt = ntHeaders(plugin.module);
+  const IMAGE_NT_HEADERS* nt = ntHeaders(plugin.module);
   if (nt == nullptr) return "no PE headers";
   const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
   if (entry.VirtualAddress == 0) return "no export directory";
@@ -61,7 +75,7 @@ std::string checkExportDirectory(const PluginUnderTest& plugin) {
 std::string checkImports(const PluginUnderTest& plugin) {
   static const char* const systemDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll",
                                            "comdlg32.dll", "msvcrt.dll", "advapi32.dll"};
-  const IMAGE_NT_HEADERS32* nt = ntHeaders(plugin.module);
+  const IMAGE_NT_HEADERS* nt = ntHeaders(plugin.module);
   if (nt == nullptr) return "no PE headers";
   const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   const auto* base = reinterpret_cast<const BYTE*>(plugin.module);
@@ -110,6 +124,120 @@ std::string checkPluginRecord(const PluginUnderTest& plugin) {
 
 std::string checkMenuRecord(const PluginUnderTest& plugin) {
   return checkResourceBytes(plugin, "_8BFM", bytesOf({3, 0}, "Zovezadu...", {}));
+}
+
+// The property list as a host finds it: FindResource upper-cases the type, so
+// "PiPL" matches however the resource compiler stored it.
+std::vector<unsigned char> propertyListBytes(const PluginUnderTest& plugin) {
+  HRSRC found = FindResourceExA(plugin.module, "PiPL", MAKEINTRESOURCEA(16000),
+                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  if (found == nullptr) return {};
+  const DWORD size = SizeofResource(plugin.module, found);
+  HGLOBAL loaded = LoadResource(plugin.module, found);
+  const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+  if (bytes == nullptr) return {};
+  return std::vector<unsigned char>(bytes, bytes + size);
+}
+
+std::uint32_t littleEndian(const unsigned char* bytes, int size) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  return value;
+}
+
+// A four-character code read from its little-endian 32-bit number.
+std::string codeAt(const unsigned char* bytes) {
+  const std::uint32_t value = littleEndian(bytes, 4);
+  std::string code;
+  for (int shift = 24; shift >= 0; shift -= 8) code += static_cast<char>(value >> shift & 0xFF);
+  return code;
+}
+
+#if defined(_WIN64)
+constexpr char kEntryKey[] = "8664";
+#else
+constexpr char kEntryKey[] = "wx86";
+#endif
+
+struct ExpectedProperty {
+  std::string key;
+  std::vector<unsigned char> data;  // as stored, zero padding included
+};
+
+std::vector<ExpectedProperty> expectedProperties() {
+  return {
+      {"kind", {'M', 'F', 'B', '8'}},  // '8BFM' as a little-endian number
+      {"vers", {0x00, 0x00, 0x04, 0x00}},  // 0x00040000, interface 4.0
+      {kEntryKey, bytesOf({}, "ENTRYPOINT1", {})},  // 12 bytes, no padding
+      {"catg", bytesOf({14}, "Oriel Zovezadu", {})},  // 15 bytes: the terminator is the padding
+      {"name", {11, 'Z', 'o', 'v', 'e', 'z', 'a', 'd', 'u', '.', '.', '.'}},
+      // Mode m is bit 15 - m of a 16-bit set: grayscale (1) 0x4000, RGB (3)
+      // 0x1000; 0x5000 little-endian, then two bytes of padding.
+      {"mode", {0x00, 0x50, 0x00, 0x00}},
+      {"host", {' ', ' ', ' ', ' '}},
+  };
+}
+
+std::string checkPropertyList(const PluginUnderTest& plugin) {
+  const std::vector<unsigned char> bytes = propertyListBytes(plugin);
+  if (bytes.empty()) return "no PiPL 16000 in language 1033";
+  if (bytes.size() < 10) return "only " + std::to_string(bytes.size()) + " bytes";
+  std::string failures;
+  if (littleEndian(&bytes[0], 2) != 1) failures += "version " + std::to_string(littleEndian(&bytes[0], 2)) + "; ";
+  if (littleEndian(&bytes[2], 4) != 0) failures += "reserved word is not 0; ";
+  const std::vector<ExpectedProperty> expected = expectedProperties();
+  const std::uint32_t count = littleEndian(&bytes[6], 4);
+  if (count != expected.size()) failures += "count " + std::to_string(count) + "; ";
+
+  std::size_t at = 10;
+  for (const ExpectedProperty& want : expected) {
+    if (bytes.size() - at < 16) return failures + "ends before '" + want.key + "'";
+    const std::string vendor = codeAt(&bytes[at]);
+    const std::string key = codeAt(&bytes[at + 4]);
+    const std::uint32_t id = littleEndian(&bytes[at + 8], 4);
+    const std::uint32_t length = littleEndian(&bytes[at + 12], 4);
+    at += 16;
+    if (vendor != "8BIM" || key != want.key || id != 0) {
+      return failures + "property " + quoted(vendor) + " " + quoted(key) + " id " + std::to_string(id) +
+             " where '" + want.key + "' belongs";
+    }
+    // The padded length: hosts that step by the length read and hosts that
+    // round it up to 4 both land on the next property.
+    if (length != want.data.size()) {
+      failures += "'" + want.key + "' length " + std::to_string(length) + ", want " +
+                  std::to_string(want.data.size()) + "; ";
+    }
+    if (length > bytes.size() - at) return failures + "'" + want.key + "' runs past the end";
+    if (length != want.data.size() || std::memcmp(&bytes[at], want.data.data(), length) != 0) {
+      failures += "'" + want.key + "' is " + hexBytes(&bytes[at], length) + "; ";
+    }
+    at += length;
+  }
+  if (at != bytes.size()) failures += std::to_string(bytes.size() - at) + " bytes after the last property";
+  return failures;
+}
+
+// The entry key of the wrong architecture would send a host to a name that
+// this DLL cannot serve; the right one must name the real export.
+std::string checkPropertyListEntry(const PluginUnderTest& plugin) {
+  const std::vector<unsigned char> bytes = propertyListBytes(plugin);
+  for (std::size_t at = 10; bytes.size() >= 16 && at <= bytes.size() - 16;) {
+    const std::uint32_t length = littleEndian(&bytes[at + 12], 4);
+    if (length > bytes.size() - at - 16) break;
+    if (codeAt(&bytes[at + 4]) == kEntryKey) {
+      const std::string name(reinterpret_cast<const char*>(&bytes[at + 16]),
+                             strnlen(reinterpret_cast<const char*>(&bytes[at + 16]), length));
+      FARPROC found = GetProcAddress(plugin.module, name.c_str());
+      if (found == nullptr || reinterpret_cast<void*>(found) != reinterpret_cast<void*>(plugin.entry)) {
+        std::string failure = "the entry key names ";
+        failure += quoted(name);
+        return failure + ", which is not ENTRYPOINT1";
+      }
+      return "";
+    }
+    at += 16 + length;
+  }
+  return std::string("no '") + kEntryKey + "' property";
 }
 
 struct StringRow {
@@ -193,11 +321,13 @@ std::string checkVersionStrings(const std::vector<char>& block) {
 }  // namespace
 
 void runResourceChecks(const PluginUnderTest& plugin) {
-  report("image is a PE32 i386 DLL", checkImageKind(plugin));
+  report(std::string("image is a ") + kImageKind + " DLL", checkImageKind(plugin));
   report("export directory names ORIELVMX.8BF with ENTRYPOINT1 only", checkExportDirectory(plugin));
   report("imports only system DLLs", checkImports(plugin));
   report("PIMI resource bytes", checkPluginRecord(plugin));
   report("_8BFM resource bytes", checkMenuRecord(plugin));
+  report("PiPL resource: header, every property's bytes and padded length", checkPropertyList(plugin));
+  report("PiPL entry point is the exported ENTRYPOINT1", checkPropertyListEntry(plugin));
   report("string table texts", checkStringTable(plugin));
 
   DWORD ignored = 0;

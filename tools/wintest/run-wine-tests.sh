@@ -10,10 +10,11 @@
 #
 #   tools/wintest/run-wine-tests.sh [--smoke]
 #
-# --smoke runs the short case list only. Uses build/native and build/win32
-# (ORIELVMX_NATIVE_BUILD_DIR, ORIELVMX_WIN_BUILD_DIR, ORIELVMX_PLUGIN override
-# them) and builds the targets it needs. Without a display it starts its own
-# X server.
+# --smoke runs the short case list only. Tests the build of ORIELVMX_WIN_ARCH
+# (win32 or win64; default WINEARCH, else win32): uses build/native and
+# build/<arch> (ORIELVMX_NATIVE_BUILD_DIR, ORIELVMX_WIN_BUILD_DIR,
+# ORIELVMX_PLUGIN override them) and builds the targets it needs. 64-bit
+# plug-ins need a win64 prefix. Without a display it starts its own X server.
 set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -33,15 +34,16 @@ fi
 
 # shellcheck source=tools/setup/env.sh
 . "$root/tools/setup/env.sh"
+win_arch="${ORIELVMX_WIN_ARCH:-${WINEARCH:-win32}}"
 if [ -z "${WINEPREFIX:-}" ]; then
-  orielvmx_wine_env win32
-  bash "$root/tools/setup/wine-prefix.sh" win32 > /dev/null || exit 1
+  orielvmx_wine_env "$win_arch"
+  bash "$root/tools/setup/wine-prefix.sh" "$win_arch" > /dev/null || exit 1
 fi
 export WINEDEBUG=-all
 
 native_dir="${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}"
-win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/win32}"
-plugin="${ORIELVMX_PLUGIN:-$root/dist/win32/ORIELVMX.8BF}"
+win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/$win_arch}"
+plugin="${ORIELVMX_PLUGIN:-$root/dist/$win_arch/ORIELVMX.8BF}"
 
 passed=0
 failed=0
@@ -72,8 +74,8 @@ if ! build native "$native_dir" fill_cases make_fill_fixtures; then
   fail "native build" "cmake --build $native_dir failed"
   finish
 fi
-if ! build win32 "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest; then
-  fail "win32 build" "cmake --build $win_dir failed"
+if ! build "$win_arch" "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest; then
+  fail "$win_arch build" "cmake --build $win_dir failed"
   finish
 fi
 
@@ -83,7 +85,7 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 # Keeps a stuck dialog or plug-in from holding the run forever.
 under_wine() { timeout -k 10 600 wine "$@"; }
 
-fixtures="$native_dir/wine-fixtures"
+fixtures="$native_dir/wine-fixtures-$win_arch"
 rm -rf "$fixtures"
 mkdir -p "$fixtures"
 if ! "$native_dir/tools/make_fill_fixtures" "$fixtures"; then

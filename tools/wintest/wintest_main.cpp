@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
   if (plugin.entry != nullptr) {
     wintest::startDialogWatcher();
     wintest::runSelectorChecks(plugin);
+    wintest::runHostHabitChecks(plugin);
     wintest::stopDialogWatcher();
   }
   wintest::report("unload the plug-in", FreeLibrary(plugin.module) ? "" : "FreeLibrary failed");

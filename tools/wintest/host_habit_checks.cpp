@@ -1,0 +1,414 @@
+// Habits of real hosts that the plain selector order does not show, each
+// imitated here: runs never finished (after an abort, or never at all), an
+// extra transparency plane, too few planes, Parameters skipped, Prepare twice,
+// no owner window, and a band loop that runs until the whole rectangle is
+// zero.
+//
+// Whether a texture is still held is seen through the file itself: the
+// plug-in keeps it open without delete sharing, so DeleteFile fails exactly
+// while it is held.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/filter_record.h"
+#include "tools/wintest/check_report.h"
+#include "tools/wintest/dialog_driver.h"
+#include "tools/wintest/plugin_under_test.h"
+
+namespace wintest {
+namespace {
+
+constexpr std::int16_t kUntouched = 0x5A5A;
+constexpr std::uint8_t kBackground = 0xEE;
+
+bool abortAnswer = false;
+unsigned char answerAbort() { return abortAnswer ? 1 : 0; }
+void ignoreProgress(std::int32_t, std::int32_t) {}
+
+// What the Open Texture dialog answers on the next Start: this texture at its
+// own size, tiled from the document's corner.
+void chooseTexture(const std::string& path) {
+  const std::string value = "1|" + path + "|0|1";
+  SetEnvironmentVariableA("ORIELVMX_TEST_CHOICE", value.c_str());
+}
+void forgetChoice() { SetEnvironmentVariableA("ORIELVMX_TEST_CHOICE", nullptr); }
+
+// A 3 by 2 texture: odd width, so a wrong pixel step shows in the phase.
+constexpr std::uint8_t kTexels[2][3][3] = {{{10, 20, 30}, {40, 50, 60}, {70, 80, 90}},
+                                           {{200, 110, 120}, {130, 140, 150}, {160, 170, 180}}};
+
+// 24-bit BMP rows are stored bottom-up, blue first, padded to 4 bytes.
+std::vector<std::uint8_t> textureBmp() {
+  constexpr int kRowBytes = 12;
+  std::vector<std::uint8_t> bytes(54 + 2 * kRowBytes, 0);
+  auto put = [&bytes](std::size_t at, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  put(0, 0x4D42, 2);  // "BM"
+  put(2, static_cast<std::uint32_t>(bytes.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, 3, 4);
+  put(22, 2, 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, 2 * kRowBytes, 4);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) {
+      std::uint8_t* p = &bytes[54 + (1 - y) * kRowBytes + x * 3];
+      p[0] = kTexels[y][x][2];
+      p[1] = kTexels[y][x][1];
+      p[2] = kTexels[y][x][0];
+    }
+  }
+  return bytes;
+}
+
+bool writeTexture(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = textureBmp();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+// Deletes the file; false while the plug-in still holds it open.
+bool released(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+struct Document {
+  int width;
+  int height;
+  int planes;  // bytes per pixel in the host's buffer
+  int imageMode;
+  std::vector<std::uint8_t> bytes;
+};
+
+Document makeDocument(int width, int height, int planes, int imageMode) {
+  return {width, height, planes, imageMode,
+          std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * planes, kBackground)};
+}
+
+// The document as a correct fill leaves it: the requested planes of each
+// pixel from texel (x mod 3, y mod 2), any further byte as it was.
+std::vector<std::uint8_t> expectedPixels(const Document& document) {
+  std::vector<std::uint8_t> want = document.bytes;
+  std::fill(want.begin(), want.end(), kBackground);
+  for (int y = 0; y < document.height; ++y) {
+    for (int x = 0; x < document.width; ++x) {
+      const std::uint8_t* t = kTexels[y % 2][x % 3];
+      std::uint8_t* p = &want[(static_cast<std::size_t>(y) * document.width + x) * document.planes];
+      if (document.imageMode == 1) {
+        p[0] = static_cast<std::uint8_t>((306 * t[0] + 601 * t[1] + 117 * t[2]) >> 10);
+      } else {
+        std::memcpy(p, t, 3);
+      }
+    }
+  }
+  return want;
+}
+
+std::string pixelsText(const Document& document) {
+  const std::vector<std::uint8_t> want = expectedPixels(document);
+  if (document.bytes == want) return "";
+  return " pixels " + hexBytes(document.bytes.data(), document.bytes.size()) + ", want " +
+         hexBytes(want.data(), want.size());
+}
+
+std::string resultText(const char* what, std::int16_t have, std::int16_t want) {
+  return have == want ? "" : std::string(" ") + what + " gave " + std::to_string(have) + ", want " + std::to_string(want);
+}
+
+std::string boxesText() {
+  const std::vector<SeenDialog> seen = takeSeenDialogs();
+  if (seen.empty()) return "";
+  std::string text = " unexpected boxes: ";
+  text += std::to_string(seen.size());
+  for (const SeenDialog& dialog : seen) text += " [" + quoted(dialog.text) + "]";
+  return text;
+}
+
+bool isZero(const host::Rect16& r) { return r.top == 0 && r.left == 0 && r.bottom == 0 && r.right == 0; }
+bool isEmpty(const host::Rect16& r) { return r.top >= r.bottom || r.left >= r.right; }
+
+enum class LoopEnd {
+  emptyRect,    // stop at the first empty rectangle
+  allSidesZero  // stop only when top, left, bottom and right are all 0
+};
+
+// One filter run's host side: the record, the data slot and the result.
+struct Run {
+  const PluginUnderTest* plugin;
+  Document* document;
+  host::PlatformData platformData{nullptr};
+  host::FilterRecord record{};
+  std::intptr_t data = 0;
+  std::int16_t result = kUntouched;
+
+  Run(const PluginUnderTest& p, Document* d, bool withPlatformData = true) : plugin(&p), document(d) {
+    record.abortProc = answerAbort;
+    record.progressProc = ignoreProgress;
+    record.imageSize = {static_cast<std::int16_t>(d->height), static_cast<std::int16_t>(d->width)};
+    record.planes = static_cast<std::int16_t>(d->planes);
+    record.filterRect = {0, 0, static_cast<std::int16_t>(d->height), static_cast<std::int16_t>(d->width)};
+    record.imageMode = static_cast<std::int16_t>(d->imageMode);
+    record.platformData = withPlatformData ? &platformData : nullptr;
+  }
+
+  std::int16_t call(std::int16_t selector) {
+    result = kUntouched;
+    plugin->entry(selector, &record, &data, &result);
+    return result;
+  }
+
+  // Continue until the band says the run is over, at most `limit` times;
+  // answers the first non-zero result, or a text about a bad band. A host
+  // that stops early does not mind a run that is not over.
+  std::string continueLoop(LoopEnd end, int limit, bool stopsEarly = false) {
+    const std::size_t rowBytes = static_cast<std::size_t>(document->width) * document->planes;
+    for (int band = 0; band < limit; ++band) {
+      const host::Rect16 r = record.outRect;
+      if (end == LoopEnd::emptyRect ? isEmpty(r) : isZero(r)) return "";
+      if (isEmpty(r) || r.top < 0 || r.left < 0 || r.bottom > document->height || r.right > document->width) {
+        return " band " + std::to_string(r.top) + "," + std::to_string(r.left) + "," + std::to_string(r.bottom) +
+               "," + std::to_string(r.right) + " is not a band of the document";
+      }
+      record.outData = document->bytes.data() + r.top * rowBytes + static_cast<std::size_t>(r.left) * document->planes;
+      record.outRowBytes = static_cast<std::int32_t>(rowBytes);
+      if (call(host::filterSelectorContinue) != 0) return resultText("Continue", result, 0);
+    }
+    if (stopsEarly) return "";
+    std::string failure = " still not done after ";
+    return failure + std::to_string(limit) + " Continue calls";
+  }
+
+  // Start and every band; no Finish.
+  std::string fill(LoopEnd end = LoopEnd::emptyRect) {
+    if (call(host::filterSelectorStart) != 0) return resultText("Start", result, 0);
+    return continueLoop(end, document->height + 1);
+  }
+};
+
+std::string scratchPath(const PluginUnderTest& plugin, const char* name) { return plugin.scratchDirectory + name; }
+
+// A host that stops calling Finish after its first run: the next Start lets
+// the earlier texture go before it starts over.
+std::string checkNeverFinished(const PluginUnderTest& plugin) {
+  const std::string first = scratchPath(plugin, "unfinished-first.bmp");
+  const std::string second = scratchPath(plugin, "unfinished-second.bmp");
+  if (!writeTexture(first) || !writeTexture(second)) return "cannot write the textures";
+  std::string failure;
+  Document document = makeDocument(7, 5, 3, 3);
+  Run firstRun(plugin, &document);
+  chooseTexture(first);
+  failure += firstRun.fill();
+  if (released(first)) failure += " the first texture was not held during its run (nothing to observe)";
+
+  Document again = makeDocument(7, 5, 3, 3);
+  Run secondRun(plugin, &again);
+  chooseTexture(second);
+  failure += secondRun.fill();
+  failure += pixelsText(again);
+  if (!released(first)) failure += " the second Start kept the first texture open";
+  failure += resultText("Finish", secondRun.call(host::filterSelectorFinish), 0);
+  if (!released(second)) failure += " Finish kept the texture open";
+  forgetChoice();
+  return failure + boxesText();
+}
+
+// A host that treats an abort as the end of the run and never finishes it.
+std::string checkAbortedNotFinished(const PluginUnderTest& plugin) {
+  const std::string first = scratchPath(plugin, "aborted.bmp");
+  const std::string second = scratchPath(plugin, "after-abort.bmp");
+  if (!writeTexture(first) || !writeTexture(second)) return "cannot write the textures";
+  std::string failure;
+  Document document = makeDocument(6, 4, 3, 3);
+  Run aborted(plugin, &document);
+  chooseTexture(first);
+  failure += resultText("Start", aborted.call(host::filterSelectorStart), 0);
+  abortAnswer = true;
+  failure += resultText("aborted Continue", aborted.call(host::filterSelectorContinue), 1);
+  abortAnswer = false;
+  if (released(first)) failure += " the texture was not held after the abort (nothing to observe)";
+
+  Document again = makeDocument(6, 4, 3, 3);
+  Run next(plugin, &again);
+  chooseTexture(second);
+  failure += next.fill();
+  failure += pixelsText(again);
+  if (!released(first)) failure += " Start kept the aborted run's texture open";
+  next.call(host::filterSelectorFinish);
+  released(second);
+  forgetChoice();
+  return failure + boxesText();
+}
+
+// A host that unloads the plug-in in the middle of a run: the process detach
+// lets the texture go. A copy of the DLL under another name is a module of
+// its own, so the plug-in under test stays loaded.
+std::string checkDetachReleases(const PluginUnderTest& plugin) {
+  const std::string copy = scratchPath(plugin, "detach-copy.8bf");
+  const std::string texture = scratchPath(plugin, "detach.bmp");
+  if (!CopyFileA(plugin.path.c_str(), copy.c_str(), FALSE)) return "cannot copy the plug-in";
+  if (!writeTexture(texture)) return "cannot write the texture";
+  std::string failure;
+  HMODULE module = LoadLibraryA(copy.c_str());
+  auto entry = reinterpret_cast<EntryPoint>(
+      module != nullptr ? reinterpret_cast<void*>(GetProcAddress(module, "ENTRYPOINT1")) : nullptr);
+  if (entry == nullptr) {
+    failure = "cannot load the copy";
+  } else {
+    PluginUnderTest loaded = plugin;
+    loaded.module = module;
+    loaded.entry = entry;
+    Document document = makeDocument(5, 4, 3, 3);
+    Run run(loaded, &document);
+    chooseTexture(texture);
+    failure += resultText("Start", run.call(host::filterSelectorStart), 0);
+    failure += run.continueLoop(LoopEnd::emptyRect, 1, true);
+    if (released(texture)) failure += " the texture was not held during the run (nothing to observe)";
+  }
+  if (module != nullptr && !FreeLibrary(module)) failure += " FreeLibrary failed";
+  if (!released(texture)) failure += " the texture stayed open after the unload";
+  DeleteFileA(copy.c_str());
+  forgetChoice();
+  return failure + boxesText();
+}
+
+// RGB with transparency: the host asks for planes 0 to 2 but hands over four
+// bytes a pixel; grayscale with transparency, two.
+std::string checkExtraPlane(const PluginUnderTest& plugin, int imageMode, int planes) {
+  const std::string texture = scratchPath(plugin, "extra-plane.bmp");
+  if (!writeTexture(texture)) return "cannot write the texture";
+  Document document = makeDocument(7, 3, planes, imageMode);
+  Run run(plugin, &document);
+  chooseTexture(texture);
+  std::string failure = run.fill();
+  failure += pixelsText(document);
+  const std::int16_t hiPlane = imageMode == 1 ? 0 : 2;
+  if (run.record.outLoPlane != 0 || run.record.outHiPlane != hiPlane) failure += " planes requested wrongly";
+  failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
+  released(texture);
+  forgetChoice();
+  return failure + boxesText();
+}
+
+// Fewer bytes a pixel than the planes requested: refused before any band.
+std::string checkTooFewPlanes(const PluginUnderTest& plugin, int imageMode, int planes) {
+  const std::string texture = scratchPath(plugin, "few-planes.bmp");
+  if (!writeTexture(texture)) return "cannot write the texture";
+  Document document = makeDocument(4, 3, 3, imageMode);
+  document.planes = planes;
+  const std::vector<std::uint8_t> before = document.bytes;
+  Run run(plugin, &document);
+  chooseTexture(texture);
+  std::string failure = resultText("Start", run.call(host::filterSelectorStart), host::filterBadParameters);
+  if (document.bytes != before) failure += " the document changed";
+  failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
+  if (!released(texture)) failure += " Finish kept the texture open";
+  forgetChoice();
+  return failure + boxesText();
+}
+
+// Parameters skipped, Prepare called twice, or everything the protocol
+// allows before Start: the fill is the same.
+std::string checkSelectorOrder(const PluginUnderTest& plugin, const std::vector<std::int16_t>& before) {
+  const std::string texture = scratchPath(plugin, "order.bmp");
+  if (!writeTexture(texture)) return "cannot write the texture";
+  Document document = makeDocument(5, 3, 3, 3);
+  Run run(plugin, &document);
+  std::string failure;
+  for (std::int16_t selector : before) {
+    failure += resultText(selector == host::filterSelectorPrepare ? "Prepare" : "Parameters", run.call(selector), 0);
+  }
+  chooseTexture(texture);
+  failure += run.fill();
+  failure += pixelsText(document);
+  failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
+  released(texture);
+  forgetChoice();
+  return failure + boxesText();
+}
+
+// No owner window: the host's window handle is null, or it gives no
+// platform data at all.
+std::string checkNoWindow(const PluginUnderTest& plugin, bool withPlatformData) {
+  const std::string texture = scratchPath(plugin, "no-window.bmp");
+  if (!writeTexture(texture)) return "cannot write the texture";
+  Document document = makeDocument(5, 2, 1, 1);
+  Run run(plugin, &document, withPlatformData);
+  chooseTexture(texture);
+  std::string failure = run.fill();
+  failure += pixelsText(document);
+  failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
+  released(texture);
+  forgetChoice();
+  failure += boxesText();
+
+  host::PlatformData platformData{nullptr};
+  host::AboutRecord about{withPlatformData ? &platformData : nullptr};
+  std::intptr_t data = 0;
+  std::int16_t result = kUntouched;
+  plugin.entry(host::filterSelectorAbout, &about, &data, &result);
+  takeSeenDialogs();  // an About box, if any, was dismissed with OK
+  return failure + resultText("About", result, 0);
+}
+
+// A host that goes on calling Continue while any side of the band is
+// non-zero: the run must end on an all-zero rectangle, in and out.
+std::string checkZeroRectLoop(const PluginUnderTest& plugin) {
+  const std::string texture = scratchPath(plugin, "zero-rect.bmp");
+  if (!writeTexture(texture)) return "cannot write the texture";
+  Document document = makeDocument(6, 5, 3, 3);
+  Run run(plugin, &document);
+  // A selection away from the corner: its empty end band would not be zero
+  // if the plug-in only moved the band past the bottom.
+  run.record.filterRect = {1, 2, 5, 6};
+  chooseTexture(texture);
+  std::string failure = resultText("Start", run.call(host::filterSelectorStart), 0);
+  if (failure.empty()) failure += run.continueLoop(LoopEnd::allSidesZero, 8);
+  if (!isZero(run.record.inRect)) failure += " inRect is not all zeros";
+  failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
+  // Rows 1 to 4, columns 2 to 5 filled from the document's corner; the rest
+  // untouched.
+  Document want = makeDocument(6, 5, 3, 3);
+  const std::vector<std::uint8_t> full = expectedPixels(want);
+  for (int y = 1; y < 5; ++y) {
+    std::memcpy(&want.bytes[(y * 6 + 2) * 3], &full[(y * 6 + 2) * 3], 4 * 3);
+  }
+  if (document.bytes != want.bytes) failure += " pixels " + hexBytes(document.bytes.data(), document.bytes.size());
+  released(texture);
+  forgetChoice();
+  return failure + boxesText();
+}
+
+}  // namespace
+
+void runHostHabitChecks(const PluginUnderTest& plugin) {
+  takeSeenDialogs();
+  using host::filterSelectorParameters;
+  using host::filterSelectorPrepare;
+  report("host habit: no Finish, the next Start releases the last texture", checkNeverFinished(plugin));
+  report("host habit: no Finish after an abort, the next Start releases it", checkAbortedNotFinished(plugin));
+  report("host habit: unloaded mid-run, the detach releases the texture", checkDetachReleases(plugin));
+  report("host habit: RGB with planes 4 keeps the fourth byte", checkExtraPlane(plugin, 3, 4));
+  report("host habit: grayscale with planes 2 keeps the second byte", checkExtraPlane(plugin, 1, 2));
+  report("host habit: RGB with planes 2 gives -30100 and writes nothing", checkTooFewPlanes(plugin, 3, 2));
+  report("host habit: RGB with planes 1 gives -30100 and writes nothing", checkTooFewPlanes(plugin, 3, 1));
+  report("host habit: grayscale with planes 0 gives -30100 and writes nothing", checkTooFewPlanes(plugin, 1, 0));
+  report("host habit: Start without Parameters or Prepare", checkSelectorOrder(plugin, {}));
+  report("host habit: Prepare twice, no Parameters",
+         checkSelectorOrder(plugin, {filterSelectorPrepare, filterSelectorPrepare}));
+  report("host habit: Parameters, then Prepare twice",
+         checkSelectorOrder(plugin, {filterSelectorParameters, filterSelectorPrepare, filterSelectorPrepare}));
+  report("host habit: null window handle", checkNoWindow(plugin, true));
+  report("host habit: no platform data", checkNoWindow(plugin, false));
+  report("host habit: Continue until every side of the band is zero", checkZeroRectLoop(plugin));
+}
+
+}  // namespace wintest
