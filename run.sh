@@ -3,7 +3,8 @@
 # (run as root the first time: missing packages are installed with apt).
 #
 #   ./run.sh test    native build + tests, ASan/UBSan build + tests,
-#                    Windows cross build + Windows tests under Wine
+#                    32- and 64-bit Windows cross builds, each with the
+#                    Windows tests under Wine of its architecture
 #   ./run.sh demo    build everything, then run the demo
 #   ./run.sh build   build the native and the Windows trees only
 #   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh)
@@ -24,6 +25,7 @@ command="${1:-}"
 shift || true
 
 triplet=i686-w64-mingw32
+triplet64=x86_64-w64-mingw32
 wine_arch=win32
 wine_hook=tools/wintest/run-wine-tests.sh
 demo_script=tools/demo.sh
@@ -84,8 +86,11 @@ summary() {
 setup() {
   stage deps bash tools/setup/install-deps.sh || summary
   stage libtiff-$triplet bash tools/setup/build-libtiff.sh "$triplet" || summary
+  stage libtiff-$triplet64 bash tools/setup/build-libtiff.sh "$triplet64" || summary
   if [ "${1:-}" = wine ]; then
     stage wine-prefix bash tools/setup/wine-prefix.sh "$wine_arch" || summary
+    # 64-bit Wine runs the 64-bit test hosts, in a win64 prefix of its own.
+    stage wine64-prefix bash tools/setup/wine-prefix.sh win64 || summary
   fi
 }
 
@@ -93,13 +98,17 @@ configure_and_build() {
   cmake --preset "$1" && cmake --build --preset "$1"
 }
 
-# Runs a Windows-side script under a private X server, with the Wine
-# environment set and the build locations exported. wineserver -w lets the
-# prefix's processes end before the X server they draw on goes away.
+# run_under_wine ARCH SCRIPT ARGS...: runs a Windows-side script under a
+# private X server, with the Wine environment of ARCH (win32 or win64) set and
+# that build's locations exported. wineserver -w lets the prefix's processes
+# end before the X server they draw on goes away.
 run_under_wine() {
-  orielvmx_wine_env "$wine_arch"
-  export ORIELVMX_WIN_BUILD_DIR="$root/build/win32"
-  export ORIELVMX_PLUGIN="$root/dist/win32/ORIELVMX.8BF"
+  local arch="$1"
+  shift
+  orielvmx_wine_env "$arch"
+  export ORIELVMX_WIN_ARCH="$arch"
+  export ORIELVMX_WIN_BUILD_DIR="$root/build/$arch"
+  export ORIELVMX_PLUGIN="$root/dist/$arch/ORIELVMX.8BF"
   export ORIELVMX_WINE_TIMEOUT="${ORIELVMX_WINE_TIMEOUT:-1200}"
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     timeout -k 30 "$ORIELVMX_WINE_TIMEOUT" bash "$@"
@@ -122,9 +131,14 @@ cmd_test() {
   fi
   if stage win32-build configure_and_build win32; then
     if [ -f "$wine_hook" ]; then
-      stage wine-tests run_under_wine "$wine_hook"
+      stage wine-tests run_under_wine win32 "$wine_hook"
     else
       note "wine-tests: skipped, $wine_hook does not exist yet"
+    fi
+  fi
+  if stage win64-build configure_and_build win64; then
+    if [ -f "$wine_hook" ]; then
+      stage wine64-tests run_under_wine win64 "$wine_hook"
     fi
   fi
   summary
@@ -134,6 +148,7 @@ cmd_build() {
   setup
   stage native-build configure_and_build native
   stage win32-build configure_and_build win32
+  stage win64-build configure_and_build win64
   summary
 }
 
@@ -147,7 +162,7 @@ cmd_demo() {
     export ORIELVMX_PLUGIN="$root/dist/win32/ORIELVMX.8BF"
     stage demo bash "$demo_script" "$@"
   elif [ -f "$wine_hook" ]; then
-    stage smoke run_under_wine "$wine_hook" --smoke
+    stage smoke run_under_wine "$wine_arch" "$wine_hook" --smoke
   else
     note "demo: $demo_script and $wine_hook do not exist yet; the plug-in is dist/win32/ORIELVMX.8BF"
   fi

@@ -28,11 +28,13 @@ orielvmx_wine_prefix() {
   echo "$ORIELVMX_CACHE/wine-$1"
 }
 
-# Environment for every Wine call: quiet, no Mono/Gecko install prompts.
+# Environment for every Wine call: quiet, no Mono/Gecko install prompts, and
+# no crash debugger: winedbg would wait on a crashed test host until the
+# time limit instead of letting it exit.
 orielvmx_wine_env() {
   export WINEARCH="$1"
   export WINEPREFIX
   WINEPREFIX="$(orielvmx_wine_prefix "$1")"
   export WINEDEBUG="${WINEDEBUG:--all}"
-  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}"
 }
