@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, ASan, UBSan) in build/fuzz and runs
+# each for SECONDS (default 60), one after another on one core.
+#
+#   tools/fuzz/run-fuzz.sh [SECONDS] [TARGET...]
+#
+# Corpora grow in build/fuzz/corpus/<target> (seeded from make-seeds each
+# time); inputs that fail land in build/fuzz/artifacts/<target>/, and the
+# run ends non-zero. Copy such an input to tests/fuzz/regressions/<target>/
+# once it is mended: the test suite replays that directory. Each target's
+# libFuzzer log is build/fuzz/logs/<target>.log.
+set -uo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+cd "$root" || exit 1
+seconds="${1:-60}"
+shift || true
+build=build/fuzz
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DORIELVMX_SANITIZE=ON -DORIELVMX_FUZZ=ON -DORIELVMX_TESTS=OFF >/dev/null || exit 1
+cmake --build "$build" -j2 --target orielvmx_fuzzers >"$build/build.log" 2>&1 || { tail -40 "$build/build.log"; exit 1; }
+rm -rf "$build/seeds"
+"$build/tests/fuzz/make-seeds" "$build/seeds" || exit 1
+
+targets=("$@")
+if [ "${#targets[@]}" -eq 0 ]; then
+  for binary in "$build"/tests/fuzz/fuzz_*; do targets+=("${binary##*/fuzz_}"); done
+fi
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+failed=()
+for target in "${targets[@]}"; do
+  mkdir -p "$build/corpus/$target" "$build/artifacts/$target" "$build/logs"
+  dictionary=()
+  case "$target" in
+    tiff_texture | long_name | preview_loader | filter_run) dictionary=(-dict=tests/fuzz/tiff.dict) ;;
+  esac
+  echo "fuzz: $target for ${seconds}s (log: $build/logs/$target.log)"
+  # A texture claims its own size, so single inputs may legitimately take
+  # a while; 30 s is far beyond any real one.
+  "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 \
+    -print_final_stats=1 "${dictionary[@]}" -artifact_prefix="$build/artifacts/$target/" \
+    "$build/corpus/$target" "$build/seeds/$target" >"$build/logs/$target.log" 2>&1
+  rc=$?
+  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|peak_rss_mb)|^Done ' "$build/logs/$target.log" | sed 's/^/  /'
+  if [ "$rc" -ne 0 ]; then
+    echo "fuzz: $target FAILED (exit $rc); inputs in $build/artifacts/$target/"
+    grep -E 'ERROR|fuzz check failed|runtime error' "$build/logs/$target.log" | head -5 | sed 's/^/  /'
+    failed+=("$target")
+  fi
+done
+[ "${#failed[@]}" -eq 0 ] || { echo "fuzz: failures in ${failed[*]}"; exit 1; }
