@@ -1,14 +1,14 @@
 // Private-profile (INI) files for POSIX builds, answering as the Windows
 // calls do so that one settings file reads the same everywhere:
 // - section and key names match without regard to letter case, with blanks
-//   around the names ignored; the first matching section and, inside it,
-//   the first matching key count;
+//   around the names ignored (in the file and in the call); the first
+//   matching section and, inside it, the first matching key count;
 // - a value starts after the blanks that follow "=" and ends before the
 //   blanks at the end of its line; a value in matching quotes loses them;
 // - the integer read takes an optional sign and the decimal digits up to the
-//   first other character ("12abc" reads 12, "abc" reads 0), wrapping to an
-//   unsigned 32-bit number; a missing file or key, a key without "=" or an
-//   empty value gives the default;
+//   first other character ("12abc" reads 12, "abc" reads 0; "0x1F" is
+//   hexadecimal), wrapping to an unsigned 32-bit number; a missing file or
+//   key, a key without "=" or an empty value gives the default;
 // - lines may end in LF, CRLF or CR, the last one without an end.
 // A bare file name lives in the user's configuration folder
 // ($XDG_CONFIG_HOME, else ~/.config), where Windows would use its own folder.
@@ -91,12 +91,12 @@ ParsedLine parseLine(std::string_view text) {
   while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
   if (line.empty()) return parsed;
   if (line.front() == '[') {
-    // The name runs to the last "]" of the line, blanks inside kept; a
-    // header without "]" is an ordinary line.
+    // The name runs to the last "]" of the line, without the blanks around
+    // it; a header without "]" is an ordinary line.
     const std::size_t close = line.rfind(']');
     if (close != std::string_view::npos) {
       parsed.kind = LineKind::section;
-      parsed.name = line.substr(1, close - 1);
+      parsed.name = trim(line.substr(1, close - 1));
       return parsed;
     }
   }
@@ -175,15 +175,32 @@ std::optional<std::size_t> findKey(const std::vector<Line>& lines, const Section
   return std::nullopt;
 }
 
-// The integer read: sign, then decimal digits up to the first other one.
+int digitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  return 99;
+}
+
+// The integer read: a sign, then digits up to the first other character;
+// "0x", "0o" and "0b" switch to hexadecimal, octal and binary, as Windows'
+// string-to-integer conversion does.
 unsigned parseUnsigned(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  std::uint32_t base = 10;
+  if (i + 1 < text.size() && text[i] == '0') {
+    const char prefix = text[i + 1];
+    base = prefix == 'x' ? 16 : prefix == 'o' ? 8 : prefix == 'b' ? 2 : 10;
+    if (base != 10) i += 2;
+  }
   std::uint32_t total = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    total = total * 10u + static_cast<std::uint32_t>(text[i] - '0');
+  for (; i < text.size(); ++i) {
+    const int digit = digitValue(text[i]);
+    if (digit >= static_cast<int>(base)) break;
+    total = total * base + static_cast<std::uint32_t>(digit);
   }
   return negative ? 0u - total : total;
 }

@@ -45,16 +45,19 @@ TEST_F(ProfileTest, MissingFileSectionKeyOrValueGiveTheDefault) {
 
 TEST_F(ProfileTest, IntegerReadTakesSignAndLeadingDigits) {
   write("[S]\na=12abc\nb=abc\nc=-1\nd=+7\ne= 42 \nf=\"9\"\ng=0x10\nh=4294967297\n"
-        "i=0000000000000000000000000000001\n");
+        "i=0000000000000000000000000000001\nj=0b101\nk=0o17\nl=0x\n");
   EXPECT_EQ(read("S", "a"), 12u);
   EXPECT_EQ(read("S", "b"), 0u);
   EXPECT_EQ(read("S", "c"), 0xFFFFFFFFu);
   EXPECT_EQ(read("S", "d"), 7u);
   EXPECT_EQ(read("S", "e"), 42u);
   EXPECT_EQ(read("S", "f"), 9u);
-  EXPECT_EQ(read("S", "g"), 0u);
+  EXPECT_EQ(read("S", "g"), 16u);
   EXPECT_EQ(read("S", "h"), 1u);  // wraps at 32 bits
   EXPECT_EQ(read("S", "i"), 0u);  // only 29 characters are looked at
+  EXPECT_EQ(read("S", "j"), 5u);
+  EXPECT_EQ(read("S", "k"), 15u);
+  EXPECT_EQ(read("S", "l"), 0u);
 }
 
 TEST_F(ProfileTest, NamesMatchIgnoringCaseAndBlanksAndFirstMatchWins) {
@@ -63,8 +66,8 @@ TEST_F(ProfileTest, NamesMatchIgnoringCaseAndBlanksAndFirstMatchWins) {
   EXPECT_EQ(read("oriel BRINDLE", "prv"), 3u);
   EXPECT_EQ(read("  Oriel Brindle ", " Prv "), 3u);
   EXPECT_EQ(read("Oriel Brindle", "late"), 77u);  // only the first section counts
-  EXPECT_EQ(read("Spaced", "x"), 77u);            // blanks inside brackets belong to the name
-  EXPECT_EQ(read(" Spaced ", "x"), 77u);
+  EXPECT_EQ(read("Spaced", "x"), 1u);  // blanks inside the brackets do not count
+  EXPECT_EQ(read(" spaced ", "x"), 1u);
 }
 
 TEST_F(ProfileTest, LastLineWithoutEndAndLoneCarriageReturns) {
