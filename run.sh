@@ -2,13 +2,17 @@
 # One entry point for building and testing, from a fresh Debian 12 machine
 # (run as root the first time: missing packages are installed with apt).
 #
-#   ./run.sh test    native build + tests, ASan/UBSan build + tests,
-#                    32- and 64-bit Windows cross builds, each with the
-#                    Windows tests under Wine of its architecture
+#   ./run.sh test    native build + tests (fuzz corpora and regression
+#                    inputs replayed), the same under valgrind's memcheck,
+#                    ASan/UBSan build + tests, 32- and 64-bit Windows cross
+#                    builds, each with the Windows tests under Wine of its
+#                    architecture
 #   ./run.sh demo    build everything, then run the demo
 #   ./run.sh build   build the native and the Windows trees only
 #   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh)
-#   ./run.sh fuzz    (not yet available)
+#   ./run.sh fuzz [SECONDS]  libFuzzer targets (clang, ASan/UBSan), each
+#                    for SECONDS, default 60 (tools/fuzz/run-fuzz.sh)
+#   ./run.sh valgrind  native build, then its tests under memcheck
 #
 # Caches outside the clone (see tools/setup/env.sh): the cross-built libtiff
 # and the Wine prefix, so a second run or a second clone skips both.
@@ -125,6 +129,7 @@ cmd_test() {
   setup wine
   if stage native-build configure_and_build native; then
     stage native-tests ctest --preset native
+    stage valgrind bash tests/valgrind/run-valgrind.sh build/native/orielvmx_tests
   fi
   if stage asan-build configure_and_build native-asan; then
     stage asan-tests ctest --preset native-asan
@@ -179,11 +184,19 @@ case "$command" in
     summary
     ;;
   fuzz)
-    echo "run.sh $command: not yet available"
-    exit 2
+    stage deps bash tools/setup/install-deps.sh || summary
+    stage fuzz bash tools/fuzz/run-fuzz.sh "$@"
+    summary
+    ;;
+  valgrind)
+    stage deps bash tools/setup/install-deps.sh || summary
+    if stage native-build configure_and_build native; then
+      stage valgrind bash tests/valgrind/run-valgrind.sh build/native/orielvmx_tests
+    fi
+    summary
     ;;
   *)
-    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
     [ -z "$command" ] || [ "$command" = help ] || [ "$command" = -h ] || [ "$command" = --help ] || exit 2
     ;;
 esac

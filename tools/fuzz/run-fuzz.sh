@@ -4,11 +4,14 @@
 #
 #   tools/fuzz/run-fuzz.sh [SECONDS] [TARGET...]
 #
+# ORIELVMX_FUZZ_ROUNDS=N (default 1) goes round the targets N times, so that
+# a long campaign that is cut short has still reached every target.
 # Corpora grow in build/fuzz/corpus/<target> (seeded from make-seeds each
 # time); inputs that fail land in build/fuzz/artifacts/<target>/, and the
 # run ends non-zero. Copy such an input to tests/fuzz/regressions/<target>/
-# once it is mended: the test suite replays that directory. Each target's
-# libFuzzer log is build/fuzz/logs/<target>.log.
+# once it is mended: the test suite replays that directory. Each run of a
+# target leaves its libFuzzer log in build/fuzz/logs/<target>-<time>.log;
+# tools/fuzz/campaign-summary.sh adds them up.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -31,24 +34,28 @@ fi
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 failed=()
-for target in "${targets[@]}"; do
-  mkdir -p "$build/corpus/$target" "$build/artifacts/$target" "$build/logs"
-  dictionary=()
-  case "$target" in
-    tiff_texture | long_name | preview_loader | filter_run) dictionary=(-dict=tests/fuzz/tiff.dict) ;;
-  esac
-  echo "fuzz: $target for ${seconds}s (log: $build/logs/$target.log)"
-  # A texture claims its own size, so single inputs may legitimately take
-  # a while; 30 s is far beyond any real one.
-  "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 \
-    -print_final_stats=1 "${dictionary[@]}" -artifact_prefix="$build/artifacts/$target/" \
-    "$build/corpus/$target" "$build/seeds/$target" >"$build/logs/$target.log" 2>&1
-  rc=$?
-  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|peak_rss_mb)|^Done ' "$build/logs/$target.log" | sed 's/^/  /'
-  if [ "$rc" -ne 0 ]; then
-    echo "fuzz: $target FAILED (exit $rc); inputs in $build/artifacts/$target/"
-    grep -E 'ERROR|fuzz check failed|runtime error' "$build/logs/$target.log" | head -5 | sed 's/^/  /'
-    failed+=("$target")
-  fi
+rounds="${ORIELVMX_FUZZ_ROUNDS:-1}"
+for ((round = 1; round <= rounds; round++)); do
+  for target in "${targets[@]}"; do
+    mkdir -p "$build/corpus/$target" "$build/artifacts/$target" "$build/logs"
+    dictionary=()
+    case "$target" in
+      tiff_texture | long_name | preview_loader | filter_run) dictionary=(-dict=tests/fuzz/tiff.dict) ;;
+    esac
+    log="$build/logs/$target-$(date +%Y%m%d-%H%M%S).log"
+    echo "fuzz: $target for ${seconds}s, round $round of $rounds (log: $log)"
+    # A texture claims its own size, so single inputs may legitimately take
+    # a while; 30 s is far beyond any real one.
+    "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 \
+      -print_final_stats=1 "${dictionary[@]}" -artifact_prefix="$build/artifacts/$target/" \
+      "$build/corpus/$target" "$build/seeds/$target" >"$log" 2>&1
+    rc=$?
+    grep -E '^#[0-9]+[[:space:]]+DONE|^Done ' "$log" | sed 's/^/  /'
+    if [ "$rc" -ne 0 ]; then
+      echo "fuzz: $target FAILED (exit $rc); inputs in $build/artifacts/$target/"
+      grep -E 'ERROR|fuzz check failed|runtime error' "$log" | head -5 | sed 's/^/  /'
+      failed+=("$target")
+    fi
+  done
 done
 [ "${#failed[@]}" -eq 0 ] || { echo "fuzz: failures in ${failed[*]}"; exit 1; }
