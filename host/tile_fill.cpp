@@ -1,6 +1,7 @@
 #include "host/tile_fill.h"
 
 #include <cstring>
+#include <type_traits>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
@@ -81,6 +82,40 @@ void writeTexelByTexel(const std::uint8_t* row, std::int32_t rowLength, std::int
   }
 }
 
+// One whole period of a packed row with each texel repeated Repeat times:
+// `texels` groups from texel `firstTexel` on, wrapping at the row's end.
+template <int TexelBytes, int Repeat>
+void replicatePeriod(const std::uint8_t* row, std::int32_t texels, std::int32_t firstTexel,
+                     std::uint8_t* destination) {
+  const std::uint8_t* source = row + static_cast<std::ptrdiff_t>(firstTexel) * TexelBytes;
+  const std::uint8_t* end = row + static_cast<std::ptrdiff_t>(texels) * TexelBytes;
+  for (std::int32_t i = 0; i < texels; ++i, source += TexelBytes, destination += TexelBytes * Repeat) {
+    if (source == end) source = row;
+    if constexpr (TexelBytes == 1) {
+      // One byte spread over the group: 0xAB * 0x0101 = 0xABAB.
+      using Group = std::conditional_t<Repeat == 2, std::uint16_t, std::uint32_t>;
+      const Group group = static_cast<Group>(*source * (Repeat == 2 ? 0x0101u : 0x01010101u));
+      std::memcpy(destination, &group, sizeof group);
+    } else {
+      for (int copy = 0; copy < Repeat; ++copy) std::memcpy(destination + copy * TexelBytes, source, TexelBytes);
+    }
+  }
+}
+
+// The replication factors and texel sizes the fill meets; false for others.
+bool writeReplicatedPeriod(const std::uint8_t* row, std::int32_t texels, std::int32_t firstTexel,
+                           std::int32_t texelBytes, std::int32_t repeat, std::uint8_t* destination) {
+  if (firstTexel < 0 || firstTexel >= texels) return false;
+  const int kind = texelBytes * 10 + repeat;
+  switch (kind) {
+    case 12: replicatePeriod<1, 2>(row, texels, firstTexel, destination); return true;
+    case 14: replicatePeriod<1, 4>(row, texels, firstTexel, destination); return true;
+    case 32: replicatePeriod<3, 2>(row, texels, firstTexel, destination); return true;
+    case 34: replicatePeriod<3, 4>(row, texels, firstTexel, destination); return true;
+    default: return false;
+  }
+}
+
 // Writes one band: every one of its `bandHeight` rows, `rowStride` bytes
 // apart, receives the texture row, repeated `repeat` times horizontally.
 //
@@ -119,8 +154,13 @@ void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t pha
     std::memcpy(destination, row + phase, head);
     if (head < first) std::memcpy(destination + head, row, first - head);
   } else {
-    writeTexelByTexel(row, rowLength, phase, texelBytes, planes, repeat,
-                      static_cast<std::int32_t>(first / static_cast<std::size_t>(planes)), destination);
+    const bool replicated = first == period && rowLength % texelBytes == 0 &&
+                            writeReplicatedPeriod(row, rowLength / texelBytes, phase / texelBytes, texelBytes,
+                                                  repeat, destination);
+    if (!replicated) {
+      writeTexelByTexel(row, rowLength, phase, texelBytes, planes, repeat,
+                        static_cast<std::int32_t>(first / static_cast<std::size_t>(planes)), destination);
+    }
   }
   // `done` stays a whole number of periods until the last, partial run, so
   // the bytes at the row's start are the ones that belong at `done`.

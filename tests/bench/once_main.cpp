@@ -4,6 +4,7 @@
 //
 //   orielvmx_bench_once fill CASE        one filter run of an 8000 x 8000 document
 //   orielvmx_bench_once prescale FROM TO one whole reduction from memory
+//   orielvmx_bench_once baseline PLANES  memcpy runs of a 512-wide tile, 8000 x 8000
 //   orielvmx_bench_once texture PATH     writes the 512 x 512 RGB texture there
 //   orielvmx_bench_once list             the fill cases
 //
@@ -92,7 +93,7 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: orielvmx_bench_once fill CASE | prescale FROM TO | texture PATH | list\n");
+  std::fprintf(stderr, "usage: orielvmx_bench_once fill CASE | prescale FROM TO | baseline PLANES | texture PATH | list\n");
   return 2;
 }
 
@@ -183,6 +184,18 @@ int prescaleOnce(int from, int to) {
   return 0;
 }
 
+int baselineOnce(int planes) {
+  if (planes != 1 && planes != 3) return usage();
+  const std::vector<std::uint8_t> tile = bench::makeTile(512, planes);
+  bench::PlainDocument document(bench::kDocumentSide, bench::kDocumentSide, planes);
+  bench::fillByRuns(tile.data(), 512, document);  // pages touched, as for the fill's warm-up run
+  CALLGRIND_START_INSTRUMENTATION;
+  bench::fillByRuns(tile.data(), 512, document);
+  CALLGRIND_STOP_INSTRUMENTATION;
+  std::printf("baseline planes %d byte %d\n", planes, document.bytes[12345]);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,6 +204,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 3 && std::strcmp(argv[1], "fill") == 0) return fillOnce(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "baseline") == 0) return baselineOnce(std::atoi(argv[2]));
   if (argc == 3 && std::strcmp(argv[1], "texture") == 0) {
     fixtures::TiffSpec spec;
     spec.path = argv[2];
