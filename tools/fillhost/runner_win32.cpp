@@ -1,9 +1,10 @@
-// The Windows side of the fill runner: the real plug-in DLL, the chooser
-// told through ORIELVMX_TEST_CHOICE, message boxes dismissed and counted by
-// the dialog watcher.
+// The Windows side of the fill runner: the real plug-in DLL, its Open
+// Texture dialog answered from the dialog watcher's thread, message boxes
+// dismissed and counted by the watcher.
 #include <windows.h>
 
 #include "tools/fillhost/runner_platform.h"
+#include "tools/wintest/chooser_driver.h"
 #include "tools/wintest/dialog_driver.h"
 
 namespace fillhost {
@@ -37,15 +38,26 @@ void unloadPlugin() {
 }
 
 void chooseTexture(const FillCase& fillCase, const std::string& texturePath) {
-  const std::string value = std::to_string(fillCase.chooserStatus) + "|" + texturePath + "|" +
-                            std::to_string(fillCase.sizeChoice) + "|" +
-                            std::to_string(fillCase.tileOrigin);
-  SetEnvironmentVariableA("ORIELVMX_TEST_CHOICE", value.c_str());
+  wintest::ChooserAnswer answer;
+  answer.status = fillCase.chooserStatus;
+  answer.path = texturePath;
+  answer.sizeChoice = fillCase.sizeChoice;
+  answer.tileOrigin = fillCase.tileOrigin;
+  wintest::answerChooser(answer);
 }
 
 void forgetMessageBoxes() { wintest::takeSeenDialogs(); }
 
-int messageBoxesShown() { return static_cast<int>(wintest::takeSeenDialogs().size()); }
+// The Open Texture dialog itself is not a message box; neither is the
+// "Cannot find file" box with which a failed dialog reports itself, which
+// the native chooser has no dialog to show.
+int messageBoxesShown() {
+  int boxes = 0;
+  for (const wintest::SeenDialog& seen : wintest::takeSeenDialogs()) {
+    if (!seen.handled && seen.text != "Cannot find file ") ++boxes;
+  }
+  return boxes;
+}
 
 char pathSeparator() { return '\\'; }
 

@@ -1,6 +1,6 @@
 // The Windows binding: the real plug-in DLL given with --plugin, loaded as a
-// host loads it. Its chooser is told the pick the way the test hosts tell
-// it, and its message boxes are dismissed with OK by the dialog watcher and
+// host loads it. Its Open Texture dialog is answered the way the test hosts
+// answer it, and its message boxes are dismissed with OK by the dialog watcher and
 // printed on stderr. Texture preparation needs the engine, which this build
 // does not link.
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "tools/texfill/plugin_binding.h"
+#include "tools/wintest/chooser_driver.h"
 #include "tools/wintest/dialog_driver.h"
 
 namespace texfill {
@@ -45,18 +46,23 @@ void unbindPlugin() {
 }
 
 void choosePluginTexture(const PluginChoice& choice) {
-  const std::string value = "1|" + choice.texturePath + "|" + std::to_string(choice.sizeChoice) +
-                            "|" + std::to_string(choice.tileOrigin);
-  SetEnvironmentVariableA("ORIELVMX_TEST_CHOICE", value.c_str());
+  wintest::ChooserAnswer answer;
+  answer.status = 1;
+  answer.path = choice.texturePath;
+  answer.sizeChoice = choice.sizeChoice;
+  answer.tileOrigin = choice.tileOrigin;
+  wintest::answerChooser(answer);
   wintest::takeSeenDialogs();
 }
 
 int pluginMessagesShown() {
-  const std::vector<wintest::SeenDialog> seen = wintest::takeSeenDialogs();
-  for (const wintest::SeenDialog& dialog : seen) {
+  int shown = 0;
+  for (const wintest::SeenDialog& dialog : wintest::takeSeenDialogs()) {
+    if (dialog.handled) continue;  // the Open Texture dialog, answered above
     std::fprintf(stderr, "%s\n", dialog.text.empty() ? dialog.caption.c_str() : dialog.text.c_str());
+    ++shown;
   }
-  return static_cast<int>(seen.size());
+  return shown;
 }
 
 bool prescaleTexture(const std::string&, int pixels, const TempDir&, bool, std::string&,

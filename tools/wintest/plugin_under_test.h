@@ -21,5 +21,6 @@ struct PluginUnderTest {
 void runResourceChecks(const PluginUnderTest& plugin);
 void runSelectorChecks(const PluginUnderTest& plugin);
 void runHostHabitChecks(const PluginUnderTest& plugin);
+void runChooserChecks(const PluginUnderTest& plugin);
 
 }  // namespace wintest

@@ -4,7 +4,9 @@
 #      native build and through the real DLL; the two lines of each case must
 #      be identical (document hash, result, band count, progress calls,
 #      message boxes) and free of problems;
-#   2. orielvmx_wintest: resources, exports and the selector protocol of the DLL.
+#   2. orielvmx_wintest: resources, exports, the chooser's dialogs (driven
+#      through a texture directory from make_chooser_fixtures; screenshots of
+#      the three dialogs land in build/screenshots) and the selector protocol.
 # Prints one line per check and closes with "N passed, N failed"; exits
 # non-zero on any failure.
 #
@@ -70,11 +72,11 @@ build() {
   return 1
 }
 
-if ! build native "$native_dir" fill_cases make_fill_fixtures; then
+if ! build native "$native_dir" fill_cases make_fill_fixtures make_chooser_fixtures profile_probe; then
   fail "native build" "cmake --build $native_dir failed"
   finish
 fi
-if ! build "$win_arch" "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest; then
+if ! build "$win_arch" "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest profile_probe; then
   fail "$win_arch build" "cmake --build $win_dir failed"
   finish
 fi
@@ -123,20 +125,50 @@ while read -r name rest; do
 done < "$fixtures/native.out"
 if [ "$native_rc" -le 1 ] && [ ! -s "$fixtures/native.out" ]; then fail "fill cases" "the native runner printed nothing"; fi
 
+# The chooser checks browse their own texture directory and photograph the
+# dialogs. Wine draws the window frames itself, so that the pictures show
+# the captions even without a window manager.
+chooser_fixtures="$fixtures/chooser"
+screenshots="$root/build/screenshots"
+[ "$win_arch" = win32 ] || screenshots="$screenshots/$win_arch"
+mkdir -p "$screenshots"
+rm -f "$screenshots"/*.png "$screenshots"/*.bmp
+if ! "$native_dir/tools/make_chooser_fixtures" "$chooser_fixtures"; then
+  fail "chooser fixtures" "make_chooser_fixtures failed"
+fi
+under_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f > /dev/null 2>&1
+ORIELVMX_CHOOSER_FIXTURES="$(windows_path "$chooser_fixtures")"
+ORIELVMX_SCREENSHOTS="$(windows_path "$screenshots")"
+export ORIELVMX_CHOOSER_FIXTURES ORIELVMX_SCREENSHOTS
+
 wintest_out="$fixtures/wintest.out"
 under_wine "$win_dir/tools/orielvmx_wintest.exe" "$(windows_path "$plugin")" 2>&1 | tr -d '\r' > "$wintest_out"
 wintest_rc=${PIPESTATUS[0]}
-grep -E '^(ok|FAIL) ' "$wintest_out"
-summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$wintest_out" | tail -1)"
-if [ -z "$summary" ]; then
-  fail "orielvmx_wintest" "ended without its summary (exit $wintest_rc): $(tail -c 500 "$wintest_out")"
-else
-  read -r wintest_passed _ wintest_failed _ <<< "$summary"
-  passed=$((passed + wintest_passed))
-  failed=$((failed + wintest_failed))
-  if [ "$wintest_rc" -ne 0 ] && [ "$wintest_failed" -eq 0 ]; then
-    fail "orielvmx_wintest" "exit $wintest_rc"
+for picture in "$screenshots"/*.bmp; do
+  [ -f "$picture" ] && convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
+done
+# Adds the "ok"/"FAIL" lines and the closing count of a checker's output.
+collect() {
+  local name="$1" out="$2" rc="$3" summary checker_passed checker_failed
+  grep -E '^(ok|FAIL) ' "$out"
+  summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$out" | tail -1)"
+  if [ -z "$summary" ]; then
+    fail "$name" "ended without its summary (exit $rc): $(tail -c 500 "$out")"
+    return
   fi
-fi
+  read -r checker_passed _ checker_failed _ <<< "$summary"
+  passed=$((passed + checker_passed))
+  failed=$((failed + checker_failed))
+  if [ "$rc" -ne 0 ] && [ "$checker_failed" -eq 0 ]; then
+    fail "$name" "exit $rc"
+  fi
+}
+collect orielvmx_wintest "$wintest_out" "$wintest_rc"
+
+# The POSIX settings-file functions against Wine's on the same files.
+profile_out="$fixtures/profile.out"
+bash "$here/profile-compare.sh" "$native_dir/tools/profile_probe" "$win_dir/tools/profile_probe.exe" \
+  "$fixtures/profile" > "$profile_out" 2>&1
+collect profile-compare "$profile_out" $?
 
 finish

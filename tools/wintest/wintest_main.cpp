@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
   wintest::runResourceChecks(plugin);
   if (plugin.entry != nullptr) {
     wintest::startDialogWatcher();
+    wintest::runChooserChecks(plugin);
     wintest::runSelectorChecks(plugin);
     wintest::runHostHabitChecks(plugin);
     wintest::stopDialogWatcher();

@@ -1,0 +1,74 @@
+// The texture chooser's Win32 dialogs: Open Texture (the platform's
+// file-open dialog with template 178 and a hook), Preferences (179) and
+// About (105), and the drawing of the preview and of bitmap resources.
+// One dialog run at a time, on the host's thread; the state is module-level.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "chooser/preview_panel.h"
+#include "chooser/texture_choice.h"
+
+namespace chooser {
+
+constexpr int kTextureFileBytes = 512;
+
+// The Open Texture run in progress (or the last one).
+struct TextureDialogState {
+  int dialogStatus;                          // DialogStatus of the run
+  char textureFileBuffer[kTextureFileBytes];  // the path the platform dialog returns
+  int workingSizeChoice;                     // "Size to:" index taken at Open
+  int workingTileOrigin;                     // changed only by a confirmed Preferences
+  HWND ownerWindow;                          // the host window; parent of Preferences
+  HINSTANCE moduleInstance;                  // templates and bitmaps
+  PreviewPanel* previewPanel;                // owned from initialisation to the run's end
+  HBITMAP bannerBitmap;                      // resource 103, while the dialog is up
+  int initialised;                           // initTextureDialog succeeded this run
+  WNDPROC bannerControlProc;                 // the banner static's own procedure
+  std::uint32_t listedFiles;                 // signature of the file list the long names follow
+};
+extern TextureDialogState textureDialog;
+
+struct AboutDialogState {
+  HINSTANCE moduleInstance;
+  HBITMAP aboutBitmap;  // resource 104, while the dialog is up
+};
+extern AboutDialogState aboutDialog;
+
+// Open Texture.
+UINT_PTR CALLBACK textureDialogHook(HWND dialog, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept;
+int initTextureDialog(HWND dialog);
+int onTextureDialogCommand(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void switchListView(HWND dialog, int radioButtonId);
+void mirrorFileSelection(HWND dialog, WPARAM newIndex);
+void takeLongNameSelection(HWND dialog);
+void rebuildLongNameList(HWND dialog);
+void updateInfoLine(HWND dialog);
+void updateSizeControls(HWND dialog, const char* path);
+void saveDialogSettings(HWND dialog);
+
+// Shared by the three dialogs: moves the window, keeping its size, to the
+// screen centre, n times one and a half caption heights further right and
+// down.
+void centreDialog(HWND window, int n);
+// Gives the dialog window class the white stock brush as background.
+void setWhiteDialogBackground(HWND dialog);
+
+// Preferences and About.
+void showPreferencesDialog(HWND parent);
+INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                 LPARAM lParam) noexcept;
+
+// Drawing.
+void drawPreview(const PreviewPanel* panel, HDC deviceContext);
+// Builds, selects and realises a palette of the colour block's entries in
+// use; answers the palette selected before, or null when none could be made.
+HPALETTE selectPreviewPalette(HDC deviceContext, const texture::ColorTableBlock* block);
+void drawBitmapIntoControl(HWND control, HBITMAP bitmap, int x, int y, DWORD rasterOperation);
+
+}  // namespace chooser

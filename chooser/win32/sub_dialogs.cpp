@@ -1,0 +1,106 @@
+// The Preferences dialog (where tiling starts) and the About dialog.
+#include <windows.h>
+
+#include "chooser/settings.h"
+#include "chooser/win32/chooser_win32.h"
+#include "resources/dialog_ids.h"
+
+namespace chooser {
+
+AboutDialogState aboutDialog;
+
+namespace {
+
+constexpr int kPictureWidth = 263;
+constexpr int kPictureHeight = 203;
+
+void deleteAboutBitmap() {
+  if (aboutDialog.aboutBitmap == nullptr) return;
+  DeleteObject(aboutDialog.aboutBitmap);
+  aboutDialog.aboutBitmap = nullptr;
+}
+
+}  // namespace
+
+void showPreferencesDialog(HWND parent) {
+  DialogBoxParamA(textureDialog.moduleInstance, MAKEINTRESOURCEA(IDD_PREFERENCES), parent,
+                  preferencesDialogProc, 0);
+}
+
+INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                       LPARAM) noexcept {
+  switch (message) {
+    case WM_INITDIALOG:
+      setWhiteDialogBackground(dialog);
+      centreDialog(dialog, 1);
+      CheckRadioButton(dialog, IDC_ORIGIN_DOCUMENT, IDC_ORIGIN_SELECTION,
+                       readTileOriginSetting() ? IDC_ORIGIN_DOCUMENT : IDC_ORIGIN_SELECTION);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        const bool document = IsDlgButtonChecked(dialog, IDC_ORIGIN_DOCUMENT) == BST_CHECKED;
+        textureDialog.workingTileOrigin = document ? 1 : 0;
+        writeTileOriginSetting(document);
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
+      if (wParam == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+int showAboutDialog(platform::WindowHandle parent, platform::ModuleHandle module) {
+  aboutDialog.moduleInstance = static_cast<HINSTANCE>(module);
+  return static_cast<int>(DialogBoxParamA(static_cast<HINSTANCE>(module),
+                                          MAKEINTRESOURCEA(IDD_ABOUT), static_cast<HWND>(parent),
+                                          aboutDialogProc, 0));
+}
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
+  switch (message) {
+    case WM_INITDIALOG: {
+      setWhiteDialogBackground(dialog);
+      aboutDialog.aboutBitmap =
+          LoadBitmapA(aboutDialog.moduleInstance, MAKEINTRESOURCEA(IDB_ABOUT_PICTURE));
+      centreDialog(dialog, 1);
+      // The template gives the place in dialog units; the picture needs its
+      // size in pixels.
+      HWND picture = GetDlgItem(dialog, IDC_ABOUT_PICTURE);
+      RECT bounds{};
+      GetWindowRect(picture, &bounds);
+      POINT corner{bounds.left, bounds.top};
+      ScreenToClient(dialog, &corner);
+      MoveWindow(picture, corner.x, corner.y, kPictureWidth, kPictureHeight, TRUE);
+      return FALSE;
+    }
+    case WM_PAINT:
+      if (aboutDialog.aboutBitmap != nullptr) {
+        drawBitmapIntoControl(GetDlgItem(dialog, IDC_ABOUT_PICTURE), aboutDialog.aboutBitmap, 0, 0,
+                              SRCCOPY);
+      }
+      return FALSE;
+    case WM_COMMAND:
+      // The OK button or the Enter key; Escape's Cancel leaves the dialog up.
+      if (wParam == IDOK) {
+        deleteAboutBitmap();
+        EndDialog(dialog, IDCANCEL);
+      }
+      return FALSE;
+    case WM_CLOSE:
+      deleteAboutBitmap();
+      EndDialog(dialog, IDCANCEL);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace chooser

@@ -1,0 +1,462 @@
+// The Open Texture dialog: the platform's file-open dialog run with template
+// 178 and a hook that adds the banner, the preview, the long-name list, the
+// info line, the "Size to:" combo and the Preferences and About buttons.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "chooser/settings.h"
+#include "chooser/win32/chooser_win32.h"
+#include "host/messages.h"
+#include "resources/dialog_ids.h"
+#include "resources/strings.h"
+#include "texture/info_line.h"
+
+namespace chooser {
+
+TextureDialogState textureDialog;
+
+namespace {
+
+// The record of the Windows 95 generation, which ends after the template
+// name: systems of that age and every later one accept it (76 bytes in a
+// 32-bit process).
+constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(sizeof(void*) != 4 || kOpenFileNameSize == 76);
+
+constexpr char kFilter[] =
+    "TIFF (*.tif)\0*.TIF\0Bitmaps (*.bmp)\0*.BMP\0All Files (*.*)\0*.*\0";
+
+constexpr const char* kSizeItems[] = {"Actual", "512X512", "256X256", "128X128", "64X64"};
+
+constexpr int kFrameSide = 66;  // the preview and its one-pixel black frame
+constexpr int kNameBytes = texture::kLongNameBytes;
+
+LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
+}
+
+// A control's top-left corner in the dialog's client coordinates, and its size.
+RECT clientPlace(HWND dialog, HWND control) {
+  RECT screen{};
+  GetWindowRect(control, &screen);
+  POINT corner{screen.left, screen.top};
+  ScreenToClient(dialog, &corner);
+  return RECT{corner.x, corner.y, screen.right - screen.left, screen.bottom - screen.top};
+}
+
+void releasePreviewPanel() {
+  if (textureDialog.previewPanel == nullptr) return;
+  freePreviewPanel(textureDialog.previewPanel);
+  platform::releaseMemory(textureDialog.previewPanel);
+  textureDialog.previewPanel = nullptr;
+}
+
+void deleteBanner() {
+  if (textureDialog.bannerBitmap == nullptr) return;
+  DeleteObject(textureDialog.bannerBitmap);
+  textureDialog.bannerBitmap = nullptr;
+}
+
+void drawBanner(HWND dialog) {
+  if (textureDialog.bannerBitmap == nullptr) return;
+  drawBitmapIntoControl(GetDlgItem(dialog, IDC_BANNER), textureDialog.bannerBitmap, 0, 0, SRCCOPY);
+}
+
+// The banner static paints itself over whatever the dialog drew into it
+// (an empty simple static clears its area), so it also draws the banner on
+// its own paint and keeps it from being erased.
+LRESULT CALLBACK bannerControlProc(HWND control, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept {
+  if (textureDialog.bannerBitmap != nullptr) {
+    if (message == WM_ERASEBKGND) return 1;
+    if (message == WM_PAINT) {
+      PAINTSTRUCT paint;
+      BeginPaint(control, &paint);
+      EndPaint(control, &paint);
+      drawBitmapIntoControl(control, textureDialog.bannerBitmap, 0, 0, SRCCOPY);
+      return 0;
+    }
+  }
+  return CallWindowProcA(textureDialog.bannerControlProc, control, message, wParam, lParam);
+}
+
+// Posted after the commands with which the platform may list other files
+// without reporting a selection change: Open on a directory name or a
+// pattern, a new file type or drive while the name holds a pattern, a
+// double-click in the directory list. By the time it arrives the platform
+// has listed the files, and the long names must follow them.
+constexpr UINT kRelistMessage = WM_APP + 0x4F;
+
+// FNV-1a over the file list's items, to tell whether the long names are
+// still those of the listed files.
+std::uint32_t fileListSignature(HWND dialog) {
+  std::uint32_t hash = 2166136261u;
+  auto mix = [&hash](unsigned char byte) { hash = (hash ^ byte) * 16777619u; };
+  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    char name[kTextureFileBytes] = "";
+    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
+    if (length >= 0 && length < kTextureFileBytes) {
+      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+    }
+    for (const char* c = name; *c != '\0'; ++c) mix(static_cast<unsigned char>(*c));
+    mix(0);
+  }
+  return hash ^ static_cast<std::uint32_t>(count);
+}
+
+UINT selectionChangedMessage() {
+  static const UINT message = RegisterWindowMessageA(LBSELCHSTRINGA);
+  return message;
+}
+
+}  // namespace
+
+void centreDialog(HWND window, int n) {
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  HDC screen = GetDC(nullptr);
+  const int halfWidth = GetDeviceCaps(screen, HORZRES) / 2;
+  const int halfHeight = GetDeviceCaps(screen, VERTRES) / 2;
+  ReleaseDC(nullptr, screen);
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  const int offset = n * (caption + caption / 2);
+  const auto x = static_cast<short>(halfWidth - width / 2 + offset);
+  const auto y = static_cast<short>(halfHeight - height / 2 + offset);
+  MoveWindow(window, x, y, width, height, TRUE);
+}
+
+void setWhiteDialogBackground(HWND dialog) {
+  // The brush belongs to the window class, so every dialog of the process
+  // shares it; the stock brush needs no deleting.
+  SetClassLongPtrA(dialog, GCLP_HBRBACKGROUND,
+                   reinterpret_cast<LONG_PTR>(GetStockObject(WHITE_BRUSH)));
+}
+
+void saveDialogSettings(HWND dialog) {
+  DialogSettings settings;
+  settings.previewChecked = IsDlgButtonChecked(dialog, IDC_PREVIEW_CHECK) == BST_CHECKED;
+  settings.longNamesChecked = IsDlgButtonChecked(dialog, IDC_LONG_NAMES_VIEW) == BST_CHECKED;
+  settings.fileTypeIndex = static_cast<int>(itemMessage(dialog, IDC_FILE_TYPE, CB_GETCURSEL));
+  writeDialogSettings(settings);
+}
+
+int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module,
+                     TextureChoice* choice) {
+  loadSettingsNames(module);
+  const unsigned filterIndex = readFilterIndexSetting();
+
+  textureDialog.textureFileBuffer[0] = '\0';
+  OPENFILENAMEA setup;
+  std::memset(&setup, 0, sizeof setup);
+  setup.lStructSize = kOpenFileNameSize;
+  setup.hwndOwner = static_cast<HWND>(owner);
+  setup.hInstance = static_cast<HINSTANCE>(module);
+  setup.lpstrFilter = kFilter;
+  setup.nFilterIndex = filterIndex;
+  setup.lpstrFile = textureDialog.textureFileBuffer;
+  setup.nMaxFile = kTextureFileBytes;
+  setup.nMaxFileTitle = kTextureFileBytes;
+  setup.lpstrTitle = settingsSection;
+  // No existence checks, no read-only box, no help: the hook and the
+  // module's own template only.
+  setup.Flags = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE;
+  setup.lpfnHook = textureDialogHook;
+  setup.lpTemplateName = MAKEINTRESOURCEA(IDD_OPEN_TEXTURE);
+
+  textureDialog.ownerWindow = static_cast<HWND>(owner);
+  textureDialog.moduleInstance = static_cast<HINSTANCE>(module);
+  textureDialog.workingTileOrigin = 1;
+  textureDialog.workingSizeChoice = 1;
+  textureDialog.dialogStatus = dialogFailed;
+  textureDialog.initialised = 0;
+  releasePreviewPanel();
+
+  // A dialog that its own initialisation ended (out of memory) comes back
+  // from some platforms as a success, with no file.
+  if (GetOpenFileNameA(&setup) && textureDialog.initialised) {
+    textureDialog.dialogStatus = dialogChosen;
+    if (choice != nullptr && choice->fileName != nullptr) {
+      std::memcpy(choice->fileName, textureDialog.textureFileBuffer, kFileNameBytes);
+      choice->fileName[kFileNameBytes - 1] = '\0';
+      choice->sizeChoice = textureDialog.workingSizeChoice;
+      choice->tileOrigin = textureDialog.workingTileOrigin;
+    }
+  } else if (textureDialog.dialogStatus == dialogFailed) {
+    // Ended without the Cancel command: the platform refused the dialog,
+    // or initialisation ran out of memory.
+    textureDialog.textureFileBuffer[kTextureFileBytes - 1] = '\0';
+    host::showTableMessageFormatted(IDS_CANNOT_FIND_FILE, platform::kBoxExclamation,
+                                    textureDialog.textureFileBuffer);
+  }
+  releasePreviewPanel();
+  deleteBanner();
+  return textureDialog.dialogStatus;
+}
+
+UINT_PTR CALLBACK textureDialogHook(HWND dialog, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept {
+  switch (message) {
+    case WM_INITDIALOG:
+      textureDialog.bannerBitmap =
+          LoadBitmapA(textureDialog.moduleInstance, MAKEINTRESOURCEA(IDB_BANNER));
+      setWhiteDialogBackground(dialog);
+      if (!initTextureDialog(dialog)) {
+        host::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+        EndDialog(dialog, IDCANCEL);
+      }
+      centreDialog(dialog, 0);
+      return 0;
+    case WM_PAINT: {
+      drawBanner(dialog);
+      PAINTSTRUCT paint;
+      HDC deviceContext = BeginPaint(dialog, &paint);
+      drawPreview(textureDialog.previewPanel, deviceContext);
+      EndPaint(dialog, &paint);
+      return 0;
+    }
+    case WM_MOVE:
+    case WM_ACTIVATEAPP:
+      drawBanner(dialog);
+      return 0;
+    case WM_CLOSE:
+      deleteBanner();
+      return 0;
+    case WM_COMMAND:
+      return static_cast<UINT_PTR>(onTextureDialogCommand(dialog, message, wParam, lParam));
+    case kRelistMessage:
+      if (fileListSignature(dialog) != textureDialog.listedFiles) rebuildLongNameList(dialog);
+      return 0;
+    default:
+      break;
+  }
+  if (message == selectionChangedMessage()) {
+    switch (wParam) {
+      case IDC_FILE_LIST:
+        mirrorFileSelection(dialog, static_cast<WPARAM>(LOWORD(lParam)));
+        break;
+      case IDC_DIRECTORY_LIST:
+        rebuildLongNameList(dialog);
+        SetDlgItemTextA(dialog, IDC_FILE_NAME, "");
+        break;
+      case IDC_FILE_TYPE:
+      case IDC_DRIVES:
+        rebuildLongNameList(dialog);
+        break;
+      default:
+        break;
+    }
+  }
+  return 0;
+}
+
+int initTextureDialog(HWND dialog) {
+  HWND frame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
+  const RECT place = clientPlace(dialog, frame);
+  MoveWindow(frame, place.left, place.top, kFrameSide, kFrameSide, TRUE);
+
+  textureDialog.previewPanel =
+      static_cast<PreviewPanel*>(platform::allocateMemory(sizeof(PreviewPanel)));
+  if (textureDialog.previewPanel == nullptr) return 0;
+  std::memset(textureDialog.previewPanel, 0, sizeof(PreviewPanel));
+  // Inside the frame's one-pixel border.
+  if (!createPreviewPanel(textureDialog.previewPanel, dialog, place.left + 1, place.top + 1,
+                          kPreviewSide, kPreviewSide)) {
+    return 0;
+  }
+
+  HWND banner = GetDlgItem(dialog, IDC_BANNER);
+  MoveWindow(banner, 3, 2, 495, 39, TRUE);
+  textureDialog.bannerControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      banner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(bannerControlProc)));
+  EnableWindow(GetDlgItem(dialog, IDC_ABOUT_BUTTON), TRUE);
+
+  const bool preview = readPreviewSetting();
+  itemMessage(dialog, IDC_PREVIEW_CHECK, BM_SETCHECK, preview ? BST_CHECKED : BST_UNCHECKED);
+  setPreviewEnabled(textureDialog.previewPanel, preview ? 1 : 0);
+
+  EnableWindow(GetDlgItem(dialog, IDC_SIZE_LABEL), FALSE);
+  // Unsorted, so that an item's index is its SizeChoice.
+  for (const char* item : kSizeItems) {
+    itemMessage(dialog, IDC_SIZE_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  }
+  itemMessage(dialog, IDC_SIZE_COMBO, CB_SETCURSEL, 0);
+  EnableWindow(GetDlgItem(dialog, IDC_SIZE_COMBO), FALSE);
+
+  // The dialog always opens on the long names, whatever was stored.
+  itemMessage(dialog, IDC_FILE_NAMES_VIEW, BM_SETCHECK, BST_CHECKED);
+  switchListView(dialog, IDC_LONG_NAMES_VIEW);
+  CheckRadioButton(dialog, IDC_FILE_NAMES_VIEW, IDC_LONG_NAMES_VIEW, IDC_LONG_NAMES_VIEW);
+
+  rebuildLongNameList(dialog);
+  textureDialog.initialised = 1;
+  return 1;
+}
+
+int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
+  const int id = LOWORD(wParam);
+  const int notification = HIWORD(wParam);
+  switch (id) {
+    case IDOK:
+      // Taken before the platform validates the name: when the name turns
+      // out to be a directory or a pattern the dialog stays up regardless.
+      textureDialog.workingSizeChoice =
+          static_cast<int>(itemMessage(dialog, IDC_SIZE_COMBO, CB_GETCURSEL));
+      saveDialogSettings(dialog);
+      PostMessageA(dialog, kRelistMessage, 0, 0);
+      return 0;
+    case IDCANCEL:
+      saveDialogSettings(dialog);
+      textureDialog.dialogStatus = dialogCancelled;
+      return 0;
+    case IDC_FILE_NAMES_VIEW:
+    case IDC_LONG_NAMES_VIEW:
+      switchListView(dialog, id);
+      CheckRadioButton(dialog, IDC_FILE_NAMES_VIEW, IDC_LONG_NAMES_VIEW, id);
+      return 0;
+    case IDC_LONG_NAME_LIST:
+      if (notification == LBN_SELCHANGE) {
+        takeLongNameSelection(dialog);
+      } else if (notification == LBN_DBLCLK) {
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+      }
+      return 1;
+    case IDC_FILE_NAME:
+      if (notification == EN_CHANGE) {
+        updateInfoLine(dialog);
+        char path[kTextureFileBytes];
+        GetDlgItemTextA(dialog, IDC_FILE_NAME, path, sizeof path);
+        loadPreview(textureDialog.previewPanel, path);
+        updateSizeControls(dialog, path);
+      }
+      return 0;
+    case IDC_PREFERENCES_BUTTON:
+      // Owned by the host window, not by this dialog.
+      showPreferencesDialog(textureDialog.ownerWindow);
+      InvalidateRect(dialog, nullptr, FALSE);
+      return 0;
+    case IDC_ABOUT_BUTTON:
+      showAboutDialog(dialog, textureDialog.moduleInstance);
+      InvalidateRect(dialog, nullptr, FALSE);
+      return 0;
+    case IDC_PREVIEW_CHECK:
+      setPreviewEnabled(textureDialog.previewPanel,
+                        IsDlgButtonChecked(dialog, IDC_PREVIEW_CHECK) == BST_CHECKED ? 1 : 0);
+      return 1;
+    case IDC_FILE_TYPE:
+    case IDC_DRIVES:
+      if (notification == CBN_SELCHANGE) PostMessageA(dialog, kRelistMessage, 0, 0);
+      return 0;
+    case IDC_DIRECTORY_LIST:
+      if (notification == LBN_DBLCLK) PostMessageA(dialog, kRelistMessage, 0, 0);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void switchListView(HWND dialog, int radioButtonId) {
+  int shownId = 0;
+  int parkedId = 0;
+  if (radioButtonId == IDC_FILE_NAMES_VIEW) {
+    shownId = IDC_FILE_LIST;
+    parkedId = IDC_LONG_NAME_LIST;
+  } else if (radioButtonId == IDC_LONG_NAMES_VIEW) {
+    shownId = IDC_LONG_NAME_LIST;
+    parkedId = IDC_FILE_LIST;
+  } else {
+    return;
+  }
+  if (IsDlgButtonChecked(dialog, radioButtonId) == BST_CHECKED) return;
+  HWND shown = GetDlgItem(dialog, shownId);
+  HWND parked = GetDlgItem(dialog, parkedId);
+  // Both lists share one place; the one not shown waits outside the dialog.
+  const RECT place = clientPlace(dialog, parked);
+  MoveWindow(parked, -600, -600, place.right, place.bottom, FALSE);
+  MoveWindow(shown, place.left, place.top, place.right, place.bottom, TRUE);
+  ShowWindow(shown, SW_SHOW);
+  SendMessageA(shown, WM_SETREDRAW, TRUE, 0);
+  ShowWindow(parked, SW_HIDE);
+  SendMessageA(parked, WM_SETREDRAW, FALSE, 0);
+}
+
+void mirrorFileSelection(HWND dialog, WPARAM newIndex) {
+  const LRESULT top = itemMessage(dialog, IDC_FILE_LIST, LB_GETTOPINDEX);
+  itemMessage(dialog, IDC_LONG_NAME_LIST, WM_SETREDRAW, FALSE);
+  itemMessage(dialog, IDC_LONG_NAME_LIST, LB_SETCURSEL, LOWORD(newIndex));
+  itemMessage(dialog, IDC_LONG_NAME_LIST, LB_SETTOPINDEX, LOWORD(top));
+  itemMessage(dialog, IDC_LONG_NAME_LIST, WM_SETREDRAW, TRUE);
+}
+
+void takeLongNameSelection(HWND dialog) {
+  const LRESULT selected = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETCURSEL);
+  const LRESULT top = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETTOPINDEX);
+  char name[kTextureFileBytes] = "";
+  if (selected != LB_ERR) {
+    // LB_GETTEXT has no size limit: measure first.
+    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, selected);
+    if (length >= 0 && length < kTextureFileBytes) {
+      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name));
+    }
+  }
+  SetDlgItemTextA(dialog, IDC_FILE_NAME, name);
+  // The platform dialog is not told: the edit's text is what Open uses.
+  itemMessage(dialog, IDC_FILE_LIST, WM_SETREDRAW, FALSE);
+  itemMessage(dialog, IDC_FILE_LIST, LB_SETCURSEL, selected);
+  itemMessage(dialog, IDC_FILE_LIST, LB_SETTOPINDEX, top);
+  itemMessage(dialog, IDC_FILE_LIST, WM_SETREDRAW, TRUE);
+}
+
+void rebuildLongNameList(HWND dialog) {
+  HWND list = GetDlgItem(dialog, IDC_LONG_NAME_LIST);
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  UpdateWindow(list);
+  const bool visible = IsWindowVisible(list) != FALSE;
+  if (visible) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+
+  // One line per file, an empty one included, so that line i of the long
+  // names always stands for item i of the file list.
+  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    char name[kNameBytes] = "";
+    char longName[kNameBytes] = "";
+    // A name too long for the 64-byte area gets an empty long name rather
+    // than being read past the area.
+    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
+    if (length >= 0 && length < kNameBytes) {
+      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+      CharLowerBuffA(name, kNameBytes);
+      texture::textureLongName(name, longName);
+    }
+    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
+  }
+
+  if (visible) {
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, FALSE);
+  }
+  textureDialog.listedFiles = fileListSignature(dialog);
+}
+
+void updateInfoLine(HWND dialog) {
+  char path[kTextureFileBytes];
+  GetDlgItemTextA(dialog, IDC_FILE_NAME, path, sizeof path);
+  texture::TextureInfo info{};
+  const char* text = texture::describeTexture(path, &info) ? texture::textureInfoLine(&info) : "";
+  SetDlgItemTextA(dialog, IDC_INFO_LINE, text);
+}
+
+void updateSizeControls(HWND dialog, const char* path) {
+  // Only library textures can be filled at another size.
+  const BOOL library = texture::isHighResTexture(path) || texture::isLowResTexture(path);
+  if (!library) itemMessage(dialog, IDC_SIZE_COMBO, CB_SETCURSEL, 0);
+  EnableWindow(GetDlgItem(dialog, IDC_SIZE_COMBO), library);
+  EnableWindow(GetDlgItem(dialog, IDC_SIZE_LABEL), library);
+}
+
+}  // namespace chooser

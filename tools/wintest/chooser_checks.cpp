@@ -1,0 +1,697 @@
+// The chooser's dialogs through the real DLL: the Open Texture dialog's
+// state and commands, the settings it writes, Preferences and About, and
+// screenshots of the three dialogs. The texture directory comes from
+// make_chooser_fixtures (ORIELVMX_CHOOSER_FIXTURES); screenshots go to
+// ORIELVMX_SCREENSHOTS as BMP files when it is set.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/filter_record.h"
+#include "resources/dialog_ids.h"
+#include "tools/wintest/check_report.h"
+#include "tools/wintest/chooser_driver.h"
+#include "tools/wintest/dialog_driver.h"
+#include "tools/wintest/plugin_under_test.h"
+
+namespace wintest {
+namespace {
+
+constexpr int kWait = 5000;
+constexpr const char* kAboutCaption = "About Oriel Brindle Zovezadu";
+const std::string kLongFileName = std::string(70, 'q') + ".tif";
+
+// Long names of the fixture files, by lower-case file name.
+const std::map<std::string, std::string> kLongNames = {
+    {"lib512.tif", "Brindle Coat"},
+    {"lib512.hrt", "Brindle Coat"},
+    {"low128.tif", "Slate Floor"},
+    {"nodesc.tif", ""},
+    {"plain.bmp", "plain.bmp"},
+    {kLongFileName, ""},  // too long for the list's 64-byte entries
+    {"inner.tif", "Inner Weave"},
+    {"other.bmp", "other.bmp"},
+};
+
+constexpr std::uint8_t kTexels[2][2][3] = {{{10, 20, 30}, {40, 50, 60}},
+                                           {{70, 80, 90}, {200, 110, 120}}};
+
+std::string environment(const char* name) {
+  char value[1024] = {};
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length > 0 && length < sizeof value ? std::string(value) : std::string();
+}
+
+// --- the settings file -----------------------------------------------------
+
+std::string settingsPath() {
+  char directory[MAX_PATH] = {};
+  GetWindowsDirectoryA(directory, sizeof directory);
+  return std::string(directory) + "\\OrielVMX.ini";
+}
+
+void removeSettings() { DeleteFileA(settingsPath().c_str()); }
+
+// The stored text of a key, or "(none)".
+std::string setting(const char* key) {
+  char value[64] = {};
+  GetPrivateProfileStringA("Oriel Brindle Texture Library", key, "(none)", value, sizeof value,
+                           "OrielVMX.ini");
+  return value;
+}
+
+std::string expectSetting(const char* key, const std::string& want) {
+  const std::string have = setting(key);
+  return have == want ? "" : std::string(" ") + key + "=" + have + ", want " + want;
+}
+
+// --- running Start -----------------------------------------------------------
+
+unsigned char neverAbort() { return 0; }
+void ignoreProgress(std::int32_t, std::int32_t) {}
+
+struct Fill {
+  std::int16_t result = 0;
+  std::vector<std::uint8_t> pixels;  // 5 x 4 RGB document, filter rectangle (1, 1)-(4, 5)
+};
+
+// Start, Continue until the band is empty, Finish, on a 5 by 4 RGB document
+// whose filter rectangle starts at (1, 1): tiling from the document and from
+// the selection differ there.
+Fill runFill(const PluginUnderTest& plugin) {
+  constexpr int width = 5;
+  constexpr int height = 4;
+  Fill fill;
+  fill.pixels.assign(width * height * 3, 0xEE);
+  host::PlatformData platformData{nullptr};
+  host::FilterRecord record{};
+  record.abortProc = neverAbort;
+  record.progressProc = ignoreProgress;
+  record.imageSize = {height, width};
+  record.planes = 3;
+  record.filterRect = {1, 1, height, width};
+  record.imageMode = 3;
+  record.platformData = &platformData;
+  std::intptr_t data = 0;
+  std::int16_t result = 0;
+  plugin.entry(host::filterSelectorStart, &record, &data, &result);
+  fill.result = result;
+  for (int band = 0; result == 0 && band <= height; ++band) {
+    const host::Rect16 r = record.outRect;
+    if (r.top >= r.bottom || r.left >= r.right) break;
+    if (r.top < 0 || r.left < 0 || r.bottom > height || r.right > width) {
+      fill.result = -1;
+      break;
+    }
+    record.outData = fill.pixels.data() + (r.top * width + r.left) * 3;
+    record.outRowBytes = width * 3;
+    plugin.entry(host::filterSelectorContinue, &record, &data, &result);
+    fill.result = result;
+  }
+  std::int16_t finish = 0;
+  plugin.entry(host::filterSelectorFinish, &record, &data, &finish);
+  return fill;
+}
+
+// The 2 by 2 texture tiled into the filter rectangle from the document's or
+// the selection's top-left corner.
+std::vector<std::uint8_t> expectedFill(bool fromDocument) {
+  std::vector<std::uint8_t> pixels(5 * 4 * 3, 0xEE);
+  for (int y = 1; y < 4; ++y) {
+    for (int x = 1; x < 5; ++x) {
+      const int tx = fromDocument ? x : x - 1;
+      const int ty = fromDocument ? y : y - 1;
+      std::memcpy(&pixels[(y * 5 + x) * 3], kTexels[ty % 2][tx % 2], 3);
+    }
+  }
+  return pixels;
+}
+
+// Runs Start with `drive` answering the Open Texture dialog on the watcher
+// thread; `drive` answers "" or what went wrong.
+struct Run {
+  Fill fill;
+  std::string problem;
+  std::vector<SeenDialog> boxes;  // message boxes and unclaimed dialogs
+};
+
+// Where every run starts: the platform dialog lists the current directory
+// and leaves it wherever the user went.
+std::string fixturesDirectory;
+
+Run runWithChooser(const PluginUnderTest& plugin, const std::function<std::string(HWND)>& drive) {
+  Run run;
+  SetCurrentDirectoryA(fixturesDirectory.c_str());
+  std::atomic<bool> driven{false};
+  std::atomic<bool> done{false};
+  clearDialogHandlers();
+  addDialogHandler([&](HWND dialog, const std::string& caption) {
+    if (caption != kChooserCaption || driven) return false;
+    driven = true;
+    std::string problem;
+    if (!waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kWait)) {
+      problem = "the dialog did not initialise";
+      pressButton(dialog, IDCANCEL);
+    } else {
+      problem = drive(dialog);
+      if (IsWindow(dialog) && !waitUntil([&] { return !IsWindow(dialog); }, kWait)) {
+        problem += " (the dialog stayed up; cancelled)";
+        pressButton(dialog, IDCANCEL);
+      }
+    }
+    run.problem = problem;
+    done = true;
+    return true;
+  });
+  takeSeenDialogs();
+  run.fill = runFill(plugin);
+  // The handler may still be finishing on the watcher thread.
+  if (driven && !waitUntil([&] { return done.load(); }, 3 * kWait)) run.problem += " handler hung";
+  clearDialogHandlers();
+  for (const SeenDialog& seen : takeSeenDialogs()) {
+    if (!seen.handled) run.boxes.push_back(seen);
+  }
+  if (!driven) run.problem += " no Open Texture dialog";
+  return run;
+}
+
+std::string boxesText(const std::vector<SeenDialog>& boxes) {
+  if (boxes.empty()) return "";
+  std::string text = " unexpected boxes:";
+  for (const SeenDialog& box : boxes) text += " [" + quoted(box.caption) + " " + quoted(box.text) + "]";
+  return text;
+}
+
+std::string resultIs(std::int16_t have, std::int16_t want) {
+  return have == want ? "" : " result " + std::to_string(have) + ", want " + std::to_string(want);
+}
+
+// --- screenshots -------------------------------------------------------------
+
+struct Capture {
+  int width = 0;
+  int height = 0;
+  RECT screen{};
+  std::vector<std::uint8_t> bgr;  // top-down rows, 3 bytes a pixel
+
+  // Distinct colours inside a screen rectangle.
+  std::size_t colours(const RECT& area) const {
+    std::set<std::uint32_t> seen;
+    for (int y = area.top; y < area.bottom; ++y) {
+      for (int x = area.left; x < area.right; ++x) {
+        const int cx = x - screen.left;
+        const int cy = y - screen.top;
+        if (cx < 0 || cy < 0 || cx >= width || cy >= height) continue;
+        const std::uint8_t* p = &bgr[(static_cast<std::size_t>(cy) * width + cx) * 3];
+        seen.insert(p[0] | p[1] << 8 | p[2] << 16);
+      }
+    }
+    return seen.size();
+  }
+};
+
+// Copies the window's screen area once it has repainted.
+Capture captureWindow(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(400);
+  Capture capture;
+  GetWindowRect(window, &capture.screen);
+  capture.width = capture.screen.right - capture.screen.left;
+  capture.height = capture.screen.bottom - capture.screen.top;
+  if (capture.width <= 0 || capture.height <= 0) return capture;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr) {
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, screen, capture.screen.left,
+           capture.screen.top, SRCCOPY);
+    GdiFlush();
+    const int stride = (capture.width * 3 + 3) & ~3;
+    capture.bgr.resize(static_cast<std::size_t>(capture.width) * capture.height * 3);
+    for (int y = 0; y < capture.height; ++y) {
+      std::memcpy(&capture.bgr[static_cast<std::size_t>(y) * capture.width * 3],
+                  static_cast<std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride,
+                  static_cast<std::size_t>(capture.width) * 3);
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return capture;
+}
+
+void saveCapture(const Capture& capture, const std::string& name) {
+  const std::string directory = environment("ORIELVMX_SCREENSHOTS");
+  if (directory.empty() || capture.bgr.empty()) return;
+  const int stride = (capture.width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = capture.width;
+  header.biHeight = -capture.height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biSizeImage = static_cast<DWORD>(stride * capture.height);
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + header.biSizeImage;
+  HANDLE out = CreateFileA((directory + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(out, &file, sizeof file, &written, nullptr);
+  WriteFile(out, &header, sizeof header, &written, nullptr);
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(stride), 0);
+  for (int y = 0; y < capture.height; ++y) {
+    std::memcpy(row.data(), &capture.bgr[static_cast<std::size_t>(y) * capture.width * 3],
+                static_cast<std::size_t>(capture.width) * 3);
+    WriteFile(out, row.data(), static_cast<DWORD>(stride), &written, nullptr);
+  }
+  CloseHandle(out);
+}
+
+// --- the checks ----------------------------------------------------------------
+
+// Every line of the long-name list against the file list item it stands for.
+std::string longNamesMatch(HWND dialog) {
+  const int files = listCount(dialog, IDC_FILE_LIST);
+  const int names = listCount(dialog, IDC_LONG_NAME_LIST);
+  if (files <= 0 || files != names) {
+    return " lists of " + std::to_string(files) + " files and " + std::to_string(names) + " names";
+  }
+  std::string problem;
+  for (int i = 0; i < files; ++i) {
+    std::string file = listText(dialog, IDC_FILE_LIST, i);
+    CharLowerBuffA(file.data(), static_cast<DWORD>(file.size()));
+    const auto known = kLongNames.find(file);
+    const std::string have = listText(dialog, IDC_LONG_NAME_LIST, i);
+    if (known == kLongNames.end()) {
+      problem += " unknown file " + quoted(file);
+    } else if (have != known->second) {
+      problem += " line " + std::to_string(i) + " " + quoted(have) + " for " + quoted(file);
+    }
+  }
+  return problem;
+}
+
+std::string newDialogState(HWND dialog) {
+  std::string problem;
+  if (!controlVisible(dialog, IDC_LONG_NAME_LIST)) problem += " long names hidden";
+  if (controlVisible(dialog, IDC_FILE_LIST)) problem += " file list shown";
+  if (!buttonChecked(dialog, IDC_LONG_NAMES_VIEW)) problem += " Long Names unchecked";
+  if (buttonChecked(dialog, IDC_FILE_NAMES_VIEW)) problem += " File Names checked";
+  if (comboSelection(dialog, IDC_SIZE_COMBO) != 0) problem += " size not Actual";
+  if (controlEnabled(dialog, IDC_SIZE_COMBO)) problem += " size combo enabled";
+  if (controlEnabled(dialog, IDC_SIZE_LABEL)) problem += " Size to: enabled";
+  if (!controlText(dialog, IDC_INFO_LINE).empty()) problem += " info line not empty";
+  if (!buttonChecked(dialog, IDC_PREVIEW_CHECK)) problem += " Preview unchecked";
+  if (comboSelection(dialog, IDC_FILE_TYPE) != 0) problem += " file type not TIFF";
+  const std::vector<std::string> sizes = comboItems(dialog, IDC_SIZE_COMBO);
+  const std::vector<std::string> want = {"Actual", "512X512", "256X256", "128X128", "64X64"};
+  if (sizes != want) problem += " size items differ";
+  if (controlVisible(dialog, IDC_HELP_BUTTON) || controlVisible(dialog, IDC_READ_ONLY)) {
+    problem += " help or read-only shown";
+  }
+  return problem + longNamesMatch(dialog);
+}
+
+std::string checkNewDialogAndCancel(const PluginUnderTest& plugin) {
+  removeSettings();
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    const std::string problem = newDialogState(dialog);
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes) +
+         expectSetting("prv", "1") + expectSetting("fVw", "1") + expectSetting("fId", "1");
+}
+
+std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    std::string problem;
+    typeFileName(dialog, "lib512.tif");
+    if (controlText(dialog, IDC_INFO_LINE) != "TIFF (24 bit, 512x512)") {
+      problem += " info " + quoted(controlText(dialog, IDC_INFO_LINE));
+    }
+    if (!controlEnabled(dialog, IDC_SIZE_COMBO) || !controlEnabled(dialog, IDC_SIZE_LABEL)) {
+      problem += " size controls disabled for a .tif library texture";
+    }
+    // The preview was loaded: take the screenshot here.
+    const Capture capture = captureWindow(dialog);
+    saveCapture(capture, "open-texture");
+    RECT frame{};
+    GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
+    const RECT inside{frame.left + 1, frame.top + 1, frame.left + 65, frame.top + 65};
+    const std::size_t colours = capture.colours(inside);
+    if (colours < 8) problem += " preview area has " + std::to_string(colours) + " colours";
+
+    typeFileName(dialog, "lib512.HRT");
+    if (controlEnabled(dialog, IDC_SIZE_COMBO) || controlEnabled(dialog, IDC_SIZE_LABEL)) {
+      problem += " size controls enabled for .hrt";
+    }
+    if (controlText(dialog, IDC_INFO_LINE) != "TIFF (24 bit, 512x512)") {
+      problem += " .hrt info " + quoted(controlText(dialog, IDC_INFO_LINE));
+    }
+    typeFileName(dialog, "low128.tif");
+    if (!controlEnabled(dialog, IDC_SIZE_COMBO)) problem += " size combo disabled for low-res";
+    if (controlText(dialog, IDC_INFO_LINE) != "TIFF (8 bit, 128x128)") {
+      problem += " low-res info " + quoted(controlText(dialog, IDC_INFO_LINE));
+    }
+    typeFileName(dialog, "no-such-file.tif");
+    if (!controlText(dialog, IDC_INFO_LINE).empty()) problem += " info line for a missing file";
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+}
+
+std::string checkSizeResetAndOpen(const PluginUnderTest& plugin) {
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    std::string problem;
+    typeFileName(dialog, "lib512.tif");
+    selectComboItem(dialog, IDC_SIZE_COMBO, 3);
+    typeFileName(dialog, "plain.bmp");
+    if (comboSelection(dialog, IDC_SIZE_COMBO) != 0) problem += " size not reset to Actual";
+    if (controlEnabled(dialog, IDC_SIZE_COMBO)) problem += " size combo still enabled";
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  const std::string pixels =
+      run.fill.pixels == expectedFill(true) ? "" : " pixels " + hexBytes(run.fill.pixels.data(), 24);
+  return run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) + pixels;
+}
+
+std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
+  removeSettings();
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    std::string problem;
+    // "All Files (*.*)": the platform lists the other files and says so.
+    selectComboItem(dialog, IDC_FILE_TYPE, 2);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 6; }, kWait)) {
+      problem += " the long names did not follow the file type";
+    }
+    problem += longNamesMatch(dialog);
+    int index = -1;
+    for (int i = 0; i < listCount(dialog, IDC_FILE_LIST); ++i) {
+      if (lstrcmpiA(listText(dialog, IDC_FILE_LIST, i).c_str(), "plain.bmp") == 0) index = i;
+    }
+    if (index < 0) return std::string(" plain.bmp not listed");
+    HWND list = GetDlgItem(dialog, IDC_LONG_NAME_LIST);
+    // A click: the selection moves, then the list tells the dialog.
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_LONG_NAME_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    if (controlText(dialog, IDC_FILE_NAME) != "plain.bmp") {
+      problem += " edit " + quoted(controlText(dialog, IDC_FILE_NAME));
+    }
+    if (SendMessageA(GetDlgItem(dialog, IDC_FILE_LIST), LB_GETCURSEL, 0, 0) != index) {
+      problem += " file list selection not mirrored";
+    }
+    if (controlText(dialog, IDC_INFO_LINE) != "BMP (24 bit, 2x2)") {
+      problem += " info " + quoted(controlText(dialog, IDC_INFO_LINE));
+    }
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_LONG_NAME_LIST, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(list));
+    return problem;
+  });
+  const std::string pixels =
+      run.fill.pixels == expectedFill(true) ? "" : " pixels " + hexBytes(run.fill.pixels.data(), 24);
+  return run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) + pixels +
+         expectSetting("prv", "1") + expectSetting("fVw", "1") + expectSetting("fId", "3");
+}
+
+std::string checkViewSwitch(const PluginUnderTest& plugin) {
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    std::string problem;
+    RECT before{};
+    GetWindowRect(GetDlgItem(dialog, IDC_LONG_NAME_LIST), &before);
+    clickButton(dialog, IDC_FILE_NAMES_VIEW);
+    waitUntil([&] { return buttonChecked(dialog, IDC_FILE_NAMES_VIEW); }, kWait);
+    if (!controlVisible(dialog, IDC_FILE_LIST) || controlVisible(dialog, IDC_LONG_NAME_LIST)) {
+      problem += " File Names did not show the file list";
+    }
+    RECT files{};
+    GetWindowRect(GetDlgItem(dialog, IDC_FILE_LIST), &files);
+    if (!EqualRect(&files, &before)) problem += " file list not in the long names' place";
+    // Unchecking the Preview box is stored as 2.
+    clickButton(dialog, IDC_PREVIEW_CHECK);
+    waitUntil([&] { return !buttonChecked(dialog, IDC_PREVIEW_CHECK); }, kWait);
+    clickButton(dialog, IDC_LONG_NAMES_VIEW);
+    waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kWait);
+    RECT after{};
+    GetWindowRect(GetDlgItem(dialog, IDC_LONG_NAME_LIST), &after);
+    if (!EqualRect(&after, &before) || !controlVisible(dialog, IDC_LONG_NAME_LIST)) {
+      problem += " long names not back in place";
+    }
+    clickButton(dialog, IDC_FILE_NAMES_VIEW);
+    waitUntil([&] { return buttonChecked(dialog, IDC_FILE_NAMES_VIEW); }, kWait);
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  std::string failure = run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes) +
+                        expectSetting("prv", "2") + expectSetting("fVw", "0");
+  // The next run opens on the long names and with Preview unchecked.
+  const Run next = runWithChooser(plugin, [](HWND dialog) {
+    std::string problem;
+    if (!buttonChecked(dialog, IDC_LONG_NAMES_VIEW)) problem += " not on the long names";
+    if (buttonChecked(dialog, IDC_PREVIEW_CHECK)) problem += " Preview checked after prv=2";
+    clickButton(dialog, IDC_PREVIEW_CHECK);
+    waitUntil([&] { return buttonChecked(dialog, IDC_PREVIEW_CHECK); }, kWait);
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  return failure + next.problem + expectSetting("prv", "1");
+}
+
+std::string checkDirectoryChange(const PluginUnderTest& plugin) {
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    std::string problem;
+    typeFileName(dialog, "lib512.tif");
+    HWND directories = GetDlgItem(dialog, IDC_DIRECTORY_LIST);
+    int index = -1;
+    for (int i = 0; i < listCount(dialog, IDC_DIRECTORY_LIST); ++i) {
+      std::string entry = listText(dialog, IDC_DIRECTORY_LIST, i);
+      CharLowerBuffA(entry.data(), static_cast<DWORD>(entry.size()));
+      if (entry.find("sub") != std::string::npos) index = i;
+    }
+    if (index < 0) {
+      std::string listed = " no sub directory among";
+      for (int i = 0; i < listCount(dialog, IDC_DIRECTORY_LIST); ++i) {
+        listed += ' ';
+        listed += quoted(listText(dialog, IDC_DIRECTORY_LIST, i));
+      }
+      return listed;
+    }
+    SendMessageA(directories, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DIRECTORY_LIST, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(directories));
+    if (!waitUntil([&] { return listCount(dialog, IDC_FILE_LIST) == 2; }, kWait)) {
+      problem += " the file list did not change";
+    }
+    if (!controlText(dialog, IDC_FILE_NAME).empty()) {
+      problem += " edit " + quoted(controlText(dialog, IDC_FILE_NAME));
+    }
+    problem += longNamesMatch(dialog);
+    // Back up by typing the parent's name: the platform changes directory
+    // after the Open command, and the long names follow.
+    typeFileName(dialog, "..");
+    pressButton(dialog, IDOK);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 6; }, kWait)) {
+      problem += " the long names did not follow the typed directory";
+    }
+    problem += longNamesMatch(dialog);
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+}
+
+std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
+  removeSettings();
+  bool documentWasChecked = false;
+  const Run run = runWithChooser(plugin, [&](HWND dialog) {
+    typeFileName(dialog, "plain.bmp");
+    std::string problem =
+        answerPreferences(dialog, IDC_ORIGIN_SELECTION, IDOK, &documentWasChecked);
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  std::string failure = run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) +
+                        expectSetting("tOn", "0");
+  if (!documentWasChecked) failure += " document origin not checked without settings";
+  if (run.fill.pixels != expectedFill(false)) {
+    failure += " pixels " + hexBytes(run.fill.pixels.data(), run.fill.pixels.size()) +
+               " are not tiled from the selection";
+  }
+  // With "0" stored, the next Preferences opens on the selection, and a run
+  // without Preferences still tiles from the document.
+  const Run next = runWithChooser(plugin, [&](HWND dialog) {
+    typeFileName(dialog, "plain.bmp");
+    std::string problem = answerPreferences(dialog, IDC_ORIGIN_DOCUMENT, IDCANCEL, &documentWasChecked);
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  failure += next.problem + resultIs(next.fill.result, 0) + expectSetting("tOn", "0");
+  if (documentWasChecked) failure += " stored 0 did not pre-check the selection";
+  if (next.fill.pixels != expectedFill(true)) failure += " cancelled Preferences changed the origin";
+  return failure;
+}
+
+std::string checkPreferencesCancelled(const PluginUnderTest& plugin) {
+  removeSettings();
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    typeFileName(dialog, "plain.bmp");
+    std::string problem = answerPreferences(dialog, IDC_ORIGIN_SELECTION, IDCANCEL);
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  std::string failure = run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) +
+                        expectSetting("tOn", "(none)");
+  if (run.fill.pixels != expectedFill(true)) failure += " not tiled from the document";
+  return failure;
+}
+
+std::string checkPreferencesScreenshot(const PluginUnderTest& plugin) {
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    pressButton(dialog, IDC_PREFERENCES_BUTTON);
+    HWND preferences = findDialog("Preferences", kWait);
+    if (preferences == nullptr) return std::string(" no Preferences");
+    saveCapture(captureWindow(preferences), "preferences");
+    PostMessageA(preferences, WM_SYSCOMMAND, SC_CLOSE, 0);
+    waitUntil([&] { return !IsWindow(preferences); }, kWait);
+    pressButton(dialog, IDCANCEL);
+    return std::string(IsWindow(preferences) ? " the close box did not close Preferences" : "");
+  });
+  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+}
+
+// Closes the About dialog one way after checking that Escape does not.
+enum class CloseBy { okButton, enterKey, closeBox };
+
+std::string closeAbout(HWND about, CloseBy how) {
+  std::string problem;
+  PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0);
+  Sleep(300);
+  if (!IsWindow(about) || !IsWindowVisible(about)) return " Escape closed About";
+  switch (how) {
+    case CloseBy::okButton: pressButton(about, IDOK); break;
+    case CloseBy::enterKey: PostMessageA(about, WM_KEYDOWN, VK_RETURN, 0); break;
+    case CloseBy::closeBox: PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+  }
+  if (!waitUntil([&] { return !IsWindow(about); }, kWait)) problem += " About stayed up";
+  return problem;
+}
+
+std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, bool screenshot) {
+  std::string problem = "(no About dialog)";
+  std::atomic<bool> claimed{false};
+  std::atomic<bool> done{false};
+  clearDialogHandlers();
+  addDialogHandler([&](HWND dialog, const std::string& caption) {
+    if (caption != kAboutCaption || claimed) return false;
+    claimed = true;
+    if (screenshot) saveCapture(captureWindow(dialog), "about");
+    problem = closeAbout(dialog, how);
+    done = true;
+    return true;
+  });
+  takeSeenDialogs();
+  host::PlatformData platformData{nullptr};
+  host::AboutRecord about{&platformData};
+  std::intptr_t data = 0;
+  std::int16_t result = 99;
+  plugin.entry(host::filterSelectorAbout, &about, &data, &result);
+  if (claimed && !waitUntil([&] { return done.load(); }, 3 * kWait)) problem += " handler hung";
+  clearDialogHandlers();
+  std::vector<SeenDialog> boxes;
+  for (const SeenDialog& seen : takeSeenDialogs()) {
+    if (!seen.handled) boxes.push_back(seen);
+  }
+  return problem + resultIs(result, 0) + boxesText(boxes);
+}
+
+std::string checkAboutFromDialog(const PluginUnderTest& plugin) {
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    pressButton(dialog, IDC_ABOUT_BUTTON);
+    HWND about = findDialog(kAboutCaption, kWait);
+    if (about == nullptr) return std::string(" no About dialog");
+    std::string problem = closeAbout(about, CloseBy::enterKey);
+    if (!IsWindow(dialog)) problem += " the Open Texture dialog went away";
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+}
+
+std::string checkFailedDialog(const PluginUnderTest& plugin) {
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    // Neither Open nor Cancel: the platform dialog returns without a file.
+    EndDialog(dialog, 0);
+    return std::string();
+  });
+  std::string failure = run.problem + resultIs(run.fill.result, -19);
+  if (run.boxes.size() != 1 || run.boxes[0].text != "Cannot find file ") {
+    failure += boxesText(run.boxes) + " (want one \"Cannot find file \")";
+  }
+  return failure;
+}
+
+}  // namespace
+
+void runChooserChecks(const PluginUnderTest& plugin) {
+  // First of all: the About selector before any Start has run.
+  report("About from the selector, before any run, closes with OK and not with Escape",
+         checkAboutFromSelector(plugin, CloseBy::okButton, true));
+  report("About from the selector closes with the close box",
+         checkAboutFromSelector(plugin, CloseBy::closeBox, false));
+  report("About from the selector closes with Enter",
+         checkAboutFromSelector(plugin, CloseBy::enterKey, false));
+
+  const std::string fixtures = environment("ORIELVMX_CHOOSER_FIXTURES");
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof previous, previous);
+  fixturesDirectory = fixtures;
+  if (fixtures.empty() || !SetCurrentDirectoryA(fixtures.c_str())) {
+    report("chooser fixtures", "ORIELVMX_CHOOSER_FIXTURES does not name a directory");
+    return;
+  }
+  report("a new Open Texture dialog: long names, Actual size disabled, empty info; Cancel gives 1 and writes the settings",
+         checkNewDialogAndCancel(plugin));
+  report("a .tif library texture is described and enables the size combo; .hrt does not; preview drawn",
+         checkInfoLineAndSizeCombo(plugin));
+  report("moving to a non-library file resets the size to Actual; Open fills",
+         checkSizeResetAndOpen(plugin));
+  report("the long names follow the file type; a double-click in them opens the file",
+         checkDoubleClickOpens(plugin));
+  report("File Names and Long Names share one place; prv and fVw follow the boxes",
+         checkViewSwitch(plugin));
+  report("a directory change empties the name and rebuilds the long names",
+         checkDirectoryChange(plugin));
+  report("Preferences confirmed with the selection origin tiles from the selection and writes tOn=0",
+         checkPreferencesConfirmed(plugin));
+  report("Preferences cancelled writes nothing and keeps the document origin",
+         checkPreferencesCancelled(plugin));
+  report("Preferences closes with its close box", checkPreferencesScreenshot(plugin));
+  report("About from the dialog's button closes with Enter", checkAboutFromDialog(plugin));
+  report("a dialog ended without Open or Cancel gives -19 after message 101",
+         checkFailedDialog(plugin));
+  SetCurrentDirectoryA(previous);
+}
+
+}  // namespace wintest

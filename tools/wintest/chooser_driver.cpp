@@ -1,0 +1,165 @@
+#include "tools/wintest/chooser_driver.h"
+
+#include <cstdlib>
+#include <mutex>
+
+#include "resources/dialog_ids.h"
+#include "tools/wintest/dialog_driver.h"
+
+namespace wintest {
+namespace {
+
+constexpr int kWaitMilliseconds = 5000;
+
+struct DriverState {
+  std::mutex lock;
+  bool installed = false;
+  ChooserAnswer answer;
+  std::string problems;
+};
+
+DriverState& state() {
+  static DriverState instance;
+  return instance;
+}
+
+void noteProblem(const std::string& problem) {
+  std::lock_guard<std::mutex> guard(state().lock);
+  if (!state().problems.empty()) state().problems += "; ";
+  state().problems += problem;
+}
+
+LRESULT sendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &answer);
+  return static_cast<LRESULT>(answer);
+}
+
+// The dialog is up and initialised once the long-name list is filled in.
+bool waitForChooser(HWND dialog) {
+  return waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kWaitMilliseconds);
+}
+
+void answerOpenTexture(HWND dialog, const ChooserAnswer& answer) {
+  if (!waitForChooser(dialog)) noteProblem("the Open Texture dialog did not initialise");
+  if (answer.status == 2) {
+    pressButton(dialog, IDCANCEL);
+    return;
+  }
+  if (answer.status != 1) {
+    // Neither Open nor Cancel: the platform dialog ends without a file.
+    if (!EndDialog(dialog, 0)) noteProblem("EndDialog failed");
+    return;
+  }
+  if (!typeFileName(dialog, answer.path)) noteProblem("the edit did not take " + answer.path);
+  if (answer.sizeChoice != 0 && controlEnabled(dialog, IDC_SIZE_COMBO) &&
+      !selectComboItem(dialog, IDC_SIZE_COMBO, answer.sizeChoice)) {
+    noteProblem("cannot pick size " + std::to_string(answer.sizeChoice));
+  }
+  if (answer.tileOrigin == 0) {
+    const std::string problem = answerPreferences(dialog, IDC_ORIGIN_SELECTION, IDOK);
+    if (!problem.empty()) noteProblem(problem);
+  }
+  pressButton(dialog, IDOK);
+}
+
+bool handleDialog(HWND dialog, const std::string& caption) {
+  if (caption != kChooserCaption) return false;
+  ChooserAnswer answer;
+  {
+    std::lock_guard<std::mutex> guard(state().lock);
+    answer = state().answer;
+  }
+  answerOpenTexture(dialog, answer);
+  return true;
+}
+
+}  // namespace
+
+void answerChooser(const ChooserAnswer& answer) {
+  bool install = false;
+  {
+    std::lock_guard<std::mutex> guard(state().lock);
+    state().answer = answer;
+    install = !state().installed;
+    state().installed = true;
+  }
+  if (install) addDialogHandler(handleDialog);
+}
+
+void answerChooser(const std::string& text) {
+  ChooserAnswer answer;
+  if (!text.empty()) {
+    std::string fields[4];
+    std::size_t start = 0;
+    for (int i = 0; i < 4; ++i) {
+      const std::size_t bar = i < 3 ? text.find('|', start) : std::string::npos;
+      fields[i] = text.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+      if (bar == std::string::npos) break;
+      start = bar + 1;
+    }
+    answer.status = std::atoi(fields[0].c_str());
+    answer.path = fields[1];
+    answer.sizeChoice = fields[2].empty() ? 0 : std::atoi(fields[2].c_str());
+    answer.tileOrigin = fields[3].empty() ? 1 : std::atoi(fields[3].c_str());
+  }
+  answerChooser(answer);
+}
+
+std::string takeChooserProblems() {
+  std::lock_guard<std::mutex> guard(state().lock);
+  std::string problems;
+  problems.swap(state().problems);
+  return problems;
+}
+
+bool clickButton(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  return button != nullptr && PostMessageA(button, BM_CLICK, 0, 0) != 0;
+}
+
+int listCount(HWND dialog, int id) {
+  HWND list = GetDlgItem(dialog, id);
+  return list != nullptr ? static_cast<int>(sendTo(list, LB_GETCOUNT, 0, 0)) : -1;
+}
+
+std::string listText(HWND dialog, int id, int index) {
+  HWND list = GetDlgItem(dialog, id);
+  if (list == nullptr) return "";
+  const LRESULT length = sendTo(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0 || length > 4096) return "";
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  sendTo(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+bool typeFileName(HWND dialog, const std::string& text) {
+  if (!setControlText(dialog, IDC_FILE_NAME, text)) return false;
+  // The edit lower-cases what it is given; the hook handles EN_CHANGE
+  // inside WM_SETTEXT, so the dialog is up to date once the text is there.
+  std::string lower = text;
+  CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
+  return waitUntil([&] { return controlText(dialog, IDC_FILE_NAME) == lower; }, kWaitMilliseconds);
+}
+
+std::string answerPreferences(HWND chooser, int radioId, int buttonId, bool* documentWasChecked) {
+  if (!pressButton(chooser, IDC_PREFERENCES_BUTTON)) return "cannot press Preferences";
+  HWND preferences = findDialog("Preferences", kWaitMilliseconds);
+  if (preferences == nullptr) return "no Preferences dialog";
+  if (documentWasChecked != nullptr) {
+    *documentWasChecked = buttonChecked(preferences, IDC_ORIGIN_DOCUMENT);
+  }
+  std::string problem;
+  clickButton(preferences, radioId);
+  if (!waitUntil([&] { return buttonChecked(preferences, radioId); }, kWaitMilliseconds)) {
+    problem = "radio button " + std::to_string(radioId) + " did not check";
+  }
+  pressButton(preferences, buttonId);
+  if (!waitUntil([&] { return !IsWindow(preferences); }, kWaitMilliseconds)) {
+    problem += " Preferences did not close";
+  }
+  return problem;
+}
+
+}  // namespace wintest

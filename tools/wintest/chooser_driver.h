@@ -1,0 +1,44 @@
+// Answers the plug-in's Open Texture dialog as a user would, from the dialog
+// watcher's thread: types the texture path into the File Name edit, picks the
+// size in the "Size to:" combo, optionally confirms Preferences with "Top
+// left of &selection", and presses Open; or presses Cancel; or makes the
+// dialog fail (ends it without either command).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace wintest {
+
+// Caption of the Open Texture dialog (the settings section, string 1).
+constexpr const char* kChooserCaption = "Oriel Brindle Texture Library";
+
+struct ChooserAnswer {
+  int status = 2;      // 1 choose, 2 Cancel, anything else: end the dialog without a choice
+  std::string path;    // typed into the File Name edit
+  int sizeChoice = 0;  // picked when the combo is enabled (library textures)
+  int tileOrigin = 1;  // 0: confirm Preferences with "Top left of &selection" first
+};
+
+// Every later Open Texture dialog is answered with `answer` (the watcher
+// must be running). Installs the handler on first use.
+void answerChooser(const ChooserAnswer& answer);
+// The same from "status|path|sizeChoice|tileOrigin"; "" is a Cancel.
+void answerChooser(const std::string& text);
+// What went wrong while answering since the last call ("" when nothing).
+std::string takeChooserProblems();
+
+// Dialog helpers shared with the chooser checks.
+bool clickButton(HWND dialog, int id);  // BM_CLICK: auto buttons change state too
+int listCount(HWND dialog, int id);
+std::string listText(HWND dialog, int id, int index);
+// Types `text` into the File Name edit and waits until the dialog has
+// redescribed the file (the info line and the size combo follow the edit).
+bool typeFileName(HWND dialog, const std::string& text);
+// Runs Preferences from the Open Texture dialog: answers it with the radio
+// button `radioId` and OK (IDOK) or Cancel (IDCANCEL). Answers "" or a problem.
+std::string answerPreferences(HWND chooser, int radioId, int buttonId,
+                              bool* documentWasChecked = nullptr);
+
+}  // namespace wintest

@@ -1,0 +1,83 @@
+// Writes the texture directory that the Windows chooser checks browse:
+//   make_chooser_fixtures DIR
+// Library textures with long names and previews (as .tif and the same bytes
+// as .hrt), a low-resolution texture, a TIFF without long name, a 2 by 2
+// BMP, a file whose name is longer than a long-name list entry, and a
+// subdirectory with files of its own.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "tests/native/support/texture_fixtures.h"
+
+namespace {
+
+// A colourful preview: rings of palette indices, so that a blank preview
+// area in a screenshot is easy to tell from a drawn one.
+fixtures::PreviewSpec preview(int bits) {
+  fixtures::PreviewSpec spec;
+  spec.bitsPerSample = bits;
+  spec.pixel = [bits](int x, int y) {
+    const double r = std::hypot(x - 31.5, y - 31.5);
+    return static_cast<std::uint32_t>(static_cast<int>(r * 3 + x) % (1 << bits));
+  };
+  return spec;
+}
+
+bool library(const std::string& path, int side, int samples, const char* description) {
+  fixtures::TiffSpec spec;
+  spec.path = path;
+  spec.width = side;
+  spec.height = side;
+  spec.samplesPerPixel = samples;
+  spec.photometric = samples == 3 ? 2 : 1;
+  spec.description = description;
+  spec.previews = {preview(8), preview(4)};
+  return !fixtures::writeTiff(spec).empty();
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+  return !fixtures::writeRawFile(to, fixtures::readWholeFile(from)).empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_chooser_fixtures DIR\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  ::mkdir(dir.c_str(), 0755);
+  ::mkdir((dir + "/sub").c_str(), 0755);
+  bool ok = library(dir + "/lib512.tif", 512, 3, "Brindle Coat;high resolution");
+  ok = ok && copyFile(dir + "/lib512.tif", dir + "/lib512.hrt");
+  ok = ok && library(dir + "/low128.tif", 128, 1, "Slate Floor;low resolution");
+  // 70 characters before the extension: more than a 64-byte list entry.
+  ok = ok && library(dir + "/" + std::string(70, 'q') + ".tif", 128, 1, "Too Long To List");
+  fixtures::TiffSpec plain;
+  plain.path = dir + "/nodesc.tif";
+  ok = ok && !fixtures::writeTiff(plain).empty();
+  fixtures::BmpSpec bmp;
+  bmp.path = dir + "/plain.bmp";
+  bmp.width = 2;
+  bmp.height = 2;
+  // The texels the chooser checks expect in their fills.
+  bmp.rgb = [](int x, int y) {
+    constexpr fixtures::Rgb texels[2][2] = {{{10, 20, 30}, {40, 50, 60}},
+                                            {{70, 80, 90}, {200, 110, 120}}};
+    return texels[y][x];
+  };
+  ok = ok && !fixtures::writeBmp(bmp).empty();
+  ok = ok && library(dir + "/sub/inner.tif", 128, 1, "Inner Weave");
+  fixtures::BmpSpec inner = bmp;
+  inner.path = dir + "/sub/other.bmp";
+  ok = ok && !fixtures::writeBmp(inner).empty();
+  if (!ok) {
+    std::fprintf(stderr, "make_chooser_fixtures: cannot write into %s\n", dir.c_str());
+    return 1;
+  }
+  return 0;
+}
