@@ -40,6 +40,16 @@ std::int32_t wrapIndex(std::int32_t value, std::int32_t period) {
 
 bool rectIsEmpty(const Rect16& rect) { return rect.top >= rect.bottom || rect.left >= rect.right; }
 
+// Rows or columns of the band to write. outData holds the host's outRect,
+// which the plug-in set equal to inRect; a host that has shrunk it since
+// gets no more than it handed over.
+std::int32_t bandExtent(std::int32_t asked, std::int32_t askedEnd, std::int32_t given,
+                        std::int32_t givenEnd) {
+  const std::int32_t extent = askedEnd - asked;
+  const std::int32_t held = givenEnd - given;
+  return held < extent ? held : extent;
+}
+
 void endBands(HostView& view) {
   view.inRect = Rect16{0, 0, 0, 0};
   view.outRect = view.inRect;
@@ -265,7 +275,7 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   }
   // A band without rows or columns (Continue called again after the empty
   // rectangle) has nothing to fill: no texture row is used up for it.
-  if (rectIsEmpty(view.inRect)) {
+  if (rectIsEmpty(view.inRect) || rectIsEmpty(view.outRect)) {
     endBands(view);
     return;
   }
@@ -274,11 +284,12 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   std::int32_t bandHeight = 1;
   if (source->upscale != 0 && (source->sizeChoice == size512 || source->sizeChoice == size256)) {
     repeat = source->sizeChoice == size512 ? 4 : 2;
-    bandHeight = view.inRect.bottom - view.inRect.top;
+    bandHeight = bandExtent(view.inRect.top, view.inRect.bottom, view.outRect.top, view.outRect.bottom);
   }
 
   const std::int32_t texelBytes = texelBytesFor(view);
-  const std::int32_t width = view.inRect.right - view.inRect.left;
+  const std::int32_t width =
+      bandExtent(view.inRect.left, view.inRect.right, view.outRect.left, view.outRect.right);
   const std::int32_t planes = view.planes;
   // Never write outside the band the host described: a band with no rows, a
   // pixel smaller than the planes requested, or rows closer together than
@@ -358,6 +369,15 @@ constexpr GatherMasks makeGatherMasks() {
 }
 constexpr GatherMasks kGatherMasks = makeGatherMasks();
 
+// Eight texels in 16-bit lanes; see below.
+__attribute__((target("ssse3"))) inline __m128i weightedGray(__m128i red, __m128i green, __m128i blue, __m128i w50,
+                                                             __m128i w89, __m128i w117) {
+  const __m128i high = _mm_add_epi16(red, _mm_add_epi16(green, green));
+  const __m128i low =
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(red, w50), _mm_mullo_epi16(green, w89)), _mm_mullo_epi16(blue, w117));
+  return _mm_srli_epi16(_mm_add_epi16(high, _mm_srli_epi16(low, 8)), 2);
+}
+
 // 16 texels at a time, exactly as the scalar sum: with 306 = 256 + 50 and
 // 601 = 512 + 89 the sum is 256 (R + 2G) + (50R + 89G + 117B); the second
 // part is at most 65280 and the first at most 765, so both fit 16-bit lanes,
@@ -369,6 +389,13 @@ __attribute__((force_align_arg_pointer))
 __attribute__((target("ssse3"))) std::int32_t grayFromRgbSsse3(const std::uint8_t* source,
                                                                 std::uint8_t* destination,
                                                                 std::int32_t count) {
+  const auto* masks = reinterpret_cast<const __m128i*>(&kGatherMasks.bytes[0][0][0]);
+  const __m128i redMask0 = _mm_load_si128(masks), redMask1 = _mm_load_si128(masks + 1),
+                redMask2 = _mm_load_si128(masks + 2);
+  const __m128i greenMask0 = _mm_load_si128(masks + 3), greenMask1 = _mm_load_si128(masks + 4),
+                greenMask2 = _mm_load_si128(masks + 5);
+  const __m128i blueMask0 = _mm_load_si128(masks + 6), blueMask1 = _mm_load_si128(masks + 7),
+                blueMask2 = _mm_load_si128(masks + 8);
   const __m128i zero = _mm_setzero_si128();
   const __m128i w50 = _mm_set1_epi16(50);
   const __m128i w89 = _mm_set1_epi16(89);
@@ -381,24 +408,17 @@ __attribute__((target("ssse3"))) std::int32_t grayFromRgbSsse3(const std::uint8_
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
-    __m128i channels[3];
-    for (int ch = 0; ch < 3; ++ch) {
-      const auto* masks = reinterpret_cast<const __m128i*>(kGatherMasks.bytes[ch]);
-      channels[ch] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(masks)),
-                                               _mm_shuffle_epi8(b, _mm_load_si128(masks + 1))),
-                                  _mm_shuffle_epi8(c, _mm_load_si128(masks + 2)));
-    }
-    __m128i gray[2];
-    for (int half = 0; half < 2; ++half) {
-      const __m128i red = half == 0 ? _mm_unpacklo_epi8(channels[0], zero) : _mm_unpackhi_epi8(channels[0], zero);
-      const __m128i green = half == 0 ? _mm_unpacklo_epi8(channels[1], zero) : _mm_unpackhi_epi8(channels[1], zero);
-      const __m128i blue = half == 0 ? _mm_unpacklo_epi8(channels[2], zero) : _mm_unpackhi_epi8(channels[2], zero);
-      const __m128i high = _mm_add_epi16(red, _mm_add_epi16(green, green));
-      const __m128i low = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(red, w50), _mm_mullo_epi16(green, w89)),
-                                        _mm_mullo_epi16(blue, w117));
-      gray[half] = _mm_srli_epi16(_mm_add_epi16(high, _mm_srli_epi16(low, 8)), 2);
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), _mm_packus_epi16(gray[0], gray[1]));
+    const __m128i red = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, redMask0), _mm_shuffle_epi8(b, redMask1)),
+                                     _mm_shuffle_epi8(c, redMask2));
+    const __m128i green = _mm_or_si128(
+        _mm_or_si128(_mm_shuffle_epi8(a, greenMask0), _mm_shuffle_epi8(b, greenMask1)), _mm_shuffle_epi8(c, greenMask2));
+    const __m128i blue = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, blueMask0), _mm_shuffle_epi8(b, blueMask1)),
+                                      _mm_shuffle_epi8(c, blueMask2));
+    const __m128i grayLow = weightedGray(_mm_unpacklo_epi8(red, zero), _mm_unpacklo_epi8(green, zero),
+                                         _mm_unpacklo_epi8(blue, zero), w50, w89, w117);
+    const __m128i grayHigh = weightedGray(_mm_unpackhi_epi8(red, zero), _mm_unpackhi_epi8(green, zero),
+                                          _mm_unpackhi_epi8(blue, zero), w50, w89, w117);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), _mm_packus_epi16(grayLow, grayHigh));
   }
   return i;
 }
