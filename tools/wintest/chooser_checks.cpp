@@ -381,6 +381,13 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
   return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
 }
 
+// Texel (x, y) of the fixtures' RGB textures (tests/native/support).
+void fixtureTexel(int x, int y, std::uint8_t* rgb) {
+  rgb[0] = static_cast<std::uint8_t>((x * 7 + y * 13 + 5) & 255);
+  rgb[1] = static_cast<std::uint8_t>(((x * 3) ^ (y * 5)) & 255);
+  rgb[2] = static_cast<std::uint8_t>((x + y * 31 + 17 + (x * y) / 3) & 255);
+}
+
 std::string checkSizeResetAndOpen(const PluginUnderTest& plugin) {
   const Run run = runWithChooser(plugin, [](HWND dialog) {
     std::string problem;
@@ -389,11 +396,22 @@ std::string checkSizeResetAndOpen(const PluginUnderTest& plugin) {
     typeFileName(dialog, "plain.bmp");
     if (comboSelection(dialog, IDC_SIZE_COMBO) != 0) problem += " size not reset to Actual";
     if (controlEnabled(dialog, IDC_SIZE_COMBO)) problem += " size combo still enabled";
+    // Back on the library texture the combo is enabled again, still on Actual.
+    typeFileName(dialog, "lib512.tif");
+    if (!controlEnabled(dialog, IDC_SIZE_COMBO) || comboSelection(dialog, IDC_SIZE_COMBO) != 0) {
+      problem += " size combo not enabled on Actual";
+    }
     pressButton(dialog, IDOK);
     return problem;
   });
+  // At its own size the texture's texels land unchanged (a 128X128 choice
+  // would have reduced them).
+  std::vector<std::uint8_t> want(5 * 4 * 3, 0xEE);
+  for (int y = 1; y < 4; ++y) {
+    for (int x = 1; x < 5; ++x) fixtureTexel(x, y, &want[(y * 5 + x) * 3]);
+  }
   const std::string pixels =
-      run.fill.pixels == expectedFill(true) ? "" : " pixels " + hexBytes(run.fill.pixels.data(), 24);
+      run.fill.pixels == want ? "" : " pixels " + hexBytes(run.fill.pixels.data(), run.fill.pixels.size());
   return run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) + pixels;
 }
 
@@ -439,6 +457,8 @@ std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
 std::string checkViewSwitch(const PluginUnderTest& plugin) {
   const Run run = runWithChooser(plugin, [](HWND dialog) {
     std::string problem;
+    // The check before stored fId=3.
+    if (comboSelection(dialog, IDC_FILE_TYPE) != 2) problem += " fId=3 did not pick All Files";
     RECT before{};
     GetWindowRect(GetDlgItem(dialog, IDC_LONG_NAME_LIST), &before);
     clickButton(dialog, IDC_FILE_NAMES_VIEW);
@@ -675,11 +695,11 @@ void runChooserChecks(const PluginUnderTest& plugin) {
          checkNewDialogAndCancel(plugin));
   report("a .tif library texture is described and enables the size combo; .hrt does not; preview drawn",
          checkInfoLineAndSizeCombo(plugin));
-  report("moving to a non-library file resets the size to Actual; Open fills",
+  report("moving to a non-library file resets the size to Actual; Open fills at Actual",
          checkSizeResetAndOpen(plugin));
   report("the long names follow the file type; a double-click in them opens the file",
          checkDoubleClickOpens(plugin));
-  report("File Names and Long Names share one place; prv and fVw follow the boxes",
+  report("stored fId=3 opens on All Files; File Names and Long Names share one place; prv and fVw follow the boxes",
          checkViewSwitch(plugin));
   report("a directory change empties the name and rebuilds the long names",
          checkDirectoryChange(plugin));
