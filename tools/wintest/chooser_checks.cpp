@@ -288,6 +288,22 @@ void saveCapture(const Capture& capture, const std::string& name) {
 
 // --- the checks ----------------------------------------------------------------
 
+// Where centreDialog puts a window: the screen centre, n times one and a
+// half caption heights further right and down.
+std::string placedAt(HWND window, int n) {
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  const int offset = n * (caption + caption / 2);
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2 + offset;
+  const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2 + offset;
+  if (bounds.left == x && bounds.top == y) return "";
+  return " placed at " + std::to_string(bounds.left) + "," + std::to_string(bounds.top) +
+         ", want " + std::to_string(x) + "," + std::to_string(y);
+}
+
 // Every line of the long-name list against the file list item it stands for.
 std::string longNamesMatch(HWND dialog) {
   const int files = listCount(dialog, IDC_FILE_LIST);
@@ -328,6 +344,7 @@ std::string newDialogState(HWND dialog) {
   if (controlVisible(dialog, IDC_HELP_BUTTON) || controlVisible(dialog, IDC_READ_ONLY)) {
     problem += " help or read-only shown";
   }
+  problem += placedAt(dialog, 0);
   return problem + longNamesMatch(dialog);
 }
 
@@ -592,11 +609,13 @@ std::string checkPreferencesScreenshot(const PluginUnderTest& plugin) {
     pressButton(dialog, IDC_PREFERENCES_BUTTON);
     HWND preferences = findDialog("Preferences", kWait);
     if (preferences == nullptr) return std::string(" no Preferences");
+    std::string problem = placedAt(preferences, 1);
     saveCapture(captureWindow(preferences), "preferences");
     PostMessageA(preferences, WM_SYSCOMMAND, SC_CLOSE, 0);
     waitUntil([&] { return !IsWindow(preferences); }, kWait);
     pressButton(dialog, IDCANCEL);
-    return std::string(IsWindow(preferences) ? " the close box did not close Preferences" : "");
+    if (IsWindow(preferences)) problem += " the close box did not close Preferences";
+    return problem;
   });
   return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
 }
@@ -626,8 +645,9 @@ std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, b
   addDialogHandler([&](HWND dialog, const std::string& caption) {
     if (caption != kAboutCaption || claimed) return false;
     claimed = true;
+    const std::string place = placedAt(dialog, 1);
     if (screenshot) saveCapture(captureWindow(dialog), "about");
-    problem = closeAbout(dialog, how);
+    problem = place + closeAbout(dialog, how);
     done = true;
     return true;
   });
@@ -707,7 +727,8 @@ void runChooserChecks(const PluginUnderTest& plugin) {
          checkPreferencesConfirmed(plugin));
   report("Preferences cancelled writes nothing and keeps the document origin",
          checkPreferencesCancelled(plugin));
-  report("Preferences closes with its close box", checkPreferencesScreenshot(plugin));
+  report("Preferences appears below and right of the centre and closes with its close box",
+         checkPreferencesScreenshot(plugin));
   report("About from the dialog's button closes with Enter", checkAboutFromDialog(plugin));
   report("a dialog ended without Open or Cancel gives -19 after message 101",
          checkFailedDialog(plugin));
