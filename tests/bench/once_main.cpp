@@ -206,11 +206,11 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "fill") == 0) return fillOnce(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "baseline") == 0) return baselineOnce(std::atoi(argv[2]));
   if (argc == 3 && std::strcmp(argv[1], "texture") == 0) {
-    fixtures::TiffSpec spec;
-    spec.path = argv[2];
-    spec.width = 512;
-    spec.height = 512;
-    return fixtures::writeTiff(spec).empty() ? 1 : 0;
+    fixtures::TiffSpec texture;
+    texture.path = argv[2];
+    texture.width = 512;
+    texture.height = 512;
+    return fixtures::writeTiff(texture).empty() ? 1 : 0;
   }
   if (argc == 4 && std::strcmp(argv[1], "prescale") == 0) return prescaleOnce(std::atoi(argv[2]), std::atoi(argv[3]));
   return usage();
