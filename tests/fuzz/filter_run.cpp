@@ -8,7 +8,9 @@
 //   0     flags: bits 0-1 file name (texture.tif, .bmp, .lrt, no extension);
 //         bit 2 no abortProc; bit 3 no progressProc; bit 4 no platformData;
 //         bit 5 selectors from the script; bit 6 planes and mode change
-//         after Start (bytes 30, 31)
+//         after Start (bytes 30, 31); bit 7 the host moves the edges of
+//         outRect by -2 .. 2 before each Continue (bytes 22-25, when there
+//         is no script)
 //   1, 2  sizeChoice, tileOrigin (signed)
 //   3     chooser answer: 0 chosen, 1 cancelled, 2 failed (mod 3)
 //   4-11  filterRect top, left, bottom, right (16-bit little-endian)
@@ -205,6 +207,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       record.planes = header.latePlanes;
       record.imageMode = header.lateMode;
       changedAfterStart = true;
+    }
+    if ((header.flags & 128) != 0 && (header.flags & 32) == 0) {
+      host::Rect16& out = record.outRect;
+      out.top = static_cast<std::int16_t>(out.top + static_cast<std::int8_t>(header.script[0]) % 3);
+      out.left = static_cast<std::int16_t>(out.left + static_cast<std::int8_t>(header.script[1]) % 3);
+      out.bottom = static_cast<std::int16_t>(out.bottom + static_cast<std::int8_t>(header.script[2]) % 3);
+      out.right = static_cast<std::int16_t>(out.right + static_cast<std::int8_t>(header.script[3]) % 3);
     }
     record.outRowBytes = rowBytesDelta;
     return call(record, host::filterSelectorContinue);

@@ -484,6 +484,18 @@ void writeFilterRunTarget() {
   h.latePlanes = 1;
   h.lateMode = 1;
   seed("filter_run", "mode-changes-after-start", runInput(h, small));
+  // Hosts that hand over less than the band asked for.
+  h = RunHeader{};
+  h.flags = 128;
+  const std::uint8_t narrower[8] = {0, 0, 0, 255, 255, 255, 255, 255};  // right edge in by one
+  std::memcpy(h.script, narrower, 8);
+  seed("filter_run", "narrower-band", runInput(h, small));
+  const std::uint8_t shorter[8] = {0, 0, 255, 255, 255, 255, 255, 255};  // bottom and right in by one
+  std::memcpy(h.script, shorter, 8);
+  h.sizeChoice = 1;
+  h.mode = 1;
+  h.planes = 1;
+  seed("filter_run", "shorter-replicated-band", runInput(h, gray));
   h = RunHeader{};
   h.mode = 2;
   seed("filter_run", "indexed-mode", runInput(h, small));

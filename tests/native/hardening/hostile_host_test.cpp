@@ -334,4 +334,21 @@ TEST_F(HostileHostTest, NoBufferAndNoCallbacks) {
   }
 }
 
+TEST_F(HostileHostTest, BandSmallerThanTheOneAskedFor) {
+  // The host hands over outData for outRect; one that narrows or shortens
+  // outRect after the plug-in set it gets only that band written.
+  choose(*fabric_, 1);
+  for (const host::Rect16 shrink : {host::Rect16{0, 0, 0, -1}, host::Rect16{0, 1, 0, 0},
+                                    host::Rect16{0, 0, -1, 0}, host::Rect16{0, 0, -4, 0}}) {
+    BandHost host(1, 1, {0, 0, 8, 20});
+    ASSERT_EQ(host.call(host::filterSelectorStart), 0);
+    host::Rect16& out = host.record().outRect;
+    out = {static_cast<std::int16_t>(out.top + shrink.top), static_cast<std::int16_t>(out.left + shrink.left),
+           static_cast<std::int16_t>(out.bottom + shrink.bottom), static_cast<std::int16_t>(out.right + shrink.right)};
+    const std::int16_t result = host.continueWithBand();
+    EXPECT_TRUE(result == 0 || result == -30100) << result;
+    EXPECT_EQ(host.call(host::filterSelectorFinish), 0);
+  }
+}
+
 }  // namespace
