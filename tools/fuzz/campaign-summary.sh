@@ -12,18 +12,25 @@ for target in $(ls "$logs" 2>/dev/null | sed -n 's/-[0-9]\{8\}-[0-9]\{6\}\.log$/
   runs=0 executions=0 seconds=0 failed=0 coverage=""
   for log in "$logs/$target"-*.log; do
     runs=$((runs + 1))
-    # "Done 2238 runs in 16 second(s)"; a run still going has no such line
-    # yet: its last status line counts instead.
+    # "Done 2238 runs in 16 second(s)" ends a run that used its time; an
+    # interrupted one leaves only its final stats, and a run still going
+    # only its status lines.
     done_line=$(grep -E '^Done [0-9]+ runs in [0-9]+ second' "$log" | tail -1)
+    units=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     if [ -n "$done_line" ]; then
       executions=$((executions + $(echo "$done_line" | awk '{print $2}')))
       seconds=$((seconds + $(echo "$done_line" | awk '{print $5}')))
+    elif [ -n "$units" ] && [ -n "$rate" ] && [ "$rate" -gt 0 ]; then
+      executions=$((executions + units))
+      seconds=$((seconds + units / rate))
     else
       last=$(grep -E '^#[0-9]+' "$log" | tail -1)
       [ -n "$last" ] && executions=$((executions + $(echo "$last" | sed 's/^#\([0-9]*\).*/\1/')))
-      seconds=$((seconds + $(($(stat -c %Y "$log") - $(stat -c %W "$log" 2>/dev/null || stat -c %Y "$log")))))
+      born=$(stat -c %W "$log" 2>/dev/null)
+      [ -n "$born" ] && [ "$born" -gt 0 ] && seconds=$((seconds + $(stat -c %Y "$log") - born))
     fi
-    grep -qE '==ERROR|fuzz check failed|runtime error|deadly signal' "$log" && failed=$((failed + 1))
+    grep -qE 'ERROR: [A-Za-z]+|fuzz check failed|runtime error: ' "$log" && failed=$((failed + 1))
     cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)
     [ -n "$cov" ] && coverage="$cov"
   done
