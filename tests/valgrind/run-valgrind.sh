@@ -7,6 +7,8 @@ set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tests="${1:-$root/build/native/orielvmx_tests}"
 shift || true
+# A relative path names the executable from where the script was called.
+case "$tests" in /*) ;; *) tests="$PWD/$tests" ;; esac
 # The tests find their data through the build tree; run from there.
 cd "$(dirname "$tests")" || exit 1
 exec valgrind --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect,possible \
