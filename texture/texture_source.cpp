@@ -150,32 +150,40 @@ void compactFourSamples(const std::uint8_t* from, std::uint8_t* to, std::int32_t
 
 // Unscaled row `row` of an open TIFF as RGB (3 x width bytes) into
 // destination: 0, or -1 on failure.
+//
+// A one-sample row is read into the last third of the destination and
+// expanded forwards in place: texel i is read before bytes 3i to 3i + 2 are
+// written, and those never reach a texel still to be read (3i + 2 < 2w + i
+// for every i < w), so no scratch row is needed and the fill allocates
+// nothing per band.
 int fetchRow(TextureSource* source, std::int32_t row, std::uint8_t* destination) {
   if (source->tiff == nullptr || destination == nullptr) return -1;
   if (row < 0 || row >= source->height) return -1;
   const bool viaTable = source->expansion == expansionColorTable && source->colorTable != nullptr;
   const bool gray =
       source->expansion == expansionGray || source->expansion == expansionInvertedGray;
-  if (viaTable || gray || source->kind == kindTiffFourSamples) {
+  if (viaTable || gray) {
+    std::uint8_t* stored = destination + 2 * static_cast<std::ptrdiff_t>(source->width);
+    if (!readTiffScanline(source, stored, row)) return -1;
+    expandToRgb(stored, source->width, viaTable ? source->colorTable : nullptr, source->colorCount,
+                destination, source->expansion == expansionInvertedGray);
+    return 0;
+  }
+  if (source->kind == kindTiffFourSamples) {
+    // The destination holds 3 bytes a pixel, the scanline 4.
     std::uint8_t* scratch = allocateScratch(TIFFScanlineSize(source->tiff));
     if (scratch == nullptr) return -1;
-    if (!readTiffScanline(source, scratch, row)) {
-      platform::releaseMemory(scratch);
-      return -1;
-    }
-    if (source->kind == kindTiffFourSamples) {
-      compactFourSamples(scratch, destination, source->width);
-    } else {
-      expandToRgb(scratch, source->width, viaTable ? source->colorTable : nullptr,
-                  source->colorCount, destination,
-                  source->expansion == expansionInvertedGray);
-    }
+    const bool read = readTiffScanline(source, scratch, row);
+    if (read) compactFourSamples(scratch, destination, source->width);
     platform::releaseMemory(scratch);
-    return 0;
+    return read ? 0 : -1;
   }
   return readTiffScanline(source, destination, row) ? 0 : -1;
 }
 
+// `buffer` holds rowBytes (3 x the stored row) bytes. An indexed row is read
+// into its end and expanded forwards in place, as for one-sample TIFFs: the
+// stored row starts at least 2 x width bytes in.
 int readBmpTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row) {
   // Bitmaps store their bottom row first unless the height is negative.
   const std::int32_t stored = bmpTopDown(source) ? row : source->height - 1 - row;
@@ -184,14 +192,11 @@ int readBmpTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t 
     swapRedBlue(buffer, source->width);
     return 1;
   }
-  std::uint8_t* scratch = allocateScratch(bmpStoredRowBytes(source->width, 8));
-  if (scratch == nullptr) return 0;
-  const int ok = readBmpRow(source, stored, scratch);
-  if (ok) {
-    expandToRgb(scratch, source->width, source->colorTable, source->colorCount, buffer, false);
-  }
-  platform::releaseMemory(scratch);
-  return ok;
+  const auto storedBytes = static_cast<std::int32_t>(bmpStoredRowBytes(source->width, 8));
+  std::uint8_t* indices = buffer + (source->rowBytes - storedBytes);
+  if (!readBmpRow(source, stored, indices)) return 0;
+  expandToRgb(indices, source->width, source->colorTable, source->colorCount, buffer, false);
+  return 1;
 }
 
 }  // namespace

@@ -268,14 +268,14 @@ TEST_F(BmpSourceTest, MemoryFailures) {
   platform::test::failAllocationAfter(0);
   releaseTextureSource(&source);
 
-  // The scratch row of an indexed row.
+  // Indexed rows are expanded in the row buffer itself: reading one needs
+  // no memory, so a heap that has run dry does not stop the fill.
   platform::test::clearMessages();
   ASSERT_EQ(openTextureSource(s.path.c_str(), &source), 1);
   platform::test::failAllocationAfter(1);
-  EXPECT_TRUE(row(0).empty());
-  EXPECT_EQ(messageTexts(), std::vector<std::string>{kOutOfMemory});
-  platform::test::failAllocationAfter(0);
   EXPECT_EQ(row(0), fixtures::expectedBmpRow(s, 0));
+  EXPECT_TRUE(messageTexts().empty());
+  platform::test::failAllocationAfter(0);
 }
 
 TEST_F(BmpSourceTest, ReadFailuresFailTheRow) {

@@ -288,14 +288,14 @@ TEST_F(TiffSourceTest, FilesThatCannotBeDescribedFailSilently) {
   releaseTextureSource(&local);
 }
 
-TEST_F(TiffSourceTest, ScratchRowFailures) {
+TEST_F(TiffSourceTest, OneSampleRowsNeedNoMemory) {
+  // Gray rows are expanded in the destination itself.
   TiffSpec s = spec(4, 4, 1, 0);
   ASSERT_TRUE(open(s));
   platform::test::failAllocationAfter(1);
-  EXPECT_TRUE(row(1).empty());
-  EXPECT_EQ(messageTexts(), std::vector<std::string>{kOutOfMemory});
-  platform::test::failAllocationAfter(0);
   EXPECT_EQ(row(1), fixtures::expectedTiffRow(s, 1));
+  EXPECT_TRUE(messageTexts().empty());
+  platform::test::failAllocationAfter(0);
   releaseTextureSource(&source);
 
   // The palette's colour table.
