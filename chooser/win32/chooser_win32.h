@@ -33,7 +33,8 @@ extern TextureDialogState textureDialog;
 
 struct AboutDialogState {
   HINSTANCE moduleInstance;
-  HBITMAP aboutBitmap;  // resource 104, while the dialog is up
+  HBITMAP aboutBitmap;          // resource 104, while the dialog is up
+  WNDPROC pictureControlProc;   // the picture static's own procedure
 };
 extern AboutDialogState aboutDialog;
 

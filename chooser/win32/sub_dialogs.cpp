@@ -20,6 +20,17 @@ void deleteAboutBitmap() {
   aboutDialog.aboutBitmap = nullptr;
 }
 
+// The picture's static paints itself after the dialog has drawn into it,
+// and may clear what was drawn, so it draws the picture on its own paint
+// too, under its frame.
+LRESULT CALLBACK pictureControlProc(HWND control, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept {
+  if (message == WM_PAINT && aboutDialog.aboutBitmap != nullptr) {
+    drawBitmapIntoControl(control, aboutDialog.aboutBitmap, 0, 0, SRCCOPY);
+  }
+  return CallWindowProcA(aboutDialog.pictureControlProc, control, message, wParam, lParam);
+}
+
 }  // namespace
 
 void showPreferencesDialog(HWND parent) {
@@ -79,6 +90,8 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       POINT corner{bounds.left, bounds.top};
       ScreenToClient(dialog, &corner);
       MoveWindow(picture, corner.x, corner.y, kPictureWidth, kPictureHeight, TRUE);
+      aboutDialog.pictureControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+          picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pictureControlProc)));
       return FALSE;
     }
     case WM_PAINT:

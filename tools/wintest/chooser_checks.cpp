@@ -286,6 +286,14 @@ void saveCapture(const Capture& capture, const std::string& name) {
   CloseHandle(out);
 }
 
+// A control showing a picture has many colours, a blank one one or two.
+std::string drawnArea(const Capture& capture, HWND dialog, int id, const char* what) {
+  RECT area{};
+  GetWindowRect(GetDlgItem(dialog, id), &area);
+  const std::size_t colours = capture.colours(area);
+  return colours >= 16 ? "" : std::string(" ") + what + " has " + std::to_string(colours) + " colours";
+}
+
 // --- the checks ----------------------------------------------------------------
 
 // Where centreDialog puts a window: the screen centre, n times one and a
@@ -377,6 +385,7 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
     const RECT inside{frame.left + 1, frame.top + 1, frame.left + 65, frame.top + 65};
     const std::size_t colours = capture.colours(inside);
     if (colours < 8) problem += " preview area has " + std::to_string(colours) + " colours";
+    problem += drawnArea(capture, dialog, IDC_BANNER, "banner");
 
     typeFileName(dialog, "lib512.HRT");
     if (controlEnabled(dialog, IDC_SIZE_COMBO) || controlEnabled(dialog, IDC_SIZE_LABEL)) {
@@ -645,9 +654,13 @@ std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, b
   addDialogHandler([&](HWND dialog, const std::string& caption) {
     if (caption != kAboutCaption || claimed) return false;
     claimed = true;
-    const std::string place = placedAt(dialog, 1);
-    if (screenshot) saveCapture(captureWindow(dialog), "about");
-    problem = place + closeAbout(dialog, how);
+    std::string found = placedAt(dialog, 1);
+    if (screenshot) {
+      const Capture capture = captureWindow(dialog);
+      saveCapture(capture, "about");
+      found += drawnArea(capture, dialog, IDC_ABOUT_PICTURE, "About picture");
+    }
+    problem = found + closeAbout(dialog, how);
     done = true;
     return true;
   });
@@ -696,7 +709,7 @@ std::string checkFailedDialog(const PluginUnderTest& plugin) {
 
 void runChooserChecks(const PluginUnderTest& plugin) {
   // First of all: the About selector before any Start has run.
-  report("About from the selector, before any run, closes with OK and not with Escape",
+  report("About from the selector, before any run, shows its picture and closes with OK and not with Escape",
          checkAboutFromSelector(plugin, CloseBy::okButton, true));
   report("About from the selector closes with the close box",
          checkAboutFromSelector(plugin, CloseBy::closeBox, false));
