@@ -418,6 +418,22 @@ void writeFilterRunTarget() {
       seed("filter_run", name + "-size" + std::to_string(size), runInput(h, bytes));
     }
   }
+  // Replicated bands wider than a whole enlarged period (128 x 4 texels),
+  // in both document modes.
+  for (int size = 1; size <= 2; ++size) {
+    for (std::int16_t mode : {1, 3}) {
+      RunHeader h;
+      h.sizeChoice = static_cast<std::int8_t>(size);
+      h.top = 1;
+      h.left = 301;
+      h.bottom = 10;
+      h.right = 301 + 600;
+      h.mode = mode;
+      h.planes = mode;
+      seed("filter_run", "library-128-gray-size" + std::to_string(size) + "-wide-mode" + std::to_string(mode),
+           runInput(h, library[1].second));
+    }
+  }
   const auto tiffs = tiffSeeds();
   for (const auto& [name, bytes] : tiffs) {
     RunHeader h;
