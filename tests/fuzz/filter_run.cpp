@@ -226,7 +226,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const auto selector = static_cast<std::int16_t>(step % 8 - 1);
       if (selector == host::filterSelectorContinue) {
         if (continues++ < continueLimit) continueOnce();
-      } else if (selector != host::filterSelectorAbout) {
+      } else if (selector == host::filterSelectorAbout) {
+        // About comes with its own record, and touches no fill state.
+        host::AboutRecord about{record.platformData};
+        const texture::TextureSource before = texture::textureSource;
+        std::int16_t result = 0x7777;
+        ENTRYPOINT1(host::filterSelectorAbout, &about, nullptr, &result);
+        if (result != 0) fuzzing::fail("About failed");
+        if (std::memcmp(&before, &texture::textureSource, sizeof before) != 0) {
+          fuzzing::fail("About changed the fill state");
+        }
+      } else {
         call(record, selector);
       }
     }

@@ -463,7 +463,8 @@ void writeFilterRunTarget() {
   seed("filter_run", "null-callbacks", runInput(h, small));
   h = RunHeader{};
   h.flags = 32;
-  const std::uint8_t script[8] = {5, 5, 4, 5, 6, 6, 5, 255};  // Continue, Continue, Start, Continue, Finish, Finish, Continue
+  // About, Continue, Start, About, Continue, Finish, Finish, Continue
+  const std::uint8_t script[8] = {1, 5, 4, 1, 5, 6, 6, 5};
   std::memcpy(h.script, script, 8);
   seed("filter_run", "selectors-out-of-order", runInput(h, small));
   h = RunHeader{};
