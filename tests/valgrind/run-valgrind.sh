@@ -5,7 +5,7 @@
 #   tests/valgrind/run-valgrind.sh [TEST_EXECUTABLE] [GTEST_ARGUMENTS...]
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-tests="${1:-$root/build/native/orielvmx_tests}"
+tests="$(realpath "${1:-$root/build/native/orielvmx_tests}")"
 shift || true
 # A relative path names the executable from where the script was called.
 case "$tests" in /*) ;; *) tests="$PWD/$tests" ;; esac
