@@ -258,6 +258,21 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
   if (source->rowBuffer == nullptr) {
     *result = memFullErr;
     showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+    return;
+  }
+  // A gray row is a third of the RGB row it comes from; keeping all of them
+  // costs less than the texture's own rows and spares every later pass down
+  // the texture the read and the conversion.
+  if (view.imageMode == kModeGrayscale && source->scaledWidth > 0 && source->scaledHeight > 0) {
+    const std::size_t rows = static_cast<std::size_t>(source->scaledHeight);
+    source->grayRows = static_cast<std::uint8_t*>(
+        platform::allocateMemory(rows + rows * static_cast<std::size_t>(source->scaledWidth)));
+    if (source->grayRows == nullptr) {
+      *result = memFullErr;
+      showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+      return;
+    }
+    std::memset(source->grayRows, 0, rows);
   }
 }
 
@@ -305,13 +320,26 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   hostProgress(view, rowsDone, rowsTotal);
 
   const std::int32_t rowIndex = source->nextRow % source->scaledHeight;
-  if (texture::readTextureRow(source, source->rowBuffer, rowIndex) == 0) {
-    *result = readErr;
-    showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
-    return;
+  const bool gray = view.imageMode == kModeGrayscale;
+  std::uint8_t* keptGray = nullptr;
+  if (gray && source->grayRows != nullptr) {
+    keptGray = source->grayRows + source->scaledHeight +
+               static_cast<std::size_t>(rowIndex) * static_cast<std::size_t>(source->scaledWidth);
   }
-  if (view.imageMode == kModeGrayscale) {
-    grayFromRgb(source->rowBuffer, source->rowBuffer, source->scaledWidth);
+  const std::uint8_t* bandRow = source->rowBuffer;
+  if (keptGray != nullptr && source->grayRows[rowIndex] != 0) {
+    bandRow = keptGray;
+  } else {
+    if (texture::readTextureRow(source, source->rowBuffer, rowIndex) == 0) {
+      *result = readErr;
+      showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
+      return;
+    }
+    if (gray) grayFromRgb(source->rowBuffer, source->rowBuffer, source->scaledWidth);
+    if (keptGray != nullptr) {
+      std::memcpy(keptGray, source->rowBuffer, static_cast<std::size_t>(source->scaledWidth));
+      source->grayRows[rowIndex] = 1;
+    }
   }
 
   rowsDone += bandHeight;
@@ -321,7 +349,7 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   // The phase was set for the mode seen at Start; a host that changed the
   // mode since must not send the copy past the row.
   const std::int32_t phase = source->phaseOffset < rowLength ? source->phaseOffset : 0;
-  writeBand(source->rowBuffer, rowLength, phase, texelBytes, planes, repeat, width, bandHeight,
+  writeBand(bandRow, rowLength, phase, texelBytes, planes, repeat, width, bandHeight,
             view.outData, view.outRowBytes);
 
   const std::int32_t top = view.inRect.top + bandHeight;

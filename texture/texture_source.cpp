@@ -290,6 +290,7 @@ int releaseTextureSource(TextureSource* source) {
   if (source == nullptr) return 0;
   platform::releaseMemory(source->rowBuffer);
   platform::releaseMemory(source->prescaled);
+  platform::releaseMemory(source->grayRows);
   platform::releaseMemory(source->colorTable);
   if (source->tiff != nullptr) TIFFClose(source->tiff);
   if (source->bmpFile > 0) platform::closeFile(source->bmpFile);

@@ -78,6 +78,11 @@ struct TextureSource {
   // decoded forward from its first row, so rows skipped inside a strip are
   // read through from here.
   std::int32_t lastTiffRow;
+  // Gray documents: each delivered row converted to gray once and kept, so
+  // that a texture repeated down a tall document is read and converted once
+  // per row. scaledHeight flags (1 = row kept) followed by scaledHeight rows
+  // of scaledWidth bytes; owned, set up with the row buffer.
+  std::uint8_t* grayRows;
 };
 
 // The one record of the running filter; fetchSourceRow works on it.

@@ -14,6 +14,7 @@
 #include "tests/native/support/simulated_host.h"
 #include "tests/native/support/texture_fixtures.h"
 #include "texture/texture_source.h"
+#include "texture/tiff_file.h"
 
 namespace {
 
@@ -314,6 +315,23 @@ TEST_F(FillTest, ContinueBeforeStartIsRefusedWithoutWriting) {
   EXPECT_EQ(host.continueOnce(), -30100);
   EXPECT_EQ(host.record().outRect.bottom, 0);
   EXPECT_EQ(*host.document().pixel(0, 0), 0x11);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FillTest, GrayDocumentsReadEachTextureRowOnce) {
+  const Texture texture = rgbTiff("leaf.tif", 19, 7);
+  choose(texture, 0, 1);
+  simhost::SimulatedHost gray(30, 7 * 5 + 3, 1);
+  const long before = texture::tiffScanlinesRead;
+  ASSERT_EQ(gray.run().startResult, 0);
+  EXPECT_EQ(texture::tiffScanlinesRead - before, 7);
+  for (int y = 0; y < 38; ++y) {
+    const Rgb t = texture.at(11 % 19, y % 7);
+    ASSERT_EQ(*gray.document().pixel(11, y), (306 * t.r + 601 * t.g + 117 * t.b) >> 10) << y;
+  }
 }
 
 }  // namespace
