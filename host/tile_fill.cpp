@@ -10,6 +10,7 @@
 #include "host/result_codes.h"
 #include "host/messages.h"
 #include "platform/platform.h"
+#include "resample/rgb_gather_masks.h"
 #include "resources/strings.h"
 
 namespace host {
@@ -378,24 +379,6 @@ void grayFromRgbScalar(const std::uint8_t* source, std::uint8_t* destination, st
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define ORIELVMX_GRAY_SSSE3 1
 
-// pshufb masks that gather channel `channel` of 16 RGB texels from the
-// 16-byte block `block` of 48; 0x80 leaves a zero.
-struct GatherMasks {
-  alignas(16) std::uint8_t bytes[3][3][16];
-};
-constexpr GatherMasks makeGatherMasks() {
-  GatherMasks masks{};
-  for (int channel = 0; channel < 3; ++channel) {
-    for (int block = 0; block < 3; ++block) {
-      for (int i = 0; i < 16; ++i) {
-        const int at = 3 * i + channel - 16 * block;
-        masks.bytes[channel][block][i] = at >= 0 && at < 16 ? static_cast<std::uint8_t>(at) : 0x80;
-      }
-    }
-  }
-  return masks;
-}
-constexpr GatherMasks kGatherMasks = makeGatherMasks();
 
 // Eight texels in 16-bit lanes; see below.
 __attribute__((target("ssse3"))) inline __m128i weightedGray(__m128i red, __m128i green, __m128i blue, __m128i w50,
@@ -417,7 +400,7 @@ __attribute__((force_align_arg_pointer))
 __attribute__((target("ssse3"))) std::int32_t grayFromRgbSsse3(const std::uint8_t* source,
                                                                 std::uint8_t* destination,
                                                                 std::int32_t count) {
-  const auto* masks = reinterpret_cast<const __m128i*>(&kGatherMasks.bytes[0][0][0]);
+  const auto* masks = reinterpret_cast<const __m128i*>(&simd::kGatherMasks.bytes[0][0][0]);
   const __m128i redMask0 = _mm_load_si128(masks), redMask1 = _mm_load_si128(masks + 1),
                 redMask2 = _mm_load_si128(masks + 2);
   const __m128i greenMask0 = _mm_load_si128(masks + 3), greenMask1 = _mm_load_si128(masks + 4),

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/platform.h"
+#include "resample/rgb_gather_masks.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define ORIELVMX_RESAMPLE_X86 1
@@ -207,24 +208,6 @@ int detectedSimdLevel() {
   return level;
 }
 
-// pshufb masks gathering channel `channel` of 16 RGB pixels from 16-byte
-// block `block` of 48; 0x80 leaves a zero.
-struct GatherMasks {
-  alignas(16) std::uint8_t bytes[3][3][16];
-};
-constexpr GatherMasks makeGatherMasks() {
-  GatherMasks masks{};
-  for (int channel = 0; channel < 3; ++channel) {
-    for (int block = 0; block < 3; ++block) {
-      for (int i = 0; i < 16; ++i) {
-        const int at = 3 * i + channel - 16 * block;
-        masks.bytes[channel][block][i] = at >= 0 && at < 16 ? static_cast<std::uint8_t>(at) : 0x80;
-      }
-    }
-  }
-  return masks;
-}
-constexpr GatherMasks kGatherMasks = makeGatherMasks();
 
 void splitPlanesScalar(const WrapResampler& resampler, std::size_t firstPixel) {
   const std::size_t channels = static_cast<std::size_t>(resampler.channels);
@@ -245,7 +228,7 @@ __attribute__((target("ssse3"))) ORIELVMX_REALIGN void splitPlanesSsse3(const Wr
     const std::size_t stride = planeStride(resampler);
     const std::uint8_t* in = resampler.workRow;
     std::uint8_t* planes = resampler.workRow + workRowBytes(resampler);
-    const auto* masks = reinterpret_cast<const __m128i*>(&kGatherMasks.bytes[0][0][0]);
+    const auto* masks = reinterpret_cast<const __m128i*>(&simd::kGatherMasks.bytes[0][0][0]);
     for (; i + 16 <= pixels; i += 16) {
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * i));
       const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * i + 16));
