@@ -208,7 +208,6 @@ int detectedSimdLevel() {
   return level;
 }
 
-
 void splitPlanesScalar(const WrapResampler& resampler, std::size_t firstPixel) {
   const std::size_t channels = static_cast<std::size_t>(resampler.channels);
   const std::size_t pixels = static_cast<std::size_t>(resampler.windowLast - resampler.windowFirst + 1);
