@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chooser/posix/choice_provider.h"
+#include "host/filter_record.h"
 #include "platform/posix/platform_posix_test.h"
 #include "texture/texture_source.h"
 
@@ -59,6 +60,24 @@ std::vector<TextureCase> bitmapCases(const std::vector<TextureCase>& all) {
   return bitmaps;
 }
 
+namespace {
+
+// Every byte of the record but the band fields the plug-in writes.
+bool onlyBandFieldsChanged(const host::FilterRecord& before, host::FilterRecord after) {
+  after.inRect = before.inRect;
+  after.outRect = before.outRect;
+  after.inLoPlane = before.inLoPlane;
+  after.inHiPlane = before.inHiPlane;
+  after.outLoPlane = before.outLoPlane;
+  after.outHiPlane = before.outHiPlane;
+  // The host itself sets these before each Continue.
+  after.outData = before.outData;
+  after.outRowBytes = before.outRowBytes;
+  return std::memcmp(&before, &after, sizeof after) == 0;
+}
+
+}  // namespace
+
 bool textureSourceIsEmpty() {
   static const texture::TextureSource zero{};
   return std::memcmp(&texture::textureSource, &zero, sizeof zero) == 0;
@@ -72,7 +91,9 @@ RunOutcome runCase(const TextureCase& texture) {
   platform::test::clearMessages();
 
   RunOutcome outcome;
+  const host::FilterRecord given = host.record();
   outcome.startResult = host.start();
+  EXPECT_TRUE(onlyBandFieldsChanged(given, host.record())) << texture.name << ": Start changed a host field";
   const texture::TextureSource& source = texture::textureSource;
   outcome.startReleasedEverything = textureSourceIsEmpty();
   outcome.resamplerAfterStart = source.resampler != nullptr;
@@ -88,6 +109,7 @@ RunOutcome runCase(const TextureCase& texture) {
     }
   }
   for (const auto& message : platform::test::messages()) outcome.messages.push_back(message.text);
+  EXPECT_TRUE(onlyBandFieldsChanged(given, host.record())) << texture.name << ": Continue changed a host field";
   outcome.finishResult = host.finish();
 
   // A host that goes on after Finish: nothing to fill, nothing written.
