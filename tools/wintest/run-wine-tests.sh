@@ -72,11 +72,11 @@ build() {
   return 1
 }
 
-if ! build native "$native_dir" fill_cases make_fill_fixtures make_chooser_fixtures profile_probe; then
+if ! build native "$native_dir" fill_cases make_fill_fixtures make_chooser_fixtures profile_probe texfill; then
   fail "native build" "cmake --build $native_dir failed"
   finish
 fi
-if ! build "$win_arch" "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest profile_probe; then
+if ! build "$win_arch" "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest profile_probe texfill; then
   fail "$win_arch build" "cmake --build $win_dir failed"
   finish
 fi
@@ -170,5 +170,42 @@ profile_out="$fixtures/profile.out"
 bash "$here/profile-compare.sh" "$native_dir/tools/profile_probe" "$win_dir/tools/profile_probe.exe" \
   "$fixtures/profile" > "$profile_out" 2>&1
 collect profile-compare "$profile_out" $?
+
+# texfill.exe hosting the real DLL writes the same documents, byte for byte,
+# as the native texfill on the engine linked in.
+texfill_dir="$fixtures/texfill"
+mkdir -p "$texfill_dir"
+native_texfill="$native_dir/tools/texfill/texfill"
+windows_texfill="$win_dir/tools/texfill/texfill.exe"
+if (cd "$texfill_dir" &&
+    "$native_texfill" gen-sample --size 320x200 document document.tif &&
+    "$native_texfill" gen-sample marble marble.png &&
+    "$native_texfill" pack --name "Marble" marble.png marble.tif &&
+    "$native_texfill" gen-sample --size 128 clouds clouds.png &&
+    "$native_texfill" pack --low --name "Clouds" clouds.png clouds.tif) > "$texfill_dir/setup.log" 2>&1; then
+  while read -r name options; do
+    # shellcheck disable=SC2086
+    if ! (cd "$texfill_dir" && "$native_texfill" fill $options document.tif "native-$name.tif") \
+        > "$texfill_dir/native-$name.log" 2>&1; then
+      fail "texfill $name" "the native texfill failed (see $texfill_dir/native-$name.log)"
+      continue
+    fi
+    # shellcheck disable=SC2086
+    (cd "$texfill_dir" && under_wine "$windows_texfill" fill --plugin "$(windows_path "$plugin")" $options \
+        document.tif "windows-$name.tif") > "$texfill_dir/windows-$name.log" 2>&1
+    if cmp -s "$texfill_dir/native-$name.tif" "$texfill_dir/windows-$name.tif"; then
+      pass "texfill.exe $name"
+    else
+      fail "texfill.exe $name" "differs from the native texfill (see $texfill_dir/windows-$name.log)"
+    fi
+  done <<'CASES'
+marble-actual --texture marble.tif --rect 10,10,190,300
+marble-128-selection --texture marble.tif --size 128X128 --origin selection --rect 5,7,200,320
+marble-256-gray --texture marble.tif --size 256X256 --gray
+clouds-512 --texture clouds.tif --size 512X512 --rect 20,30,180,290
+CASES
+else
+  fail "texfill fixtures" "see $texfill_dir/setup.log"
+fi
 
 finish
