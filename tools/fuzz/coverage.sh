@@ -3,13 +3,17 @@
 # the targets are built with clang's source-based coverage and the replaying
 # main, run over each corpus, and llvm-cov reports per file.
 #
-#   tools/fuzz/coverage.sh [CORPUS_ROOT]     (default build/fuzz/corpus)
+#   tools/fuzz/coverage.sh [CORPUS_ROOT...]  (default build/fuzz/corpus and
+#                                            build/fuzz/seeds)
 #
 # Writes build/fuzz-coverage/report.txt (the table) and prints it.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 cd "$root" || exit 1
-corpus="$(realpath "${1:-build/fuzz/corpus}")"
+roots=()
+for given in "${@:-build/fuzz/corpus build/fuzz/seeds}"; do
+  for root_dir in $given; do [ -d "$root_dir" ] && roots+=("$(realpath "$root_dir")"); done
+done
 build=build/fuzz-coverage
 
 CC=clang CXX=clang++ CXXFLAGS="-fprofile-instr-generate -fcoverage-mapping" \
@@ -22,8 +26,10 @@ mkdir -p "$build/profiles"
 objects=()
 for binary in "$build"/tests/fuzz/fuzz_*; do
   target="${binary##*/fuzz_}"
-  [ -d "$corpus/$target" ] || continue
-  LLVM_PROFILE_FILE="$build/profiles/$target.profraw" "$binary" "$corpus/$target" \
+  inputs=()
+  for corpus in "${roots[@]}"; do [ -d "$corpus/$target" ] && inputs+=("$corpus/$target"); done
+  [ "${#inputs[@]}" -gt 0 ] || continue
+  LLVM_PROFILE_FILE="$build/profiles/$target.profraw" "$binary" "${inputs[@]}" \
     "tests/fuzz/regressions/$target" >/dev/null 2>&1 || echo "coverage: $target replay failed" >&2
   objects+=(-object "$binary")
 done
