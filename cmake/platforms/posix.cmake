@@ -14,7 +14,7 @@ if(ORIELVMX_TESTS)
   file(GLOB_RECURSE ORIELVMX_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp)
   add_executable(orielvmx_tests ${ORIELVMX_TEST_SOURCES})
   target_link_libraries(orielvmx_tests PRIVATE orielvmx_core orielvmx_platform GTest::gtest GTest::gtest_main)
-  # Tests name only the fields of a choice or spec that matter to them.
+  # Tests name only the fields of a choice or a file layout that matter to them.
   target_compile_options(orielvmx_tests PRIVATE -Wno-missing-field-initializers)
   target_compile_definitions(orielvmx_tests PRIVATE ORIELVMX_TEST_DATA_DIR="${CMAKE_BINARY_DIR}/test-data")
   gtest_discover_tests(orielvmx_tests DISCOVERY_TIMEOUT 60)

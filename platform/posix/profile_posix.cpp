@@ -41,7 +41,7 @@ std::string& directoryOverride() {
 std::string configDirectory() {
   if (!directoryOverride().empty()) return directoryOverride();
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  // The base directory specification ignores relative values.
+  // Relative values of the XDG variables are ignored, as the base directory rules say.
   if (xdg != nullptr && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config";

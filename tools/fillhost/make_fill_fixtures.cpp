@@ -61,7 +61,7 @@ constexpr CaseLine kCases[] = {
 bool writeTextures(const std::string& dir) {
   using fixtures::TiffSpec;
   bool ok = true;
-  auto tiff = [&](TiffSpec spec) { ok = !fixtures::writeTiff(spec).empty() && ok; };
+  auto tiff = [&](TiffSpec layout) { ok = !fixtures::writeTiff(layout).empty() && ok; };
 
   TiffSpec hires;
   hires.path = dir + "/hires.tif";

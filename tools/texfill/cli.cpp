@@ -14,8 +14,8 @@ std::string upper(std::string text) {
 }
 
 const OptionSpec* findSpec(const std::vector<OptionSpec>& specs, const std::string& name) {
-  for (const OptionSpec& spec : specs) {
-    if (name == spec.name) return &spec;
+  for (const OptionSpec& option : specs) {
+    if (name == option.name) return &option;
   }
   return nullptr;
 }
@@ -41,12 +41,12 @@ bool parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpe
     }
     const std::size_t equals = word.find('=');
     const std::string name = word.substr(0, equals);
-    const OptionSpec* spec = findSpec(specs, name);
-    if (spec == nullptr) {
+    const OptionSpec* option = findSpec(specs, name);
+    if (option == nullptr) {
       error = "unknown option " + name;
       return false;
     }
-    if (!spec->takesValue) {
+    if (!option->takesValue) {
       if (equals != std::string::npos) {
         error = name + " takes no value";
         return false;

@@ -17,25 +17,25 @@ namespace {
 // A colourful preview: rings of palette indices, so that a blank preview
 // area in a screenshot is easy to tell from a drawn one.
 fixtures::PreviewSpec preview(int bits) {
-  fixtures::PreviewSpec spec;
-  spec.bitsPerSample = bits;
-  spec.pixel = [bits](int x, int y) {
+  fixtures::PreviewSpec layout;
+  layout.bitsPerSample = bits;
+  layout.pixel = [bits](int x, int y) {
     const double r = std::hypot(x - 31.5, y - 31.5);
     return static_cast<std::uint32_t>(static_cast<int>(r * 3 + x) % (1 << bits));
   };
-  return spec;
+  return layout;
 }
 
 bool library(const std::string& path, int side, int samples, const char* description) {
-  fixtures::TiffSpec spec;
-  spec.path = path;
-  spec.width = side;
-  spec.height = side;
-  spec.samplesPerPixel = samples;
-  spec.photometric = samples == 3 ? 2 : 1;
-  spec.description = description;
-  spec.previews = {preview(8), preview(4)};
-  return !fixtures::writeTiff(spec).empty();
+  fixtures::TiffSpec layout;
+  layout.path = path;
+  layout.width = side;
+  layout.height = side;
+  layout.samplesPerPixel = samples;
+  layout.photometric = samples == 3 ? 2 : 1;
+  layout.description = description;
+  layout.previews = {preview(8), preview(4)};
+  return !fixtures::writeTiff(layout).empty();
 }
 
 bool copyFile(const std::string& from, const std::string& to) {

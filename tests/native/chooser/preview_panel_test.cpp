@@ -61,15 +61,15 @@ class PreviewPanelTest : public ::testing::Test {
   // A library texture: 8x8 RGB, a preview with pixel x + 3y, and a second
   // preview (for 16-colour displays) with its own pattern and bit depth.
   std::string library(const std::string& name, int thirdBits = 8) {
-    fixtures::TiffSpec spec;
-    spec.path = dir_.file(name);
+    fixtures::TiffSpec layout;
+    layout.path = dir_.file(name);
     fixtures::PreviewSpec second;
     second.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x + 3 * y); };
     fixtures::PreviewSpec third;
     third.bitsPerSample = thirdBits;
     third.pixel = [](int x, int y) { return static_cast<std::uint32_t>(7 * x + y + 1); };
-    spec.previews = {second, third};
-    return fixtures::writeTiff(spec);
+    layout.previews = {second, third};
+    return fixtures::writeTiff(layout);
   }
 
   fixtures::TempDir dir_;
@@ -180,15 +180,15 @@ TEST_F(PreviewPanelTest, FilesWithoutAPreviewTurnThePanelWhite) {
 }
 
 TEST_F(PreviewPanelTest, APreviewWithoutColourMapIsWhiteButItsPixelsAreRead) {
-  fixtures::TiffSpec spec;
-  spec.path = dir_.file("nomap.hrt");
+  fixtures::TiffSpec layout;
+  layout.path = dir_.file("nomap.hrt");
   fixtures::PreviewSpec preview;
   preview.colormap = false;
   preview.photometric = 1;
   preview.pixel = [](int x, int) { return static_cast<std::uint32_t>(x + 100); };
-  spec.previews = {preview};
-  fixtures::writeTiff(spec);
-  chooser::loadPreview(&panel_, spec.path.c_str());
+  layout.previews = {preview};
+  fixtures::writeTiff(layout);
+  chooser::loadPreview(&panel_, layout.path.c_str());
   EXPECT_TRUE(allWhite(panel_));
   EXPECT_EQ(pixelAt(panel_, 3, 0), 103);
 }
@@ -263,8 +263,8 @@ TEST_F(PreviewPanelTest, PreviewsLargerThanTheBuffersAreSkipped) {
       {"rgb.tif", 32, 8, 8, 3, 2},     // stride 96
   };
   for (const Case& c : cases) {
-    fixtures::TiffSpec spec;
-    spec.path = dir_.file(c.name);
+    fixtures::TiffSpec layout;
+    layout.path = dir_.file(c.name);
     fixtures::PreviewSpec preview;
     preview.width = c.width;
     preview.height = c.height;
@@ -273,14 +273,14 @@ TEST_F(PreviewPanelTest, PreviewsLargerThanTheBuffersAreSkipped) {
     preview.photometric = c.photometric;
     preview.colormap = c.photometric == 3;
     preview.pixel = [](int, int) { return 7u; };
-    spec.previews = {preview};
-    ASSERT_FALSE(fixtures::writeTiff(spec).empty()) << c.name;
+    layout.previews = {preview};
+    ASSERT_FALSE(fixtures::writeTiff(layout).empty()) << c.name;
 
     chooser::loadPreview(&panel_, good.c_str());
-    chooser::loadPreview(&panel_, spec.path.c_str());
+    chooser::loadPreview(&panel_, layout.path.c_str());
     EXPECT_TRUE(allWhite(panel_)) << c.name;
     EXPECT_EQ(pixelAt(panel_, 9, 2), 15) << c.name;
-    EXPECT_EQ(chooser::readPreviewPixels(spec.path.c_str(), panel_.pixels, false, {64, 64}), 0)
+    EXPECT_EQ(chooser::readPreviewPixels(layout.path.c_str(), panel_.pixels, false, {64, 64}), 0)
         << c.name;
   }
   // Smaller previews fit, and only their rows are written.

@@ -43,28 +43,28 @@ class FillTest : public ::testing::Test {
   }
 
   Texture rgbTiff(const std::string& name, int width, int height) {
-    fixtures::TiffSpec spec;
-    spec.path = dir_.file(name);
-    spec.width = width;
-    spec.height = height;
-    spec.samplesPerPixel = 3;
-    spec.photometric = 2;
-    return load(spec);
+    fixtures::TiffSpec layout;
+    layout.path = dir_.file(name);
+    layout.width = width;
+    layout.height = height;
+    layout.samplesPerPixel = 3;
+    layout.photometric = 2;
+    return load(layout);
   }
 
   Texture grayTiff(const std::string& name, int width, int height) {
-    fixtures::TiffSpec spec;
-    spec.path = dir_.file(name);
-    spec.width = width;
-    spec.height = height;
-    spec.samplesPerPixel = 1;
-    spec.photometric = 1;
-    return load(spec);
+    fixtures::TiffSpec layout;
+    layout.path = dir_.file(name);
+    layout.width = width;
+    layout.height = height;
+    layout.samplesPerPixel = 1;
+    layout.photometric = 1;
+    return load(layout);
   }
 
-  Texture load(const fixtures::TiffSpec& spec) {
-    Texture texture{fixtures::writeTiff(spec), spec.width, spec.height, {}};
-    for (int y = 0; y < spec.height; ++y) texture.rows.push_back(fixtures::expectedTiffRow(spec, y));
+  Texture load(const fixtures::TiffSpec& layout) {
+    Texture texture{fixtures::writeTiff(layout), layout.width, layout.height, {}};
+    for (int y = 0; y < layout.height; ++y) texture.rows.push_back(fixtures::expectedTiffRow(layout, y));
     return texture;
   }
 

@@ -231,12 +231,12 @@ TEST_F(PrepareScalingTest, AllocationFailuresGiveOutOfMemoryAndLeakNothing) {
 }
 
 TEST_F(PrepareScalingTest, UnreadableRowsDuringPrescalingGiveReadErrorAndRelease) {
-  fixtures::TiffSpec spec;
-  spec.path = dir_->file("broken.tif");
-  spec.width = spec.height = 512;
-  spec.compression = 8;
-  spec.rowsPerStrip = 8;
-  const std::string path = fixtures::writeTiff(spec);
+  fixtures::TiffSpec layout;
+  layout.path = dir_->file("broken.tif");
+  layout.width = layout.height = 512;
+  layout.compression = 8;
+  layout.rowsPerStrip = 8;
+  const std::string path = fixtures::writeTiff(layout);
   // Spoil the middle of the compressed strips so that decoding fails there.
   std::vector<std::uint8_t> bytes = fixtures::readWholeFile(path);
   for (std::size_t i = bytes.size() / 3; i < bytes.size() / 3 + 4096; ++i) bytes[i] ^= 0x5A;
@@ -254,12 +254,12 @@ TEST_F(PrepareScalingTest, UnreadableRowsDuringPrescalingGiveReadErrorAndRelease
 
 TEST_F(PrepareScalingTest, CompressedLibraryTexturesReduceAtEverySize) {
   for (int compression : {5, 8}) {
-    fixtures::TiffSpec spec;
-    spec.path = dir_->file("packed" + std::to_string(compression) + ".tif");
-    spec.width = spec.height = 512;
-    spec.compression = compression;
-    spec.rowsPerStrip = 16;
-    const std::string compressed = fixtures::writeTiff(spec);
+    fixtures::TiffSpec layout;
+    layout.path = dir_->file("packed" + std::to_string(compression) + ".tif");
+    layout.width = layout.height = 512;
+    layout.compression = compression;
+    layout.rowsPerStrip = 16;
+    const std::string compressed = fixtures::writeTiff(layout);
     for (int sizeChoice : {0, 2, 3, 4}) {
       for (int height : {40, 600}) {
         choose(highRes_, sizeChoice);

@@ -52,9 +52,9 @@ TempDir::~TempDir() {
 
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
 
-std::vector<std::uint16_t> tiffColormap(const TiffSpec& spec) {
-  if (!spec.colormapValues.empty()) return spec.colormapValues;
-  const int entries = 1 << (spec.bitsPerSample > 16 ? 16 : spec.bitsPerSample);
+std::vector<std::uint16_t> tiffColormap(const TiffSpec& layout) {
+  if (!layout.colormapValues.empty()) return layout.colormapValues;
+  const int entries = 1 << (layout.bitsPerSample > 16 ? 16 : layout.bitsPerSample);
   std::vector<std::uint16_t> map(3 * static_cast<std::size_t>(entries));
   for (int i = 0; i < entries; ++i) {
     const int v = i & 255;
@@ -68,21 +68,21 @@ std::vector<std::uint16_t> tiffColormap(const TiffSpec& spec) {
 namespace {
 
 // Stored bytes of image row `row`, chunky.
-std::vector<std::uint8_t> tiffStoredRow(const TiffSpec& spec, int row) {
-  const int bytesPerSample = (spec.bitsPerSample + 7) / 8;
+std::vector<std::uint8_t> tiffStoredRow(const TiffSpec& layout, int row) {
+  const int bytesPerSample = (layout.bitsPerSample + 7) / 8;
   const std::size_t rowBytes =
-      static_cast<std::size_t>(spec.width) * spec.samplesPerPixel * bytesPerSample;
+      static_cast<std::size_t>(layout.width) * layout.samplesPerPixel * bytesPerSample;
   std::vector<std::uint8_t> out(rowBytes);
-  if (!spec.data.empty()) {
+  if (!layout.data.empty()) {
     const std::size_t start = static_cast<std::size_t>(row) * rowBytes;
-    for (std::size_t i = 0; i < rowBytes && start + i < spec.data.size(); ++i) {
-      out[i] = spec.data[start + i];
+    for (std::size_t i = 0; i < rowBytes && start + i < layout.data.size(); ++i) {
+      out[i] = layout.data[start + i];
     }
     return out;
   }
   std::size_t at = 0;
-  for (int x = 0; x < spec.width; ++x) {
-    for (int s = 0; s < spec.samplesPerPixel; ++s) {
+  for (int x = 0; x < layout.width; ++x) {
+    for (int s = 0; s < layout.samplesPerPixel; ++s) {
       const std::uint8_t v = sampleTexel(x, row, s);
       if (bytesPerSample == 2) {
         const std::uint16_t wide = static_cast<std::uint16_t>(v * 257);
@@ -145,45 +145,45 @@ bool writePreview(TIFF* tiff, const PreviewSpec& preview) {
 
 }  // namespace
 
-std::string writeTiff(const TiffSpec& spec) {
-  TIFF* tiff = TIFFOpen(spec.path.c_str(), "w");
+std::string writeTiff(const TiffSpec& layout) {
+  TIFF* tiff = TIFFOpen(layout.path.c_str(), "w");
   if (tiff == nullptr) {
-    ADD_FAILURE() << "libtiff cannot create " << spec.path;
+    ADD_FAILURE() << "libtiff cannot create " << layout.path;
     return "";
   }
   bool ok = true;
-  ok &= TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width)) == 1;
-  ok &= TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.height)) == 1;
+  ok &= TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(layout.width)) == 1;
+  ok &= TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(layout.height)) == 1;
   ok &= TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE,
-                     static_cast<std::uint16_t>(spec.bitsPerSample)) == 1;
+                     static_cast<std::uint16_t>(layout.bitsPerSample)) == 1;
   ok &= TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL,
-                     static_cast<std::uint16_t>(spec.samplesPerPixel)) == 1;
-  ok &= TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(spec.photometric)) == 1;
-  ok &= TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, static_cast<std::uint16_t>(spec.planarConfig)) == 1;
-  ok &= TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(spec.compression)) == 1;
-  if (spec.samplesPerPixel == 4 || spec.samplesPerPixel == 2) {
+                     static_cast<std::uint16_t>(layout.samplesPerPixel)) == 1;
+  ok &= TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(layout.photometric)) == 1;
+  ok &= TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, static_cast<std::uint16_t>(layout.planarConfig)) == 1;
+  ok &= TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(layout.compression)) == 1;
+  if (layout.samplesPerPixel == 4 || layout.samplesPerPixel == 2) {
     const std::uint16_t extra[1] = {EXTRASAMPLE_UNASSALPHA};
     TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, extra);
   }
   const std::uint32_t strip =
-      spec.rowsPerStrip > 0 ? static_cast<std::uint32_t>(spec.rowsPerStrip)
+      layout.rowsPerStrip > 0 ? static_cast<std::uint32_t>(layout.rowsPerStrip)
                             : TIFFDefaultStripSize(tiff, 0);
   ok &= TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, strip) == 1;
-  if (spec.description) {
-    ok &= TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, spec.description->c_str()) == 1;
+  if (layout.description) {
+    ok &= TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, layout.description->c_str()) == 1;
   }
-  if (spec.photometric == 3 && spec.colormap) ok &= setColormap(tiff, tiffColormap(spec));
+  if (layout.photometric == 3 && layout.colormap) ok &= setColormap(tiff, tiffColormap(layout));
 
-  for (int y = 0; ok && y < spec.height; ++y) {
-    std::vector<std::uint8_t> row = tiffStoredRow(spec, y);
-    if (spec.planarConfig == 2 && spec.samplesPerPixel > 1) {
-      const int bytesPerSample = (spec.bitsPerSample + 7) / 8;
-      for (int s = 0; ok && s < spec.samplesPerPixel; ++s) {
-        std::vector<std::uint8_t> plane(static_cast<std::size_t>(spec.width) * bytesPerSample);
-        for (int x = 0; x < spec.width; ++x) {
+  for (int y = 0; ok && y < layout.height; ++y) {
+    std::vector<std::uint8_t> row = tiffStoredRow(layout, y);
+    if (layout.planarConfig == 2 && layout.samplesPerPixel > 1) {
+      const int bytesPerSample = (layout.bitsPerSample + 7) / 8;
+      for (int s = 0; ok && s < layout.samplesPerPixel; ++s) {
+        std::vector<std::uint8_t> plane(static_cast<std::size_t>(layout.width) * bytesPerSample);
+        for (int x = 0; x < layout.width; ++x) {
           for (int b = 0; b < bytesPerSample; ++b) {
             plane[static_cast<std::size_t>(x) * bytesPerSample + b] =
-                row[(static_cast<std::size_t>(x) * spec.samplesPerPixel + s) * bytesPerSample + b];
+                row[(static_cast<std::size_t>(x) * layout.samplesPerPixel + s) * bytesPerSample + b];
           }
         }
         ok &= TIFFWriteScanline(tiff, plane.data(), static_cast<std::uint32_t>(y),
@@ -193,41 +193,41 @@ std::string writeTiff(const TiffSpec& spec) {
       ok &= TIFFWriteScanline(tiff, row.data(), static_cast<std::uint32_t>(y), 0) == 1;
     }
   }
-  if (ok && !spec.previews.empty()) {
+  if (ok && !layout.previews.empty()) {
     ok &= TIFFWriteDirectory(tiff) == 1;
-    for (const PreviewSpec& preview : spec.previews) {
+    for (const PreviewSpec& preview : layout.previews) {
       if (ok) ok &= writePreview(tiff, preview);
     }
   }
   TIFFClose(tiff);
   if (!ok) {
-    ADD_FAILURE() << "libtiff refused to write " << spec.path;
+    ADD_FAILURE() << "libtiff refused to write " << layout.path;
     return "";
   }
-  return spec.path;
+  return layout.path;
 }
 
-std::vector<std::uint8_t> expectedTiffRow(const TiffSpec& spec, int row) {
-  std::vector<std::uint8_t> stored = tiffStoredRow(spec, row);
-  std::vector<std::uint8_t> out(3 * static_cast<std::size_t>(spec.width));
-  const std::vector<std::uint16_t> map = tiffColormap(spec);
+std::vector<std::uint8_t> expectedTiffRow(const TiffSpec& layout, int row) {
+  std::vector<std::uint8_t> stored = tiffStoredRow(layout, row);
+  std::vector<std::uint8_t> out(3 * static_cast<std::size_t>(layout.width));
+  const std::vector<std::uint16_t> map = tiffColormap(layout);
   const std::size_t entries = map.size() / 3;
-  for (int x = 0; x < spec.width; ++x) {
+  for (int x = 0; x < layout.width; ++x) {
     std::uint8_t* p = &out[3 * static_cast<std::size_t>(x)];
-    if (spec.samplesPerPixel == 1) {
+    if (layout.samplesPerPixel == 1) {
       const std::uint8_t v = stored[x];
-      if (spec.photometric == 3 && spec.colormap) {
+      if (layout.photometric == 3 && layout.colormap) {
         p[0] = static_cast<std::uint8_t>(map[v] >> 8);
         p[1] = static_cast<std::uint8_t>(map[entries + v] >> 8);
         p[2] = static_cast<std::uint8_t>(map[2 * entries + v] >> 8);
-      } else if (spec.photometric == 0) {
+      } else if (layout.photometric == 0) {
         p[0] = p[1] = p[2] = static_cast<std::uint8_t>(255 - v);
       } else {
         p[0] = p[1] = p[2] = v;
       }
     } else {
       for (int c = 0; c < 3; ++c) {
-        p[c] = stored[static_cast<std::size_t>(x) * spec.samplesPerPixel + c];
+        p[c] = stored[static_cast<std::size_t>(x) * layout.samplesPerPixel + c];
       }
     }
   }
@@ -238,8 +238,8 @@ int bmpStoredRowBytes(int width, int bitCount) {
   return static_cast<int>(((static_cast<std::int64_t>(width) * bitCount + 31) / 32) * 4);
 }
 
-Rgb bmpPaletteEntry(const BmpSpec& spec, int index) {
-  if (spec.palette) return spec.palette(index);
+Rgb bmpPaletteEntry(const BmpSpec& layout, int index) {
+  if (layout.palette) return layout.palette(index);
   return Rgb{static_cast<std::uint8_t>(index), static_cast<std::uint8_t>(255 - index),
              static_cast<std::uint8_t>(index * 3)};
 }
@@ -256,83 +256,83 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   put16(out, at + 2, v >> 16);
 }
 
-int paletteEntriesOf(const BmpSpec& spec) {
-  if (spec.paletteEntries >= 0) return spec.paletteEntries;
-  if (spec.bitCount != 8) return 0;
-  return spec.clrUsed != 0 ? static_cast<int>(spec.clrUsed) : 256;
+int paletteEntriesOf(const BmpSpec& layout) {
+  if (layout.paletteEntries >= 0) return layout.paletteEntries;
+  if (layout.bitCount != 8) return 0;
+  return layout.clrUsed != 0 ? static_cast<int>(layout.clrUsed) : 256;
 }
 
-std::uint8_t bmpIndex(const BmpSpec& spec, int x, int y) {
-  return spec.index ? spec.index(x, y) : static_cast<std::uint8_t>((x + 3 * y) & 255);
+std::uint8_t bmpIndex(const BmpSpec& layout, int x, int y) {
+  return layout.index ? layout.index(x, y) : static_cast<std::uint8_t>((x + 3 * y) & 255);
 }
 
-Rgb bmpRgb(const BmpSpec& spec, int x, int y) { return spec.rgb ? spec.rgb(x, y) : texel(x, y); }
+Rgb bmpRgb(const BmpSpec& layout, int x, int y) { return layout.rgb ? layout.rgb(x, y) : texel(x, y); }
 
 }  // namespace
 
-std::string writeBmp(const BmpSpec& spec) {
-  const int entries = paletteEntriesOf(spec);
-  const int rows = spec.height < 0 ? -spec.height : spec.height;
-  const int storedRow = spec.width > 0 ? bmpStoredRowBytes(spec.width, spec.bitCount) : 0;
+std::string writeBmp(const BmpSpec& layout) {
+  const int entries = paletteEntriesOf(layout);
+  const int rows = layout.height < 0 ? -layout.height : layout.height;
+  const int storedRow = layout.width > 0 ? bmpStoredRowBytes(layout.width, layout.bitCount) : 0;
   const std::size_t tableEnd = 54 + 4 * static_cast<std::size_t>(entries);
   const std::size_t dataOffset =
-      spec.dataOffset >= 0 ? static_cast<std::size_t>(spec.dataOffset) : tableEnd;
+      layout.dataOffset >= 0 ? static_cast<std::size_t>(layout.dataOffset) : tableEnd;
   const std::size_t total =
       std::max(tableEnd, dataOffset) + static_cast<std::size_t>(storedRow) * rows;
   std::vector<std::uint8_t> file(total, 0);
-  put16(file, 0, spec.type);
+  put16(file, 0, layout.type);
   put32(file, 2, static_cast<std::uint32_t>(total));
   put32(file, 10, static_cast<std::uint32_t>(dataOffset));
-  put32(file, 14, spec.infoSize);
-  put32(file, 18, static_cast<std::uint32_t>(spec.width));
-  put32(file, 22, static_cast<std::uint32_t>(spec.height));
+  put32(file, 14, layout.infoSize);
+  put32(file, 18, static_cast<std::uint32_t>(layout.width));
+  put32(file, 22, static_cast<std::uint32_t>(layout.height));
   put16(file, 26, 1);
-  put16(file, 28, static_cast<std::uint32_t>(spec.bitCount));
-  put32(file, 30, spec.compression);
+  put16(file, 28, static_cast<std::uint32_t>(layout.bitCount));
+  put32(file, 30, layout.compression);
   put32(file, 34, static_cast<std::uint32_t>(storedRow) * rows);
-  put32(file, 46, spec.clrUsed);
+  put32(file, 46, layout.clrUsed);
   for (int i = 0; i < entries; ++i) {
-    const Rgb c = bmpPaletteEntry(spec, i);
+    const Rgb c = bmpPaletteEntry(layout, i);
     const std::size_t at = 54 + 4 * static_cast<std::size_t>(i);
     file[at] = c.b;
     file[at + 1] = c.g;
     file[at + 2] = c.r;
   }
   for (int y = 0; y < rows; ++y) {
-    const int stored = spec.height < 0 ? y : rows - 1 - y;
+    const int stored = layout.height < 0 ? y : rows - 1 - y;
     std::uint8_t* p = &file[dataOffset + static_cast<std::size_t>(stored) * storedRow];
-    for (int x = 0; x < spec.width; ++x) {
-      if (spec.bitCount == 24) {
-        const Rgb c = bmpRgb(spec, x, y);
+    for (int x = 0; x < layout.width; ++x) {
+      if (layout.bitCount == 24) {
+        const Rgb c = bmpRgb(layout, x, y);
         p[3 * x] = c.b;
         p[3 * x + 1] = c.g;
         p[3 * x + 2] = c.r;
-      } else if (spec.bitCount == 8) {
-        p[x] = bmpIndex(spec, x, y);
+      } else if (layout.bitCount == 8) {
+        p[x] = bmpIndex(layout, x, y);
       }
     }
     // Padding bytes carry a marker so a reader that delivers them is caught.
-    const int used = spec.width * spec.bitCount / 8;
+    const int used = layout.width * layout.bitCount / 8;
     for (int i = used; i < storedRow; ++i) p[i] = 0xEE;
   }
-  if (spec.truncateTo >= 0 && static_cast<std::size_t>(spec.truncateTo) < file.size()) {
-    file.resize(static_cast<std::size_t>(spec.truncateTo));
+  if (layout.truncateTo >= 0 && static_cast<std::size_t>(layout.truncateTo) < file.size()) {
+    file.resize(static_cast<std::size_t>(layout.truncateTo));
   }
-  return writeRawFile(spec.path, file);
+  return writeRawFile(layout.path, file);
 }
 
-std::vector<std::uint8_t> expectedBmpRow(const BmpSpec& spec, int row) {
-  std::vector<std::uint8_t> out(3 * static_cast<std::size_t>(spec.width));
-  const int entries = paletteEntriesOf(spec);
-  const int listed = spec.clrUsed != 0 ? static_cast<int>(std::min<std::uint32_t>(spec.clrUsed, 256))
+std::vector<std::uint8_t> expectedBmpRow(const BmpSpec& layout, int row) {
+  std::vector<std::uint8_t> out(3 * static_cast<std::size_t>(layout.width));
+  const int entries = paletteEntriesOf(layout);
+  const int listed = layout.clrUsed != 0 ? static_cast<int>(std::min<std::uint32_t>(layout.clrUsed, 256))
                                        : 256;
-  for (int x = 0; x < spec.width; ++x) {
+  for (int x = 0; x < layout.width; ++x) {
     Rgb c{};
-    if (spec.bitCount == 24) {
-      c = bmpRgb(spec, x, row);
+    if (layout.bitCount == 24) {
+      c = bmpRgb(layout, x, row);
     } else {
-      const int i = bmpIndex(spec, x, row);
-      if (i < listed && i < entries) c = bmpPaletteEntry(spec, i);
+      const int i = bmpIndex(layout, x, row);
+      if (i < listed && i < entries) c = bmpPaletteEntry(layout, i);
     }
     out[3 * static_cast<std::size_t>(x)] = c.r;
     out[3 * static_cast<std::size_t>(x) + 1] = c.g;

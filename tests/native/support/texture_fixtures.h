@@ -76,14 +76,14 @@ struct TiffSpec {
 
 // Writes the TIFF and answers its path; fails the calling test (ADD_FAILURE)
 // and answers "" when libtiff refuses.
-std::string writeTiff(const TiffSpec& spec);
+std::string writeTiff(const TiffSpec& layout);
 
-// The colour map writeTiff uses for `spec` (given or default).
-std::vector<std::uint16_t> tiffColormap(const TiffSpec& spec);
+// The colour map writeTiff uses for `layout` (given or default).
+std::vector<std::uint16_t> tiffColormap(const TiffSpec& layout);
 
 // What the row source should deliver for texture row `row` of an 8-bit
 // TIFF of 1, 3 or 4 samples (RGB, red first, 3 * width bytes).
-std::vector<std::uint8_t> expectedTiffRow(const TiffSpec& spec, int row);
+std::vector<std::uint8_t> expectedTiffRow(const TiffSpec& layout, int row);
 
 struct BmpSpec {
   std::string path;
@@ -110,10 +110,10 @@ struct BmpSpec {
 
 // Stored row size in bytes: rows padded to 4 bytes.
 int bmpStoredRowBytes(int width, int bitCount);
-std::string writeBmp(const BmpSpec& spec);
-Rgb bmpPaletteEntry(const BmpSpec& spec, int index);
+std::string writeBmp(const BmpSpec& layout);
+Rgb bmpPaletteEntry(const BmpSpec& layout, int index);
 // What the row source should deliver for texture row `row` of an 8- or 24-bit BMP.
-std::vector<std::uint8_t> expectedBmpRow(const BmpSpec& spec, int row);
+std::vector<std::uint8_t> expectedBmpRow(const BmpSpec& layout, int row);
 
 std::string writeRawFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::string writeTextFile(const std::string& path, const std::string& text);

@@ -42,19 +42,19 @@ struct FillCase {
 
 std::string writeTexture(const fixtures::TempDir& dir, const std::string& kind) {
   if (kind == "bmp") {
-    fixtures::BmpSpec spec;
-    spec.path = dir.file("odd.bmp");
-    spec.width = 50;
-    spec.height = 30;
-    return fixtures::writeBmp(spec);
+    fixtures::BmpSpec layout;
+    layout.path = dir.file("odd.bmp");
+    layout.width = 50;
+    layout.height = 30;
+    return fixtures::writeBmp(layout);
   }
-  fixtures::TiffSpec spec;
+  fixtures::TiffSpec layout;
   const bool low = kind == "low";
-  spec.path = dir.file(low ? "low.tif" : "high.tif");
-  spec.width = spec.height = low ? 128 : 512;
-  spec.samplesPerPixel = low ? 1 : 3;
-  spec.photometric = low ? 1 : 2;
-  return fixtures::writeTiff(spec);
+  layout.path = dir.file(low ? "low.tif" : "high.tif");
+  layout.width = layout.height = low ? 128 : 512;
+  layout.samplesPerPixel = low ? 1 : 3;
+  layout.photometric = low ? 1 : 2;
+  return fixtures::writeTiff(layout);
 }
 
 // The engine's own tests' host, over the same document and choice.
@@ -236,11 +236,11 @@ TEST_P(TexfillBadDocumentTest, IsRefusedAndNothingIsWritten) {
     input = dir.file("in.png");
     writeSixteenBitPng(input);
   } else if (label == "cmyk") {
-    fixtures::TiffSpec spec;
-    spec.path = dir.file("in.tif");
-    spec.samplesPerPixel = 4;
-    spec.photometric = 5;  // separated: CMYK
-    input = fixtures::writeTiff(spec);
+    fixtures::TiffSpec layout;
+    layout.path = dir.file("in.tif");
+    layout.samplesPerPixel = 4;
+    layout.photometric = 5;  // separated: CMYK
+    input = fixtures::writeTiff(layout);
   } else {
     input = fixtures::writeTextFile(dir.file("in.png"), "not a picture\n");
   }

@@ -12,7 +12,7 @@ namespace {
 
 class BmpSourceTest : public TextureTest {
  protected:
-  BmpSpec spec(const std::string& name, int width, int height, int bitCount) {
+  BmpSpec layout(const std::string& name, int width, int height, int bitCount) {
     BmpSpec s;
     s.path = dir.file(name);
     s.width = width;
@@ -28,7 +28,7 @@ class BmpSourceTest : public TextureTest {
 };
 
 TEST_F(BmpSourceTest, TwentyFourBitRowsArePaddedStoredBottomUpAndDeliveredRedFirst) {
-  BmpSpec s = spec("three.bmp", 3, 4, 24);
+  BmpSpec s = layout("three.bmp", 3, 4, 24);
   ASSERT_TRUE(open(s));
   EXPECT_EQ(source.kind, kindBmp24);
   EXPECT_EQ(source.expansion, expansionNone);
@@ -51,14 +51,14 @@ TEST_F(BmpSourceTest, TwentyFourBitRowsArePaddedStoredBottomUpAndDeliveredRedFir
 }
 
 TEST_F(BmpSourceTest, ReadsRowsInAnyOrder) {
-  BmpSpec s = spec("odd.bmp", 5, 9, 24);
+  BmpSpec s = layout("odd.bmp", 5, 9, 24);
   s.dataOffset = 200;  // rows start at bfOffBits, not after the headers
   ASSERT_TRUE(open(s));
   for (int r : {8, 0, 4, 4, 7, 1}) EXPECT_EQ(row(r), fixtures::expectedBmpRow(s, r)) << r;
 }
 
 TEST_F(BmpSourceTest, NegativeHeightMeansTopDownRows) {
-  BmpSpec s = spec("topdown.bmp", 3, -5, 24);
+  BmpSpec s = layout("topdown.bmp", 3, -5, 24);
   ASSERT_TRUE(open(s));
   EXPECT_EQ(source.height, 5);
   const std::vector<std::uint8_t> file = fixtures::readWholeFile(s.path);
@@ -67,14 +67,14 @@ TEST_F(BmpSourceTest, NegativeHeightMeansTopDownRows) {
   EXPECT_EQ(row0[0], file[54 + 2]);  // stored row 0, its first pixel's red
   for (int r = 0; r < 5; ++r) EXPECT_EQ(row(r), fixtures::expectedBmpRow(s, r)) << r;
 
-  BmpSpec indexed = spec("topdown8.bmp", 7, -3, 8);
+  BmpSpec indexed = layout("topdown8.bmp", 7, -3, 8);
   texture::releaseTextureSource(&source);
   ASSERT_TRUE(open(indexed));
   for (int r = 0; r < 3; ++r) EXPECT_EQ(row(r), fixtures::expectedBmpRow(indexed, r)) << r;
 }
 
 TEST_F(BmpSourceTest, EightBitColourTableHoldsTheListedEntries) {
-  BmpSpec all = spec("all.bmp", 4, 2, 8);
+  BmpSpec all = layout("all.bmp", 4, 2, 8);
   ASSERT_TRUE(open(all));
   EXPECT_EQ(source.expansion, expansionColorTable);
   EXPECT_EQ(source.colorCount, 256);
@@ -86,7 +86,7 @@ TEST_F(BmpSourceTest, EightBitColourTableHoldsTheListedEntries) {
   EXPECT_EQ(std::memcmp(source.colorTable, &file[14], kInfoHeaderBytes), 0);
   releaseTextureSource(&source);
 
-  BmpSpec sixteen = spec("sixteen.bmp", 4, 2, 8);
+  BmpSpec sixteen = layout("sixteen.bmp", 4, 2, 8);
   sixteen.clrUsed = 16;
   sixteen.index = [](int x, int y) { return static_cast<std::uint8_t>(x * 5 + y); };
   ASSERT_TRUE(open(sixteen));
@@ -107,7 +107,7 @@ TEST_F(BmpSourceTest, EightBitColourTableHoldsTheListedEntries) {
 }
 
 TEST_F(BmpSourceTest, MoreThan256ListedColoursReadsOnly256) {
-  BmpSpec s = spec("many.bmp", 16, 16, 8);
+  BmpSpec s = layout("many.bmp", 16, 16, 8);
   s.clrUsed = 100000;
   s.paletteEntries = 256;
   s.dataOffset = 54 + 1024;
@@ -117,7 +117,7 @@ TEST_F(BmpSourceTest, MoreThan256ListedColoursReadsOnly256) {
 }
 
 TEST_F(BmpSourceTest, TwentyFourBitFilesIgnoreAListedColourTable) {
-  BmpSpec s = spec("listed.bmp", 2, 2, 24);
+  BmpSpec s = layout("listed.bmp", 2, 2, 24);
   s.clrUsed = 4;
   s.paletteEntries = 4;
   ASSERT_TRUE(open(s));
@@ -127,13 +127,13 @@ TEST_F(BmpSourceTest, TwentyFourBitFilesIgnoreAListedColourTable) {
 }
 
 TEST_F(BmpSourceTest, RowsOutsideTheTextureFailCleanly) {
-  ASSERT_TRUE(open(spec("r.bmp", 4, 4, 24)));
+  ASSERT_TRUE(open(layout("r.bmp", 4, 4, 24)));
   for (int r : {-1, 4, 32767, -32768}) EXPECT_TRUE(row(r).empty()) << r;
   EXPECT_TRUE(messageTexts().empty());
 }
 
 TEST_F(BmpSourceTest, ShortDataFailsOnlyWhereNothingIsLeft) {
-  BmpSpec s = spec("cut.bmp", 3, 4, 24);
+  BmpSpec s = layout("cut.bmp", 3, 4, 24);
   s.truncateTo = 54 + 12 + 5;  // stored row 0 whole, row 1 partly
   ASSERT_TRUE(open(s));
   EXPECT_FALSE(row(3).empty());   // stored row 0
@@ -162,7 +162,7 @@ TEST_F(BmpSourceTest, RefusalsShowTheirMessageAndLeaveNothingOpen) {
        {kUnsupported}},
   };
   for (const Case& c : cases) {
-    BmpSpec s = spec("bad.bmp", 3, 3, 24);
+    BmpSpec s = layout("bad.bmp", 3, 3, 24);
     c.spoil(s);
     fixtures::writeBmp(s);
     platform::test::clearMessages();
@@ -211,7 +211,7 @@ TEST_F(BmpSourceTest, SizesBeyond32BitsAreRefused) {
 }
 
 TEST_F(BmpSourceTest, HeaderFailuresOfTheOpener) {
-  BmpSpec s = spec("h.bmp", 2, 2, 24);
+  BmpSpec s = layout("h.bmp", 2, 2, 24);
   fixtures::writeBmp(s);
 
   // A file that vanished between the dialog and the open.
@@ -250,7 +250,7 @@ TEST_F(BmpSourceTest, HeaderFailuresOfTheOpener) {
 }
 
 TEST_F(BmpSourceTest, MemoryFailures) {
-  BmpSpec s = spec("m.bmp", 3, 3, 8);
+  BmpSpec s = layout("m.bmp", 3, 3, 8);
   fixtures::writeBmp(s);
 
   // The info header block.
@@ -279,7 +279,7 @@ TEST_F(BmpSourceTest, MemoryFailures) {
 }
 
 TEST_F(BmpSourceTest, ReadFailuresFailTheRow) {
-  BmpSpec s = spec("f.bmp", 3, 3, 24);
+  BmpSpec s = layout("f.bmp", 3, 3, 24);
   ASSERT_TRUE(open(s));
   platform::test::failReadAfter(1);
   EXPECT_TRUE(row(1).empty());

@@ -13,14 +13,14 @@ class DescribeTest : public TextureTest {
  protected:
   std::string tiff(const std::string& name, int width, int height, int samples,
                    int photometric = 2, int bits = 8) {
-    TiffSpec spec;
-    spec.path = dir.file(name);
-    spec.width = width;
-    spec.height = height;
-    spec.samplesPerPixel = samples;
-    spec.photometric = photometric;
-    spec.bitsPerSample = bits;
-    return fixtures::writeTiff(spec);
+    TiffSpec layout;
+    layout.path = dir.file(name);
+    layout.width = width;
+    layout.height = height;
+    layout.samplesPerPixel = samples;
+    layout.photometric = photometric;
+    layout.bitsPerSample = bits;
+    return fixtures::writeTiff(layout);
   }
 };
 

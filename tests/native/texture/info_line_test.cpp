@@ -52,11 +52,11 @@ TEST_F(InfoLineTest, DescribedFilesGiveTheirLineAndRefusedOnesNone) {
   two.path = dir.file("two.tif");
   two.samplesPerPixel = 2;
   two.photometric = 1;
-  for (const TiffSpec& spec : {deep, two}) {
+  for (const TiffSpec& layout : {deep, two}) {
     info = {};
     // The dialog shows the line only when the description succeeds; the
     // kind left behind by a failed description must not produce one either.
-    EXPECT_EQ(describeTexture(fixtures::writeTiff(spec).c_str(), &info), 0);
+    EXPECT_EQ(describeTexture(fixtures::writeTiff(layout).c_str(), &info), 0);
     EXPECT_STREQ(textureInfoLine(&info), "");
   }
 }
@@ -73,10 +73,10 @@ class LongNameTest : public TextureTest {
   }
 
   std::string tiffWith(std::optional<std::string> description) {
-    TiffSpec spec;
-    spec.path = dir.file("named.tif");
-    spec.description = std::move(description);
-    return fixtures::writeTiff(spec);
+    TiffSpec layout;
+    layout.path = dir.file("named.tif");
+    layout.description = std::move(description);
+    return fixtures::writeTiff(layout);
   }
 };
 

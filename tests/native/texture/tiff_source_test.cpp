@@ -16,7 +16,7 @@ namespace {
 
 class TiffSourceTest : public TextureTest {
  protected:
-  TiffSpec spec(int width, int height, int samples, int photometric) {
+  TiffSpec layout(int width, int height, int samples, int photometric) {
     TiffSpec s;
     s.path = dir.file("t.tif");
     s.width = width;
@@ -33,7 +33,7 @@ class TiffSourceTest : public TextureTest {
 };
 
 TEST_F(TiffSourceTest, RgbRowsAreDeliveredAsStored) {
-  TiffSpec s = spec(9, 6, 3, 2);
+  TiffSpec s = layout(9, 6, 3, 2);
   ASSERT_TRUE(open(s));
   EXPECT_EQ(source.kind, kindTiffRgb);
   EXPECT_EQ(source.expansion, expansionNone);
@@ -45,7 +45,7 @@ TEST_F(TiffSourceTest, RgbRowsAreDeliveredAsStored) {
 }
 
 TEST_F(TiffSourceTest, OneSampleRowsExpandByPhotometricInterpretation) {
-  TiffSpec s = spec(3, 1, 1, 0);
+  TiffSpec s = layout(3, 1, 1, 0);
   s.data = {0, 255, 7};
   ASSERT_TRUE(open(s));
   EXPECT_EQ(source.expansion, expansionInvertedGray);
@@ -63,7 +63,7 @@ TEST_F(TiffSourceTest, OneSampleRowsExpandByPhotometricInterpretation) {
 }
 
 TEST_F(TiffSourceTest, PaletteEntriesKeepTheHighByteOfEachColourMapValue) {
-  TiffSpec s = spec(2, 1, 1, 3);
+  TiffSpec s = layout(2, 1, 1, 3);
   s.data = {5, 200};
   s.colormapValues = fixtures::tiffColormap(s);
   s.colormapValues[5] = 65535;            // red
@@ -89,7 +89,7 @@ TEST_F(TiffSourceTest, PaletteEntriesKeepTheHighByteOfEachColourMapValue) {
 }
 
 TEST_F(TiffSourceTest, FourSamplesDropTheFourth) {
-  TiffSpec s = spec(2, 1, 4, 2);
+  TiffSpec s = layout(2, 1, 4, 2);
   s.data = {1, 2, 3, 4, 5, 6, 7, 8};
   ASSERT_TRUE(open(s));
   EXPECT_EQ(source.kind, kindTiffFourSamples);
@@ -112,7 +112,7 @@ TEST_F(TiffSourceTest, FetchSourceRowWithoutAnOpenTiffFails) {
 }
 
 TEST_F(TiffSourceTest, RowsOutsideTheTextureFailCleanly) {
-  ASSERT_TRUE(open(spec(4, 4, 1, 1)));
+  ASSERT_TRUE(open(layout(4, 4, 1, 1)));
   textureSource = source;
   std::uint8_t destination[12];
   for (int r : {-1, 4, 32767}) {
@@ -136,7 +136,7 @@ TEST_F(TiffSourceTest, CompressedStripsReadInAnyOrder) {
   for (const Case c : {Case{512, 3, 2, COMPRESSION_LZW, 16}, Case{128, 1, 1, COMPRESSION_LZW, 0},
                        Case{128, 1, 3, COMPRESSION_ADOBE_DEFLATE, 40},
                        Case{128, 4, 2, COMPRESSION_ADOBE_DEFLATE, 128}}) {
-    TiffSpec s = spec(c.size, c.size, c.samples, c.photometric);
+    TiffSpec s = layout(c.size, c.size, c.samples, c.photometric);
     s.compression = c.compression;
     s.rowsPerStrip = c.rowsPerStrip;
     ASSERT_TRUE(open(s)) << c.size;
@@ -167,7 +167,7 @@ TEST_F(TiffSourceTest, CompressedStripsReadInAnyOrder) {
 }
 
 TEST_F(TiffSourceTest, PrerollDecodesTheRowsBeforeTheStartingRow) {
-  TiffSpec s = spec(64, 32, 3, 2);
+  TiffSpec s = layout(64, 32, 3, 2);
   s.compression = COMPRESSION_LZW;
   s.rowsPerStrip = 32;
   ASSERT_TRUE(open(s));
@@ -218,17 +218,17 @@ TEST_F(TiffSourceTest, PrescaledRowsComeFromMemory) {
 TEST_F(TiffSourceTest, OpenerRefusals) {
   struct Case {
     const char* what;
-    TiffSpec spec;
+    TiffSpec layout;
     std::vector<std::string> messages;
   };
-  TiffSpec planar = spec(8, 8, 3, 2);
+  TiffSpec planar = layout(8, 8, 3, 2);
   planar.planarConfig = 2;
-  TiffSpec planarFour = spec(8, 8, 4, 2);
+  TiffSpec planarFour = layout(8, 8, 4, 2);
   planarFour.planarConfig = 2;
-  TiffSpec tall = spec(1, 32768, 1, 1);
-  TiffSpec deep = spec(8, 8, 3, 2);
+  TiffSpec tall = layout(1, 32768, 1, 1);
+  TiffSpec deep = layout(8, 8, 3, 2);
   deep.bitsPerSample = 16;
-  TiffSpec cmyk = spec(8, 8, 4, 5);
+  TiffSpec cmyk = layout(8, 8, 4, 5);
   const Case cases[] = {
       {"separate planes", planar, {kUnsupported}},
       {"separate planes, four samples", planarFour, {kUnsupported}},
@@ -238,7 +238,7 @@ TEST_F(TiffSourceTest, OpenerRefusals) {
       {"photometric 5", cmyk, {}},
   };
   for (const Case& c : cases) {
-    TiffSpec s = c.spec;
+    TiffSpec s = c.layout;
     s.path = dir.file("bad.tif");
     fixtures::writeTiff(s);
     platform::test::clearMessages();
@@ -270,7 +270,7 @@ TEST_F(TiffSourceTest, OpenerRefusals) {
   releaseTextureSource(&source);
 
   // A single plane is the same bytes either way and is read.
-  TiffSpec onePlane = spec(5, 3, 1, 1);
+  TiffSpec onePlane = layout(5, 3, 1, 1);
   onePlane.planarConfig = 2;
   ASSERT_TRUE(open(onePlane));
   EXPECT_EQ(row(2), fixtures::expectedTiffRow(onePlane, 2));
@@ -290,7 +290,7 @@ TEST_F(TiffSourceTest, FilesThatCannotBeDescribedFailSilently) {
 
 TEST_F(TiffSourceTest, OneSampleRowsNeedNoMemory) {
   // Gray rows are expanded in the destination itself.
-  TiffSpec s = spec(4, 4, 1, 0);
+  TiffSpec s = layout(4, 4, 1, 0);
   ASSERT_TRUE(open(s));
   platform::test::failAllocationAfter(1);
   EXPECT_EQ(row(1), fixtures::expectedTiffRow(s, 1));
@@ -314,7 +314,7 @@ TEST_F(TiffSourceTest, ReleaseIsSafeAfterFailureAndTwice) {
   EXPECT_EQ(openTextureSource(dir.file("none.tif").c_str(), &local), 0);
   EXPECT_EQ(releaseTextureSource(&local), 0);
 
-  TiffSpec s = spec(4, 4, 1, 3);
+  TiffSpec s = layout(4, 4, 1, 3);
   ASSERT_TRUE(open(s));
   source.rowBuffer = static_cast<std::uint8_t*>(platform::allocateMemory(source.rowBytes));
   EXPECT_EQ(releaseTextureSource(&source), 0);
