@@ -190,12 +190,12 @@ struct Bitmap {
   int tableEntries = -1;  // -1: clrUsed, or 256 for 8 bits
 };
 
-Bytes bmpBytes(const Bitmap& spec) {
-  const int entries = spec.tableEntries >= 0 ? spec.tableEntries
-                      : spec.bitCount == 8 ? (spec.clrUsed != 0 ? int(spec.clrUsed) : 256)
+Bytes bmpBytes(const Bitmap& layout) {
+  const int entries = layout.tableEntries >= 0 ? layout.tableEntries
+                      : layout.bitCount == 8 ? (layout.clrUsed != 0 ? int(layout.clrUsed) : 256)
                                            : 0;
-  const int rows = spec.height < 0 ? -spec.height : spec.height;
-  const int stored = ((spec.width * spec.bitCount + 31) / 32) * 4;
+  const int rows = layout.height < 0 ? -layout.height : layout.height;
+  const int stored = ((layout.width * layout.bitCount + 31) / 32) * 4;
   const std::size_t offset = 54 + 4 * static_cast<std::size_t>(entries);
   Bytes bytes(offset + static_cast<std::size_t>(stored) * rows, 0);
   bytes[0] = 'B';
@@ -203,12 +203,12 @@ Bytes bmpBytes(const Bitmap& spec) {
   putLittle(bytes, 2, static_cast<std::uint32_t>(bytes.size()), 4);
   putLittle(bytes, 10, static_cast<std::uint32_t>(offset), 4);
   putLittle(bytes, 14, 40, 4);
-  putLittle(bytes, 18, static_cast<std::uint32_t>(spec.width), 4);
-  putLittle(bytes, 22, static_cast<std::uint32_t>(spec.height), 4);
+  putLittle(bytes, 18, static_cast<std::uint32_t>(layout.width), 4);
+  putLittle(bytes, 22, static_cast<std::uint32_t>(layout.height), 4);
   putLittle(bytes, 26, 1, 2);
-  putLittle(bytes, 28, static_cast<std::uint32_t>(spec.bitCount), 2);
-  putLittle(bytes, 30, spec.compression, 4);
-  putLittle(bytes, 46, spec.clrUsed, 4);
+  putLittle(bytes, 28, static_cast<std::uint32_t>(layout.bitCount), 2);
+  putLittle(bytes, 30, layout.compression, 4);
+  putLittle(bytes, 46, layout.clrUsed, 4);
   for (int i = 0; i < entries; ++i) {
     putLittle(bytes, 54 + 4 * static_cast<std::size_t>(i),
               static_cast<std::uint32_t>((i * 3 & 255) | ((255 - i) & 255) << 8 | (i & 255) << 16), 4);

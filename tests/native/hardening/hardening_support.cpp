@@ -13,9 +13,9 @@ namespace hardening {
 
 namespace {
 
-TextureCase tiffCase(const fixtures::TempDir& dir, const std::string& name, fixtures::TiffSpec spec) {
-  spec.path = dir.file(name);
-  return {name, fixtures::writeTiff(spec)};
+TextureCase tiffCase(const fixtures::TempDir& dir, const std::string& name, fixtures::TiffSpec layout) {
+  layout.path = dir.file(name);
+  return {name, fixtures::writeTiff(layout)};
 }
 
 }  // namespace

@@ -109,8 +109,8 @@ class HostileHostTest : public ::testing::Test {
     chooser::provideChoice({});
   }
 
-  static void choose(const fixtures::TiffSpec& spec, int sizeChoice) {
-    chooser::provideChoice({.status = 1, .fileName = spec.path, .sizeChoice = sizeChoice, .tileOrigin = 1});
+  static void choose(const fixtures::TiffSpec& layout, int sizeChoice) {
+    chooser::provideChoice({.status = 1, .fileName = layout.path, .sizeChoice = sizeChoice, .tileOrigin = 1});
   }
 
   // Texture texel (x mod width, y mod height) of the leaf, as RGB.
