@@ -300,7 +300,10 @@ bool writeProfileString(const char* section, const char* key, const char* value,
     }
   }
 
-  std::string output;
+  // The byte-order mark is not part of the first line, but it stays the
+  // file's: dropped, a second mark behind it would become the first and
+  // change what the next reading sees.
+  std::string output = existed && content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? "\xEF\xBB\xBF" : "";
   for (const Line& line : lines) output += line.text + line.ending;
   return writeWholeFile(path, output);
 }
