@@ -13,17 +13,9 @@ namespace {
 bool writeTexture(TIFF* tiff, const LibraryTexture& library) {
   const Image& image = library.texture;
   TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, 0);
-  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width));
-  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height));
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, image.channels);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
-               image.channels == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
-  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   // The plug-in reads texture rows in any order; uncompressed strips allow
   // that without decoding a strip from its start.
-  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+  setUncompressedImageTags(tiff, image);
   TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, library.description.c_str());
   TIFFSetField(tiff, TIFFTAG_SOFTWARE, "texfill pack");
   TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);

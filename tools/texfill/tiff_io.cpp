@@ -131,13 +131,7 @@ bool readTiff(const std::string& path, Image& image, std::string& error) {
   return true;
 }
 
-bool writeTiff(const std::string& path, const Image& image, std::string& error) {
-  std::string tiffError;
-  TIFF* tiff = openTiff(path, "w", tiffError);
-  if (tiff == nullptr) {
-    error = tiffError;
-    return false;
-  }
+void setUncompressedImageTags(TIFF* tiff, const Image& image) {
   TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width));
   TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height));
   TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
@@ -145,8 +139,19 @@ bool writeTiff(const std::string& path, const Image& image, std::string& error) 
   TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
                image.channels == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
   TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  // Uncompressed strips can be read in any row order.
   TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
   TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+}
+
+bool writeTiff(const std::string& path, const Image& image, std::string& error) {
+  std::string tiffError;
+  TIFF* tiff = openTiff(path, "w", tiffError);
+  if (tiff == nullptr) {
+    error = tiffError;
+    return false;
+  }
+  setUncompressedImageTags(tiff, image);
   bool ok = true;
   for (int y = 0; ok && y < image.height; ++y) {
     ok = TIFFWriteScanline(tiff, const_cast<std::uint8_t*>(rowOf(image, y)),

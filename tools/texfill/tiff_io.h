@@ -18,5 +18,8 @@ TIFF* openTiff(const std::string& path, const char* mode, std::string& error);
 bool readTiff(const std::string& path, Image& image, std::string& error);
 // Uncompressed, one image directory.
 bool writeTiff(const std::string& path, const Image& image, std::string& error);
+// Size, 8-bit samples, gray or RGB photometric, interleaved, uncompressed
+// strips: the tags shared by every TIFF that texfill writes.
+void setUncompressedImageTags(TIFF* tiff, const Image& image);
 
 }  // namespace texfill
