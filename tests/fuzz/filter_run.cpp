@@ -20,6 +20,9 @@
 //   21    most Continue calls (0: 48)
 //   22-29 selector script: each byte % 8 - 1, 255 ends it
 //   30-31 planes and mode after Start (signed bytes), with bit 6
+// The input's length modulo 3 picks the resampler's vector passes: scalar,
+// SSE2, or AVX2 where the processor has it, so that every pass meets odd
+// sizes and phases, not just the widest this machine offers.
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +32,7 @@
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
 #include "host/filter_record.h"
+#include "resample/wrap_resampler.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "texture/texture_source.h"
 
@@ -180,6 +184,7 @@ std::int16_t call(host::FilterRecord& record, std::int16_t selector) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kHeaderBytes) return 0;
   fuzzing::InputScope scope;
+  limitWrapResamplerSimd(static_cast<int>(size % 3));
   const Header header = parseHeader(data);
   static const char* const kNames[] = {"texture.tif", "texture.bmp", "texture.lrt", "texture"};
   const std::string path =
