@@ -3,15 +3,15 @@
 # the targets are built with clang's source-based coverage and the replaying
 # main, run over each corpus, and llvm-cov reports per file.
 #
-#   tools/fuzz/coverage.sh [CORPUS_ROOT...]  (default build/fuzz/corpus and
-#                                            build/fuzz/seeds)
+#   tools/fuzz/coverage.sh [CORPUS_ROOT...]  (default build/fuzz/corpus,
+#                                            build/fuzz/seeds, tests/fuzz/corpus)
 #
 # Writes build/fuzz-coverage/report.txt (the table) and prints it.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 cd "$root" || exit 1
 roots=()
-for given in "${@:-build/fuzz/corpus build/fuzz/seeds}"; do
+for given in "${@:-build/fuzz/corpus build/fuzz/seeds tests/fuzz/corpus}"; do
   for root_dir in $given; do [ -d "$root_dir" ] && roots+=("$(realpath "$root_dir")"); done
 done
 build=build/fuzz-coverage
