@@ -23,8 +23,11 @@ build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORIELVMX_SANITIZE=ON -DORIELVMX_FUZZ=ON -DORIELVMX_TESTS=OFF >/dev/null || exit 1
 cmake --build "$build" -j2 --target orielvmx_fuzzers >"$build/build.log" 2>&1 || { tail -40 "$build/build.log"; exit 1; }
-rm -rf "$build/seeds"
-"$build/tests/fuzz/make-seeds" "$build/seeds" || exit 1
+# Each run generates its own seeds, so that two runs side by side (one per
+# core) never load a seed directory the other is rewriting.
+seeds="$(mktemp -d "$build/seeds.XXXXXX")" || exit 1
+trap 'rm -rf "$seeds"' EXIT
+"$build/tests/fuzz/make-seeds" "$seeds" || exit 1
 
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then
@@ -52,7 +55,7 @@ for ((round = 1; round <= rounds; round++)); do
     # a while; 30 s is far beyond any real one.
     "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 \
       -print_final_stats=1 "${dictionary[@]}" -artifact_prefix="$build/artifacts/$target/" \
-      "$build/corpus/$target" "$build/seeds/$target" >"$log" 2>&1
+      "$build/corpus/$target" "$seeds/$target" >"$log" 2>&1
     rc=$?
     grep -E '^#[0-9]+[[:space:]]+DONE|^Done ' "$log" | sed 's/^/  /'
     if [ "$rc" -ne 0 ]; then
