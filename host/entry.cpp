@@ -5,16 +5,16 @@
 #include "chooser/texture_choice.h"
 #include "host/filter_record.h"
 #include "host/host_view.h"
-#include "host/messages.h"
 #include "host/module_state.h"
+#include "host/prepare_scaling.h"
 #include "host/tile_fill.h"
-#include "resample/prepare_scaling.h"
+#include "platform/messages.h"
+#include "platform/module_instance.h"
 #include "resources/strings.h"
 #include "texture/texture_source.h"
 
 namespace host {
 
-platform::ModuleHandle moduleInstance = nullptr;
 void* hostParams = nullptr;
 
 namespace {
@@ -70,7 +70,7 @@ void startFilter(FilterRecord& record, std::int16_t* result) {
   platform::WindowHandle owner = record.platformData != nullptr ? record.platformData->hwnd : nullptr;
   char fileName[chooser::kFileNameBytes] = {};
   chooser::TextureChoice choice{fileName, 0, 1};
-  const int status = chooser::runTextureDialog(owner, moduleInstance, &choice);
+  const int status = chooser::runTextureDialog(owner, platform::moduleInstance, &choice);
   if (status == chooser::dialogCancelled) {
     *result = userCancelled;
     return;
@@ -86,20 +86,20 @@ void startFilter(FilterRecord& record, std::int16_t* result) {
 
   if (texture::openTextureSource(fileName, source) == 0) {
     texture::releaseTextureSource(source);
-    showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
+    platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
     *result = readErr;
     return;
   }
   HostView view = viewOf(record);
   prepareFill(fileName, source, view, result);
-  resample::prepareScaling(fileName, source, view, result);
+  prepareScaling(fileName, source, view, result);
   storeBand(view, record);
 }
 
 void aboutFilter(AboutRecord* record) {
   platform::WindowHandle owner = nullptr;
   if (record != nullptr && record->platformData != nullptr) owner = record->platformData->hwnd;
-  chooser::showAboutDialog(owner, moduleInstance);
+  chooser::showAboutDialog(owner, platform::moduleInstance);
 }
 
 void continueFilter(FilterRecord& record, std::int16_t* result) {
@@ -110,7 +110,7 @@ void continueFilter(FilterRecord& record, std::int16_t* result) {
 
 }  // namespace
 
-void attachModule(void* instance) { moduleInstance = instance; }
+void attachModule(void* instance) { platform::moduleInstance = instance; }
 
 void detachModule() { texture::releaseTextureSource(&texture::textureSource); }
 

@@ -8,7 +8,7 @@
 #endif
 
 #include "host/result_codes.h"
-#include "host/messages.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "resample/rgb_gather_masks.h"
 #include "resources/strings.h"
@@ -258,7 +258,7 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
       platform::allocateMemory(static_cast<std::size_t>(source->rowBytes)));
   if (source->rowBuffer == nullptr) {
     *result = memFullErr;
-    showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
     return;
   }
   // A gray row is a third of the RGB row it comes from; keeping all of them
@@ -270,7 +270,7 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
         platform::allocateMemory(rows + rows * static_cast<std::size_t>(source->scaledWidth)));
     if (source->grayRows == nullptr) {
       *result = memFullErr;
-      showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+      platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
       return;
     }
     std::memset(source->grayRows, 0, rows);
@@ -333,7 +333,7 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   } else {
     if (texture::readTextureRow(source, source->rowBuffer, rowIndex) == 0) {
       *result = readErr;
-      showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
+      platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
       return;
     }
     if (gray) grayFromRgb(source->rowBuffer, source->rowBuffer, source->scaledWidth);

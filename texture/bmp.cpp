@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "host/messages.h"
+#include "platform/messages.h"
 #include "resources/strings.h"
 
 namespace texture {
@@ -40,7 +40,7 @@ bool bmpTopDown(const TextureSource* source) {
 namespace {
 
 int failOpen(TextureSource* source, unsigned message, ColorTableBlock* block) {
-  host::showTableMessage(message, platform::kBoxOk);
+  platform::showTableMessage(message, platform::kBoxOk);
   platform::closeFile(source->bmpFile);
   source->bmpFile = 0;
   platform::releaseMemory(block);
@@ -52,7 +52,7 @@ int failOpen(TextureSource* source, unsigned message, ColorTableBlock* block) {
 int openBmp(const char* path, TextureSource* source) {
   const platform::FileHandle file = platform::openFileForReading(path);
   if (file <= 0) {
-    host::showTableMessageFormatted(IDS_CANNOT_FIND_FILE, platform::kBoxOk,
+    platform::showTableMessageFormatted(IDS_CANNOT_FIND_FILE, platform::kBoxOk,
                                     path != nullptr ? path : "");
     return 0;
   }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "host/messages.h"
+#include "platform/messages.h"
 #include "resample/wrap_resampler.h"
 #include "resources/strings.h"
 #include "texture/bmp.h"
@@ -40,7 +40,7 @@ int refuseTiff(TextureSource* source) {
   platform::releaseMemory(source->colorTable);
   source->colorTable = nullptr;
   source->colorCount = 0;
-  host::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+  platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
   return 0;
 }
 
@@ -117,7 +117,7 @@ int openBmpSource(const char* path, TextureSource* source) {
                     sizesFit(biWidth, height, rowBytes) &&
                     source->bmpDataOffset + height * storedRow <= kMaxBytes;
   if (!fits) {
-    host::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+    platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
     closeBmp(source);
     return 0;
   }
@@ -135,7 +135,7 @@ int openBmpSource(const char* path, TextureSource* source) {
 std::uint8_t* allocateScratch(std::int64_t bytes) {
   auto* block = static_cast<std::uint8_t*>(
       bytes > 0 ? platform::allocateMemory(static_cast<std::size_t>(bytes)) : nullptr);
-  if (block == nullptr) host::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+  if (block == nullptr) platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
   return block;
 }
 

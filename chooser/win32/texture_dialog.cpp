@@ -9,7 +9,7 @@
 
 #include "chooser/settings.h"
 #include "chooser/win32/chooser_win32.h"
-#include "host/messages.h"
+#include "platform/messages.h"
 #include "resources/dialog_ids.h"
 #include "resources/strings.h"
 #include "texture/info_line.h"
@@ -191,7 +191,7 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
     // Ended without the Cancel command: the platform refused the dialog,
     // or initialisation ran out of memory.
     textureDialog.textureFileBuffer[kTextureFileBytes - 1] = '\0';
-    host::showTableMessageFormatted(IDS_CANNOT_FIND_FILE, platform::kBoxExclamation,
+    platform::showTableMessageFormatted(IDS_CANNOT_FIND_FILE, platform::kBoxExclamation,
                                     textureDialog.textureFileBuffer);
   }
   releasePreviewPanel();
@@ -207,7 +207,7 @@ UINT_PTR CALLBACK textureDialogHook(HWND dialog, UINT message, WPARAM wParam,
           LoadBitmapA(textureDialog.moduleInstance, MAKEINTRESOURCEA(IDB_BANNER));
       setWhiteDialogBackground(dialog);
       if (!initTextureDialog(dialog)) {
-        host::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+        platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
         EndDialog(dialog, IDCANCEL);
       }
       centreDialog(dialog, 0);

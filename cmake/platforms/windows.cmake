@@ -1,13 +1,11 @@
 # Windows build: the plug-in DLL (one self-contained file) and the test host.
 
+# The static libtiff needs zlib after it; the shell layers need the system
+# DLLs they call.
 find_package(ZLIB REQUIRED)
-target_link_libraries(orielvmx_core PUBLIC ZLIB::ZLIB)
-
-file(GLOB ORIELVMX_PLATFORM_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp chooser/win32/*.cpp)
-add_library(orielvmx_platform STATIC ${ORIELVMX_PLATFORM_SOURCES})
-target_include_directories(orielvmx_platform PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(orielvmx_platform PUBLIC orielvmx_core comdlg32 gdi32 user32 kernel32)
-target_link_libraries(orielvmx_core PUBLIC orielvmx_platform)
+target_link_libraries(orielvmx_texture PUBLIC ZLIB::ZLIB)
+target_link_libraries(orielvmx_platform PUBLIC user32 kernel32)
+target_link_libraries(orielvmx_chooser PUBLIC comdlg32 gdi32 user32)
 
 # One source tree, two plug-ins: 32-bit hosts load dist/win32, 64-bit hosts
 # dist/win64. They differ only in the PiPL entry key.
@@ -52,9 +50,9 @@ add_custom_command(OUTPUT ${ORIELVMX_ARTWORK}
 set_source_files_properties(resources/orielvmx.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/strings.h;${CMAKE_SOURCE_DIR}/resources/dialogs.rc;${CMAKE_SOURCE_DIR}/resources/dialog_ids.h;${ORIELVMX_ARTWORK}")
 set_property(SOURCE resources/orielvmx.rc APPEND PROPERTY OBJECT_DEPENDS ${ORIELVMX_PIPL_RC})
-target_link_libraries(orielvmx_plugin PRIVATE
-  -Wl,--whole-archive orielvmx_platform orielvmx_core -Wl,--no-whole-archive
-  TIFF::TIFF ZLIB::ZLIB comdlg32 gdi32 user32 kernel32)
+# Whole archive: nothing inside the DLL calls DllMain or ENTRYPOINT1, so the
+# linker would otherwise leave them out.
+target_link_libraries(orielvmx_plugin PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,orielvmx_host>")
 target_include_directories(orielvmx_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${ORIELVMX_ARTWORK_DIR}
   ${CMAKE_BINARY_DIR}/generated)
 target_link_options(orielvmx_plugin PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at -s)
@@ -64,6 +62,4 @@ add_custom_command(TARGET orielvmx_plugin POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${ORIELVMX_DIST_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:orielvmx_plugin> ${ORIELVMX_DIST_DIR}/ORIELVMX.8BF)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
-  add_subdirectory(tools)
-endif()
+add_subdirectory(tools)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/module_state.h"
+#include "platform/module_instance.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/texture_fixtures.h"
 #include "texture/texture_source.h"
@@ -16,9 +16,9 @@
 class TextureTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedInstance_ = host::moduleInstance;
+    savedInstance_ = platform::moduleInstance;
     static int anyModule;
-    host::moduleInstance = &anyModule;  // messages are shown only for a known module
+    platform::moduleInstance = &anyModule;  // messages are shown only for a known module
     platform::test::clearMessages();
     platform::test::failAllocationAfter(0);
     platform::test::failReadAfter(0);
@@ -31,7 +31,7 @@ class TextureTest : public ::testing::Test {
     platform::test::failAllocationAfter(0);
     platform::test::failReadAfter(0);
     EXPECT_EQ(platform::test::blocksOutstanding(), blocksAtStart_) << "heap blocks leaked";
-    host::moduleInstance = savedInstance_;
+    platform::moduleInstance = savedInstance_;
   }
 
   static std::vector<std::string> messageTexts() {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "host/entry.h"
-#include "host/messages.h"
-#include "host/module_state.h"
+#include "platform/messages.h"
+#include "platform/module_instance.h"
 #include "platform/posix/platform_posix_test.h"
 
 namespace {
@@ -14,18 +14,18 @@ namespace {
 class MessagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = host::moduleInstance;
+    saved_ = platform::moduleInstance;
     host::attachModule(reinterpret_cast<void*>(1));
     platform::test::clearMessages();
   }
-  void TearDown() override { host::moduleInstance = saved_; }
+  void TearDown() override { platform::moduleInstance = saved_; }
   void* saved_ = nullptr;
 };
 
 TEST_F(MessagesTest, ShowsTheTableTextWithAnEmptyCaptionAndTheCallersBoxType) {
-  host::showTableMessage(100, 0);
-  host::showTableMessage(102, 0);
-  host::showTableMessage(103, 0x30);
+  platform::showTableMessage(100, 0);
+  platform::showTableMessage(102, 0);
+  platform::showTableMessage(103, 0x30);
   const auto& shown = platform::test::messages();
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0].text, "Out of Memory");
@@ -36,13 +36,13 @@ TEST_F(MessagesTest, ShowsTheTableTextWithAnEmptyCaptionAndTheCallersBoxType) {
 }
 
 TEST_F(MessagesTest, UnformattedTextIsShownAsItStands) {
-  host::showTableMessage(101, 0);
+  platform::showTableMessage(101, 0);
   ASSERT_EQ(platform::test::messages().size(), 1u);
   EXPECT_EQ(platform::test::messages()[0].text, "Cannot find file %s");
 }
 
 TEST_F(MessagesTest, FormattedTextTakesTheArguments) {
-  host::showTableMessageFormatted(101, 0x30, "C:\\TEX\\MARBLE.TIF");
+  platform::showTableMessageFormatted(101, 0x30, "C:\\TEX\\MARBLE.TIF");
   ASSERT_EQ(platform::test::messages().size(), 1u);
   EXPECT_EQ(platform::test::messages()[0].text, "Cannot find file C:\\TEX\\MARBLE.TIF");
   EXPECT_EQ(platform::test::messages()[0].type, 0x30u);
@@ -50,7 +50,7 @@ TEST_F(MessagesTest, FormattedTextTakesTheArguments) {
 
 TEST_F(MessagesTest, FormattedTextIsCutAt511Characters) {
   const std::string path(600, 'p');
-  host::showTableMessageFormatted(101, 0, path.c_str());
+  platform::showTableMessageFormatted(101, 0, path.c_str());
   ASSERT_EQ(platform::test::messages().size(), 1u);
   const std::string& text = platform::test::messages()[0].text;
   EXPECT_EQ(text.size(), 511u);
@@ -58,9 +58,9 @@ TEST_F(MessagesTest, FormattedTextIsCutAt511Characters) {
 }
 
 TEST_F(MessagesTest, NothingIsShownWithoutAModuleInstance) {
-  host::moduleInstance = nullptr;
-  EXPECT_EQ(host::showTableMessage(100, 0), -1);
-  EXPECT_EQ(host::showTableMessageFormatted(101, 0, "x"), -1);
+  platform::moduleInstance = nullptr;
+  EXPECT_EQ(platform::showTableMessage(100, 0), -1);
+  EXPECT_EQ(platform::showTableMessageFormatted(101, 0, "x"), -1);
   EXPECT_TRUE(platform::test::messages().empty());
 }
 

@@ -8,14 +8,14 @@
 #include "resample/wrap_resampler.h"
 #include "texture/texture_source.h"
 
-namespace resample {
+namespace host {
 
 // Answers 1 when Start may go on; 0 after a failure or an abort, with the
 // host result written.
-int prepareScaling(const char* fileName, texture::TextureSource* source, host::HostView& view,
+int prepareScaling(const char* fileName, texture::TextureSource* source, HostView& view,
                    std::int16_t* result);
 
 // The row source that production resamplers read from: the open texture.
 RowSource textureRowSource();
 
-}  // namespace resample
+}  // namespace host

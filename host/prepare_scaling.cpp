@@ -1,13 +1,13 @@
-#include "resample/prepare_scaling.h"
+#include "host/prepare_scaling.h"
 
 #include "host/result_codes.h"
-#include "host/messages.h"
 #include "host/tile_fill.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "resample/wrap_resampler.h"
 #include "resources/strings.h"
 
-namespace resample {
+namespace host {
 namespace {
 
 int fetchFromTexture(void*, std::int32_t row, std::uint8_t* destination) {
@@ -30,13 +30,13 @@ int failPrescaling(texture::TextureSource* source, std::uint8_t* block) {
 
 RowSource textureRowSource() { return RowSource{fetchFromTexture, nullptr}; }
 
-int prepareScaling(const char* fileName, texture::TextureSource* source, host::HostView& view,
+int prepareScaling(const char* fileName, texture::TextureSource* source, HostView& view,
                    std::int16_t* result) {
   source->resampler = nullptr;
-  host::rowsDone = 0;
-  host::rowsTotal = view.filterRect.bottom - view.filterRect.top;
+  rowsDone = 0;
+  rowsTotal = view.filterRect.bottom - view.filterRect.top;
 
-  const host::ScalingFactors factors = host::scalingFactors(fileName, source->sizeChoice);
+  const ScalingFactors factors = scalingFactors(fileName, source->sizeChoice);
   source->upscale = factors.replication > 1 ? 1 : 0;
   const std::int32_t factor = factors.reduction;
   if (factor == 1) return 1;
@@ -47,36 +47,36 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, host::H
 
   WrapResampler* resampler = createWrapResampler(source->width, out, 3, textureRowSource());
   if (resampler == nullptr) {
-    host::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
-    *result = host::memFullErr;
+    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+    *result = memFullErr;
     return 0;
   }
   source->resampler = resampler;
 
-  if (source->sizeChoice < host::size128) return 1;
+  if (source->sizeChoice < size128) return 1;
   if (view.filterRect.bottom - view.filterRect.top <= source->scaledHeight) return 1;
 
   auto* block = static_cast<std::uint8_t*>(platform::allocateMemory(
       static_cast<std::size_t>(source->scaledHeight) * static_cast<std::size_t>(source->bufferRowBytes)));
   if (block == nullptr) {
-    host::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
-    *result = host::memFullErr;
+    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+    *result = memFullErr;
     return 0;
   }
 
-  host::rowsTotal += out;
+  rowsTotal += out;
   WaitCursor waitCursor;
   for (std::int32_t i = 0; i < out; ++i) {
-    host::hostProgress(view, host::rowsDone, host::rowsTotal);
-    host::rowsDone += 1;
+    hostProgress(view, rowsDone, rowsTotal);
+    rowsDone += 1;
     if (resampleRow(resampler, i, block + static_cast<std::size_t>(i) * source->bufferRowBytes) != 0) {
       failPrescaling(source, block);
-      host::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
-      *result = host::readErr;
+      platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
+      *result = readErr;
       return 0;
     }
-    if (host::hostAborted(view)) {
-      *result = host::userCancelled;
+    if (hostAborted(view)) {
+      *result = userCancelled;
       return failPrescaling(source, block);
     }
   }
@@ -88,4 +88,4 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, host::H
   return 1;
 }
 
-}  // namespace resample
+}  // namespace host

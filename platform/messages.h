@@ -1,7 +1,7 @@
 // Message boxes with texts from the library's string table.
 #pragma once
 
-namespace host {
+namespace platform {
 
 // Shows string `id` unchanged. Answers the box's result, or -1 (nothing
 // shown) while the module instance is not known.
@@ -10,4 +10,4 @@ int showTableMessage(unsigned id, unsigned boxType);
 // the text is cut at 511 characters.
 int showTableMessageFormatted(unsigned id, unsigned boxType, ...);
 
-}  // namespace host
+}  // namespace platform
