@@ -68,11 +68,6 @@ stage() {
   return "$rc"
 }
 
-note() {
-  results+=("$1")
-  echo "note: $1"
-}
-
 summary() {
   echo
   echo "==> summary"
@@ -135,16 +130,10 @@ cmd_test() {
     stage asan-tests ctest --preset native-asan
   fi
   if stage win32-build configure_and_build win32; then
-    if [ -f "$wine_hook" ]; then
-      stage wine-tests run_under_wine win32 "$wine_hook"
-    else
-      note "wine-tests: skipped, $wine_hook does not exist yet"
-    fi
+    stage wine-tests run_under_wine win32 "$wine_hook"
   fi
   if stage win64-build configure_and_build win64; then
-    if [ -f "$wine_hook" ]; then
-      stage wine64-tests run_under_wine win64 "$wine_hook"
-    fi
+    stage wine64-tests run_under_wine win64 "$wine_hook"
   fi
   summary
 }
@@ -161,16 +150,10 @@ cmd_demo() {
   setup wine
   stage native-build configure_and_build native
   if ! stage win32-build configure_and_build win32; then summary; fi
-  if [ -f "$demo_script" ]; then
-    orielvmx_wine_env "$wine_arch"
-    export ORIELVMX_WIN_BUILD_DIR="$root/build/win32"
-    export ORIELVMX_PLUGIN="$root/dist/win32/ORIELVMX.8BF"
-    stage demo bash "$demo_script" "$@"
-  elif [ -f "$wine_hook" ]; then
-    stage smoke run_under_wine "$wine_arch" "$wine_hook" --smoke
-  else
-    note "demo: $demo_script and $wine_hook do not exist yet; the plug-in is dist/win32/ORIELVMX.8BF"
-  fi
+  orielvmx_wine_env "$wine_arch"
+  export ORIELVMX_WIN_BUILD_DIR="$root/build/win32"
+  export ORIELVMX_PLUGIN="$root/dist/win32/ORIELVMX.8BF"
+  stage demo bash "$demo_script" "$@"
   summary
 }
 
