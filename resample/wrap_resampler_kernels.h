@@ -43,8 +43,9 @@ void filterRowHorizontalFrom(const WrapResampler& resampler, int firstColumn, st
 
 #if defined(ORIELVMX_X86)
 
-// The horizontal passes read the work row split into one plane per channel.
-// From pixel `firstPixel` on.
+// The vector horizontal passes read the work row split into one plane per
+// channel; the scalar split starts at pixel `firstPixel`, so that it can
+// finish what the SSSE3 one left.
 void splitPlanesScalar(const WrapResampler& resampler, std::size_t firstPixel);
 __attribute__((target("ssse3"))) ORIELVMX_REALIGN void splitPlanesSsse3(const WrapResampler& resampler);
 
