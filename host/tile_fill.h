@@ -40,7 +40,5 @@ extern std::int32_t rowsTotal;
 void prepareFill(const char* fileName, texture::TextureSource* source, HostView& view,
                  std::int16_t* result);
 void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* result);
-// Turns `count` RGB texels into as many gray bytes; may work in place.
-void grayFromRgb(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
 
 }  // namespace host

@@ -13,6 +13,7 @@
 
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
+#include "host/gray_conversion.h"
 #include "host/tile_fill.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/simulated_host.h"

@@ -1,0 +1,26 @@
+// Writes one texture row into a band of the host's output buffer, repeated
+// horizontally and wrapped at the row's end.
+#pragma once
+
+#include <cstdint>
+
+namespace host {
+
+// Writes one band: every one of its `bandHeight` rows, `rowStride` bytes
+// apart, receives the texture row, repeated `repeat` times horizontally.
+//
+// When output pixels are packed (as many planes as texel bytes), an output
+// row is periodic: it repeats every rowLength x repeat bytes from its first
+// byte. So only the first period is built from the texture row, and the
+// rest of the row is copied from the row's own beginning in doubling runs
+// (period, 2 periods, 4, ...), which takes a handful of memcpy calls however
+// narrow the texture. The band's other rows are copies of its first. With
+// repeat 1 the first period is two runs of the texture row (phase to end,
+// start to phase); with a larger repeat it is written texel by texel, once
+// per band rather than once per output pixel.
+void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t phase,
+               std::int32_t texelBytes, std::int32_t planes, std::int32_t repeat,
+               std::int32_t width, std::int32_t bandHeight, std::uint8_t* destination,
+               std::int32_t rowStride);
+
+}  // namespace host
