@@ -198,10 +198,10 @@ void combineRows(const std::uint8_t* const* rows, const std::int16_t* weights, s
   std::int32_t done = 0;
 #if defined(ORIELVMX_X86)
   const int level = simdLevel();
-  if (level >= simdAvx2) {
-    done = wrap_kernels::combineRowsAvx2(rows, weights, taps, byteCount, destination);
-  } else if (level >= simdSse2) {
-    done = wrap_kernels::combineRowsSse2(rows, weights, taps, byteCount, destination);
+  std::uint32_t pairs[wrap_kernels::kMaximumPairs];
+  if (level >= simdSse2 && wrap_kernels::packWeightPairs(weights, taps, pairs)) {
+    done = level >= simdAvx2 ? wrap_kernels::combineRowsAvx2(rows, pairs, taps, byteCount, destination)
+                             : wrap_kernels::combineRowsSse2(rows, pairs, taps, byteCount, destination);
   }
 #endif
   combineRowsVertical(rows, weights, taps, done, byteCount, destination);

@@ -55,14 +55,20 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN void filterPlanesSse2(const Wra
 __attribute__((target("avx2"))) ORIELVMX_REALIGN void filterPlanesAvx2(const WrapResampler& resampler,
                                                                         std::uint8_t* pixels);
 
-// Combine the leading bytes of the cached rows and answer how many they
-// wrote (0 when the taps are too many for them); the scalar loop does the rest.
+// Rows are combined in pairs: the weights of rows k and k + 1 as one 32-bit
+// lane (k even), so that one multiply-add applies both.
+constexpr int kMaximumPairs = 64;
+// Answers false when there are more taps than kMaximumPairs pairs hold.
+bool packWeightPairs(const std::int16_t* weights, std::int32_t taps, std::uint32_t* pairs);
+
+// Combine the leading bytes of the cached rows with packed weight pairs and
+// answer how many they wrote; the scalar loop does the rest.
 __attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t combineRowsSse2(const std::uint8_t* const* rows,
-                                                                             const std::int16_t* weights,
+                                                                             const std::uint32_t* pairs,
                                                                              std::int32_t taps, std::int32_t byteCount,
                                                                              std::uint8_t* destination);
 __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t combineRowsAvx2(const std::uint8_t* const* rows,
-                                                                             const std::int16_t* weights,
+                                                                             const std::uint32_t* pairs,
                                                                              std::int32_t taps, std::int32_t byteCount,
                                                                              std::uint8_t* destination);
 

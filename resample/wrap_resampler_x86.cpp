@@ -332,11 +332,7 @@ __attribute__((target("avx2"))) ORIELVMX_REALIGN void filterPlanesAvx2(const Wra
   }
 }
 
-namespace {
-
-// The weights of rows k and k + 1 as one 32-bit lane (k even), the second
-// 0 past the last row; answers false when there are more taps than room.
-constexpr int kMaximumPairs = 64;
+// The second weight of the last pair is 0 when the taps are odd.
 bool packWeightPairs(const std::int16_t* weights, std::int32_t taps, std::uint32_t* pairs) {
   if (taps > 2 * kMaximumPairs) return false;
   for (std::int32_t k = 0; k < taps; k += 2) {
@@ -346,16 +342,12 @@ bool packWeightPairs(const std::int16_t* weights, std::int32_t taps, std::uint32
   return true;
 }
 
-}  // namespace
-
 // 16 bytes of every cached row at a time; rows are taken in pairs, their
 // bytes interleaved, so that one pmaddwd applies two rows' weights.
 __attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t combineRowsSse2(const std::uint8_t* const* rows,
-                                                                             const std::int16_t* weights,
+                                                                             const std::uint32_t* pairs,
                                                                              std::int32_t taps, std::int32_t byteCount,
                                                                              std::uint8_t* destination) {
-  std::uint32_t pairs[kMaximumPairs];
-  if (!packWeightPairs(weights, taps, pairs)) return 0;
   const __m128i zero = _mm_setzero_si128();
   const __m128i bias = _mm_set1_epi32(kRoundingBias);
   std::int32_t b = 0;
@@ -383,11 +375,9 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t combineRowsSse2(co
 // The same with 32 bytes at a time. Unpacking and packing both work within
 // 128-bit halves, so the bytes come back in their own order.
 __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t combineRowsAvx2(const std::uint8_t* const* rows,
-                                                                             const std::int16_t* weights,
+                                                                             const std::uint32_t* pairs,
                                                                              std::int32_t taps, std::int32_t byteCount,
                                                                              std::uint8_t* destination) {
-  std::uint32_t pairs[kMaximumPairs];
-  if (!packWeightPairs(weights, taps, pairs)) return 0;
   const __m256i zero = _mm256_setzero_si256();
   const __m256i bias = _mm256_set1_epi32(kRoundingBias);
   std::int32_t b = 0;
