@@ -164,13 +164,47 @@ __attribute__((target("avx2"))) inline __m128i dotFourAvx2Taps8(const std::uint8
   return _mm_unpacklo_epi32(_mm256_castsi256_si128(totals), _mm256_extracti128_si256(totals, 1));
 }
 
-// Window starts (in pixels) of output columns x .. x + 3, the first given.
-inline void nextStarts(const std::uint16_t* steps, int x, std::size_t first, std::size_t* starts) {
-  starts[0] = first;
-  starts[1] = first + steps[x];
-  starts[2] = starts[1] + steps[x + 1];
-  starts[3] = starts[2] + steps[x + 2];
-}
+// The horizontal pass four output columns at a time: where each column's
+// window starts and which weights and output bytes belong to it. Plain
+// arithmetic, so it inlines into every kernel whatever its target.
+struct ColumnWalk {
+  int taps;
+  int channels;
+  int target;
+  const std::int16_t* weightTable;
+  const std::uint16_t* steps;
+  std::size_t stride;          // from one channel plane to the next
+  const std::uint8_t* planes;  // the first channel plane
+  std::size_t cursor;          // window start of the next column, in pixels
+  std::size_t starts[4];       // window starts of columns x .. x + 3
+
+  explicit ColumnWalk(const WrapResampler& resampler)
+      : taps(resampler.taps),
+        channels(resampler.channels),
+        target(resampler.targetSize),
+        weightTable(resampler.weights),
+        steps(resampler.steps),
+        stride(planeStride(resampler)),
+        planes(resampler.workRow + workRowBytes(resampler)),
+        cursor(0),
+        starts{} {}
+
+  // Sets `starts` for columns x .. x + 3 and answers their first weight.
+  const std::int16_t* enter(int x) {
+    starts[0] = cursor;
+    starts[1] = cursor + steps[x];
+    starts[2] = starts[1] + steps[x + 1];
+    starts[3] = starts[2] + steps[x + 2];
+    return weightTable + static_cast<std::size_t>(x) * taps;
+  }
+  void leave(int x) {
+    if (x + 4 < target) cursor = starts[3] + steps[x + 3];
+  }
+  // The columns from x on, one at a time.
+  void finish(const WrapResampler& resampler, int x, std::uint8_t* pixels) const {
+    filterRowHorizontalFrom(resampler, x, cursor * static_cast<std::size_t>(channels), pixels);
+  }
+};
 
 enum class Kernel { sse2, avx2, avx2Taps8 };
 
@@ -190,20 +224,16 @@ __attribute__((target("avx2"))) inline __m128i dotFour(const std::uint8_t* plane
 // the last columns.
 template <Kernel K, int Chunks>
 __attribute__((target("avx2"))) inline void filterPlanesWith(const WrapResampler& resampler, std::uint8_t* pixels) {
-  const int taps = resampler.taps;
+  ColumnWalk walk(resampler);
+  const int taps = walk.taps;
   const int chunks = K == Kernel::sse2 ? taps / 8 : taps / 16;
-  const int channels = resampler.channels;
-  const int target = resampler.targetSize;
-  const std::int16_t* weightTable = resampler.weights;
-  const std::uint16_t* steps = resampler.steps;
-  const std::size_t stride = planeStride(resampler);
-  const std::uint8_t* planes = resampler.workRow + workRowBytes(resampler);
-  std::size_t cursor = 0;
+  const int channels = walk.channels;
+  const std::size_t stride = walk.stride;
+  const std::uint8_t* planes = walk.planes;
+  const std::size_t* starts = walk.starts;
   int x = 0;
-  for (; x + 4 <= target; x += 4) {
-    std::size_t starts[4];
-    nextStarts(steps, x, cursor, starts);
-    const std::int16_t* weights = weightTable + static_cast<std::size_t>(x) * taps;
+  for (; x + 4 <= walk.target; x += 4) {
+    const std::int16_t* weights = walk.enter(x);
     std::uint8_t* out = pixels + static_cast<std::size_t>(x) * channels;
     if (K != Kernel::sse2 && channels == 3) {
       storeFourRgb(dotFour<K, Chunks>(planes, starts, weights, taps, chunks),
@@ -215,9 +245,9 @@ __attribute__((target("avx2"))) inline void filterPlanesWith(const WrapResampler
                   out + ch, channels);
       }
     }
-    if (x + 4 < target) cursor = starts[3] + steps[x + 3];
+    walk.leave(x);
   }
-  filterRowHorizontalFrom(resampler, x, cursor * static_cast<std::size_t>(channels), pixels);
+  walk.finish(resampler, x, pixels);
 }
 
 }  // namespace
@@ -225,29 +255,22 @@ __attribute__((target("avx2"))) inline void filterPlanesWith(const WrapResampler
 // Taps a multiple of 8: 8 samples and weights per pmaddwd.
 __attribute__((target("sse2"))) ORIELVMX_REALIGN void filterPlanesSse2(const WrapResampler& resampler,
                                                                         std::uint8_t* pixels) {
-  const int taps = resampler.taps;
-  const int channels = resampler.channels;
-  const int target = resampler.targetSize;
-  const std::int16_t* weightTable = resampler.weights;
-  const std::uint16_t* steps = resampler.steps;
-  const std::size_t stride = planeStride(resampler);
-  const std::uint8_t* planes = resampler.workRow + workRowBytes(resampler);
-  std::size_t cursor = 0;
+  ColumnWalk walk(resampler);
+  const int taps = walk.taps;
+  const int channels = walk.channels;
   int x = 0;
-  for (; x + 4 <= target; x += 4) {
-    std::size_t starts[4];
-    nextStarts(steps, x, cursor, starts);
-    const std::int16_t* weights = weightTable + static_cast<std::size_t>(x) * taps;
+  for (; x + 4 <= walk.target; x += 4) {
+    const std::int16_t* weights = walk.enter(x);
     std::uint8_t* out = pixels + static_cast<std::size_t>(x) * channels;
     for (int ch = 0; ch < channels; ++ch) {
-      const std::uint8_t* plane = planes + static_cast<std::size_t>(ch) * stride;
-      const __m128i sums = taps == 8 ? dotFourSse2<1>(plane, starts, weights, taps, 1)
-                                     : dotFourSse2<0>(plane, starts, weights, taps, taps / 8);
+      const std::uint8_t* plane = walk.planes + static_cast<std::size_t>(ch) * walk.stride;
+      const __m128i sums = taps == 8 ? dotFourSse2<1>(plane, walk.starts, weights, taps, 1)
+                                     : dotFourSse2<0>(plane, walk.starts, weights, taps, taps / 8);
       storeFour(sums, out + ch, channels);
     }
-    if (x + 4 < target) cursor = starts[3] + steps[x + 3];
+    walk.leave(x);
   }
-  filterRowHorizontalFrom(resampler, x, cursor * static_cast<std::size_t>(channels), pixels);
+  walk.finish(resampler, x, pixels);
 }
 
 namespace {
