@@ -152,6 +152,15 @@ const RunLog& HostDriver::run(const RunPlan& plan) {
   return log_;
 }
 
+std::int16_t callAbout(EntryPoint entry, bool withPlatformData) {
+  host::PlatformData platform{};
+  host::AboutRecord about{withPlatformData ? &platform : nullptr};
+  std::intptr_t data = 0;
+  std::int16_t result = kUnanswered;
+  entry(host::filterSelectorAbout, &about, &data, &result);
+  return result;
+}
+
 std::string resultName(std::int16_t result) {
   switch (result) {
     case 0: return "noErr (0)";

@@ -129,6 +129,10 @@ class HostDriver {
   static HostDriver* current_;
 };
 
+// The About selector, which comes with a record of its own and may come at
+// any time; `withPlatformData` false: the host gives no platform data.
+std::int16_t callAbout(EntryPoint entry, bool withPlatformData = true);
+
 // "noErr (0)", "readErr (-19)", and so on, for messages.
 std::string resultName(std::int16_t result);
 
