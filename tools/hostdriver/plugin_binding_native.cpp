@@ -21,12 +21,8 @@ EntryPoint bindPlugin(const std::string& pluginPath, std::string& error) {
 void unbindPlugin() { host::detachModule(); }
 
 void choosePluginTexture(const PluginChoice& choice) {
-  chooser::ProvidedChoice provided;
-  provided.status = choice.status;
-  provided.fileName = choice.texturePath;
-  provided.sizeChoice = choice.sizeChoice;
-  provided.tileOrigin = choice.tileOrigin;
-  chooser::provideChoice(provided);
+  chooser::provideChoice({.status = choice.status, .fileName = choice.texturePath,
+                          .sizeChoice = choice.sizeChoice, .tileOrigin = choice.tileOrigin});
 }
 
 std::vector<std::string> takePluginMessages() {

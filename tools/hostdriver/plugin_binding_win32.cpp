@@ -41,12 +41,8 @@ void unbindPlugin() {
 }
 
 void choosePluginTexture(const PluginChoice& choice) {
-  wintest::ChooserAnswer answer;
-  answer.status = choice.status;
-  answer.path = choice.texturePath;
-  answer.sizeChoice = choice.sizeChoice;
-  answer.tileOrigin = choice.tileOrigin;
-  wintest::answerChooser(answer);
+  wintest::answerChooser(wintest::ChooserAnswer{.status = choice.status, .path = choice.texturePath,
+                                                .sizeChoice = choice.sizeChoice, .tileOrigin = choice.tileOrigin});
 }
 
 std::vector<std::string> takePluginMessages() {

@@ -21,6 +21,9 @@ SimulatedHost::SimulatedHost(int width, int height, std::int16_t imageMode)
   driver_.abortAnswer = [this](const hostdriver::HostDriver& driver) {
     return abortAtCall_ >= 0 && driver.abortCalls() > abortAtCall_;
   };
+  plan_.end = hostdriver::LoopEnd::allSidesZero;
+  plan_.limitIsError = false;
+  plan_.refuseBadBands = false;
 }
 
 hostdriver::DocumentView SimulatedHost::view() {
@@ -33,14 +36,19 @@ std::int16_t SimulatedHost::continueOnce() {
   return driver_.continueOnce();
 }
 
+hostdriver::RunPlan& SimulatedHost::plan(int continueLimit) {
+  plan_.continueLimit = continueLimit;
+  return plan_;
+}
+
+void SimulatedHost::continueBands(int continueLimit) {
+  driver_.setDocument(view());
+  driver_.continueBands(plan(continueLimit));
+}
+
 Run SimulatedHost::run(int continueLimit) {
   driver_.setDocument(view());
-  hostdriver::RunPlan plan;
-  plan.end = hostdriver::LoopEnd::allSidesZero;
-  plan.continueLimit = continueLimit;
-  plan.limitIsError = false;
-  plan.refuseBadBands = false;
-  return driver_.run(plan);
+  return driver_.run(plan(continueLimit));
 }
 
 int SimulatedHost::bytesChangedOutsideRect() const {
