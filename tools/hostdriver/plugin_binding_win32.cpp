@@ -47,9 +47,8 @@ void choosePluginTexture(const PluginChoice& choice) {
 
 std::vector<std::string> takePluginMessages() {
   std::vector<std::string> texts;
-  for (const wintest::SeenDialog& dialog : wintest::takeSeenDialogs()) {
-    // The Open Texture dialog, answered above, is no message box.
-    if (!dialog.handled) texts.push_back(dialog.text.empty() ? dialog.caption : dialog.text);
+  for (const wintest::SeenDialog& box : wintest::takeMessageBoxes()) {
+    texts.push_back(box.text.empty() ? box.caption : box.text);
   }
   return texts;
 }

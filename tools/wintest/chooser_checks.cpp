@@ -149,22 +149,13 @@ Run runWithChooser(const PluginUnderTest& plugin, const std::function<std::strin
   // The handler may still be finishing on the watcher thread.
   if (driven && !waitUntil([&] { return done.load(); }, 3 * kWait)) run.problem += " handler hung";
   clearDialogHandlers();
-  for (const SeenDialog& seen : takeSeenDialogs()) {
-    if (!seen.handled) run.boxes.push_back(seen);
-  }
+  run.boxes = takeMessageBoxes();
   if (!driven) run.problem += " no Open Texture dialog";
   return run;
 }
 
 std::string boxesText(const std::vector<SeenDialog>& boxes) {
-  if (boxes.empty()) return "";
-  std::string text = " unexpected boxes:";
-  for (const SeenDialog& box : boxes) text += " [" + quoted(box.caption) + " " + quoted(box.text) + "]";
-  return text;
-}
-
-std::string resultIs(std::int16_t have, std::int16_t want) {
-  return have == want ? "" : " result " + std::to_string(have) + ", want " + std::to_string(want);
+  return boxes.empty() ? "" : " unexpected boxes:" + describeDialogs(boxes);
 }
 
 // --- screenshots -------------------------------------------------------------
@@ -250,7 +241,7 @@ std::string checkNewDialogAndCancel(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes) +
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes) +
          expectSetting("prv", "1") + expectSetting("fVw", "1") + expectSetting("fId", "1");
 }
 
@@ -291,7 +282,7 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 // Texel (x, y) of the fixtures' RGB textures (tests/native/support).
@@ -325,7 +316,7 @@ std::string checkSizeResetAndOpen(const PluginUnderTest& plugin) {
   }
   const std::string pixels =
       run.fill.pixels == want ? "" : " pixels " + hexBytes(run.fill.pixels.data(), run.fill.pixels.size());
-  return run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) + pixels;
+  return run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) + pixels;
 }
 
 std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
@@ -363,7 +354,7 @@ std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
   });
   const std::string pixels =
       run.fill.pixels == expectedFill(true) ? "" : " pixels " + hexBytes(run.fill.pixels.data(), 24);
-  return run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) + pixels +
+  return run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) + pixels +
          expectSetting("prv", "1") + expectSetting("fVw", "1") + expectSetting("fId", "3");
 }
 
@@ -397,7 +388,7 @@ std::string checkViewSwitch(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  std::string failure = run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes) +
+  std::string failure = run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes) +
                         expectSetting("prv", "2") + expectSetting("fVw", "0");
   // The next run opens on the long names and with Preview unchecked.
   const Run next = runWithChooser(plugin, [](HWND dialog) {
@@ -452,7 +443,7 @@ std::string checkDirectoryChange(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
@@ -465,7 +456,7 @@ std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
     pressButton(dialog, IDOK);
     return problem;
   });
-  std::string failure = run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) +
+  std::string failure = run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) +
                         expectSetting("tOn", "0");
   if (!documentWasChecked) failure += " document origin not checked without settings";
   if (run.fill.pixels != expectedFill(false)) {
@@ -480,7 +471,7 @@ std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
     pressButton(dialog, IDOK);
     return problem;
   });
-  failure += next.problem + resultIs(next.fill.result, 0) + expectSetting("tOn", "0");
+  failure += next.problem + resultText("the run", next.fill.result, 0) + expectSetting("tOn", "0");
   if (documentWasChecked) failure += " stored 0 did not pre-check the selection";
   if (next.fill.pixels != expectedFill(true)) failure += " cancelled Preferences changed the origin";
   return failure;
@@ -494,7 +485,7 @@ std::string checkPreferencesCancelled(const PluginUnderTest& plugin) {
     pressButton(dialog, IDOK);
     return problem;
   });
-  std::string failure = run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) +
+  std::string failure = run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) +
                         expectSetting("tOn", "(none)");
   if (run.fill.pixels != expectedFill(true)) failure += " not tiled from the document";
   return failure;
@@ -513,7 +504,7 @@ std::string checkPreferencesScreenshot(const PluginUnderTest& plugin) {
     if (IsWindow(preferences)) problem += " the close box did not close Preferences";
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 // Closes the About dialog one way after checking that Escape does not.
@@ -555,11 +546,7 @@ std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, b
   const std::int16_t result = hostdriver::callAbout(plugin.entry);
   if (claimed && !waitUntil([&] { return done.load(); }, 3 * kWait)) problem += " handler hung";
   clearDialogHandlers();
-  std::vector<SeenDialog> boxes;
-  for (const SeenDialog& seen : takeSeenDialogs()) {
-    if (!seen.handled) boxes.push_back(seen);
-  }
-  return problem + resultIs(result, 0) + boxesText(boxes);
+  return problem + resultText("About", result, 0) + boxesText(takeMessageBoxes());
 }
 
 std::string checkAboutFromDialog(const PluginUnderTest& plugin) {
@@ -572,7 +559,7 @@ std::string checkAboutFromDialog(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 std::string checkFailedDialog(const PluginUnderTest& plugin) {
@@ -581,7 +568,7 @@ std::string checkFailedDialog(const PluginUnderTest& plugin) {
     EndDialog(dialog, 0);
     return std::string();
   });
-  std::string failure = run.problem + resultIs(run.fill.result, -19);
+  std::string failure = run.problem + resultText("the run", run.fill.result, -19);
   if (run.boxes.size() != 1 || run.boxes[0].text != "Cannot find file ") {
     failure += boxesText(run.boxes) + " (want one \"Cannot find file \")";
   }

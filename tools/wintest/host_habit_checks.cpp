@@ -97,19 +97,9 @@ std::string pixelsText(const Document& document) {
          hexBytes(want.data(), want.size());
 }
 
-std::string resultText(const char* what, std::int16_t have, std::int16_t want) {
-  return have == want ? "" : std::string(" ") + what + " gave " + std::to_string(have) + ", want " + std::to_string(want);
-}
-
 std::string boxesText() {
-  // The Open Texture dialog, answered by the chooser driver, is no box.
-  std::vector<SeenDialog> seen = takeSeenDialogs();
-  std::erase_if(seen, [](const SeenDialog& dialog) { return dialog.handled; });
-  if (seen.empty()) return "";
-  std::string text = " unexpected boxes: ";
-  text += std::to_string(seen.size());
-  for (const SeenDialog& dialog : seen) text += " [" + quoted(dialog.text) + "]";
-  return text;
+  const std::vector<SeenDialog> seen = takeMessageBoxes();
+  return seen.empty() ? "" : " unexpected boxes: " + std::to_string(seen.size()) + describeDialogs(seen);
 }
 
 // Start and every band, at most `limit` Continue calls (-1: as many as the

@@ -22,26 +22,14 @@ constexpr std::int16_t kUntouched = 0x5A5A;
 
 void setChoice(const std::string& value) { answerChooser(value); }
 
-std::string describeDialogs(const std::vector<SeenDialog>& dialogs) {
-  std::string text = std::to_string(dialogs.size()) + " boxes";
-  for (const SeenDialog& dialog : dialogs) text += " [" + quoted(dialog.caption) + " " + quoted(dialog.text) + "]";
-  return text;
-}
-
 // Expects exactly these message texts, each in a box with an empty caption.
 std::string expectBoxes(const std::vector<std::string>& texts) {
-  // The Open Texture dialog, answered by the chooser driver, is no box.
-  std::vector<SeenDialog> seen = takeSeenDialogs();
-  std::erase_if(seen, [](const SeenDialog& dialog) { return dialog.handled; });
+  const std::vector<SeenDialog> seen = takeMessageBoxes();
   bool same = seen.size() == texts.size();
   for (std::size_t i = 0; same && i < seen.size(); ++i) {
     same = seen[i].caption.empty() && seen[i].text == texts[i];
   }
-  return same ? "" : "message boxes: " + describeDialogs(seen);
-}
-
-std::string resultText(std::int16_t have, std::int16_t want) {
-  return have == want ? "" : "result " + std::to_string(have) + ", want " + std::to_string(want);
+  return same ? "" : "message boxes: " + std::to_string(seen.size()) + " boxes" + describeDialogs(seen);
 }
 
 host::FilterRecord patternRecord() {
@@ -57,7 +45,7 @@ std::string checkRecordUnchanged(const PluginUnderTest& plugin, std::int16_t sel
   std::intptr_t data = 0x13572468;
   std::int16_t result = kUntouched;
   plugin.entry(selector, &record, &data, &result);
-  std::string failure = resultText(result, want);
+  std::string failure = resultText("the selector", result, want);
   if (std::memcmp(&record, &before, sizeof record) != 0) failure += " record changed";
   if (data != 0x13572468) failure += " data slot changed";
   return failure + expectBoxes({});
@@ -68,7 +56,7 @@ std::string checkStart(const PluginUnderTest& plugin, const std::string& choice,
   setChoice(choice);
   std::vector<std::uint8_t> pixels(8 * 4 * 3);
   hostdriver::HostDriver host(plugin.entry, hostdriver::packedView(pixels.data(), 8, 4, 3), 3);
-  std::string failure = resultText(host.start(), want);
+  std::string failure = resultText("Start", host.start(), want);
   const auto& progress = host.log().progress;
   if (progress.empty() || progress[0] != std::make_pair(0, 1)) {
     failure += " progress 0 of 1 not reported first";
@@ -99,7 +87,7 @@ std::string checkFill(const PluginUnderTest& plugin, const std::string& bmpPath,
   plan.beforeStart = {};
   const hostdriver::RunLog& log = host.run(plan);
   setChoice("");
-  std::string failure = resultText(log.result(), 0) + log.hostError;
+  std::string failure = resultText("the run", log.result(), 0) + log.hostError;
   std::vector<std::uint8_t> want;
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 5; ++x) {
@@ -121,7 +109,7 @@ std::string checkFill(const PluginUnderTest& plugin, const std::string& bmpPath,
 std::string checkAbout(const PluginUnderTest& plugin) {
   const std::int16_t result = hostdriver::callAbout(plugin.entry);
   takeSeenDialogs();  // an About box, if any, was dismissed with OK
-  return resultText(result, 0);
+  return resultText("About", result, 0);
 }
 
 std::string checkNullResult(const PluginUnderTest& plugin) {
@@ -147,7 +135,7 @@ void runSelectorChecks(const PluginUnderTest& plugin) {
   std::intptr_t data = 0;
   std::int16_t result = kUntouched;
   plugin.entry(host::filterSelectorFinish, &cleared, &data, &result);
-  report("Finish on a cleared record gives 0", resultText(result, 0) + expectBoxes({}));
+  report("Finish on a cleared record gives 0", resultText("Finish", result, 0) + expectBoxes({}));
 
   report("About gives 0", checkAbout(plugin));
 
