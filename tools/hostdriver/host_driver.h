@@ -81,12 +81,13 @@ class HostDriver {
   HostDriver(const HostDriver&) = delete;
   HostDriver& operator=(const HostDriver&) = delete;
 
+  // A host with callbacks of its own puts them here; one with odd habits
+  // changes any field between the steps.
   host::FilterRecord& record() { return record_; }
   const host::FilterRecord& record() const { return record_; }
   void setFilterRect(int top, int left, int bottom, int right);
   // Where later bands are handed over; the record is left as it is.
   void setDocument(const DocumentView& document) { document_ = document; }
-  const DocumentView& document() const { return document_; }
 
   // The entry point, with no band handed over.
   std::int16_t call(std::int16_t selector);
