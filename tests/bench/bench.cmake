@@ -21,7 +21,7 @@ add_executable(orielvmx_bench
   ${CMAKE_SOURCE_DIR}/tests/bench/resample_bench.cpp
   ${ORIELVMX_BENCH_SUPPORT})
 target_include_directories(orielvmx_bench PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(orielvmx_bench PRIVATE orielvmx_host
+target_link_libraries(orielvmx_bench PRIVATE orielvmx_hostdriver orielvmx_host
   GTest::gtest benchmark::benchmark_main)
 
 add_executable(orielvmx_bench_peers ${CMAKE_SOURCE_DIR}/tests/bench/peers_bench.cpp)
@@ -33,4 +33,4 @@ add_executable(orielvmx_bench_once
   ${CMAKE_SOURCE_DIR}/tests/bench/once_main.cpp
   ${ORIELVMX_BENCH_SUPPORT})
 target_include_directories(orielvmx_bench_once PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(orielvmx_bench_once PRIVATE orielvmx_host GTest::gtest)
+target_link_libraries(orielvmx_bench_once PRIVATE orielvmx_hostdriver orielvmx_host GTest::gtest)

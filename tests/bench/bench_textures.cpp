@@ -68,11 +68,10 @@ FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase) {
   const std::int16_t startResult = host.start();
   const auto continuing = Clock::now();
   bool failed = startResult != 0;
-  while (!failed) {
-    const host::Rect16 band = host.record().outRect;
-    if (band.top == 0 && band.left == 0 && band.bottom == 0 && band.right == 0) break;
-    failed = host.continueOnce() != 0;
-    ++timing.continues;
+  if (!failed) {
+    host.continueBands();
+    failed = host.log().result() != 0;
+    timing.continues = host.log().continueCalls;
   }
   const auto finishing = Clock::now();
   failed = host.finish() != 0 || failed;

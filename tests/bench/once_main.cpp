@@ -129,15 +129,11 @@ int fillOnce(const std::string& name) {
   const long long callsBefore = heap::calls;
   const long long liveBeforeBands = heap::live;
   heap::resetPeak();
-  int continues = 0;
   CALLGRIND_START_INSTRUMENTATION;
-  for (;;) {
-    const host::Rect16 band = host.record().outRect;
-    if (band.top == 0 && band.left == 0 && band.bottom == 0 && band.right == 0) break;
-    if (host.continueOnce() != 0) return 1;
-    ++continues;
-  }
+  host.continueBands();
   CALLGRIND_STOP_INSTRUMENTATION;
+  if (host.log().result() != 0) return 1;
+  const int continues = host.log().continueCalls;
   const long long bandCalls = heap::calls - callsBefore;
   const long long bandPeak = heap::peak - liveBeforeBands;
   const texture::TextureSource& source = texture::textureSource;

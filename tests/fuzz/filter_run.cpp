@@ -2,7 +2,9 @@
 // fuzzed texture. The host hands over each band in a buffer of exactly the
 // size the band needs, filled with canary bytes, so that ASan sees a write
 // past the band and the canaries show a write between its rows or into a
-// plane the fill does not own.
+// plane the fill does not own. That per-byte control over every band, and
+// the check of the whole record after every call, are why it builds its
+// calls itself rather than through the host driver the other hosts share.
 //
 // Input: a 32-byte header, then the texture file's bytes.
 //   0     flags: bits 0-1 file name (texture.tif, .bmp, .lrt, no extension);

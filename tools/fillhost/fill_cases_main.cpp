@@ -14,9 +14,15 @@
 
 #include "tools/fillhost/case_list.h"
 #include "tools/fillhost/fill_host.h"
-#include "tools/fillhost/runner_platform.h"
+#include "tools/hostdriver/plugin_binding.h"
 
 namespace {
+
+#if defined(_WIN32)
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
 
 std::string directoryOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
@@ -25,17 +31,28 @@ std::string directoryOf(const std::string& path) {
 
 std::uint64_t progressHash(const fillhost::FillOutcome& outcome) {
   std::uint64_t hash = fillhost::fnv1a64(nullptr, 0);
-  for (const auto& [done, total] : outcome.progress) {
+  for (const auto& [done, total] : outcome.log.progress) {
     const std::int32_t pair[2] = {done, total};
     hash = fillhost::fnv1a64(pair, sizeof pair, hash);
   }
   return hash;
 }
 
+// Message boxes the run showed. Not the "Cannot find file " box with which
+// the Windows dialog reports its own failure: the native chooser has no
+// dialog to show it.
+int messageBoxes() {
+  int boxes = 0;
+  for (const std::string& text : hostdriver::takePluginMessages()) {
+    if (text != "Cannot find file ") ++boxes;
+  }
+  return boxes;
+}
+
 std::string problemsOf(const fillhost::FillCase& fillCase, const fillhost::FillOutcome& outcome,
                        int boxes) {
   std::string problems;
-  const int result = fillhost::overallResult(outcome);
+  const int result = outcome.log.result();
   if (result != fillCase.expectedResult) {
     problems += " problem=result-" + std::to_string(result) + "-expected-" +
                 std::to_string(fillCase.expectedResult);
@@ -44,8 +61,8 @@ std::string problemsOf(const fillhost::FillCase& fillCase, const fillhost::FillO
     problems += " problem=boxes-expected-" + std::to_string(fillCase.expectedBoxes);
   }
   if (outcome.outsideChanged) problems += " problem=wrote-outside-filter-rectangle";
-  if (!outcome.hostError.empty()) {
-    std::string text = outcome.hostError;
+  if (!outcome.log.hostError.empty()) {
+    std::string text = outcome.log.hostError;
     for (char& c : text) {
       if (c == ' ') c = '-';
     }
@@ -57,7 +74,7 @@ std::string problemsOf(const fillhost::FillCase& fillCase, const fillhost::FillO
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* plugin = nullptr;
+  std::string plugin;
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--plugin") == 0 && i + 1 < argc) {
@@ -84,7 +101,7 @@ int main(int argc, char** argv) {
   }
   const std::string textureDirectory = positional.size() > 1 ? positional[1] : directoryOf(positional[0]);
 
-  fillhost::EntryPoint entry = fillhost::loadPlugin(plugin, &error);
+  const hostdriver::EntryPoint entry = hostdriver::bindPlugin(plugin, error);
   if (entry == nullptr) {
     std::fprintf(stderr, "fill_cases: %s\n", error.c_str());
     return 2;
@@ -92,20 +109,20 @@ int main(int argc, char** argv) {
 
   int troubled = 0;
   for (const fillhost::FillCase& fillCase : cases) {
-    const std::string path = textureDirectory + fillhost::pathSeparator() + fillCase.texture;
-    fillhost::chooseTexture(fillCase, path);
-    fillhost::forgetMessageBoxes();
+    hostdriver::choosePluginTexture({fillCase.chooserStatus, textureDirectory + kPathSeparator + fillCase.texture,
+                                     fillCase.sizeChoice, fillCase.tileOrigin});
+    hostdriver::takePluginMessages();
     const fillhost::FillOutcome outcome = fillhost::runFill(entry, fillCase.request);
-    const int boxes = fillhost::messageBoxesShown();
+    const int boxes = messageBoxes();
     const std::string problems = problemsOf(fillCase, outcome, boxes);
     if (!problems.empty()) ++troubled;
     std::printf("%s %016" PRIx64 " result=%d bands=%d progress=%016" PRIx64 " boxes=%d%s\n",
                 fillCase.name.c_str(),
                 fillhost::fnv1a64(outcome.document.data(), outcome.document.size()),
-                fillhost::overallResult(outcome), outcome.continueCalls, progressHash(outcome),
+                outcome.log.result(), outcome.log.continueCalls, progressHash(outcome),
                 boxes, problems.c_str());
     std::fflush(stdout);
   }
-  fillhost::unloadPlugin();
+  hostdriver::unbindPlugin();
   return troubled == 0 ? 0 : 1;
 }

@@ -6,8 +6,9 @@
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
 #include "tools/texfill/document_io.h"
-#include "tools/texfill/host_driver.h"
-#include "tools/texfill/plugin_binding.h"
+#include "tools/hostdriver/host_driver.h"
+#include "tools/hostdriver/plugin_binding.h"
+#include "tools/texfill/size_option.h"
 #include "tools/texfill/temp_dir.h"
 #include "tools/texfill/terminal.h"
 
@@ -93,6 +94,27 @@ void noteSizeWithoutEffect(const FillOptions& options) {
                options.texture.c_str());
 }
 
+// The plug-in's run over the document in place, with Ctrl-C as the user's
+// abort and the progress bar as the host's.
+hostdriver::RunLog fillDocument(hostdriver::EntryPoint entry, Image& document, const host::Rect16& rect) {
+  hostdriver::HostDriver driver(
+      entry, hostdriver::packedView(document.pixels.data(), document.width, document.height, document.channels),
+      document.channels == 1 ? 1 : 3);
+  driver.setFilterRect(rect.top, rect.left, rect.bottom, rect.right);
+  driver.record().abortProc = abortRequested;
+  driver.record().progressProc = reportProgress;
+  hostdriver::RunPlan plan;
+  plan.end = hostdriver::LoopEnd::allSidesZero;
+  return driver.run(plan);
+}
+
+// Each message box the plug-in showed, on stderr; answers how many.
+int printPluginMessages() {
+  const std::vector<std::string> texts = hostdriver::takePluginMessages();
+  for (const std::string& text : texts) std::fprintf(stderr, "%s\n", text.c_str());
+  return static_cast<int>(texts.size());
+}
+
 }  // namespace
 
 int fillCommand(const Args& args) {
@@ -111,14 +133,14 @@ int fillCommand(const Args& args) {
     complain(kName, options.texture + ": cannot be opened");
     return exitFailure;
   }
-  const EntryPoint entry = bindPlugin(options.plugin, error);
+  const hostdriver::EntryPoint entry = hostdriver::bindPlugin(options.plugin, error);
   if (entry == nullptr) {
     complain(kName, error);
     return exitFailure;
   }
   // The binding is released however the fill ends.
   struct Unbind {
-    ~Unbind() { unbindPlugin(); }
+    ~Unbind() { hostdriver::unbindPlugin(); }
   } unbind;
   Image document;
   if (!readImageFile(options.input, document, error)) {
@@ -126,8 +148,8 @@ int fillCommand(const Args& args) {
     return exitFailure;
   }
   if (options.gray) document = toGray(document);
-  FillJob job;
-  if (!checkRect(options, document, job.filterRect, error)) return usageError(kName, error);
+  host::Rect16 rect{};
+  if (!checkRect(options, document, rect, error)) return usageError(kName, error);
 
   TempDir temp;
   std::string texturePath = options.texture;
@@ -141,16 +163,13 @@ int fillCommand(const Args& args) {
     noteSizeWithoutEffect(options);
   }
 
-  choosePluginTexture({texturePath, options.size.sizeChoice, options.tileOrigin});
-  job.entry = entry;
-  job.document = &document;
-  job.abortProc = abortRequested;
-  job.progressProc = reportProgress;
-  const FillOutcome outcome = runFilter(job);
+  hostdriver::choosePluginTexture({1, texturePath, options.size.sizeChoice, options.tileOrigin});
+  hostdriver::takePluginMessages();
+  const hostdriver::RunLog outcome = fillDocument(entry, document, rect);
   endProgress();
-  const int messages = pluginMessagesShown();
+  const int messages = printPluginMessages();
 
-  if (interrupted() || outcome.result == 1) {
+  if (interrupted() || outcome.result() == 1) {
     complain(kName, "aborted, the plug-in reported result 1; " + options.output + " not written");
     return interrupted() ? exitInterrupted : exitFailure;
   }
@@ -158,8 +177,8 @@ int fillCommand(const Args& args) {
     complain(kName, outcome.hostError + "; " + options.output + " not written");
     return exitFailure;
   }
-  if (outcome.result != 0) {
-    complain(kName, "the plug-in ended the fill with " + resultName(outcome.result) + "; " +
+  if (outcome.result() != 0) {
+    complain(kName, "the plug-in ended the fill with " + hostdriver::resultName(outcome.result()) + "; " +
                         options.output + " not written");
     return exitFailure;
   }

@@ -1,21 +1,16 @@
 #include "tools/texfill/terminal.h"
 
-#include <signal.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "tools/texfill/terminal_platform.h"
 
 namespace texfill {
 namespace {
 
-volatile sig_atomic_t interruptSeen = 0;
 int lastPercent = -1;
 bool barDrawn = false;
 long bandDelayMs = -1;  // -1: not read yet
-
-void onInterrupt(int) { interruptSeen = 1; }
 
 long bandDelay() {
   if (bandDelayMs < 0) {
@@ -28,26 +23,13 @@ long bandDelay() {
 
 }  // namespace
 
-void installInterruptHandler() {
-  struct sigaction action {};
-  action.sa_handler = onInterrupt;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESETHAND;
-  sigaction(SIGINT, &action, nullptr);
-}
-
-bool interrupted() { return interruptSeen != 0; }
-
 unsigned char abortRequested() {
-  if (const long ms = bandDelay(); ms > 0) {
-    timespec pause{ms / 1000, (ms % 1000) * 1000000L};
-    nanosleep(&pause, nullptr);
-  }
-  return interruptSeen != 0 ? 1 : 0;
+  if (const long ms = bandDelay(); ms > 0) pauseMilliseconds(ms);
+  return interrupted() ? 1 : 0;
 }
 
 void reportProgress(std::int32_t done, std::int32_t total) {
-  if (total <= 0 || !isatty(STDERR_FILENO)) return;
+  if (total <= 0 || !stderrIsTerminal()) return;
   if (done < 0) done = 0;
   if (done > total) done = total;
   const int percent = static_cast<int>(static_cast<std::int64_t>(done) * 100 / total);
@@ -64,7 +46,7 @@ void reportProgress(std::int32_t done, std::int32_t total) {
 }
 
 void endProgress() {
-  if (barDrawn) std::fprintf(stderr, "\r\033[K");
+  if (barDrawn) eraseBarLine();
   barDrawn = false;
   lastPercent = -1;
 }

@@ -42,4 +42,14 @@ std::string hexBytes(const void* data, std::size_t size) {
   return text;
 }
 
+std::string resultText(const char* what, std::int16_t have, std::int16_t want) {
+  return have == want ? "" : std::string(" ") + what + " gave " + std::to_string(have) + ", want " + std::to_string(want);
+}
+
+std::string describeDialogs(const std::vector<SeenDialog>& dialogs) {
+  std::string text;
+  for (const SeenDialog& dialog : dialogs) text += " [" + quoted(dialog.caption) + " " + quoted(dialog.text) + "]";
+  return text;
+}
+
 }  // namespace wintest

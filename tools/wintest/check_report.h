@@ -2,7 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "tools/wintest/dialog_driver.h"
 
 namespace wintest {
 
@@ -14,7 +18,11 @@ int failedChecks();
 void printSummary();
 
 // Helpers for building failure texts.
+// " WHAT gave HAVE, want WANT", or "" when they agree.
+std::string resultText(const char* what, std::int16_t have, std::int16_t want);
 std::string quoted(const std::string& text);
 std::string hexBytes(const void* data, std::size_t size);
+// " [caption text]" for each dialog.
+std::string describeDialogs(const std::vector<SeenDialog>& dialogs);
 
 }  // namespace wintest

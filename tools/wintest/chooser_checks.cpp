@@ -10,16 +10,16 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "host/filter_record.h"
 #include "resources/dialog_ids.h"
+#include "tools/hostdriver/host_driver.h"
 #include "tools/wintest/check_report.h"
 #include "tools/wintest/chooser_driver.h"
 #include "tools/wintest/dialog_driver.h"
 #include "tools/wintest/plugin_under_test.h"
+#include "tools/wintest/screen_capture.h"
 
 namespace wintest {
 namespace {
@@ -74,9 +74,6 @@ std::string expectSetting(const char* key, const std::string& want) {
 
 // --- running Start -----------------------------------------------------------
 
-unsigned char neverAbort() { return 0; }
-void ignoreProgress(std::int32_t, std::int32_t) {}
-
 struct Fill {
   std::int16_t result = 0;
   std::vector<std::uint8_t> pixels;  // 5 x 4 RGB document, filter rectangle (1, 1)-(4, 5)
@@ -86,37 +83,14 @@ struct Fill {
 // whose filter rectangle starts at (1, 1): tiling from the document and from
 // the selection differ there.
 Fill runFill(const PluginUnderTest& plugin) {
-  constexpr int width = 5;
-  constexpr int height = 4;
   Fill fill;
-  fill.pixels.assign(width * height * 3, 0xEE);
-  host::PlatformData platformData{nullptr};
-  host::FilterRecord record{};
-  record.abortProc = neverAbort;
-  record.progressProc = ignoreProgress;
-  record.imageSize = {height, width};
-  record.planes = 3;
-  record.filterRect = {1, 1, height, width};
-  record.imageMode = 3;
-  record.platformData = &platformData;
-  std::intptr_t data = 0;
-  std::int16_t result = 0;
-  plugin.entry(host::filterSelectorStart, &record, &data, &result);
-  fill.result = result;
-  for (int band = 0; result == 0 && band <= height; ++band) {
-    const host::Rect16 r = record.outRect;
-    if (r.top >= r.bottom || r.left >= r.right) break;
-    if (r.top < 0 || r.left < 0 || r.bottom > height || r.right > width) {
-      fill.result = -1;
-      break;
-    }
-    record.outData = fill.pixels.data() + (r.top * width + r.left) * 3;
-    record.outRowBytes = width * 3;
-    plugin.entry(host::filterSelectorContinue, &record, &data, &result);
-    fill.result = result;
-  }
-  std::int16_t finish = 0;
-  plugin.entry(host::filterSelectorFinish, &record, &data, &finish);
+  fill.pixels.assign(5 * 4 * 3, 0xEE);
+  hostdriver::HostDriver host(plugin.entry, hostdriver::packedView(fill.pixels.data(), 5, 4, 3), 3);
+  host.setFilterRect(1, 1, 4, 5);
+  hostdriver::RunPlan plan;
+  plan.beforeStart = {};
+  const hostdriver::RunLog& log = host.run(plan);
+  fill.result = log.hostError.empty() ? log.result() : -1;
   return fill;
 }
 
@@ -175,115 +149,19 @@ Run runWithChooser(const PluginUnderTest& plugin, const std::function<std::strin
   // The handler may still be finishing on the watcher thread.
   if (driven && !waitUntil([&] { return done.load(); }, 3 * kWait)) run.problem += " handler hung";
   clearDialogHandlers();
-  for (const SeenDialog& seen : takeSeenDialogs()) {
-    if (!seen.handled) run.boxes.push_back(seen);
-  }
+  run.boxes = takeMessageBoxes();
   if (!driven) run.problem += " no Open Texture dialog";
   return run;
 }
 
 std::string boxesText(const std::vector<SeenDialog>& boxes) {
-  if (boxes.empty()) return "";
-  std::string text = " unexpected boxes:";
-  for (const SeenDialog& box : boxes) text += " [" + quoted(box.caption) + " " + quoted(box.text) + "]";
-  return text;
-}
-
-std::string resultIs(std::int16_t have, std::int16_t want) {
-  return have == want ? "" : " result " + std::to_string(have) + ", want " + std::to_string(want);
+  return boxes.empty() ? "" : " unexpected boxes:" + describeDialogs(boxes);
 }
 
 // --- screenshots -------------------------------------------------------------
 
-struct Capture {
-  int width = 0;
-  int height = 0;
-  RECT screen{};
-  std::vector<std::uint8_t> bgr;  // top-down rows, 3 bytes a pixel
-
-  // Distinct colours inside a screen rectangle.
-  std::size_t colours(const RECT& area) const {
-    std::set<std::uint32_t> seen;
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) {
-        const int cx = x - screen.left;
-        const int cy = y - screen.top;
-        if (cx < 0 || cy < 0 || cx >= width || cy >= height) continue;
-        const std::uint8_t* p = &bgr[(static_cast<std::size_t>(cy) * width + cx) * 3];
-        seen.insert(p[0] | p[1] << 8 | p[2] << 16);
-      }
-    }
-    return seen.size();
-  }
-};
-
-// Copies the window's screen area once it has repainted.
-Capture captureWindow(HWND window) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(400);
-  Capture capture;
-  GetWindowRect(window, &capture.screen);
-  capture.width = capture.screen.right - capture.screen.left;
-  capture.height = capture.screen.bottom - capture.screen.top;
-  if (capture.width <= 0 || capture.height <= 0) return capture;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr) {
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, capture.width, capture.height, screen, capture.screen.left,
-           capture.screen.top, SRCCOPY);
-    GdiFlush();
-    const int stride = (capture.width * 3 + 3) & ~3;
-    capture.bgr.resize(static_cast<std::size_t>(capture.width) * capture.height * 3);
-    for (int y = 0; y < capture.height; ++y) {
-      std::memcpy(&capture.bgr[static_cast<std::size_t>(y) * capture.width * 3],
-                  static_cast<std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride,
-                  static_cast<std::size_t>(capture.width) * 3);
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return capture;
-}
-
-void saveCapture(const Capture& capture, const std::string& name) {
-  const std::string directory = environment("ORIELVMX_SCREENSHOTS");
-  if (directory.empty() || capture.bgr.empty()) return;
-  const int stride = (capture.width * 3 + 3) & ~3;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = capture.width;
-  header.biHeight = -capture.height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biSizeImage = static_cast<DWORD>(stride * capture.height);
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header;
-  file.bfSize = file.bfOffBits + header.biSizeImage;
-  HANDLE out = CreateFileA((directory + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(out, &file, sizeof file, &written, nullptr);
-  WriteFile(out, &header, sizeof header, &written, nullptr);
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(stride), 0);
-  for (int y = 0; y < capture.height; ++y) {
-    std::memcpy(row.data(), &capture.bgr[static_cast<std::size_t>(y) * capture.width * 3],
-                static_cast<std::size_t>(capture.width) * 3);
-    WriteFile(out, row.data(), static_cast<DWORD>(stride), &written, nullptr);
-  }
-  CloseHandle(out);
+void saveScreenshot(const Capture& capture, const std::string& name) {
+  saveCapture(capture, environment("ORIELVMX_SCREENSHOTS"), name);
 }
 
 // A control showing a picture has many colours, a blank one one or two.
@@ -363,7 +241,7 @@ std::string checkNewDialogAndCancel(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes) +
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes) +
          expectSetting("prv", "1") + expectSetting("fVw", "1") + expectSetting("fId", "1");
 }
 
@@ -379,7 +257,7 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
     }
     // The preview was loaded: take the screenshot here.
     const Capture capture = captureWindow(dialog);
-    saveCapture(capture, "open-texture");
+    saveScreenshot(capture, "open-texture");
     RECT frame{};
     GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
     const RECT inside{frame.left + 1, frame.top + 1, frame.left + 65, frame.top + 65};
@@ -404,7 +282,7 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 // Texel (x, y) of the fixtures' RGB textures (tests/native/support).
@@ -438,7 +316,7 @@ std::string checkSizeResetAndOpen(const PluginUnderTest& plugin) {
   }
   const std::string pixels =
       run.fill.pixels == want ? "" : " pixels " + hexBytes(run.fill.pixels.data(), run.fill.pixels.size());
-  return run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) + pixels;
+  return run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) + pixels;
 }
 
 std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
@@ -476,7 +354,7 @@ std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
   });
   const std::string pixels =
       run.fill.pixels == expectedFill(true) ? "" : " pixels " + hexBytes(run.fill.pixels.data(), 24);
-  return run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) + pixels +
+  return run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) + pixels +
          expectSetting("prv", "1") + expectSetting("fVw", "1") + expectSetting("fId", "3");
 }
 
@@ -510,7 +388,7 @@ std::string checkViewSwitch(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  std::string failure = run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes) +
+  std::string failure = run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes) +
                         expectSetting("prv", "2") + expectSetting("fVw", "0");
   // The next run opens on the long names and with Preview unchecked.
   const Run next = runWithChooser(plugin, [](HWND dialog) {
@@ -565,7 +443,7 @@ std::string checkDirectoryChange(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
@@ -578,7 +456,7 @@ std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
     pressButton(dialog, IDOK);
     return problem;
   });
-  std::string failure = run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) +
+  std::string failure = run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) +
                         expectSetting("tOn", "0");
   if (!documentWasChecked) failure += " document origin not checked without settings";
   if (run.fill.pixels != expectedFill(false)) {
@@ -593,7 +471,7 @@ std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
     pressButton(dialog, IDOK);
     return problem;
   });
-  failure += next.problem + resultIs(next.fill.result, 0) + expectSetting("tOn", "0");
+  failure += next.problem + resultText("the run", next.fill.result, 0) + expectSetting("tOn", "0");
   if (documentWasChecked) failure += " stored 0 did not pre-check the selection";
   if (next.fill.pixels != expectedFill(true)) failure += " cancelled Preferences changed the origin";
   return failure;
@@ -607,7 +485,7 @@ std::string checkPreferencesCancelled(const PluginUnderTest& plugin) {
     pressButton(dialog, IDOK);
     return problem;
   });
-  std::string failure = run.problem + resultIs(run.fill.result, 0) + boxesText(run.boxes) +
+  std::string failure = run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) +
                         expectSetting("tOn", "(none)");
   if (run.fill.pixels != expectedFill(true)) failure += " not tiled from the document";
   return failure;
@@ -619,14 +497,14 @@ std::string checkPreferencesScreenshot(const PluginUnderTest& plugin) {
     HWND preferences = findDialog("Preferences", kWait);
     if (preferences == nullptr) return std::string(" no Preferences");
     std::string problem = placedAt(preferences, 1);
-    saveCapture(captureWindow(preferences), "preferences");
+    saveScreenshot(captureWindow(preferences), "preferences");
     PostMessageA(preferences, WM_SYSCOMMAND, SC_CLOSE, 0);
     waitUntil([&] { return !IsWindow(preferences); }, kWait);
     pressButton(dialog, IDCANCEL);
     if (IsWindow(preferences)) problem += " the close box did not close Preferences";
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 // Closes the About dialog one way after checking that Escape does not.
@@ -657,7 +535,7 @@ std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, b
     std::string found = placedAt(dialog, 1);
     if (screenshot) {
       const Capture capture = captureWindow(dialog);
-      saveCapture(capture, "about");
+      saveScreenshot(capture, "about");
       found += drawnArea(capture, dialog, IDC_ABOUT_PICTURE, "About picture");
     }
     problem = found + closeAbout(dialog, how);
@@ -665,18 +543,10 @@ std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, b
     return true;
   });
   takeSeenDialogs();
-  host::PlatformData platformData{nullptr};
-  host::AboutRecord about{&platformData};
-  std::intptr_t data = 0;
-  std::int16_t result = 99;
-  plugin.entry(host::filterSelectorAbout, &about, &data, &result);
+  const std::int16_t result = hostdriver::callAbout(plugin.entry);
   if (claimed && !waitUntil([&] { return done.load(); }, 3 * kWait)) problem += " handler hung";
   clearDialogHandlers();
-  std::vector<SeenDialog> boxes;
-  for (const SeenDialog& seen : takeSeenDialogs()) {
-    if (!seen.handled) boxes.push_back(seen);
-  }
-  return problem + resultIs(result, 0) + boxesText(boxes);
+  return problem + resultText("About", result, 0) + boxesText(takeMessageBoxes());
 }
 
 std::string checkAboutFromDialog(const PluginUnderTest& plugin) {
@@ -689,7 +559,7 @@ std::string checkAboutFromDialog(const PluginUnderTest& plugin) {
     pressButton(dialog, IDCANCEL);
     return problem;
   });
-  return run.problem + resultIs(run.fill.result, 1) + boxesText(run.boxes);
+  return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
 std::string checkFailedDialog(const PluginUnderTest& plugin) {
@@ -698,7 +568,7 @@ std::string checkFailedDialog(const PluginUnderTest& plugin) {
     EndDialog(dialog, 0);
     return std::string();
   });
-  std::string failure = run.problem + resultIs(run.fill.result, -19);
+  std::string failure = run.problem + resultText("the run", run.fill.result, -19);
   if (run.boxes.size() != 1 || run.boxes[0].text != "Cannot find file ") {
     failure += boxesText(run.boxes) + " (want one \"Cannot find file \")";
   }

@@ -128,6 +128,12 @@ std::vector<SeenDialog> takeSeenDialogs() {
   return seen;
 }
 
+std::vector<SeenDialog> takeMessageBoxes() {
+  std::vector<SeenDialog> boxes = takeSeenDialogs();
+  std::erase_if(boxes, [](const SeenDialog& dialog) { return dialog.handled; });
+  return boxes;
+}
+
 std::string windowText(HWND window) {
   char text[1024] = {};
   sendWithTimeout(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));

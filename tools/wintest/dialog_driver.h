@@ -31,6 +31,9 @@ void addDialogHandler(DialogHandler handler);
 void clearDialogHandlers();
 // Dialogs seen since the last call, oldest first.
 std::vector<SeenDialog> takeSeenDialogs();
+// The same without those a handler took: the message boxes, each dismissed
+// with OK.
+std::vector<SeenDialog> takeMessageBoxes();
 
 // Window helpers; every message to the dialog's thread has a time limit, so a
 // hung plug-in fails a test instead of hanging it.

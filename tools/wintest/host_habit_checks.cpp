@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "host/filter_record.h"
+#include "tools/hostdriver/host_driver.h"
+#include "tools/wintest/bmp_file.h"
 #include "tools/wintest/check_report.h"
 #include "tools/wintest/chooser_driver.h"
 #include "tools/wintest/dialog_driver.h"
@@ -23,12 +25,10 @@
 namespace wintest {
 namespace {
 
-constexpr std::int16_t kUntouched = 0x5A5A;
-constexpr std::uint8_t kBackground = 0xEE;
+using hostdriver::HostDriver;
+using hostdriver::LoopEnd;
 
-bool abortAnswer = false;
-unsigned char answerAbort() { return abortAnswer ? 1 : 0; }
-void ignoreProgress(std::int32_t, std::int32_t) {}
+constexpr std::uint8_t kBackground = 0xEE;
 
 // What the Open Texture dialog answers on the next Start: this texture at its
 // own size, tiled from the document's corner.
@@ -42,42 +42,7 @@ void forgetChoice() { answerChooser(std::string()); }
 constexpr std::uint8_t kTexels[2][3][3] = {{{10, 20, 30}, {40, 50, 60}, {70, 80, 90}},
                                            {{200, 110, 120}, {130, 140, 150}, {160, 170, 180}}};
 
-// 24-bit BMP rows are stored bottom-up, blue first, padded to 4 bytes.
-std::vector<std::uint8_t> textureBmp() {
-  constexpr int kRowBytes = 12;
-  std::vector<std::uint8_t> bytes(54 + 2 * kRowBytes, 0);
-  auto put = [&bytes](std::size_t at, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-  };
-  put(0, 0x4D42, 2);  // "BM"
-  put(2, static_cast<std::uint32_t>(bytes.size()), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, 3, 4);
-  put(22, 2, 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  put(34, 2 * kRowBytes, 4);
-  for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 3; ++x) {
-      std::uint8_t* p = &bytes[54 + (1 - y) * kRowBytes + x * 3];
-      p[0] = kTexels[y][x][2];
-      p[1] = kTexels[y][x][1];
-      p[2] = kTexels[y][x][0];
-    }
-  }
-  return bytes;
-}
-
-bool writeTexture(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = textureBmp();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
+bool writeTexture(const std::string& path) { return writeFileBytes(path, bmpFile(3, 2, &kTexels[0][0][0])); }
 
 // Deletes the file; false while the plug-in still holds it open.
 bool released(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
@@ -94,6 +59,17 @@ Document makeDocument(int width, int height, int planes, int imageMode) {
   return {width, height, planes, imageMode,
           std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * planes, kBackground)};
 }
+
+// A run's host side over the document; `withPlatformData` false: the host
+// gives no platform data at all.
+struct Run : HostDriver {
+  Run(const PluginUnderTest& plugin, Document* document, bool withPlatformData = true)
+      : HostDriver(plugin.entry,
+                   hostdriver::packedView(document->bytes.data(), document->width, document->height, document->planes),
+                   static_cast<std::int16_t>(document->imageMode)) {
+    if (!withPlatformData) record().platformData = nullptr;
+  }
+};
 
 // The document as a correct fill leaves it: the requested planes of each
 // pixel from texel (x mod 3, y mod 2), any further byte as it was.
@@ -121,81 +97,28 @@ std::string pixelsText(const Document& document) {
          hexBytes(want.data(), want.size());
 }
 
-std::string resultText(const char* what, std::int16_t have, std::int16_t want) {
-  return have == want ? "" : std::string(" ") + what + " gave " + std::to_string(have) + ", want " + std::to_string(want);
+std::string boxesText() {
+  const std::vector<SeenDialog> seen = takeMessageBoxes();
+  return seen.empty() ? "" : " unexpected boxes: " + std::to_string(seen.size()) + describeDialogs(seen);
 }
 
-std::string boxesText() {
-  // The Open Texture dialog, answered by the chooser driver, is no box.
-  std::vector<SeenDialog> seen = takeSeenDialogs();
-  std::erase_if(seen, [](const SeenDialog& dialog) { return dialog.handled; });
-  if (seen.empty()) return "";
-  std::string text = " unexpected boxes: ";
-  text += std::to_string(seen.size());
-  for (const SeenDialog& dialog : seen) text += " [" + quoted(dialog.text) + "]";
-  return text;
+// Start and every band, at most `limit` Continue calls (-1: as many as the
+// document has rows, and two more); no Finish. A host that stops early does
+// not mind a run that is not over.
+std::string fill(Run& run, LoopEnd end = LoopEnd::emptyRect, int limit = -1, bool stopsEarly = false) {
+  hostdriver::RunPlan plan;
+  plan.beforeStart = {};
+  plan.end = end;
+  plan.continueLimit = limit;
+  plan.limitIsError = !stopsEarly;
+  plan.finish = false;
+  const hostdriver::RunLog& log = run.run(plan);
+  if (log.startResult != 0) return resultText("Start", log.startResult, 0);
+  if (!log.hostError.empty()) return " " + log.hostError;
+  return resultText("Continue", log.result(), 0);
 }
 
 bool isZero(const host::Rect16& r) { return r.top == 0 && r.left == 0 && r.bottom == 0 && r.right == 0; }
-bool isEmpty(const host::Rect16& r) { return r.top >= r.bottom || r.left >= r.right; }
-
-enum class LoopEnd {
-  emptyRect,    // stop at the first empty rectangle
-  allSidesZero  // stop only when top, left, bottom and right are all 0
-};
-
-// One filter run's host side: the record, the data slot and the result.
-struct Run {
-  const PluginUnderTest* plugin;
-  Document* document;
-  host::PlatformData platformData{nullptr};
-  host::FilterRecord record{};
-  std::intptr_t data = 0;
-  std::int16_t result = kUntouched;
-
-  Run(const PluginUnderTest& p, Document* d, bool withPlatformData = true) : plugin(&p), document(d) {
-    record.abortProc = answerAbort;
-    record.progressProc = ignoreProgress;
-    record.imageSize = {static_cast<std::int16_t>(d->height), static_cast<std::int16_t>(d->width)};
-    record.planes = static_cast<std::int16_t>(d->planes);
-    record.filterRect = {0, 0, static_cast<std::int16_t>(d->height), static_cast<std::int16_t>(d->width)};
-    record.imageMode = static_cast<std::int16_t>(d->imageMode);
-    record.platformData = withPlatformData ? &platformData : nullptr;
-  }
-
-  std::int16_t call(std::int16_t selector) {
-    result = kUntouched;
-    plugin->entry(selector, &record, &data, &result);
-    return result;
-  }
-
-  // Continue until the band says the run is over, at most `limit` times;
-  // answers the first non-zero result, or a text about a bad band. A host
-  // that stops early does not mind a run that is not over.
-  std::string continueLoop(LoopEnd end, int limit, bool stopsEarly = false) {
-    const std::size_t rowBytes = static_cast<std::size_t>(document->width) * document->planes;
-    for (int band = 0; band < limit; ++band) {
-      const host::Rect16 r = record.outRect;
-      if (end == LoopEnd::emptyRect ? isEmpty(r) : isZero(r)) return "";
-      if (isEmpty(r) || r.top < 0 || r.left < 0 || r.bottom > document->height || r.right > document->width) {
-        return " band " + std::to_string(r.top) + "," + std::to_string(r.left) + "," + std::to_string(r.bottom) +
-               "," + std::to_string(r.right) + " is not a band of the document";
-      }
-      record.outData = document->bytes.data() + r.top * rowBytes + static_cast<std::size_t>(r.left) * document->planes;
-      record.outRowBytes = static_cast<std::int32_t>(rowBytes);
-      if (call(host::filterSelectorContinue) != 0) return resultText("Continue", result, 0);
-    }
-    if (stopsEarly) return "";
-    std::string failure = " still not done after ";
-    return failure + std::to_string(limit) + " Continue calls";
-  }
-
-  // Start and every band; no Finish.
-  std::string fill(LoopEnd end = LoopEnd::emptyRect) {
-    if (call(host::filterSelectorStart) != 0) return resultText("Start", result, 0);
-    return continueLoop(end, document->height + 1);
-  }
-};
 
 std::string scratchPath(const PluginUnderTest& plugin, const char* name) { return plugin.scratchDirectory + name; }
 
@@ -209,13 +132,13 @@ std::string checkNeverFinished(const PluginUnderTest& plugin) {
   Document document = makeDocument(7, 5, 3, 3);
   Run firstRun(plugin, &document);
   chooseTexture(first);
-  failure += firstRun.fill();
+  failure += fill(firstRun);
   if (released(first)) failure += " the first texture was not held during its run (nothing to observe)";
 
   Document again = makeDocument(7, 5, 3, 3);
   Run secondRun(plugin, &again);
   chooseTexture(second);
-  failure += secondRun.fill();
+  failure += fill(secondRun);
   failure += pixelsText(again);
   if (!released(first)) failure += " the second Start kept the first texture open";
   failure += resultText("Finish", secondRun.call(host::filterSelectorFinish), 0);
@@ -233,16 +156,16 @@ std::string checkAbortedNotFinished(const PluginUnderTest& plugin) {
   Document document = makeDocument(6, 4, 3, 3);
   Run aborted(plugin, &document);
   chooseTexture(first);
-  failure += resultText("Start", aborted.call(host::filterSelectorStart), 0);
-  abortAnswer = true;
+  failure += resultText("Start", aborted.start(), 0);
+  aborted.abortAnswer = [](const HostDriver&) { return true; };
   failure += resultText("aborted Continue", aborted.call(host::filterSelectorContinue), 1);
-  abortAnswer = false;
+  aborted.abortAnswer = nullptr;
   if (released(first)) failure += " the texture was not held after the abort (nothing to observe)";
 
   Document again = makeDocument(6, 4, 3, 3);
   Run next(plugin, &again);
   chooseTexture(second);
-  failure += next.fill();
+  failure += fill(next);
   failure += pixelsText(again);
   if (!released(first)) failure += " Start kept the aborted run's texture open";
   next.call(host::filterSelectorFinish);
@@ -272,8 +195,7 @@ std::string checkDetachReleases(const PluginUnderTest& plugin) {
     Document document = makeDocument(5, 4, 3, 3);
     Run run(loaded, &document);
     chooseTexture(texture);
-    failure += resultText("Start", run.call(host::filterSelectorStart), 0);
-    failure += run.continueLoop(LoopEnd::emptyRect, 1, true);
+    failure += fill(run, LoopEnd::emptyRect, 1, true);
     if (released(texture)) failure += " the texture was not held during the run (nothing to observe)";
   }
   if (module != nullptr && !FreeLibrary(module)) failure += " FreeLibrary failed";
@@ -291,10 +213,10 @@ std::string checkExtraPlane(const PluginUnderTest& plugin, int imageMode, int pl
   Document document = makeDocument(7, 3, planes, imageMode);
   Run run(plugin, &document);
   chooseTexture(texture);
-  std::string failure = run.fill();
+  std::string failure = fill(run);
   failure += pixelsText(document);
   const std::int16_t hiPlane = imageMode == 1 ? 0 : 2;
-  if (run.record.outLoPlane != 0 || run.record.outHiPlane != hiPlane) failure += " planes requested wrongly";
+  if (run.record().outLoPlane != 0 || run.record().outHiPlane != hiPlane) failure += " planes requested wrongly";
   failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
   released(texture);
   forgetChoice();
@@ -330,7 +252,7 @@ std::string checkSelectorOrder(const PluginUnderTest& plugin, const std::vector<
     failure += resultText(selector == host::filterSelectorPrepare ? "Prepare" : "Parameters", run.call(selector), 0);
   }
   chooseTexture(texture);
-  failure += run.fill();
+  failure += fill(run);
   failure += pixelsText(document);
   failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
   released(texture);
@@ -346,20 +268,16 @@ std::string checkNoWindow(const PluginUnderTest& plugin, bool withPlatformData) 
   Document document = makeDocument(5, 2, 1, 1);
   Run run(plugin, &document, withPlatformData);
   chooseTexture(texture);
-  std::string failure = run.fill();
+  std::string failure = fill(run);
   failure += pixelsText(document);
   failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
   released(texture);
   forgetChoice();
   failure += boxesText();
 
-  host::PlatformData platformData{nullptr};
-  host::AboutRecord about{withPlatformData ? &platformData : nullptr};
-  std::intptr_t data = 0;
-  std::int16_t result = kUntouched;
-  plugin.entry(host::filterSelectorAbout, &about, &data, &result);
+  const std::int16_t about = hostdriver::callAbout(plugin.entry, withPlatformData);
   takeSeenDialogs();  // an About box, if any, was dismissed with OK
-  return failure + resultText("About", result, 0);
+  return failure + resultText("About", about, 0);
 }
 
 // A host that goes on calling Continue while any side of the band is
@@ -371,11 +289,10 @@ std::string checkZeroRectLoop(const PluginUnderTest& plugin) {
   Run run(plugin, &document);
   // A selection away from the corner: its empty end band would not be zero
   // if the plug-in only moved the band past the bottom.
-  run.record.filterRect = {1, 2, 5, 6};
+  run.setFilterRect(1, 2, 5, 6);
   chooseTexture(texture);
-  std::string failure = resultText("Start", run.call(host::filterSelectorStart), 0);
-  if (failure.empty()) failure += run.continueLoop(LoopEnd::allSidesZero, 8);
-  if (!isZero(run.record.inRect)) failure += " inRect is not all zeros";
+  std::string failure = fill(run, LoopEnd::allSidesZero, 8);
+  if (!isZero(run.record().inRect)) failure += " inRect is not all zeros";
   failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
   // Rows 1 to 4, columns 2 to 5 filled from the document's corner; the rest
   // untouched.

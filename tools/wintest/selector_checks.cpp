@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "host/filter_record.h"
+#include "tools/hostdriver/host_driver.h"
+#include "tools/wintest/bmp_file.h"
 #include "tools/wintest/check_report.h"
 #include "tools/wintest/chooser_driver.h"
 #include "tools/wintest/dialog_driver.h"
@@ -18,34 +20,16 @@ namespace {
 
 constexpr std::int16_t kUntouched = 0x5A5A;
 
-std::vector<std::pair<std::int32_t, std::int32_t>> progressCalls;
-bool abortAnswer = false;
-
-unsigned char answerAbort() { return abortAnswer ? 1 : 0; }
-void recordProgress(std::int32_t done, std::int32_t total) { progressCalls.emplace_back(done, total); }
-
 void setChoice(const std::string& value) { answerChooser(value); }
-
-std::string describeDialogs(const std::vector<SeenDialog>& dialogs) {
-  std::string text = std::to_string(dialogs.size()) + " boxes";
-  for (const SeenDialog& dialog : dialogs) text += " [" + quoted(dialog.caption) + " " + quoted(dialog.text) + "]";
-  return text;
-}
 
 // Expects exactly these message texts, each in a box with an empty caption.
 std::string expectBoxes(const std::vector<std::string>& texts) {
-  // The Open Texture dialog, answered by the chooser driver, is no box.
-  std::vector<SeenDialog> seen = takeSeenDialogs();
-  std::erase_if(seen, [](const SeenDialog& dialog) { return dialog.handled; });
+  const std::vector<SeenDialog> seen = takeMessageBoxes();
   bool same = seen.size() == texts.size();
   for (std::size_t i = 0; same && i < seen.size(); ++i) {
     same = seen[i].caption.empty() && seen[i].text == texts[i];
   }
-  return same ? "" : "message boxes: " + describeDialogs(seen);
-}
-
-std::string resultText(std::int16_t have, std::int16_t want) {
-  return have == want ? "" : "result " + std::to_string(have) + ", want " + std::to_string(want);
+  return same ? "" : "message boxes: " + std::to_string(seen.size()) + " boxes" + describeDialogs(seen);
 }
 
 host::FilterRecord patternRecord() {
@@ -61,118 +45,34 @@ std::string checkRecordUnchanged(const PluginUnderTest& plugin, std::int16_t sel
   std::intptr_t data = 0x13572468;
   std::int16_t result = kUntouched;
   plugin.entry(selector, &record, &data, &result);
-  std::string failure = resultText(result, want);
+  std::string failure = resultText("the selector", result, want);
   if (std::memcmp(&record, &before, sizeof record) != 0) failure += " record changed";
   if (data != 0x13572468) failure += " data slot changed";
   return failure + expectBoxes({});
 }
 
-struct Document {
-  int width;
-  int height;
-  int planes;
-  std::vector<std::uint8_t> bytes;
-};
-
-host::FilterRecord startRecord(host::PlatformData* platformData, Document* document, int imageMode) {
-  host::FilterRecord record{};
-  record.abortProc = answerAbort;
-  record.progressProc = recordProgress;
-  record.imageSize = {static_cast<std::int16_t>(document->height), static_cast<std::int16_t>(document->width)};
-  record.planes = static_cast<std::int16_t>(document->planes);
-  record.filterRect = {0, 0, static_cast<std::int16_t>(document->height),
-                       static_cast<std::int16_t>(document->width)};
-  record.imageMode = static_cast<std::int16_t>(imageMode);
-  record.platformData = platformData;
-  return record;
-}
-
-// Start, the Continue loop and Finish as a host runs them; answers the first
-// non-zero result, or Finish's.
-std::int16_t runFilter(const PluginUnderTest& plugin, Document* document, int imageMode) {
-  host::PlatformData platformData{nullptr};
-  host::FilterRecord record = startRecord(&platformData, document, imageMode);
-  std::intptr_t data = 0;
-  std::int16_t result = kUntouched;
-  progressCalls.clear();
-  plugin.entry(host::filterSelectorStart, &record, &data, &result);
-  std::int16_t outcome = result;
-  const std::size_t rowBytes = static_cast<std::size_t>(document->width) * document->planes;
-  for (int band = 0; outcome == 0 && band <= document->height; ++band) {
-    const host::Rect16 r = record.outRect;
-    if (r.top >= r.bottom || r.left >= r.right) break;
-    if (r.top < 0 || r.left < 0 || r.bottom > document->height || r.right > document->width) {
-      outcome = -1;
-      break;
-    }
-    record.outData = document->bytes.data() + r.top * rowBytes + static_cast<std::size_t>(r.left) * document->planes;
-    record.outRowBytes = static_cast<std::int32_t>(rowBytes);
-    plugin.entry(host::filterSelectorContinue, &record, &data, &result);
-    outcome = result;
-  }
-  plugin.entry(host::filterSelectorFinish, &record, &data, &result);
-  return outcome != 0 ? outcome : result;
-}
-
 std::string checkStart(const PluginUnderTest& plugin, const std::string& choice, std::int16_t want,
                        const std::vector<std::string>& boxes) {
   setChoice(choice);
-  Document document{8, 4, 3, std::vector<std::uint8_t>(8 * 4 * 3)};
-  host::PlatformData platformData{nullptr};
-  host::FilterRecord record = startRecord(&platformData, &document, 3);
-  std::intptr_t data = 0;
-  std::int16_t result = kUntouched;
-  progressCalls.clear();
-  plugin.entry(host::filterSelectorStart, &record, &data, &result);
-  std::string failure = resultText(result, want);
-  if (progressCalls.empty() || progressCalls[0] != std::make_pair(0, 1)) {
+  std::vector<std::uint8_t> pixels(8 * 4 * 3);
+  hostdriver::HostDriver host(plugin.entry, hostdriver::packedView(pixels.data(), 8, 4, 3), 3);
+  std::string failure = resultText("Start", host.start(), want);
+  const auto& progress = host.log().progress;
+  if (progress.empty() || progress[0] != std::make_pair(0, 1)) {
     failure += " progress 0 of 1 not reported first";
   }
   failure += expectBoxes(boxes);
-  std::int16_t finishResult = kUntouched;
-  plugin.entry(host::filterSelectorFinish, &record, &data, &finishResult);
+  const std::int16_t finishResult = host.finish();
   failure += finishResult == 0 ? "" : " Finish gave " + std::to_string(finishResult);
   setChoice("");
   return failure;
 }
 
-bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-void put(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// A 2 by 2 24-bit BMP: rows stored bottom-up, blue first, padded to 4 bytes.
+// A 2 by 2 texture, written as a 24-bit BMP.
 constexpr std::uint8_t kTexels[2][2][3] = {{{10, 20, 30}, {40, 50, 60}}, {{70, 80, 90}, {200, 110, 120}}};
 
 std::vector<std::uint8_t> twoByTwoBmp(std::uint32_t compression) {
-  std::vector<std::uint8_t> bytes(54 + 2 * 8, 0);
-  put(bytes, 0, 0x4D42, 2);  // "BM"
-  put(bytes, 2, static_cast<std::uint32_t>(bytes.size()), 4);
-  put(bytes, 10, 54, 4);
-  put(bytes, 14, 40, 4);
-  put(bytes, 18, 2, 4);
-  put(bytes, 22, 2, 4);
-  put(bytes, 26, 1, 2);
-  put(bytes, 28, 24, 2);
-  put(bytes, 30, compression, 4);
-  put(bytes, 34, 16, 4);
-  for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 2; ++x) {
-      std::uint8_t* p = &bytes[54 + (1 - y) * 8 + x * 3];
-      p[0] = kTexels[y][x][2];
-      p[1] = kTexels[y][x][1];
-      p[2] = kTexels[y][x][0];
-    }
-  }
-  return bytes;
+  return bmpFile(2, 2, &kTexels[0][0][0], compression);
 }
 
 // Tiled from the document's top-left corner, pixel (x, y) is texel
@@ -180,10 +80,14 @@ std::vector<std::uint8_t> twoByTwoBmp(std::uint32_t compression) {
 std::string checkFill(const PluginUnderTest& plugin, const std::string& bmpPath, int imageMode) {
   setChoice("1|" + bmpPath + "|0|1");
   const int planes = imageMode == 1 ? 1 : 3;
-  Document document{5, 3, planes, std::vector<std::uint8_t>(5 * 3 * planes, 0xEE)};
-  const std::int16_t result = runFilter(plugin, &document, imageMode);
+  std::vector<std::uint8_t> pixels(5 * 3 * planes, 0xEE);
+  hostdriver::HostDriver host(plugin.entry, hostdriver::packedView(pixels.data(), 5, 3, planes),
+                              static_cast<std::int16_t>(imageMode));
+  hostdriver::RunPlan plan;
+  plan.beforeStart = {};
+  const hostdriver::RunLog& log = host.run(plan);
   setChoice("");
-  std::string failure = resultText(result, 0);
+  std::string failure = resultText("the run", log.result(), 0) + log.hostError;
   std::vector<std::uint8_t> want;
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 5; ++x) {
@@ -195,21 +99,17 @@ std::string checkFill(const PluginUnderTest& plugin, const std::string& bmpPath,
       }
     }
   }
-  if (document.bytes != want) {
-    failure += " pixels " + hexBytes(document.bytes.data(), document.bytes.size()) + ", want " +
+  if (pixels != want) {
+    failure += " pixels " + hexBytes(pixels.data(), pixels.size()) + ", want " +
                hexBytes(want.data(), want.size());
   }
   return failure + expectBoxes({});
 }
 
 std::string checkAbout(const PluginUnderTest& plugin) {
-  host::PlatformData platformData{nullptr};
-  host::AboutRecord about{&platformData};
-  std::intptr_t data = 0;
-  std::int16_t result = kUntouched;
-  plugin.entry(host::filterSelectorAbout, &about, &data, &result);
+  const std::int16_t result = hostdriver::callAbout(plugin.entry);
   takeSeenDialogs();  // an About box, if any, was dismissed with OK
-  return resultText(result, 0);
+  return resultText("About", result, 0);
 }
 
 std::string checkNullResult(const PluginUnderTest& plugin) {
@@ -235,7 +135,7 @@ void runSelectorChecks(const PluginUnderTest& plugin) {
   std::intptr_t data = 0;
   std::int16_t result = kUntouched;
   plugin.entry(host::filterSelectorFinish, &cleared, &data, &result);
-  report("Finish on a cleared record gives 0", resultText(result, 0) + expectBoxes({}));
+  report("Finish on a cleared record gives 0", resultText("Finish", result, 0) + expectBoxes({}));
 
   report("About gives 0", checkAbout(plugin));
 
@@ -250,7 +150,7 @@ void runSelectorChecks(const PluginUnderTest& plugin) {
   // by the opener, which shows its own message before Start's.
   const std::string compressedBmp = plugin.scratchDirectory + "compressed.bmp";
   const std::string bmp = plugin.scratchDirectory + "two-by-two.bmp";
-  if (!writeFile(compressedBmp, twoByTwoBmp(1)) || !writeFile(bmp, twoByTwoBmp(0))) {
+  if (!writeFileBytes(compressedBmp, twoByTwoBmp(1)) || !writeFileBytes(bmp, twoByTwoBmp(0))) {
     report("scratch files", "cannot write into " + plugin.scratchDirectory);
     return;
   }

@@ -100,13 +100,8 @@ RunOutcome runCase(const TextureCase& texture) {
   outcome.prescaledAfterStart = source.prescaled != nullptr;
   outcome.rowBufferAfterStart = source.rowBuffer != nullptr;
   if (outcome.startResult == 0) {
-    for (int calls = 0; calls < 10000; ++calls) {
-      const host::Rect16 band = host.record().outRect;
-      if (band.top == 0 && band.left == 0 && band.bottom == 0 && band.right == 0) break;
-      const std::int16_t result = host.continueOnce();
-      outcome.continueResults.push_back(result);
-      if (result != 0) break;
-    }
+    host.continueBands(10000);
+    outcome.continueResults = host.log().continueResults;
   }
   for (const auto& message : platform::test::messages()) outcome.messages.push_back(message.text);
   EXPECT_TRUE(onlyBandFieldsChanged(given, host.record())) << texture.name << ": Continue changed a host field";

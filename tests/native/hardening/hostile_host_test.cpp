@@ -26,7 +26,8 @@ constexpr std::uint8_t kCanary = 0xA5;
 
 bool isEndBand(const host::Rect16& r) { return r.top == 0 && r.left == 0 && r.bottom == 0 && r.right == 0; }
 
-// A host record with its own exact-size band buffers.
+// A host record with its own exact-size band buffers, where the shared host
+// driver would hand over bands of a document.
 class BandHost {
  public:
   BandHost(std::int16_t mode, std::int16_t planes, host::Rect16 filterRect) {

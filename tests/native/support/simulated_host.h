@@ -1,14 +1,13 @@
-// A host for tests: owns a document with canary bytes after every row,
-// builds the FilterRecord, and drives ENTRYPOINT1 through a filter run the
-// way an image editor does, recording every callback.
+// The native tests' host: the shared host driver over ENTRYPOINT1 and a
+// document with canary bytes after every row, so that writes past a row or
+// outside the filter rectangle show up.
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "host/filter_record.h"
+#include "tools/hostdriver/host_driver.h"
 
 namespace simhost {
 
@@ -28,21 +27,14 @@ struct Document {
   const std::uint8_t* pixel(int x, int y) const { return bytes.data() + y * rowBytes + x * planes; }
 };
 
-struct Run {
-  std::int16_t startResult = 0;
-  std::vector<std::int16_t> continueResults;
-  std::int16_t finishResult = 0;
-  std::vector<std::pair<std::int32_t, std::int32_t>> progress;
-  std::vector<host::Rect16> bands;  // outRect of every Continue call, before it
-  int continueCalls = 0;
-};
+using Run = hostdriver::RunLog;
 
 class SimulatedHost {
  public:
   SimulatedHost(int width, int height, std::int16_t imageMode);
 
   // The whole document, or a selection within it.
-  void setFilterRect(int top, int left, int bottom, int right);
+  void setFilterRect(int top, int left, int bottom, int right) { driver_.setFilterRect(top, left, bottom, right); }
   // Continue calls after which abortProc answers true (0-based: 0 aborts at
   // the first Continue); -1 never. Counted over every abortProc call.
   void abortAtCall(int call) { abortAtCall_ = call; }
@@ -51,32 +43,35 @@ class SimulatedHost {
   // `continueLimit` calls, or until a non-zero result), Finish.
   Run run(int continueLimit = 1000000);
   // Only Start; the record stays for further selectors.
-  std::int16_t start();
+  std::int16_t start() { return driver_.start(); }
   std::int16_t continueOnce();
-  std::int16_t finish();
-  std::int16_t call(std::int16_t selector);
+  // Continue until the empty rectangle, a non-zero result or
+  // `continueLimit` calls.
+  void continueBands(int continueLimit = 1000000);
+  std::int16_t finish() { return driver_.finish(); }
+  std::int16_t call(std::int16_t selector) { return driver_.call(selector); }
 
-  host::FilterRecord& record() { return record_; }
+  host::FilterRecord& record() { return driver_.record(); }
   Document& document() { return document_; }
-  Run& log() { return run_; }
-  int abortCalls() const { return abortCalls_; }
+  Run& log() { return driver_.log(); }
+  int abortCalls() const { return driver_.abortCalls(); }
   // Bytes outside the filter rectangle, and canaries, that differ from the
   // document as it was before the run.
   int bytesChangedOutsideRect() const;
 
  private:
-  static unsigned char abortThunk();
-  static void progressThunk(std::int32_t done, std::int32_t total);
-  void handOverBand();
+  // The document may have been replaced since the last band.
+  hostdriver::DocumentView view();
+  // A host that hands over whatever band it is asked for and stops only at
+  // the all-zero rectangle. Made once: the benchmarks count the heap blocks
+  // taken during the bands.
+  hostdriver::RunPlan& plan(int continueLimit);
 
   Document document_;
   std::vector<std::uint8_t> original_;
-  host::FilterRecord record_{};
-  host::PlatformData platform_{};
-  Run run_;
+  hostdriver::HostDriver driver_;
+  hostdriver::RunPlan plan_;
   int abortAtCall_ = -1;
-  int abortCalls_ = 0;
-  static SimulatedHost* current_;
 };
 
 }  // namespace simhost

@@ -7,8 +7,8 @@
 
 #include "tests/native/support/texture_fixtures.h"
 #include "tests/native/texfill/texfill_process.h"
+#include "tools/hostdriver/host_driver.h"
 #include "tools/texfill/document_io.h"
-#include "tools/texfill/host_driver.h"
 #include "tools/texfill/library_listing.h"
 #include "tools/texfill/tiff_io.h"
 
@@ -84,11 +84,10 @@ void misbehavingEntry(std::int16_t selector, void* block, std::intptr_t*, std::i
 TEST(TexfillHost, RefusesBandsOutsideTheDocumentAndStillFinishes) {
   selectorsSeen.clear();
   Image document = texfill::makeImage(4, 3, 3);
-  texfill::FillJob job;
-  job.entry = misbehavingEntry;
-  job.document = &document;
-  job.filterRect = {0, 0, 3, 4};
-  const texfill::FillOutcome outcome = texfill::runFilter(job);
+  hostdriver::HostDriver host(misbehavingEntry, hostdriver::packedView(document.pixels.data(), 4, 3, 3), 3);
+  hostdriver::RunPlan plan;
+  plan.end = hostdriver::LoopEnd::allSidesZero;
+  const hostdriver::RunLog& outcome = host.run(plan);
   EXPECT_EQ(outcome.continueCalls, 1);
   EXPECT_NE(outcome.hostError.find("not inside the document"), std::string::npos);
   EXPECT_EQ(document.pixels[0], 99);

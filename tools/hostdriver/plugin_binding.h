@@ -1,0 +1,32 @@
+// Where the plug-in comes from, for the hosts that run either build: the
+// engine linked in natively, the real .8BF on Windows. Also how such a host
+// tells the Open Texture dialog what the user picks, and hears of the
+// plug-in's message boxes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/hostdriver/host_driver.h"
+
+namespace hostdriver {
+
+// `pluginPath` is the .8BF to load on Windows and must be empty natively.
+// Null, with a reason, when the plug-in cannot be had.
+EntryPoint bindPlugin(const std::string& pluginPath, std::string& error);
+void unbindPlugin();
+
+struct PluginChoice {
+  int status = 1;  // 1 chosen, 2 cancelled, anything else: the dialog fails
+  std::string texturePath;
+  int sizeChoice = 0;
+  int tileOrigin = 1;
+};
+
+// What every later Start's Open Texture dialog answers.
+void choosePluginTexture(const PluginChoice& choice);
+// The texts of the message boxes the plug-in showed since the last call,
+// oldest first; on Windows each was dismissed with OK.
+std::vector<std::string> takePluginMessages();
+
+}  // namespace hostdriver

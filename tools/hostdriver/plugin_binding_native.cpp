@@ -1,0 +1,37 @@
+// The engine linked in: the chooser is the native choice provider, and
+// message boxes are the POSIX platform layer's records.
+#include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
+#include "platform/posix/platform_posix_test.h"
+#include "tools/hostdriver/plugin_binding.h"
+
+namespace hostdriver {
+
+EntryPoint bindPlugin(const std::string& pluginPath, std::string& error) {
+  if (!pluginPath.empty()) {
+    error = "a .8BF is loaded by the Windows build; this build has the engine linked in";
+    return nullptr;
+  }
+  // The library's process attach: strings and messages need a module, and
+  // any non-zero instance will do, as the string table is compiled in.
+  host::attachModule(reinterpret_cast<void*>(1));
+  return ENTRYPOINT1;
+}
+
+void unbindPlugin() { host::detachModule(); }
+
+void choosePluginTexture(const PluginChoice& choice) {
+  chooser::provideChoice({.status = choice.status, .fileName = choice.texturePath,
+                          .sizeChoice = choice.sizeChoice, .tileOrigin = choice.tileOrigin});
+}
+
+std::vector<std::string> takePluginMessages() {
+  std::vector<std::string> texts;
+  for (const platform::test::RecordedMessage& message : platform::test::messages()) {
+    texts.push_back(message.text);
+  }
+  platform::test::clearMessages();
+  return texts;
+}
+
+}  // namespace hostdriver

@@ -1,0 +1,29 @@
+// Screenshots of the plug-in's dialogs: what a window shows on the screen,
+// for colour counts in the checks and for pictures a reviewer can look at.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+struct Capture {
+  int width = 0;
+  int height = 0;
+  RECT screen{};
+  std::vector<std::uint8_t> rgb;  // top-down rows, 3 bytes a pixel
+
+  // Distinct colours inside a screen rectangle.
+  std::size_t colours(const RECT& area) const;
+};
+
+// Copies the window's screen area once it has repainted.
+Capture captureWindow(HWND window);
+// Writes the capture to DIRECTORY\NAME.bmp; nothing when `directory` is "".
+void saveCapture(const Capture& capture, const std::string& directory, const std::string& name);
+
+}  // namespace wintest
