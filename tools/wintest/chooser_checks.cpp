@@ -57,7 +57,13 @@ std::string settingsPath() {
   return std::string(directory) + "\\OrielVMX.ini";
 }
 
-void removeSettings() { DeleteFileA(settingsPath().c_str()); }
+// Wine keeps recently used profile files in memory and, when the file has
+// gone, goes on answering from that copy; the all-null write empties the
+// cache, so the next read sees that the file is gone.
+void removeSettings() {
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, "OrielVMX.ini");
+  DeleteFileA(settingsPath().c_str());
+}
 
 // The stored text of a key, or "(none)".
 std::string setting(const char* key) {
