@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chooser/preview_display.h"
+#include "texture/little_endian.h"
 #include "texture/tiff_file.h"
 
 namespace chooser {
@@ -12,25 +13,15 @@ namespace {
 
 constexpr int kMaxPanelSide = 4096;
 
-void putLittle16(std::uint8_t* bytes, std::uint32_t value) {
-  bytes[0] = static_cast<std::uint8_t>(value);
-  bytes[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void putLittle32(std::uint8_t* bytes, std::uint32_t value) {
-  putLittle16(bytes, value);
-  putLittle16(bytes + 2, value >> 16);
-}
-
 // BITMAPINFOHEADER of an uncompressed bottom-up 8-bit picture.
 void writeInfoHeader(std::uint8_t* header, int width, int height, int rowBytes) {
   std::memset(header, 0, texture::kInfoHeaderBytes);
-  putLittle32(header + 0, texture::kInfoHeaderBytes);                        // biSize
-  putLittle32(header + 4, static_cast<std::uint32_t>(width));                // biWidth
-  putLittle32(header + 8, static_cast<std::uint32_t>(height));               // biHeight
-  putLittle16(header + 12, 1);                                               // biPlanes
-  putLittle16(header + texture::kInfoHeaderBitCount, 8);                     // biBitCount
-  putLittle32(header + 20, static_cast<std::uint32_t>(rowBytes * height));   // biSizeImage
+  texture::writeLittle32(header + 0, texture::kInfoHeaderBytes);                       // biSize
+  texture::writeLittle32(header + 4, static_cast<std::uint32_t>(width));               // biWidth
+  texture::writeLittle32(header + 8, static_cast<std::uint32_t>(height));              // biHeight
+  texture::writeLittle16(header + 12, 1);                                              // biPlanes
+  texture::writeLittle16(header + texture::kInfoHeaderBitCount, 8);                    // biBitCount
+  texture::writeLittle32(header + 20, static_cast<std::uint32_t>(rowBytes * height));  // biSizeImage
 }
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -1,7 +1,7 @@
 // The 64 by 64 preview of the Open Texture dialog: a device-independent
 // bitmap (colour table and bottom-up 8-bit rows) loaded from a library
 // texture's preview directory. Loading is portable; drawing is the Win32
-// dialog's (chooser/win32/preview_draw.h).
+// dialog's (chooser/win32/preview_draw.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 // The library's string table: the one source of these texts for the Windows
-// resource script (resources/orielvmx.rc) and the POSIX platform layer.
+// resource script (resources/orielvmx.rc) and, as rows of
+// resources/string_table.h, for the POSIX platform layer.
 // Each line: STRING_ENTRY(id, "text").
 #ifndef ORIELVMX_STRING_TABLE
 #define ORIELVMX_STRING_TABLE(STRING_ENTRY)                              \

@@ -8,14 +8,13 @@
 
 namespace texture {
 
-std::uint16_t readLittle16(const std::uint8_t* bytes) {
-  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+bool isBmpFileHeader(const std::uint8_t* fileHeader) {
+  return readLittle16(fileHeader) == kBitmapType;
 }
 
-std::uint32_t readLittle32(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-         (static_cast<std::uint32_t>(bytes[2]) << 16) |
-         (static_cast<std::uint32_t>(bytes[3]) << 24);
+bool isSupportedBmpInfoHeader(const ColorTableBlock* infoHeader) {
+  const std::uint16_t bitCount = readLittle16(infoHeader + kInfoHeaderBitCount);
+  return readLittle32(infoHeader) == kInfoHeaderBytes && (bitCount == 8 || bitCount == 24);
 }
 
 std::int32_t bmpColorCount(const ColorTableBlock* header) {
@@ -63,19 +62,15 @@ int openBmp(const char* path, TextureSource* source) {
   if (platform::readFile(file, fileHeader, sizeof fileHeader) != kFileHeaderBytes) {
     return failOpen(source, IDS_READ_ERROR, nullptr);
   }
-  if (readLittle16(fileHeader) != kBitmapType) {
-    return failOpen(source, IDS_UNSUPPORTED_FORMAT, nullptr);
-  }
+  if (!isBmpFileHeader(fileHeader)) return failOpen(source, IDS_UNSUPPORTED_FORMAT, nullptr);
   source->bmpDataOffset = readLittle32(fileHeader + 10);
 
   auto* block = static_cast<ColorTableBlock*>(platform::allocateMemory(kInfoHeaderBytes));
   if (block == nullptr) return failOpen(source, IDS_OUT_OF_MEMORY, nullptr);
   if (platform::readFile(file, block, kInfoHeaderBytes) != kInfoHeaderBytes ||
-      readLittle32(block) != kInfoHeaderBytes) {
+      !isSupportedBmpInfoHeader(block)) {
     return failOpen(source, IDS_UNSUPPORTED_FORMAT, block);
   }
-  const std::uint16_t bitCount = readLittle16(block + kInfoHeaderBitCount);
-  if (bitCount != 8 && bitCount != 24) return failOpen(source, IDS_UNSUPPORTED_FORMAT, block);
 
   // A colour table listed in a 24-bit file is not needed and not read.
   const std::int32_t entries = bmpColorCount(block);

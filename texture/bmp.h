@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "texture/little_endian.h"
 #include "texture/texture_source.h"
 
 namespace texture {
@@ -13,6 +14,12 @@ constexpr std::uint16_t kBitmapType = 0x4D42;  // "BM"
 constexpr int kInfoHeaderWidth = 4;            // 32-bit signed
 constexpr int kInfoHeaderHeight = 8;           // 32-bit signed; negative: top-down
 constexpr int kInfoHeaderCompression = 16;     // 32-bit
+
+// The checks every reader of a bitmap makes: the file header's "BM"
+// signature, and an info header of the 40-byte kind with 8 or 24 bits a
+// pixel (the only layouts rows can be read from).
+bool isBmpFileHeader(const std::uint8_t* fileHeader);
+bool isSupportedBmpInfoHeader(const ColorTableBlock* infoHeader);
 
 // Opens the file, reads its headers and colour table into colorTable, sets
 // bmpFile, bmpDataOffset, expansion and colorCount. On failure shows its
@@ -30,8 +37,5 @@ std::int32_t bmpColorCount(const ColorTableBlock* header);
 std::int64_t bmpStoredRowBytes(std::int32_t width, std::int32_t bitCount);
 // True when the bitmap's rows are stored top row first (negative biHeight).
 bool bmpTopDown(const TextureSource* source);
-
-std::uint16_t readLittle16(const std::uint8_t* bytes);
-std::uint32_t readLittle32(const std::uint8_t* bytes);
 
 }  // namespace texture

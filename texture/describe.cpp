@@ -84,12 +84,8 @@ int describeBmp(const char* path, TextureInfo* info) {
   platform::closeFile(file);
   if (!complete) return 0;
   const std::uint8_t* infoHeader = headers + kFileHeaderBytes;
-  const std::uint16_t bitCount = readLittle16(infoHeader + kInfoHeaderBitCount);
-  if (readLittle16(headers) != kBitmapType || readLittle32(infoHeader) != kInfoHeaderBytes ||
-      (bitCount != 24 && bitCount != 8)) {
-    return 0;
-  }
-  info->kind = bitCount == 24 ? kindBmp24 : kindBmp8;
+  if (!isBmpFileHeader(headers) || !isSupportedBmpInfoHeader(infoHeader)) return 0;
+  info->kind = readLittle16(infoHeader + kInfoHeaderBitCount) == 24 ? kindBmp24 : kindBmp8;
   info->width = static_cast<std::int32_t>(readLittle32(infoHeader + kInfoHeaderWidth));
   info->height = static_cast<std::int32_t>(readLittle32(infoHeader + kInfoHeaderHeight));
   return 1;

@@ -2,24 +2,10 @@
 
 #include <cstring>
 
-#include "texture/bmp.h"
+#include "texture/little_endian.h"
 #include "texture/texture_source.h"
 
 namespace texture {
-
-namespace {
-
-void writeLittle16(std::uint8_t* bytes, std::uint16_t value) {
-  bytes[0] = static_cast<std::uint8_t>(value);
-  bytes[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void writeLittle32(std::uint8_t* bytes, std::uint32_t value) {
-  writeLittle16(bytes, static_cast<std::uint16_t>(value));
-  writeLittle16(bytes + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
-}  // namespace
 
 void expandToRgb(const std::uint8_t* input, std::int32_t count, const ColorTableBlock* table,
                  std::int32_t tableEntries, std::uint8_t* output, bool invert) {

@@ -27,7 +27,6 @@ struct TextureDialogState {
   HBITMAP bannerBitmap;                      // resource 103, while the dialog is up
   int initialised;                           // initTextureDialog succeeded this run
   WNDPROC bannerControlProc;                 // the banner static's own procedure
-  std::uint32_t listedFiles;                 // signature of the file list the long names follow
 };
 extern TextureDialogState textureDialog;
 
@@ -43,13 +42,15 @@ UINT_PTR CALLBACK textureDialogHook(HWND dialog, UINT message, WPARAM wParam,
                                     LPARAM lParam) noexcept;
 int initTextureDialog(HWND dialog);
 int onTextureDialogCommand(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-void switchListView(HWND dialog, int radioButtonId);
-void mirrorFileSelection(HWND dialog, WPARAM newIndex);
-void takeLongNameSelection(HWND dialog);
-void rebuildLongNameList(HWND dialog);
 void updateInfoLine(HWND dialog);
 void updateSizeControls(HWND dialog, const char* path);
 void saveDialogSettings(HWND dialog);
+
+// SendDlgItemMessageA, with the parameters most messages leave at zero.
+LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// A control's top-left corner in the dialog's client coordinates, and its
+// width and height in place of the bottom-right corner.
+RECT clientPlace(HWND dialog, HWND control);
 
 // Shared by the three dialogs: moves the window, keeping its size, to the
 // screen centre, n times one and a half caption heights further right and

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "chooser/win32/chooser_win32.h"
+#include "texture/little_endian.h"
 
 namespace chooser {
 
@@ -22,15 +23,11 @@ struct IndexedBitmapInfo {
   WORD index[kPreviewColorEntries];
 };
 
-std::uint32_t readLittle32(const std::uint8_t* bytes) {
-  return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
 }  // namespace
 
 HPALETTE selectPreviewPalette(HDC deviceContext, const texture::ColorTableBlock* block) {
   if (block == nullptr) return nullptr;
-  std::uint32_t used = readLittle32(block + texture::kInfoHeaderClrUsed);
+  std::uint32_t used = texture::readLittle32(block + texture::kInfoHeaderClrUsed);
   if (used == 0 || used > kPreviewColorEntries) used = kPreviewColorEntries;
   PaletteBlock palette{};
   palette.version = 0x300;

@@ -9,6 +9,7 @@
 
 #include "chooser/settings.h"
 #include "chooser/win32/chooser_win32.h"
+#include "chooser/win32/long_name_list.h"
 #include "platform/messages.h"
 #include "resources/dialog_ids.h"
 #include "resources/strings.h"
@@ -32,20 +33,6 @@ constexpr char kFilter[] =
 constexpr const char* kSizeItems[] = {"Actual", "512X512", "256X256", "128X128", "64X64"};
 
 constexpr int kFrameSide = 66;  // the preview and its one-pixel black frame
-constexpr int kNameBytes = texture::kLongNameBytes;
-
-LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
-}
-
-// A control's top-left corner in the dialog's client coordinates, and its size.
-RECT clientPlace(HWND dialog, HWND control) {
-  RECT screen{};
-  GetWindowRect(control, &screen);
-  POINT corner{screen.left, screen.top};
-  ScreenToClient(dialog, &corner);
-  return RECT{corner.x, corner.y, screen.right - screen.left, screen.bottom - screen.top};
-}
 
 void releasePreviewPanel() {
   if (textureDialog.previewPanel == nullptr) return;
@@ -83,37 +70,19 @@ LRESULT CALLBACK bannerControlProc(HWND control, UINT message, WPARAM wParam,
   return CallWindowProcA(textureDialog.bannerControlProc, control, message, wParam, lParam);
 }
 
-// Posted after the commands with which the platform may list other files
-// without reporting a selection change: Open on a directory name or a
-// pattern, a new file type or drive while the name holds a pattern, a
-// double-click in the directory list. By the time it arrives the platform
-// has listed the files, and the long names must follow them.
-constexpr UINT kRelistMessage = WM_APP + 0x4F;
-
-// FNV-1a over the file list's items, to tell whether the long names are
-// still those of the listed files.
-std::uint32_t fileListSignature(HWND dialog) {
-  std::uint32_t hash = 2166136261u;
-  auto mix = [&hash](unsigned char byte) { hash = (hash ^ byte) * 16777619u; };
-  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
-  for (LRESULT i = 0; i < count; ++i) {
-    char name[kTextureFileBytes] = "";
-    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
-    if (length >= 0 && length < kTextureFileBytes) {
-      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
-    }
-    for (const char* c = name; *c != '\0'; ++c) mix(static_cast<unsigned char>(*c));
-    mix(0);
-  }
-  return hash ^ static_cast<std::uint32_t>(count);
-}
-
-UINT selectionChangedMessage() {
-  static const UINT message = RegisterWindowMessageA(LBSELCHSTRINGA);
-  return message;
-}
-
 }  // namespace
+
+LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+  return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
+}
+
+RECT clientPlace(HWND dialog, HWND control) {
+  RECT screen{};
+  GetWindowRect(control, &screen);
+  POINT corner{screen.left, screen.top};
+  ScreenToClient(dialog, &corner);
+  return RECT{corner.x, corner.y, screen.right - screen.left, screen.bottom - screen.top};
+}
 
 void centreDialog(HWND window, int n) {
   RECT bounds{};
@@ -229,29 +198,10 @@ UINT_PTR CALLBACK textureDialogHook(HWND dialog, UINT message, WPARAM wParam,
       return 0;
     case WM_COMMAND:
       return static_cast<UINT_PTR>(onTextureDialogCommand(dialog, message, wParam, lParam));
-    case kRelistMessage:
-      if (fileListSignature(dialog) != textureDialog.listedFiles) rebuildLongNameList(dialog);
-      return 0;
     default:
       break;
   }
-  if (message == selectionChangedMessage()) {
-    switch (wParam) {
-      case IDC_FILE_LIST:
-        mirrorFileSelection(dialog, static_cast<WPARAM>(LOWORD(lParam)));
-        break;
-      case IDC_DIRECTORY_LIST:
-        rebuildLongNameList(dialog);
-        SetDlgItemTextA(dialog, IDC_FILE_NAME, "");
-        break;
-      case IDC_FILE_TYPE:
-      case IDC_DRIVES:
-        rebuildLongNameList(dialog);
-        break;
-      default:
-        break;
-    }
-  }
+  followFileList(dialog, message, wParam, lParam);
   return 0;
 }
 
@@ -308,7 +258,7 @@ int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
       textureDialog.workingSizeChoice =
           static_cast<int>(itemMessage(dialog, IDC_SIZE_COMBO, CB_GETCURSEL));
       saveDialogSettings(dialog);
-      PostMessageA(dialog, kRelistMessage, 0, 0);
+      requestLongNameRelist(dialog);
       return 0;
     case IDCANCEL:
       saveDialogSettings(dialog);
@@ -350,97 +300,14 @@ int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
       return 1;
     case IDC_FILE_TYPE:
     case IDC_DRIVES:
-      if (notification == CBN_SELCHANGE) PostMessageA(dialog, kRelistMessage, 0, 0);
+      if (notification == CBN_SELCHANGE) requestLongNameRelist(dialog);
       return 0;
     case IDC_DIRECTORY_LIST:
-      if (notification == LBN_DBLCLK) PostMessageA(dialog, kRelistMessage, 0, 0);
+      if (notification == LBN_DBLCLK) requestLongNameRelist(dialog);
       return 0;
     default:
       return 0;
   }
-}
-
-void switchListView(HWND dialog, int radioButtonId) {
-  int shownId = 0;
-  int parkedId = 0;
-  if (radioButtonId == IDC_FILE_NAMES_VIEW) {
-    shownId = IDC_FILE_LIST;
-    parkedId = IDC_LONG_NAME_LIST;
-  } else if (radioButtonId == IDC_LONG_NAMES_VIEW) {
-    shownId = IDC_LONG_NAME_LIST;
-    parkedId = IDC_FILE_LIST;
-  } else {
-    return;
-  }
-  if (IsDlgButtonChecked(dialog, radioButtonId) == BST_CHECKED) return;
-  HWND shown = GetDlgItem(dialog, shownId);
-  HWND parked = GetDlgItem(dialog, parkedId);
-  // Both lists share one place; the one not shown waits outside the dialog.
-  const RECT place = clientPlace(dialog, parked);
-  MoveWindow(parked, -600, -600, place.right, place.bottom, FALSE);
-  MoveWindow(shown, place.left, place.top, place.right, place.bottom, TRUE);
-  ShowWindow(shown, SW_SHOW);
-  SendMessageA(shown, WM_SETREDRAW, TRUE, 0);
-  ShowWindow(parked, SW_HIDE);
-  SendMessageA(parked, WM_SETREDRAW, FALSE, 0);
-}
-
-void mirrorFileSelection(HWND dialog, WPARAM newIndex) {
-  const LRESULT top = itemMessage(dialog, IDC_FILE_LIST, LB_GETTOPINDEX);
-  itemMessage(dialog, IDC_LONG_NAME_LIST, WM_SETREDRAW, FALSE);
-  itemMessage(dialog, IDC_LONG_NAME_LIST, LB_SETCURSEL, LOWORD(newIndex));
-  itemMessage(dialog, IDC_LONG_NAME_LIST, LB_SETTOPINDEX, LOWORD(top));
-  itemMessage(dialog, IDC_LONG_NAME_LIST, WM_SETREDRAW, TRUE);
-}
-
-void takeLongNameSelection(HWND dialog) {
-  const LRESULT selected = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETCURSEL);
-  const LRESULT top = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETTOPINDEX);
-  char name[kTextureFileBytes] = "";
-  if (selected != LB_ERR) {
-    // LB_GETTEXT has no size limit: measure first.
-    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, selected);
-    if (length >= 0 && length < kTextureFileBytes) {
-      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name));
-    }
-  }
-  SetDlgItemTextA(dialog, IDC_FILE_NAME, name);
-  // The platform dialog is not told: the edit's text is what Open uses.
-  itemMessage(dialog, IDC_FILE_LIST, WM_SETREDRAW, FALSE);
-  itemMessage(dialog, IDC_FILE_LIST, LB_SETCURSEL, selected);
-  itemMessage(dialog, IDC_FILE_LIST, LB_SETTOPINDEX, top);
-  itemMessage(dialog, IDC_FILE_LIST, WM_SETREDRAW, TRUE);
-}
-
-void rebuildLongNameList(HWND dialog) {
-  HWND list = GetDlgItem(dialog, IDC_LONG_NAME_LIST);
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  UpdateWindow(list);
-  const bool visible = IsWindowVisible(list) != FALSE;
-  if (visible) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-
-  // One line per file, an empty one included, so that line i of the long
-  // names always stands for item i of the file list.
-  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
-  for (LRESULT i = 0; i < count; ++i) {
-    char name[kNameBytes] = "";
-    char longName[kNameBytes] = "";
-    // A name too long for the 64-byte area gets an empty long name rather
-    // than being read past the area.
-    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
-    if (length >= 0 && length < kNameBytes) {
-      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
-      CharLowerBuffA(name, kNameBytes);
-      texture::textureLongName(name, longName);
-    }
-    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
-  }
-
-  if (visible) {
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, FALSE);
-  }
-  textureDialog.listedFiles = fileListSignature(dialog);
 }
 
 void updateInfoLine(HWND dialog) {

@@ -13,18 +13,9 @@
 
 #include "platform/platform.h"
 #include "platform/posix/platform_posix_test.h"
-#include "resources/strings.h"
+#include "resources/string_table.h"
 
 namespace {
-
-struct StringEntry {
-  unsigned id;
-  const char* text;
-};
-
-#define ORIELVMX_STRING_ROW(id, text) {id, text},
-constexpr StringEntry kStringTable[] = {ORIELVMX_STRING_TABLE(ORIELVMX_STRING_ROW)};
-#undef ORIELVMX_STRING_ROW
 
 std::vector<platform::test::RecordedMessage>& recorded() {
   static std::vector<platform::test::RecordedMessage> list;
@@ -32,25 +23,36 @@ std::vector<platform::test::RecordedMessage>& recorded() {
 }
 bool printMessages = false;
 
-long allocationCount = 0;
-long allocationFailAt = 0;  // absolute attempt number from which to fail; 0: never
-bool allocationFailOnce = false;
+// Counts the attempts at one kind of operation and tells which of them the
+// test wants to fail.
+struct InjectedFailures {
+  long attempts = 0;
+  long failAt = 0;  // absolute attempt number from which to fail; 0: never
+  bool once = false;
+
+  // Counts an attempt; true when it is to fail.
+  bool nextFails() {
+    ++attempts;
+    if (failAt == 0) return false;
+    return once ? attempts == failAt : attempts >= failAt;
+  }
+  // The k-th attempt from now (1-based) fails, and every later one unless
+  // `onlyOnce`; k = 0 turns failures off.
+  void failFrom(long k, bool onlyOnce) {
+    failAt = k > 0 ? attempts + k : 0;
+    once = onlyOnce;
+  }
+};
+
+InjectedFailures allocations;
+InjectedFailures reads;
 std::size_t allocationLimit = 0;  // larger requests fail; 0: no limit
 long outstanding = 0;
 
-long readCount = 0;
-long readFailAt = 0;
-bool readFailOnce = false;
-
-bool shouldFail(long count, long failAt, bool once) {
-  if (failAt == 0) return false;
-  return once ? count == failAt : count >= failAt;
-}
-
 bool allocationShouldFail(std::size_t size) {
-  ++allocationCount;
-  if (allocationLimit != 0 && size > allocationLimit) return true;
-  return shouldFail(allocationCount, allocationFailAt, allocationFailOnce);
+  // Counted even when the size limit refuses it.
+  const bool injected = allocations.nextFails();
+  return (allocationLimit != 0 && size > allocationLimit) || injected;
 }
 
 // Blocks carry their size in front so that resize and release can keep count.
@@ -71,7 +73,7 @@ int messageBox(WindowHandle, const char* text, const char* caption, unsigned typ
 int loadString(ModuleHandle, unsigned id, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return 0;
   buffer[0] = '\0';
-  for (const StringEntry& entry : kStringTable) {
+  for (const resources::StringTableRow& entry : resources::kStringTable) {
     if (entry.id != id) continue;
     std::size_t length = std::strlen(entry.text);
     if (length > static_cast<std::size_t>(size - 1)) length = static_cast<std::size_t>(size - 1);
@@ -108,8 +110,7 @@ std::int32_t seekFile(FileHandle file, std::int32_t offset) {
 }
 
 std::int32_t readFile(FileHandle file, void* buffer, std::uint32_t count) {
-  ++readCount;
-  if (shouldFail(readCount, readFailAt, readFailOnce)) return -1;
+  if (reads.nextFails()) return -1;
   if (file <= 0 || buffer == nullptr) return -1;
   if (count > static_cast<std::uint32_t>(INT32_MAX)) count = INT32_MAX;
   std::uint32_t done = 0;
@@ -166,26 +167,14 @@ const std::vector<RecordedMessage>& messages() { return recorded(); }
 void clearMessages() { recorded().clear(); }
 void setPrintMessages(bool print) { printMessages = print; }
 
-void failAllocationAfter(long k) {
-  allocationFailAt = k > 0 ? allocationCount + k : 0;
-  allocationFailOnce = false;
-}
-void failOneAllocation(long k) {
-  allocationFailAt = k > 0 ? allocationCount + k : 0;
-  allocationFailOnce = true;
-}
+void failAllocationAfter(long k) { allocations.failFrom(k, false); }
+void failOneAllocation(long k) { allocations.failFrom(k, true); }
 void limitAllocationSize(std::size_t bytes) { allocationLimit = bytes; }
-long allocationsMade() { return allocationCount; }
+long allocationsMade() { return allocations.attempts; }
 long blocksOutstanding() { return outstanding; }
 
-void failReadAfter(long k) {
-  readFailAt = k > 0 ? readCount + k : 0;
-  readFailOnce = false;
-}
-void failOneRead(long k) {
-  readFailAt = k > 0 ? readCount + k : 0;
-  readFailOnce = true;
-}
-long readsMade() { return readCount; }
+void failReadAfter(long k) { reads.failFrom(k, false); }
+void failOneRead(long k) { reads.failFrom(k, true); }
+long readsMade() { return reads.attempts; }
 
 }  // namespace platform::test

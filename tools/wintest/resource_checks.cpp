@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "resources/strings.h"
+#include "resources/string_table.h"
 #include "tools/wintest/check_report.h"
 #include "tools/wintest/plugin_under_test.h"
 
@@ -240,17 +240,9 @@ std::string checkPropertyListEntry(const PluginUnderTest& plugin) {
   return std::string("no '") + kEntryKey + "' property";
 }
 
-struct StringRow {
-  unsigned id;
-  const char* text;
-};
-#define ORIELVMX_STRING_ROW(id, text) {id, text},
-constexpr StringRow kStrings[] = {ORIELVMX_STRING_TABLE(ORIELVMX_STRING_ROW)};
-#undef ORIELVMX_STRING_ROW
-
 std::string checkStringTable(const PluginUnderTest& plugin) {
   std::string failures;
-  for (const StringRow& row : kStrings) {
+  for (const resources::StringTableRow& row : resources::kStringTable) {
     char text[256] = {};
     const int length = LoadStringA(plugin.module, row.id, text, sizeof text);
     if (length != static_cast<int>(std::strlen(row.text)) || std::strcmp(text, row.text) != 0) {

@@ -1,0 +1,160 @@
+#include "chooser/win32/long_name_list.h"
+
+#include <commdlg.h>
+
+#include <cstdint>
+
+#include "chooser/win32/chooser_win32.h"
+#include "resources/dialog_ids.h"
+#include "texture/info_line.h"
+
+namespace chooser {
+
+namespace {
+
+constexpr int kNameBytes = texture::kLongNameBytes;
+
+// Posted after the commands with which the platform may list other files
+// without reporting a selection change: Open on a directory name or a
+// pattern, a new file type or drive while the name holds a pattern, a
+// double-click in the directory list. By the time it arrives the platform
+// has listed the files, and the long names must follow them.
+constexpr UINT kRelistMessage = WM_APP + 0x4F;
+
+// Signature of the file list the long names were built from.
+std::uint32_t listedFiles;
+
+// FNV-1a over the file list's items, to tell whether the long names are
+// still those of the listed files.
+std::uint32_t fileListSignature(HWND dialog) {
+  std::uint32_t hash = 2166136261u;
+  auto mix = [&hash](unsigned char byte) { hash = (hash ^ byte) * 16777619u; };
+  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    char name[kTextureFileBytes] = "";
+    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
+    if (length >= 0 && length < kTextureFileBytes) {
+      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+    }
+    for (const char* c = name; *c != '\0'; ++c) mix(static_cast<unsigned char>(*c));
+    mix(0);
+  }
+  return hash ^ static_cast<std::uint32_t>(count);
+}
+
+UINT selectionChangedMessage() {
+  static const UINT message = RegisterWindowMessageA(LBSELCHSTRINGA);
+  return message;
+}
+
+}  // namespace
+
+void switchListView(HWND dialog, int radioButtonId) {
+  int shownId = 0;
+  int parkedId = 0;
+  if (radioButtonId == IDC_FILE_NAMES_VIEW) {
+    shownId = IDC_FILE_LIST;
+    parkedId = IDC_LONG_NAME_LIST;
+  } else if (radioButtonId == IDC_LONG_NAMES_VIEW) {
+    shownId = IDC_LONG_NAME_LIST;
+    parkedId = IDC_FILE_LIST;
+  } else {
+    return;
+  }
+  if (IsDlgButtonChecked(dialog, radioButtonId) == BST_CHECKED) return;
+  HWND shown = GetDlgItem(dialog, shownId);
+  HWND parked = GetDlgItem(dialog, parkedId);
+  // Both lists share one place; the one not shown waits outside the dialog.
+  const RECT place = clientPlace(dialog, parked);
+  MoveWindow(parked, -600, -600, place.right, place.bottom, FALSE);
+  MoveWindow(shown, place.left, place.top, place.right, place.bottom, TRUE);
+  ShowWindow(shown, SW_SHOW);
+  SendMessageA(shown, WM_SETREDRAW, TRUE, 0);
+  ShowWindow(parked, SW_HIDE);
+  SendMessageA(parked, WM_SETREDRAW, FALSE, 0);
+}
+
+void mirrorFileSelection(HWND dialog, WPARAM newIndex) {
+  const LRESULT top = itemMessage(dialog, IDC_FILE_LIST, LB_GETTOPINDEX);
+  itemMessage(dialog, IDC_LONG_NAME_LIST, WM_SETREDRAW, FALSE);
+  itemMessage(dialog, IDC_LONG_NAME_LIST, LB_SETCURSEL, LOWORD(newIndex));
+  itemMessage(dialog, IDC_LONG_NAME_LIST, LB_SETTOPINDEX, LOWORD(top));
+  itemMessage(dialog, IDC_LONG_NAME_LIST, WM_SETREDRAW, TRUE);
+}
+
+void takeLongNameSelection(HWND dialog) {
+  const LRESULT selected = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETCURSEL);
+  const LRESULT top = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETTOPINDEX);
+  char name[kTextureFileBytes] = "";
+  if (selected != LB_ERR) {
+    // LB_GETTEXT has no size limit: measure first.
+    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, selected);
+    if (length >= 0 && length < kTextureFileBytes) {
+      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name));
+    }
+  }
+  SetDlgItemTextA(dialog, IDC_FILE_NAME, name);
+  // The platform dialog is not told: the edit's text is what Open uses.
+  itemMessage(dialog, IDC_FILE_LIST, WM_SETREDRAW, FALSE);
+  itemMessage(dialog, IDC_FILE_LIST, LB_SETCURSEL, selected);
+  itemMessage(dialog, IDC_FILE_LIST, LB_SETTOPINDEX, top);
+  itemMessage(dialog, IDC_FILE_LIST, WM_SETREDRAW, TRUE);
+}
+
+void rebuildLongNameList(HWND dialog) {
+  HWND list = GetDlgItem(dialog, IDC_LONG_NAME_LIST);
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  UpdateWindow(list);
+  const bool visible = IsWindowVisible(list) != FALSE;
+  if (visible) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+
+  // One line per file, an empty one included, so that line i of the long
+  // names always stands for item i of the file list.
+  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    char name[kNameBytes] = "";
+    char longName[kNameBytes] = "";
+    // A name too long for the 64-byte area gets an empty long name rather
+    // than being read past the area.
+    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
+    if (length >= 0 && length < kNameBytes) {
+      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+      CharLowerBuffA(name, kNameBytes);
+      texture::textureLongName(name, longName);
+    }
+    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
+  }
+
+  if (visible) {
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, FALSE);
+  }
+  listedFiles = fileListSignature(dialog);
+}
+
+void requestLongNameRelist(HWND dialog) { PostMessageA(dialog, kRelistMessage, 0, 0); }
+
+void followFileList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRelistMessage) {
+    if (fileListSignature(dialog) != listedFiles) rebuildLongNameList(dialog);
+    return;
+  }
+  if (message != selectionChangedMessage()) return;
+  switch (wParam) {
+    case IDC_FILE_LIST:
+      mirrorFileSelection(dialog, static_cast<WPARAM>(LOWORD(lParam)));
+      break;
+    case IDC_DIRECTORY_LIST:
+      rebuildLongNameList(dialog);
+      SetDlgItemTextA(dialog, IDC_FILE_NAME, "");
+      break;
+    case IDC_FILE_TYPE:
+    case IDC_DRIVES:
+      rebuildLongNameList(dialog);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace chooser
