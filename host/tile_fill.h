@@ -24,7 +24,9 @@ enum TileOrigin : std::int32_t {
   originDocument = 1,
 };
 
-// r: replication (band height and horizontal repeat); d: reduction divisor.
+// How a size choice scales a texture: `replication` is the band height and
+// the horizontal repeat of each texel, `reduction` what the texture's sides
+// are divided by.
 struct ScalingFactors {
   std::int32_t replication;
   std::int32_t reduction;
