@@ -87,8 +87,8 @@ PreviewLimits panelLimits(const PreviewPanel* panel) {
 }
 
 void invalidatePanel(const PreviewPanel* panel) {
-  invalidateArea(panel->window, panel->x, panel->y, panel->x + panel->width,
-                 panel->y + panel->height);
+  invalidateArea(panel->window, panel->x, panel->y, panel->x + panel->shownWidth,
+                 panel->y + panel->shownHeight);
 }
 
 }  // namespace
@@ -111,6 +111,8 @@ int createPreviewPanel(PreviewPanel* panel, platform::WindowHandle window, int x
   panel->y = y;
   panel->width = width;
   panel->height = height;
+  panel->shownWidth = width;
+  panel->shownHeight = height;
   panel->pixels = nullptr;
   panel->bitmapInfo = nullptr;
   panel->lastPath[0] = '\0';

@@ -28,6 +28,10 @@ struct PreviewPanel {
   int height;
   int pixelRowBytes;                      // width rounded up to 4 bytes
   std::uint8_t* pixels;                   // height rows, bottom row first, owned
+  // The area the pixels are shown in: width by height unless a scaled
+  // display enlarges them.
+  int shownWidth;
+  int shownHeight;
 };
 
 // What a preview directory may occupy: more rows or longer rows than the

@@ -66,11 +66,22 @@ INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                  LPARAM lParam) noexcept;
 
+// Scaled displays. Sizes fixed in pixels are given for 96 DPI; a dialog on
+// a display scaled by the system is laid out for dialogDpi(window) instead.
+constexpr int kUnscaledDpi = 96;
+int dialogDpi(HWND window);
+// `pixels` at 96 DPI, rounded to the nearest pixel at `dpi`.
+int scaledForDpi(int pixels, int dpi);
+
 // Drawing.
 void drawPreview(const PreviewPanel* panel, HDC deviceContext);
 // Builds, selects and realises a palette of the colour block's entries in
 // use; answers the palette selected before, or null when none could be made.
 HPALETTE selectPreviewPalette(HDC deviceContext, const texture::ColorTableBlock* block);
 void drawBitmapIntoControl(HWND control, HBITMAP bitmap, int x, int y, DWORD rasterOperation);
+// Copies the bitmap to the control's top-left corner, enlarged smoothly as
+// far as the control has grown from `unscaledControlWidth` (its width at 96
+// DPI); at that width exactly as drawBitmapIntoControl.
+void drawBitmapScaledIntoControl(HWND control, HBITMAP bitmap, int unscaledControlWidth);
 
 }  // namespace chooser

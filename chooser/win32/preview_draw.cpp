@@ -23,6 +23,42 @@ struct IndexedBitmapInfo {
   WORD index[kPreviewColorEntries];
 };
 
+// At its own size the preview goes to the device unchanged; enlarged, each
+// pixel becomes a block (a whole number of pixels wide where the scale is
+// whole), because smoothing would blur a picture this small.
+void showPreviewPixels(const PreviewPanel* panel, HDC deviceContext, const BITMAPINFO* info,
+                       UINT colourUse) {
+  if (panel->shownWidth == panel->width && panel->shownHeight == panel->height) {
+    SetDIBitsToDevice(deviceContext, panel->x, panel->y, panel->width, panel->height, 0, 0, 0,
+                      panel->height, panel->pixels, info, colourUse);
+    return;
+  }
+  const int previousMode = SetStretchBltMode(deviceContext, COLORONCOLOR);
+  StretchDIBits(deviceContext, panel->x, panel->y, panel->shownWidth, panel->shownHeight, 0, 0,
+                panel->width, panel->height, panel->pixels, info, colourUse, SRCCOPY);
+  if (previousMode != 0) SetStretchBltMode(deviceContext, previousMode);
+}
+
+// Runs `copy` with the control's device context and a memory device context
+// holding the bitmap; nothing when either context cannot be had.
+template <typename Copy>
+void copyBitmapIntoControl(HWND control, HBITMAP bitmap, const Copy& copy) {
+  HDC target = GetDC(control);
+  if (target == nullptr) return;
+  BITMAP size{};
+  GetObjectA(bitmap, sizeof size, &size);
+  HDC memory = CreateCompatibleDC(target);
+  if (memory == nullptr) {
+    ReleaseDC(control, target);
+    return;
+  }
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  copy(target, memory, size);
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  ReleaseDC(control, target);
+}
+
 }  // namespace
 
 HPALETTE selectPreviewPalette(HDC deviceContext, const texture::ColorTableBlock* block) {
@@ -46,14 +82,13 @@ HPALETTE selectPreviewPalette(HDC deviceContext, const texture::ColorTableBlock*
 void drawPreview(const PreviewPanel* panel, HDC deviceContext) {
   if (panel == nullptr) return;
   if (panel->bitmapInfo == nullptr || panel->pixels == nullptr || !panel->enabled) {
-    BitBlt(deviceContext, panel->x, panel->y, panel->width, panel->height, nullptr, 0, 0,
+    BitBlt(deviceContext, panel->x, panel->y, panel->shownWidth, panel->shownHeight, nullptr, 0, 0,
            WHITENESS);
     return;
   }
   const auto* rgbInfo = reinterpret_cast<const BITMAPINFO*>(panel->bitmapInfo);
   if (!panel->paletteMode) {
-    SetDIBitsToDevice(deviceContext, panel->x, panel->y, panel->width, panel->height, 0, 0, 0,
-                      panel->height, panel->pixels, rgbInfo, DIB_RGB_COLORS);
+    showPreviewPixels(panel, deviceContext, rgbInfo, DIB_RGB_COLORS);
     return;
   }
   // Through the palette built from the table, the RGB table itself stays as
@@ -62,8 +97,7 @@ void drawPreview(const PreviewPanel* panel, HDC deviceContext) {
   IndexedBitmapInfo indexed;
   std::memcpy(&indexed.header, panel->bitmapInfo, sizeof indexed.header);
   for (int i = 0; i < kPreviewColorEntries; ++i) indexed.index[i] = static_cast<WORD>(i);
-  SetDIBitsToDevice(deviceContext, panel->x, panel->y, panel->width, panel->height, 0, 0, 0,
-                    panel->height, panel->pixels, reinterpret_cast<const BITMAPINFO*>(&indexed),
+  showPreviewPixels(panel, deviceContext, reinterpret_cast<const BITMAPINFO*>(&indexed),
                     DIB_PAL_COLORS);
   if (previous != nullptr) {
     HPALETTE built = SelectPalette(deviceContext, previous, FALSE);
@@ -72,20 +106,28 @@ void drawPreview(const PreviewPanel* panel, HDC deviceContext) {
 }
 
 void drawBitmapIntoControl(HWND control, HBITMAP bitmap, int x, int y, DWORD rasterOperation) {
-  HDC target = GetDC(control);
-  if (target == nullptr) return;
-  BITMAP size{};
-  GetObjectA(bitmap, sizeof size, &size);
-  HDC memory = CreateCompatibleDC(target);
-  if (memory == nullptr) {
-    ReleaseDC(control, target);
+  copyBitmapIntoControl(control, bitmap, [&](HDC target, HDC memory, const BITMAP& size) {
+    BitBlt(target, x, y, size.bmWidth, size.bmHeight, memory, 0, 0, rasterOperation);
+  });
+}
+
+void drawBitmapScaledIntoControl(HWND control, HBITMAP bitmap, int unscaledControlWidth) {
+  RECT client{};
+  GetClientRect(control, &client);
+  if (client.right == unscaledControlWidth || unscaledControlWidth <= 0) {
+    drawBitmapIntoControl(control, bitmap, 0, 0, SRCCOPY);
     return;
   }
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(target, x, y, size.bmWidth, size.bmHeight, memory, 0, 0, rasterOperation);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  ReleaseDC(control, target);
+  copyBitmapIntoControl(control, bitmap, [&](HDC target, HDC memory, const BITMAP& size) {
+    // HALFTONE averages the source pixels each target pixel covers; it needs
+    // the brush origin set after the mode.
+    const int previousMode = SetStretchBltMode(target, HALFTONE);
+    SetBrushOrgEx(target, 0, 0, nullptr);
+    StretchBlt(target, 0, 0, MulDiv(size.bmWidth, client.right, unscaledControlWidth),
+               MulDiv(size.bmHeight, client.right, unscaledControlWidth), memory, 0, 0,
+               size.bmWidth, size.bmHeight, SRCCOPY);
+    if (previousMode != 0) SetStretchBltMode(target, previousMode);
+  });
 }
 
 }  // namespace chooser

@@ -26,7 +26,7 @@ void deleteAboutBitmap() {
 LRESULT CALLBACK pictureControlProc(HWND control, UINT message, WPARAM wParam,
                                     LPARAM lParam) noexcept {
   if (message == WM_PAINT && aboutDialog.aboutBitmap != nullptr) {
-    drawBitmapIntoControl(control, aboutDialog.aboutBitmap, 0, 0, SRCCOPY);
+    drawBitmapScaledIntoControl(control, aboutDialog.aboutBitmap, kPictureWidth);
   }
   return CallWindowProcA(aboutDialog.pictureControlProc, control, message, wParam, lParam);
 }
@@ -83,21 +83,20 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
           LoadBitmapA(aboutDialog.moduleInstance, MAKEINTRESOURCEA(IDB_ABOUT_PICTURE));
       centreDialog(dialog, 1);
       // The template gives the place in dialog units; the picture needs its
-      // size in pixels.
+      // size in pixels, grown as the template was on a scaled display.
       HWND picture = GetDlgItem(dialog, IDC_ABOUT_PICTURE);
-      RECT bounds{};
-      GetWindowRect(picture, &bounds);
-      POINT corner{bounds.left, bounds.top};
-      ScreenToClient(dialog, &corner);
-      MoveWindow(picture, corner.x, corner.y, kPictureWidth, kPictureHeight, TRUE);
+      const RECT place = clientPlace(dialog, picture);
+      const int dpi = dialogDpi(dialog);
+      MoveWindow(picture, place.left, place.top, scaledForDpi(kPictureWidth, dpi),
+                 scaledForDpi(kPictureHeight, dpi), TRUE);
       aboutDialog.pictureControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
           picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pictureControlProc)));
       return FALSE;
     }
     case WM_PAINT:
       if (aboutDialog.aboutBitmap != nullptr) {
-        drawBitmapIntoControl(GetDlgItem(dialog, IDC_ABOUT_PICTURE), aboutDialog.aboutBitmap, 0, 0,
-                              SRCCOPY);
+        drawBitmapScaledIntoControl(GetDlgItem(dialog, IDC_ABOUT_PICTURE), aboutDialog.aboutBitmap,
+                                    kPictureWidth);
       }
       return FALSE;
     case WM_COMMAND:

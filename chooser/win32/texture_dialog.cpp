@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -34,6 +35,25 @@ constexpr const char* kSizeItems[] = {"Actual", "512X512", "256X256", "128X128",
 
 constexpr int kFrameSide = 66;  // the preview and its one-pixel black frame
 
+// The banner control's place in pixels at 96 DPI.
+constexpr RECT kBannerPlace{3, 2, 495, 39};  // left, top, width, height
+
+// The banner's place for the dialog's DPI, in proportion. Above 96 DPI the
+// template's font can have grown less than the display (font sizes do not
+// scale exactly), so the banner is kept inside the dialog; at 96 DPI it
+// keeps its place whatever the dialog's width.
+RECT bannerPlace(HWND dialog, int dpi) {
+  const int left = scaledForDpi(kBannerPlace.left, dpi);
+  int width = scaledForDpi(kBannerPlace.right, dpi);
+  if (dpi != kUnscaledDpi) {
+    RECT client{};
+    GetClientRect(dialog, &client);
+    width = std::min<int>(width, client.right - 2 * left);
+  }
+  return RECT{left, scaledForDpi(kBannerPlace.top, dpi), width,
+              MulDiv(kBannerPlace.bottom, width, kBannerPlace.right)};
+}
+
 void releasePreviewPanel() {
   if (textureDialog.previewPanel == nullptr) return;
   freePreviewPanel(textureDialog.previewPanel);
@@ -49,7 +69,8 @@ void deleteBanner() {
 
 void drawBanner(HWND dialog) {
   if (textureDialog.bannerBitmap == nullptr) return;
-  drawBitmapIntoControl(GetDlgItem(dialog, IDC_BANNER), textureDialog.bannerBitmap, 0, 0, SRCCOPY);
+  drawBitmapScaledIntoControl(GetDlgItem(dialog, IDC_BANNER), textureDialog.bannerBitmap,
+                              kBannerPlace.right);
 }
 
 // The banner static paints itself over whatever the dialog drew into it
@@ -63,7 +84,7 @@ LRESULT CALLBACK bannerControlProc(HWND control, UINT message, WPARAM wParam,
       PAINTSTRUCT paint;
       BeginPaint(control, &paint);
       EndPaint(control, &paint);
-      drawBitmapIntoControl(control, textureDialog.bannerBitmap, 0, 0, SRCCOPY);
+      drawBitmapScaledIntoControl(control, textureDialog.bannerBitmap, kBannerPlace.right);
       return 0;
     }
   }
@@ -206,22 +227,29 @@ UINT_PTR CALLBACK textureDialogHook(HWND dialog, UINT message, WPARAM wParam,
 }
 
 int initTextureDialog(HWND dialog) {
+  const int dpi = dialogDpi(dialog);
   HWND frame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
   const RECT place = clientPlace(dialog, frame);
-  MoveWindow(frame, place.left, place.top, kFrameSide, kFrameSide, TRUE);
+  const int frameSide = scaledForDpi(kFrameSide, dpi);
+  MoveWindow(frame, place.left, place.top, frameSide, frameSide, TRUE);
 
   textureDialog.previewPanel =
       static_cast<PreviewPanel*>(platform::allocateMemory(sizeof(PreviewPanel)));
   if (textureDialog.previewPanel == nullptr) return 0;
   std::memset(textureDialog.previewPanel, 0, sizeof(PreviewPanel));
-  // Inside the frame's one-pixel border.
-  if (!createPreviewPanel(textureDialog.previewPanel, dialog, place.left + 1, place.top + 1,
-                          kPreviewSide, kPreviewSide)) {
+  // Centred in the frame: inside its one-pixel border at 96 DPI.
+  const int shownSide = scaledForDpi(kPreviewSide, dpi);
+  const int inset = (frameSide - shownSide) / 2;
+  if (!createPreviewPanel(textureDialog.previewPanel, dialog, place.left + inset,
+                          place.top + inset, kPreviewSide, kPreviewSide)) {
     return 0;
   }
+  textureDialog.previewPanel->shownWidth = shownSide;
+  textureDialog.previewPanel->shownHeight = shownSide;
 
   HWND banner = GetDlgItem(dialog, IDC_BANNER);
-  MoveWindow(banner, 3, 2, 495, 39, TRUE);
+  const RECT bannerArea = bannerPlace(dialog, dpi);
+  MoveWindow(banner, bannerArea.left, bannerArea.top, bannerArea.right, bannerArea.bottom, TRUE);
   textureDialog.bannerControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
       banner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(bannerControlProc)));
   EnableWindow(GetDlgItem(dialog, IDC_ABOUT_BUTTON), TRUE);

@@ -6,17 +6,15 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "resources/dialog_ids.h"
-#include "tools/hostdriver/host_driver.h"
 #include "tools/wintest/check_report.h"
 #include "tools/wintest/chooser_driver.h"
+#include "tools/wintest/chooser_run.h"
 #include "tools/wintest/dialog_driver.h"
 #include "tools/wintest/plugin_under_test.h"
 #include "tools/wintest/screen_capture.h"
@@ -25,7 +23,6 @@ namespace wintest {
 namespace {
 
 constexpr int kWait = 5000;
-constexpr const char* kAboutCaption = "About Oriel Brindle Zovezadu";
 const std::string kLongFileName = std::string(70, 'q') + ".tif";
 
 // Long names of the fixture files, by lower-case file name.
@@ -42,12 +39,6 @@ const std::map<std::string, std::string> kLongNames = {
 
 constexpr std::uint8_t kTexels[2][2][3] = {{{10, 20, 30}, {40, 50, 60}},
                                            {{70, 80, 90}, {200, 110, 120}}};
-
-std::string environment(const char* name) {
-  char value[1024] = {};
-  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-  return length > 0 && length < sizeof value ? std::string(value) : std::string();
-}
 
 // --- the settings file -----------------------------------------------------
 
@@ -80,26 +71,6 @@ std::string expectSetting(const char* key, const std::string& want) {
 
 // --- running Start -----------------------------------------------------------
 
-struct Fill {
-  std::int16_t result = 0;
-  std::vector<std::uint8_t> pixels;  // 5 x 4 RGB document, filter rectangle (1, 1)-(4, 5)
-};
-
-// Start, Continue until the band is empty, Finish, on a 5 by 4 RGB document
-// whose filter rectangle starts at (1, 1): tiling from the document and from
-// the selection differ there.
-Fill runFill(const PluginUnderTest& plugin) {
-  Fill fill;
-  fill.pixels.assign(5 * 4 * 3, 0xEE);
-  hostdriver::HostDriver host(plugin.entry, hostdriver::packedView(fill.pixels.data(), 5, 4, 3), 3);
-  host.setFilterRect(1, 1, 4, 5);
-  hostdriver::RunPlan plan;
-  plan.beforeStart = {};
-  const hostdriver::RunLog& log = host.run(plan);
-  fill.result = log.hostError.empty() ? log.result() : -1;
-  return fill;
-}
-
 // The 2 by 2 texture tiled into the filter rectangle from the document's or
 // the selection's top-left corner.
 std::vector<std::uint8_t> expectedFill(bool fromDocument) {
@@ -114,61 +85,11 @@ std::vector<std::uint8_t> expectedFill(bool fromDocument) {
   return pixels;
 }
 
-// Runs Start with `drive` answering the Open Texture dialog on the watcher
-// thread; `drive` answers "" or what went wrong.
-struct Run {
-  Fill fill;
-  std::string problem;
-  std::vector<SeenDialog> boxes;  // message boxes and unclaimed dialogs
-};
-
-// Where every run starts: the platform dialog lists the current directory
-// and leaves it wherever the user went.
-std::string fixturesDirectory;
-
-Run runWithChooser(const PluginUnderTest& plugin, const std::function<std::string(HWND)>& drive) {
-  Run run;
-  SetCurrentDirectoryA(fixturesDirectory.c_str());
-  std::atomic<bool> driven{false};
-  std::atomic<bool> done{false};
-  clearDialogHandlers();
-  addDialogHandler([&](HWND dialog, const std::string& caption) {
-    if (caption != kChooserCaption || driven) return false;
-    driven = true;
-    std::string problem;
-    if (!waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kWait)) {
-      problem = "the dialog did not initialise";
-      pressButton(dialog, IDCANCEL);
-    } else {
-      problem = drive(dialog);
-      if (IsWindow(dialog) && !waitUntil([&] { return !IsWindow(dialog); }, kWait)) {
-        problem += " (the dialog stayed up; cancelled)";
-        pressButton(dialog, IDCANCEL);
-      }
-    }
-    run.problem = problem;
-    done = true;
-    return true;
-  });
-  takeSeenDialogs();
-  run.fill = runFill(plugin);
-  // The handler may still be finishing on the watcher thread.
-  if (driven && !waitUntil([&] { return done.load(); }, 3 * kWait)) run.problem += " handler hung";
-  clearDialogHandlers();
-  run.boxes = takeMessageBoxes();
-  if (!driven) run.problem += " no Open Texture dialog";
-  return run;
-}
-
 std::string boxesText(const std::vector<SeenDialog>& boxes) {
   return boxes.empty() ? "" : " unexpected boxes:" + describeDialogs(boxes);
 }
 
 // --- screenshots -------------------------------------------------------------
-
-void saveScreenshot(const Capture& capture, const std::string& name) {
-  saveCapture(capture, environment("ORIELVMX_SCREENSHOTS"), name);
-}
 
 // A control showing a picture has many colours, a blank one one or two.
 std::string drawnArea(const Capture& capture, HWND dialog, int id, const char* what) {
@@ -531,28 +452,15 @@ std::string closeAbout(HWND about, CloseBy how) {
 }
 
 std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, bool screenshot) {
-  std::string problem = "(no About dialog)";
-  std::atomic<bool> claimed{false};
-  std::atomic<bool> done{false};
-  clearDialogHandlers();
-  addDialogHandler([&](HWND dialog, const std::string& caption) {
-    if (caption != kAboutCaption || claimed) return false;
-    claimed = true;
+  return runAboutWith(plugin, [&](HWND dialog) {
     std::string found = placedAt(dialog, 1);
     if (screenshot) {
       const Capture capture = captureWindow(dialog);
       saveScreenshot(capture, "about");
       found += drawnArea(capture, dialog, IDC_ABOUT_PICTURE, "About picture");
     }
-    problem = found + closeAbout(dialog, how);
-    done = true;
-    return true;
+    return found + closeAbout(dialog, how);
   });
-  takeSeenDialogs();
-  const std::int16_t result = hostdriver::callAbout(plugin.entry);
-  if (claimed && !waitUntil([&] { return done.load(); }, 3 * kWait)) problem += " handler hung";
-  clearDialogHandlers();
-  return problem + resultText("About", result, 0) + boxesText(takeMessageBoxes());
 }
 
 std::string checkAboutFromDialog(const PluginUnderTest& plugin) {
@@ -595,7 +503,6 @@ void runChooserChecks(const PluginUnderTest& plugin) {
   const std::string fixtures = environment("ORIELVMX_CHOOSER_FIXTURES");
   char previous[MAX_PATH] = {};
   GetCurrentDirectoryA(sizeof previous, previous);
-  fixturesDirectory = fixtures;
   if (fixtures.empty() || !SetCurrentDirectoryA(fixtures.c_str())) {
     report("chooser fixtures", "ORIELVMX_CHOOSER_FIXTURES does not name a directory");
     return;

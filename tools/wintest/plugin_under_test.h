@@ -22,5 +22,7 @@ void runResourceChecks(const PluginUnderTest& plugin);
 void runSelectorChecks(const PluginUnderTest& plugin);
 void runHostHabitChecks(const PluginUnderTest& plugin);
 void runChooserChecks(const PluginUnderTest& plugin);
+// The chooser's dialogs on a display the system has set to `dpi`.
+void runDisplayScaleChecks(const PluginUnderTest& plugin, int dpi);
 
 }  // namespace wintest

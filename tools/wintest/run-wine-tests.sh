@@ -6,7 +6,9 @@
 #      message boxes) and free of problems;
 #   2. orielvmx_wintest: resources, exports, the chooser's dialogs (driven
 #      through a texture directory from make_chooser_fixtures; screenshots of
-#      the three dialogs land in build/screenshots) and the selector protocol.
+#      the three dialogs land in build/screenshots) and the selector protocol;
+#      then the chooser again on displays set to 96, 144 and 192 DPI
+#      (screenshots open-texture-<dpi>dpi and about-<dpi>dpi).
 # Prints one line per check and closes with "N passed, N failed"; exits
 # non-zero on any failure.
 #
@@ -144,9 +146,6 @@ export ORIELVMX_CHOOSER_FIXTURES ORIELVMX_SCREENSHOTS
 wintest_out="$fixtures/wintest.out"
 under_wine "$win_dir/tools/orielvmx_wintest.exe" "$(windows_path "$plugin")" 2>&1 | tr -d '\r' > "$wintest_out"
 wintest_rc=${PIPESTATUS[0]}
-for picture in "$screenshots"/*.bmp; do
-  [ -f "$picture" ] && convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
-done
 # Adds the "ok"/"FAIL" lines and the closing count of a checker's output.
 collect() {
   local name="$1" out="$2" rc="$3" summary checker_passed checker_failed
@@ -164,6 +163,29 @@ collect() {
   fi
 }
 collect orielvmx_wintest "$wintest_out" "$wintest_rc"
+
+# The chooser on displays scaled to 96, 144 and 192 DPI. Wine takes the DPI
+# from LogPixels when a process starts, so each runs in a process of its
+# own; the prefix's own setting is put back afterwards.
+dpi_key='HKCU\Control Panel\Desktop'
+saved_dpi="$(under_wine reg query "$dpi_key" /v LogPixels 2> /dev/null | tr -d '\r' |
+  awk '$1 == "LogPixels" { print $3 }')"
+for dpi in 96 144 192; do
+  under_wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null 2>&1
+  dpi_out="$fixtures/wintest-${dpi}dpi.out"
+  under_wine "$win_dir/tools/orielvmx_wintest.exe" --dpi "$dpi" "$(windows_path "$plugin")" 2>&1 |
+    tr -d '\r' > "$dpi_out"
+  dpi_rc=${PIPESTATUS[0]}
+  collect "orielvmx_wintest --dpi $dpi" "$dpi_out" "$dpi_rc"
+done
+if [ -n "$saved_dpi" ]; then
+  under_wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$((saved_dpi))" /f > /dev/null 2>&1
+else
+  under_wine reg delete "$dpi_key" /v LogPixels /f > /dev/null 2>&1
+fi
+for picture in "$screenshots"/*.bmp; do
+  [ -f "$picture" ] && convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
+done
 
 # The POSIX settings-file functions against Wine's on the same files.
 profile_out="$fixtures/profile.out"

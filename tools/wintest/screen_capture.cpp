@@ -6,18 +6,46 @@
 
 namespace wintest {
 
+std::uint32_t Capture::pixel(int x, int y) const {
+  const int cx = x - screen.left;
+  const int cy = y - screen.top;
+  if (cx < 0 || cy < 0 || cx >= width || cy >= height) return kOutside;
+  const std::uint8_t* p = &rgb[(static_cast<std::size_t>(cy) * width + cx) * 3];
+  return p[0] | p[1] << 8 | p[2] << 16;
+}
+
 std::size_t Capture::colours(const RECT& area) const {
   std::set<std::uint32_t> seen;
   for (int y = area.top; y < area.bottom; ++y) {
     for (int x = area.left; x < area.right; ++x) {
-      const int cx = x - screen.left;
-      const int cy = y - screen.top;
-      if (cx < 0 || cy < 0 || cx >= width || cy >= height) continue;
-      const std::uint8_t* p = &rgb[(static_cast<std::size_t>(cy) * width + cx) * 3];
-      seen.insert(p[0] | p[1] << 8 | p[2] << 16);
+      const std::uint32_t colour = pixel(x, y);
+      if (colour != kOutside) seen.insert(colour);
     }
   }
   return seen.size();
+}
+
+std::uint32_t Capture::checksum(const RECT& area) const {
+  std::uint32_t hash = 2166136261u;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      const std::uint32_t colour = pixel(x, y);
+      for (int shift = 0; shift < 24; shift += 8) {
+        hash = (hash ^ ((colour >> shift) & 0xFF)) * 16777619u;
+      }
+    }
+  }
+  return hash;
+}
+
+BITMAPINFO topDownBitmapInfo(int width, int height, int bitsPerPixel) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
+  return info;
 }
 
 Capture captureWindow(HWND window) {
@@ -30,12 +58,7 @@ Capture captureWindow(HWND window) {
   if (capture.width <= 0 || capture.height <= 0) return capture;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
+  BITMAPINFO info = topDownBitmapInfo(capture.width, capture.height, 24);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap != nullptr) {

@@ -17,9 +17,17 @@ struct Capture {
   RECT screen{};
   std::vector<std::uint8_t> rgb;  // top-down rows, 3 bytes a pixel
 
+  // The colour at a screen point as 0xBBGGRR; kOutside beyond the capture.
+  static constexpr std::uint32_t kOutside = 0xFFFFFFFFu;
+  std::uint32_t pixel(int x, int y) const;
   // Distinct colours inside a screen rectangle.
   std::size_t colours(const RECT& area) const;
+  // FNV-1a of the RGB bytes of a screen rectangle, row by row.
+  std::uint32_t checksum(const RECT& area) const;
 };
+
+// The header of an uncompressed top-down DIB.
+BITMAPINFO topDownBitmapInfo(int width, int height, int bitsPerPixel);
 
 // Copies the window's screen area once it has repainted.
 Capture captureWindow(HWND window);

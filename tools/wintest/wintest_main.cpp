@@ -2,9 +2,12 @@
 // its selector protocol, one line per check and a closing count.
 //
 //   orielvmx_wintest PLUGIN.8BF
+//   orielvmx_wintest --dpi N PLUGIN.8BF   only the chooser on a display the
+//                                         system has set to N DPI
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tools/wintest/check_report.h"
@@ -24,10 +27,19 @@ std::string makeScratchDirectory() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: orielvmx_wintest PLUGIN.8BF\n");
+  int dpi = 0;
+  if (argc == 4 && std::string(argv[1]) == "--dpi") {
+    dpi = std::atoi(argv[2]);
+    argv += 2;
+    argc -= 2;
+  }
+  if (argc != 2 || dpi < 0) {
+    std::fprintf(stderr, "usage: orielvmx_wintest [--dpi N] PLUGIN.8BF\n");
     return 2;
   }
+  // Hosts of today are DPI-aware: the system scales their dialog templates
+  // instead of stretching their windows.
+  SetProcessDPIAware();
   wintest::PluginUnderTest plugin{};
   plugin.path = argv[1];
   plugin.module = LoadLibraryA(argv[1]);
@@ -41,12 +53,16 @@ int main(int argc, char** argv) {
   plugin.scratchDirectory = makeScratchDirectory();
   wintest::report("load the plug-in and find ENTRYPOINT1", plugin.entry != nullptr ? "" : "no ENTRYPOINT1");
 
-  wintest::runResourceChecks(plugin);
+  if (dpi == 0) wintest::runResourceChecks(plugin);
   if (plugin.entry != nullptr) {
     wintest::startDialogWatcher();
-    wintest::runChooserChecks(plugin);
-    wintest::runSelectorChecks(plugin);
-    wintest::runHostHabitChecks(plugin);
+    if (dpi != 0) {
+      wintest::runDisplayScaleChecks(plugin, dpi);
+    } else {
+      wintest::runChooserChecks(plugin);
+      wintest::runSelectorChecks(plugin);
+      wintest::runHostHabitChecks(plugin);
+    }
     wintest::stopDialogWatcher();
   }
   wintest::report("unload the plug-in", FreeLibrary(plugin.module) ? "" : "FreeLibrary failed");

@@ -82,6 +82,8 @@ TEST_F(PreviewPanelTest, NewPanelIsAWhiteEightBitBottomUpBitmap) {
   EXPECT_EQ(panel_.enabled, 0);
   EXPECT_STREQ(panel_.lastPath, "");
   EXPECT_EQ(panel_.pixelRowBytes, 64);
+  EXPECT_EQ(panel_.shownWidth, 64);
+  EXPECT_EQ(panel_.shownHeight, 64);
   EXPECT_EQ(panel_.paletteMode, 0);
   EXPECT_EQ(header32(panel_, 0), 40);
   EXPECT_EQ(header32(panel_, 4), 64);
@@ -227,6 +229,18 @@ TEST_F(PreviewPanelTest, TheSamePathInOtherLetterCaseIsNotReloaded) {
   EXPECT_EQ(chooser::test::invalidations().size(), 1u);
   EXPECT_FALSE(allWhite(panel_));
   EXPECT_STREQ(panel_.lastPath, path.c_str());
+}
+
+TEST_F(PreviewPanelTest, AnEnlargedPanelRepaintsAllOfItsShownArea) {
+  panel_.shownWidth = 128;
+  panel_.shownHeight = 96;
+  chooser::setPreviewEnabled(&panel_, 1);
+  ASSERT_EQ(chooser::test::invalidations().size(), 1u);
+  const auto& area = chooser::test::invalidations()[0];
+  EXPECT_EQ(area.left, 11);
+  EXPECT_EQ(area.top, 22);
+  EXPECT_EQ(area.right, 11 + 128);
+  EXPECT_EQ(area.bottom, 22 + 96);
 }
 
 TEST_F(PreviewPanelTest, SwitchingInvalidatesOnlyOnChange) {
