@@ -22,5 +22,6 @@ void runResourceChecks(const PluginUnderTest& plugin);
 void runSelectorChecks(const PluginUnderTest& plugin);
 void runHostHabitChecks(const PluginUnderTest& plugin);
 void runChooserChecks(const PluginUnderTest& plugin);
+void runPspiHostChecks(const PluginUnderTest& plugin);
 
 }  // namespace wintest

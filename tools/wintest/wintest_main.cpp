@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
     wintest::runChooserChecks(plugin);
     wintest::runSelectorChecks(plugin);
     wintest::runHostHabitChecks(plugin);
+    wintest::runPspiHostChecks(plugin);
     wintest::stopDialogWatcher();
   }
   wintest::report("unload the plug-in", FreeLibrary(plugin.module) ? "" : "FreeLibrary failed");
