@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "host/band_writer.h"
+
 namespace host {
 
 namespace {
@@ -89,14 +91,7 @@ void writeSampleBand(const std::uint8_t* row, std::int32_t texels, std::int32_t 
   const std::int64_t periodPixels = static_cast<std::int64_t>(texels) * repeat;
   const std::int32_t firstPixels = periodPixels < width ? static_cast<std::int32_t>(periodPixels) : width;
   writer(row, texels, firstTexel, repeat, firstPixels, written, destination);
-  for (std::size_t done = static_cast<std::size_t>(firstPixels) * written; done < total;) {
-    const std::size_t run = done < total - done ? done : total - done;
-    std::memcpy(destination + done, destination, run);
-    done += run;
-  }
-  for (std::int32_t i = 1; i < bandHeight; ++i) {
-    std::memcpy(destination + static_cast<std::ptrdiff_t>(i) * rowStride, destination, total);
-  }
+  extendFirstPeriod(destination, static_cast<std::size_t>(firstPixels) * written, total, bandHeight, rowStride);
 }
 
 }  // namespace host
