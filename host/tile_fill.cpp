@@ -21,9 +21,7 @@ namespace {
 
 // Bytes of one texel in the delivered row once it is ready for the document:
 // 1 after the gray conversion, 3 for RGB.
-std::int32_t texelBytesFor(const HostView& view) {
-  return view.imageMode == kModeGrayscale || view.imageMode == kModeGray16 ? 1 : 3;
-}
+std::int32_t texelBytesFor(const HostView& view) { return pixelLayoutOf(view).colourPlanes; }
 
 bool isGray(const HostView& view) { return texelBytesFor(view) == 1; }
 
