@@ -18,37 +18,49 @@ constexpr std::array<std::uint16_t, 256> makeWideTable() {
 
 constexpr std::array<std::uint16_t, 256> kWide = makeWideTable();
 
-// One output pixel as its bytes, samples little-endian.
+// One output pixel from one texel, samples little-endian.
 template <int Colour, int SampleBytes, bool Opaque>
-struct Pixel {
-  static constexpr int kBytes = (Colour + (Opaque ? 1 : 0)) * SampleBytes;
-  std::uint8_t bytes[kBytes];
-
-  explicit Pixel(const std::uint8_t* texel) {
-    for (int c = 0; c < Colour; ++c) put(c, SampleBytes == 1 ? texel[c] : kWide[texel[c]]);
-    if constexpr (Opaque) put(Colour, SampleBytes == 1 ? 255u : 32768u);
-  }
-  void put(int sample, std::uint32_t value) {
-    if constexpr (SampleBytes == 1) {
-      bytes[sample] = static_cast<std::uint8_t>(value);
-    } else {
-      bytes[2 * sample] = static_cast<std::uint8_t>(value & 0xFF);
-      bytes[2 * sample + 1] = static_cast<std::uint8_t>(value >> 8);
+inline void putPixel(std::uint8_t* out, const std::uint8_t* texel) {
+  if constexpr (SampleBytes == 1) {
+    for (int c = 0; c < Colour; ++c) out[c] = texel[c];
+    if constexpr (Opaque) out[Colour] = 255;
+  } else {
+    for (int c = 0; c < Colour; ++c) {
+      const std::uint16_t value = kWide[texel[c]];
+      out[2 * c] = static_cast<std::uint8_t>(value & 0xFF);
+      out[2 * c + 1] = static_cast<std::uint8_t>(value >> 8);
+    }
+    if constexpr (Opaque) {
+      out[2 * Colour] = 0x00;  // 32768
+      out[2 * Colour + 1] = 0x80;
     }
   }
-};
+}
 
 // Output pixels [0, count) of one row, `step` bytes apart, from texel
-// `firstTexel` on, each repeated `repeat` times.
+// `firstTexel` on, each repeated `repeat` times. Unreplicated rows go in
+// runs up to the row's end, so the inner loop has no wrap test.
 template <int Colour, int SampleBytes, bool Opaque>
 void writePixels(const std::uint8_t* row, std::int32_t texels, std::int32_t firstTexel,
                  std::int32_t repeat, std::int32_t count, std::int32_t step, std::uint8_t* out) {
-  using P = Pixel<Colour, SampleBytes, Opaque>;
+  constexpr int kBytes = (Colour + (Opaque ? 1 : 0)) * SampleBytes;
   std::int32_t texel = firstTexel;
+  if (repeat == 1) {
+    for (std::int32_t column = 0; column < count; texel = 0) {
+      const std::int32_t run = texels - texel < count - column ? texels - texel : count - column;
+      const std::uint8_t* source = row + static_cast<std::ptrdiff_t>(texel) * Colour;
+      for (std::int32_t i = 0; i < run; ++i, source += Colour, out += step) {
+        putPixel<Colour, SampleBytes, Opaque>(out, source);
+      }
+      column += run;
+    }
+    return;
+  }
   for (std::int32_t column = 0; column < count;) {
-    const P pixel(row + static_cast<std::ptrdiff_t>(texel) * Colour);
+    std::uint8_t pixel[kBytes];
+    putPixel<Colour, SampleBytes, Opaque>(pixel, row + static_cast<std::ptrdiff_t>(texel) * Colour);
     const std::int32_t copies = repeat < count - column ? repeat : count - column;
-    for (std::int32_t copy = 0; copy < copies; ++copy, out += step) std::memcpy(out, pixel.bytes, P::kBytes);
+    for (std::int32_t copy = 0; copy < copies; ++copy, out += step) std::memcpy(out, pixel, kBytes);
     column += copies;
     if (++texel == texels) texel = 0;
   }
