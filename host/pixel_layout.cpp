@@ -28,9 +28,9 @@ PixelLayout pixelLayoutOf(const HostView& view) {
     default: return {false, 3, 1, 3, false, view.planes};
   }
   // Hosts lay out the planes asked for next to each other, whatever
-  // `planes` says, once a layer is handed over: four samples a pixel with
-  // the transparency plane, the colour planes alone when it is locked. A
-  // flat image keeps the historical stride of `planes` samples.
+  // `planes` says, once a layer is handed over: the colour samples and the
+  // transparency sample, or the colour samples alone when transparency is
+  // locked. A flat image keeps the stride of `planes` samples it always had.
   if (editableTransparency(view, layout.colourPlanes)) {
     layout.requestedPlanes = layout.colourPlanes + 1;
     layout.opaquePlane = true;
