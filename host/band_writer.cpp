@@ -114,6 +114,11 @@ void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t pha
                         static_cast<std::int32_t>(first / static_cast<std::size_t>(planes)), destination);
     }
   }
+  extendFirstPeriod(destination, first, total, bandHeight, rowStride);
+}
+
+void extendFirstPeriod(std::uint8_t* destination, std::size_t first, std::size_t total, std::int32_t bandHeight,
+                       std::int32_t rowStride) {
   // `done` stays a whole number of periods until the last, partial run, so
   // the bytes at the row's start are the ones that belong at `done`.
   for (std::size_t done = first; done < total;) {

@@ -2,6 +2,7 @@
 // horizontally and wrapped at the row's end.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace host {
@@ -22,5 +23,11 @@ void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t pha
                std::int32_t texelBytes, std::int32_t planes, std::int32_t repeat,
                std::int32_t width, std::int32_t bandHeight, std::uint8_t* destination,
                std::int32_t rowStride);
+
+// The rest of a packed band once the first `first` bytes of its first row
+// hold a whole period (or the whole row): that row completed to `total`
+// bytes by doubling copies, then copied into the band's other rows.
+void extendFirstPeriod(std::uint8_t* destination, std::size_t first, std::size_t total, std::int32_t bandHeight,
+                       std::int32_t rowStride);
 
 }  // namespace host

@@ -37,6 +37,13 @@ HostView viewOf(FilterRecord& record) {
   view.imageMode = record.imageMode;
   view.outData = static_cast<std::uint8_t*>(record.outData);
   view.outRowBytes = record.outRowBytes;
+  if (trustedLayerFields(record)) {
+    view.filterCase = record.filterCase;
+    view.inLayerPlanes = record.inLayerPlanes;
+    view.inTransparencyMask = record.inTransparencyMask;
+    view.outLayerPlanes = record.outLayerPlanes;
+    view.outTransparencyMask = record.outTransparencyMask;
+  }
   view.inRect = {record.inRect.top, record.inRect.left, record.inRect.bottom, record.inRect.right};
   view.outRect = {record.outRect.top, record.outRect.left, record.outRect.bottom,
                   record.outRect.right};

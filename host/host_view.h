@@ -22,6 +22,13 @@ struct HostView {
   std::int16_t imageMode;
   std::uint8_t* outData;
   std::int32_t outRowBytes;
+  // The layer, from a host whose later record fields can be believed; all 0
+  // otherwise, which the fill treats as a flat image.
+  std::int16_t filterCase;
+  std::int16_t inLayerPlanes;
+  std::int16_t inTransparencyMask;
+  std::int16_t outLayerPlanes;
+  std::int16_t outTransparencyMask;
 
   // The band the plug-in asks for; written by the fill engine and copied back.
   Rect16 inRect;

@@ -4,7 +4,9 @@
 
 #include "host/band_writer.h"
 #include "host/gray_conversion.h"
+#include "host/pixel_layout.h"
 #include "host/result_codes.h"
+#include "host/sample_band_writer.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "resample/wrap_index.h"
@@ -17,12 +19,11 @@ std::int32_t rowsTotal = 0;
 
 namespace {
 
-constexpr std::int16_t kModeGrayscale = 1;
-constexpr std::int16_t kModeRgb = 3;
-
 // Bytes of one texel in the delivered row once it is ready for the document:
 // 1 after the gray conversion, 3 for RGB.
-std::int32_t texelBytesFor(const HostView& view) { return view.imageMode == kModeGrayscale ? 1 : 3; }
+std::int32_t texelBytesFor(const HostView& view) { return pixelLayoutOf(view).colourPlanes; }
+
+bool isGray(const HostView& view) { return texelBytesFor(view) == 1; }
 
 // Floor division: the phase of a rectangle that starts left of or above the
 // document origin still lines up with the rest.
@@ -75,10 +76,9 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
                  std::int16_t* result) {
   view.inLoPlane = 0;
   rowsTotal = view.filterRect.bottom - view.filterRect.top;
-  if (view.imageMode == kModeGrayscale) {
-    view.inHiPlane = 0;
-  } else if (view.imageMode == kModeRgb) {
-    view.inHiPlane = 2;
+  const PixelLayout layout = pixelLayoutOf(view);
+  if (layout.supported) {
+    view.inHiPlane = static_cast<std::int16_t>(layout.requestedPlanes - 1);
   } else {
     *result = filterBadMode;
   }
@@ -128,7 +128,7 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
   // A gray row is a third of the RGB row it comes from; keeping all of them
   // costs less than the texture's own rows and spares every later pass down
   // the texture the read and the conversion.
-  if (view.imageMode == kModeGrayscale && source->scaledWidth > 0 && source->scaledHeight > 0) {
+  if (isGray(view) && source->scaledWidth > 0 && source->scaledHeight > 0) {
     const std::size_t rows = static_cast<std::size_t>(source->scaledHeight);
     source->grayRows = static_cast<std::uint8_t*>(
         platform::allocateMemory(rows + rows * static_cast<std::size_t>(source->scaledWidth)));
@@ -168,14 +168,16 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   }
 
   const std::int32_t texelBytes = texelBytesFor(view);
+  const PixelLayout layout = pixelLayoutOf(view);
   const std::int32_t width =
       bandExtent(view.inRect.left, view.inRect.right, view.outRect.left, view.outRect.right);
-  const std::int32_t planes = view.planes;
+  const std::int32_t pixelBytes = layout.pixelBytes;
   // Never write outside the band the host described: a band with no rows, a
   // pixel smaller than the planes requested, or rows closer together than
   // one row's bytes cannot be filled safely.
-  const bool writable = bandHeight >= 1 && view.outData != nullptr && planes >= texelBytes &&
-                        (bandHeight == 1 || view.outRowBytes >= width * planes);
+  const bool writable = bandHeight >= 1 && view.outData != nullptr &&
+                        pixelBytes >= layout.requestedPlanes * layout.sampleBytes &&
+                        (bandHeight == 1 || view.outRowBytes >= width * pixelBytes);
   if (!writable) {
     *result = filterBadParameters;
     endBands(view);
@@ -185,7 +187,7 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   hostProgress(view, rowsDone, rowsTotal);
 
   const std::int32_t rowIndex = source->nextRow % source->scaledHeight;
-  const bool gray = view.imageMode == kModeGrayscale;
+  const bool gray = isGray(view);
   std::uint8_t* keptGray = nullptr;
   if (gray && source->grayRows != nullptr) {
     keptGray = source->grayRows + source->scaledHeight +
@@ -214,8 +216,14 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
   // The phase was set for the mode seen at Start; a host that changed the
   // mode since must not send the copy past the row.
   const std::int32_t phase = source->phaseOffset < rowLength ? source->phaseOffset : 0;
-  writeBand(bandRow, rowLength, phase, texelBytes, planes, repeat, width, bandHeight,
-            view.outData, view.outRowBytes);
+  if (layout.sampleBytes == 1 && !layout.opaquePlane) {
+    writeBand(bandRow, rowLength, phase, texelBytes, pixelBytes, repeat, width, bandHeight,
+              view.outData, view.outRowBytes);
+  } else {
+    const SampleFormat format{layout.colourPlanes, layout.sampleBytes, layout.opaquePlane, pixelBytes};
+    writeSampleBand(bandRow, source->scaledWidth, phase / texelBytes, format, repeat, width, bandHeight,
+                    view.outData, view.outRowBytes);
+  }
 
   const std::int32_t top = view.inRect.top + bandHeight;
   const std::int32_t bottom = view.inRect.bottom + bandHeight;

@@ -47,6 +47,12 @@ std::vector<FillCase> fillCases() {
   cases.push_back({"gray/512/128", false, 3, 1});
   cases.push_back({"gray/512/256", false, 2, 1});
   cases.push_back({"gray/128/512", true, 1, 1});
+  // And into 16-bit documents.
+  for (const auto& [mode, imageMode] : {std::pair{"rgb16", 11}, std::pair{"gray16", 10}}) {
+    cases.push_back({std::string(mode) + "/512/actual", false, 0, static_cast<std::int16_t>(imageMode)});
+    cases.push_back({std::string(mode) + "/512/128", false, 3, static_cast<std::int16_t>(imageMode)});
+    cases.push_back({std::string(mode) + "/128/512", true, 1, static_cast<std::int16_t>(imageMode)});
+  }
   return cases;
 }
 

@@ -23,7 +23,7 @@ struct FillCase {
   std::string name;  // e.g. "rgb/512/actual"
   bool lowRes;       // which texture
   std::int32_t sizeChoice;
-  std::int16_t imageMode;  // 1 gray, 3 RGB
+  std::int16_t imageMode;  // 1 gray, 3 RGB, 10 gray 16-bit, 11 RGB 16-bit
 };
 
 // Every size choice of both textures into RGB, and the goal cases into gray.

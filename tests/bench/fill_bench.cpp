@@ -26,8 +26,9 @@ void fillDocument(benchmark::State& state, const bench::FillCase& fillCase) {
     benchmark::ClobberMemory();
   }
   const double runs = static_cast<double>(state.iterations());
-  const int planes = fillCase.imageMode == 1 ? 1 : 3;
-  state.SetBytesProcessed(state.iterations() * bench::kDocumentSide * bench::kDocumentSide * planes);
+  const int planes = fillCase.imageMode == 1 || fillCase.imageMode == 10 ? 1 : 3;
+  const int sampleBytes = fillCase.imageMode >= 10 ? 2 : 1;
+  state.SetBytesProcessed(state.iterations() * bench::kDocumentSide * bench::kDocumentSide * planes * sampleBytes);
   if (runs > 0 && continues > 0) {
     state.counters["start_us"] = start / runs * 1e6;
     state.counters["continue_ns"] = continuing / static_cast<double>(continues) * 1e9;
@@ -49,6 +50,9 @@ void baseline(benchmark::State& state, int planes) {
 [[maybe_unused]] const bool registered = [] {
   benchmark::RegisterBenchmark("baseline/rgb", baseline, 3)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("baseline/gray", baseline, 1)->Unit(benchmark::kMillisecond);
+  // The same runs over the bytes of 16-bit documents.
+  benchmark::RegisterBenchmark("baseline/rgb16", baseline, 6)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("baseline/gray16", baseline, 2)->Unit(benchmark::kMillisecond);
   for (const bench::FillCase& fillCase : bench::fillCases()) {
     benchmark::RegisterBenchmark(("fill/" + fillCase.name).c_str(), fillDocument, fillCase)
         ->Unit(benchmark::kMillisecond);

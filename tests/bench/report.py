@@ -75,7 +75,11 @@ def main():
 
     base_rgb = cpu(ours, "baseline/rgb")
     base_gray = cpu(ours, "baseline/gray")
-    for mode, base, base_label in (("rgb", base_rgb, "memcpy runs RGB"), ("gray", base_gray, "memcpy runs gray")):
+    base_rgb16 = cpu(ours, "baseline/rgb16")
+    base_gray16 = cpu(ours, "baseline/gray16")
+    for mode, base, base_label in (("rgb", base_rgb, "memcpy runs RGB"), ("gray", base_gray, "memcpy runs gray"),
+                                   ("rgb16", base_rgb16, "memcpy runs RGB 16-bit"),
+                                   ("gray16", base_gray16, "memcpy runs gray 16-bit")):
         goal(f"fill {mode} 8000², Actual from 512²", cpu(ours, f"fill/{mode}/512/actual"), base_label, base, 1.5)
         goal(f"fill {mode} 8000², 128X128 pre-scaled", cpu(ours, f"fill/{mode}/512/128"), base_label, base, 1.5)
         goal(f"fill {mode} 8000², 512X512 from 128² (r = 4)", cpu(ours, f"fill/{mode}/128/512"), base_label, base, 1.5)
@@ -153,7 +157,7 @@ def main():
         if not name.startswith("fill/"):
             continue
         counters = entry["counters"]
-        base = base_gray if name.startswith("fill/gray") else base_rgb
+        base = {"gray": base_gray, "rgb16": base_rgb16, "gray16": base_gray16}.get(name.split("/")[1], base_rgb)
         per = counters.get("continue_ns")
         start = counters.get("start_us")
         out(f"| {name[5:]} | {fmt_time(entry['cpu'])} | {fmt_time(start * 1e-6) if start else '—'} | "

@@ -17,18 +17,38 @@ bool parseInt(const std::string& text, int low, int high, int* value) {
 }
 
 bool parseMode(const std::string& text, FillRequest* request) {
-  if (text == "rgb") {
-    request->imageMode = 3;
-    request->planes = 3;
-    return true;
-  }
-  if (text == "gray") {
-    request->imageMode = 1;
-    request->planes = 1;
-    return true;
+  struct Mode {
+    const char* name;
+    int imageMode;
+    int colourPlanes;
+    int sampleBytes;
+  };
+  for (const Mode mode : {Mode{"rgb", 3, 3, 1}, Mode{"gray", 1, 1, 1}, Mode{"rgb16", 11, 3, 2},
+                          Mode{"gray16", 10, 1, 2}}) {
+    if (text == mode.name) {
+      request->imageMode = mode.imageMode;
+      request->colourPlanes = request->planes = mode.colourPlanes;
+      request->sampleBytes = mode.sampleBytes;
+      return true;
+    }
   }
   request->planes = 3;
   return parseInt(text, 0, 32767, &request->imageMode);
+}
+
+// The layer options; a layer whose transparency is handed over in one band
+// with the colour has one plane more.
+bool parseLayerOption(const std::string& option, FillRequest* request) {
+  if (option == "short") {
+    request->shortRecord = true;
+  } else if (option == "blank") {
+    request->blankLayer = true;
+  } else if (option.rfind("case=", 0) == 0 && parseInt(option.substr(5), 1, 7, &request->filterCase)) {
+    if (request->filterCase == 4 || request->filterCase == 5) request->planes = request->colourPlanes + 1;
+  } else if (!(option.rfind("planes=", 0) == 0 && parseInt(option.substr(7), 1, 8, &request->planes))) {
+    return false;
+  }
+  return true;
 }
 
 bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason) {
@@ -86,6 +106,7 @@ bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason)
     if (option.rfind("abort=", 0) == 0 && parseInt(option.substr(6), 1, 30000, &request.abortAtBand)) continue;
     if (option.rfind("expect=", 0) == 0 && parseInt(option.substr(7), -32768, 32767, &fillCase->expectedResult)) continue;
     if (option.rfind("boxes=", 0) == 0 && parseInt(option.substr(6), 0, 30000, &fillCase->expectedBoxes)) continue;
+    if (parseLayerOption(option, &request)) continue;
     *reason = "bad option '" + option + "'";
     return false;
   }

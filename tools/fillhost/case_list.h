@@ -7,12 +7,19 @@
 //          a chooser that is cancelled or fails;
 // size:    SizeChoice 0..4 (Actual, 512, 256, 128, 64);
 // origin:  "doc" (document top-left, 1) or "sel" (selection top-left, 0);
-// mode:    "rgb", "gray", or an imageMode number (3 planes) to test refusal;
+// mode:    "rgb", "gray", "rgb16", "gray16", or an imageMode number (3
+//          planes) to test refusal;
 // abort=N: the host answers abort at the N-th Continue; abort=start: while
 //          Start runs (the pre-scaling polls it);
 // expect=R: the overall result code the case should end with (default 0);
 // boxes=N: the number of message boxes the run should show (not checked
-//          without it).
+//          without it);
+// case=N:  the host fills the later record fields for filter case N (1..7);
+//          4 and 5 hand over the transparency plane with the colour;
+// short:   ... but leaves advanceState null, as a host of the short record
+//          whose memory after the record happens to look like those fields;
+// planes=N: samples a document pixel (after case=);
+// blank:   the transparency plane starts fully transparent.
 #pragma once
 
 #include <string>

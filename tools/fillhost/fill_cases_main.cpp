@@ -61,6 +61,10 @@ std::string problemsOf(const fillhost::FillCase& fillCase, const fillhost::FillO
     problems += " problem=boxes-expected-" + std::to_string(fillCase.expectedBoxes);
   }
   if (outcome.outsideChanged) problems += " problem=wrote-outside-filter-rectangle";
+  if (outcome.transparencyWrong) {
+    problems += fillhost::transparencyWritten(fillCase.request) ? " problem=transparency-not-opaque"
+                                                                 : " problem=wrote-host-transparency";
+  }
   if (!outcome.log.hostError.empty()) {
     std::string text = outcome.log.hostError;
     for (char& c : text) {

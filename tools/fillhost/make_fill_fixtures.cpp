@@ -56,6 +56,23 @@ constexpr CaseLine kCases[] = {
     {false, "abort-third-band hires.tif 0 doc rgb 100 100 0 0 100 100 abort=3 expect=1"},
     {false, "abort-while-prescaling hires.tif 3 doc rgb 100 300 0 0 300 100 abort=start expect=1"},
     {false, "empty-rectangle hires.tif 0 doc rgb 40 40 20 20 20 20"},
+    // Layers: the filter case and plane counts as hosts of the later record
+    // hand them over.
+    {true, "layer-blank-rgb hires.tif 0 doc rgb 200 150 0 0 150 200 case=4 blank"},
+    {false, "layer-selection-rgb hires.tif 0 sel rgb 220 160 12 17 140 201 case=5"},
+    {false, "layer-selection-gray-256 lowres.tif 2 sel gray 150 120 3 5 100 140 case=5"},
+    {false, "layer-locked-rgb hires.tif 0 doc rgb 200 150 9 5 149 199 case=7"},
+    {false, "layer-locked-gray hires.tif 3 doc gray 160 120 0 0 120 160 case=6"},
+    {false, "floating-selection-rgb hires.tif 0 doc rgb 200 150 9 5 149 199 case=3"},
+    {false, "short-record-rgba hires.tif 0 doc rgb 200 150 9 5 149 199 case=4 short"},
+    // 16-bit documents.
+    {true, "rgb16-actual-doc hires.tif 0 doc rgb16 300 200 10 20 190 290"},
+    {false, "gray16-256-sel hires.tif 2 sel gray16 260 200 1 1 199 259"},
+    {false, "rgb16-lowres-512-doc lowres.tif 1 doc rgb16 300 100 10 30 95 290"},
+    {false, "gray16-palette-sel palette.tif 0 sel gray16 240 180 17 13 171 233"},
+    {false, "layer-blank-gray16-256 lowres.tif 2 doc gray16 150 120 0 0 120 150 case=4 blank"},
+    {false, "layer-selection-rgb16 hires.tif 4 sel rgb16 180 140 5 6 130 170 case=5"},
+    {false, "lab-mode hires.tif 0 doc 9 40 40 0 0 40 40 expect=-30101"},
 };
 
 bool writeTextures(const std::string& dir) {

@@ -13,12 +13,18 @@ constexpr std::int32_t kMaxSpace = 64 * 1024 * 1024;
 bool isEmpty(const host::Rect16& r) { return r.top >= r.bottom || r.left >= r.right; }
 bool isZero(const host::Rect16& r) { return r.top == 0 && r.left == 0 && r.bottom == 0 && r.right == 0; }
 
+// The host's advanceState callback; the fill never calls it, but a host of
+// the later record hands it over.
+std::int16_t advanceState() { return 0; }
+
 }  // namespace
 
 HostDriver* HostDriver::current_ = nullptr;
 
-DocumentView packedView(std::uint8_t* bytes, int width, int height, int planes) {
-  return {bytes, width, height, planes, static_cast<std::size_t>(width) * (planes > 0 ? planes : 0)};
+DocumentView packedView(std::uint8_t* bytes, int width, int height, int planes, int sampleBytes) {
+  return {bytes, width, height, planes,
+          static_cast<std::size_t>(width) * (planes > 0 ? planes : 0) * static_cast<std::size_t>(sampleBytes),
+          sampleBytes};
 }
 
 std::int16_t RunLog::result() const {
@@ -43,7 +49,23 @@ HostDriver::HostDriver(EntryPoint entry, const DocumentView& document, std::int1
   record_.imageHRes = 72 << 16;
   record_.imageVRes = 72 << 16;
   record_.platformData = &platform_;
+  record_.depth = 8 * document.sampleBytes;
   setFilterRect(0, 0, document.height, document.width);
+}
+
+void HostDriver::setFilterCase(std::int16_t filterCase, int colourPlanes) {
+  const auto colour = static_cast<std::int16_t>(colourPlanes);
+  const bool layer = filterCase >= 4 && filterCase <= 7;
+  const bool editable = filterCase == 4 || filterCase == 5;
+  record_.advanceState = reinterpret_cast<void*>(&advanceState);
+  record_.filterCase = filterCase;
+  record_.isFloating = filterCase == 3 ? 1 : 0;
+  record_.inLayerPlanes = layer ? colour : 0;
+  record_.inTransparencyMask = layer ? 1 : 0;
+  record_.inNonLayerPlanes = layer ? 0 : colour;
+  record_.outLayerPlanes = editable ? colour : 0;
+  record_.outTransparencyMask = editable ? 1 : 0;
+  record_.outNonLayerPlanes = editable ? 0 : colour;
 }
 
 void HostDriver::setFilterRect(int top, int left, int bottom, int right) {
@@ -83,9 +105,10 @@ std::int16_t HostDriver::continueOnce() {
   std::uint8_t* at = nullptr;
   if (document_.bytes != nullptr && band.top >= 0 && band.left >= 0 && band.top < document_.height &&
       band.left < document_.width) {
+    const std::size_t sample = static_cast<std::size_t>(document_.sampleBytes);
     at = document_.bytes + static_cast<std::size_t>(band.top) * document_.rowBytes +
-         static_cast<std::size_t>(band.left) * document_.planes;
-    if (record_.outLoPlane > 0 && record_.outLoPlane < document_.planes) at += record_.outLoPlane;
+         static_cast<std::size_t>(band.left) * document_.planes * sample;
+    if (record_.outLoPlane > 0 && record_.outLoPlane < document_.planes) at += record_.outLoPlane * sample;
   }
   // The fill never reads its input, but a host hands it over all the same;
   // both buffers are lent for the one call.

@@ -24,18 +24,19 @@ namespace hostdriver {
 using EntryPoint = void (*)(std::int16_t selector, void* parameterBlock, std::intptr_t* data,
                             std::int16_t* result);
 
-// The host's pixels: `planes` bytes a pixel, rows `rowBytes` apart (a row
-// may end in bytes of the host's own).
+// The host's pixels: `planes` samples of `sampleBytes` bytes a pixel, rows
+// `rowBytes` apart (a row may end in bytes of the host's own).
 struct DocumentView {
   std::uint8_t* bytes = nullptr;
   int width = 0;
   int height = 0;
   int planes = 3;
   std::size_t rowBytes = 0;
+  int sampleBytes = 1;
 };
 
 // Packed rows, no bytes between them.
-DocumentView packedView(std::uint8_t* bytes, int width, int height, int planes);
+DocumentView packedView(std::uint8_t* bytes, int width, int height, int planes, int sampleBytes = 1);
 
 // What the host saw of one run, from Start on.
 struct RunLog {
@@ -86,6 +87,11 @@ class HostDriver {
   host::FilterRecord& record() { return record_; }
   const host::FilterRecord& record() const { return record_; }
   void setFilterRect(int top, int left, int bottom, int right);
+  // The later record fields as a host that fills them sets them for filter
+  // case 1 to 7 of a layer with `colourPlanes` colour planes: the
+  // transparency plane handed over and taken back in cases 4 and 5, handed
+  // over only in 6 and 7, absent in the flat and floating cases.
+  void setFilterCase(std::int16_t filterCase, int colourPlanes);
   // Where later bands are handed over; the record is left as it is.
   void setDocument(const DocumentView& document) { document_ = document; }
 

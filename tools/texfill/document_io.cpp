@@ -76,12 +76,12 @@ bool checkImageSize(std::uint64_t width, std::uint64_t height, std::string& erro
   return true;
 }
 
-bool readImageFile(const std::string& path, Image& image, std::string& error) {
+bool readImageFile(const std::string& path, Image& image, std::string& error, bool sixteenBit) {
   std::string reason;
   bool ok = false;
   switch (formatOfFile(path)) {
-    case FileFormat::png: ok = readPng(path, image, reason); break;
-    case FileFormat::tiff: ok = readTiff(path, image, reason); break;
+    case FileFormat::png: ok = readPng(path, image, reason, sixteenBit); break;
+    case FileFormat::tiff: ok = readTiff(path, image, reason, sixteenBit); break;
     case FileFormat::unknown:
       if (!std::ifstream(path, std::ios::binary)) {
         reason = "cannot be opened";

@@ -25,8 +25,9 @@ FileFormat formatForName(const std::string& path);
 // False, with a reason, for an empty image or one beyond the limits above.
 bool checkImageSize(std::uint64_t width, std::uint64_t height, std::string& error);
 
-// Reads a PNG or TIFF document; `error` starts with the path.
-bool readImageFile(const std::string& path, Image& image, std::string& error);
+// Reads a PNG or TIFF document; `error` starts with the path. `sixteenBit`:
+// 16-bit files are read too, as 16-bit images.
+bool readImageFile(const std::string& path, Image& image, std::string& error, bool sixteenBit = false);
 
 // Writes to a temporary name beside `path` and renames it into place, so a
 // failed or cancelled write leaves no partial file. `cancelled`, when given,

@@ -1,7 +1,9 @@
 // texfill fill: the command-line host.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
@@ -94,18 +96,50 @@ void noteSizeWithoutEffect(const FillOptions& options) {
                options.texture.c_str());
 }
 
-// The plug-in's run over the document in place, with Ctrl-C as the user's
-// abort and the progress bar as the host's.
-hostdriver::RunLog fillDocument(hostdriver::EntryPoint entry, Image& document, const host::Rect16& rect) {
+// 16-bit files hold 0 to 65535, hosts 0 to 32768; both ways round to the
+// nearest value, halves up.
+std::uint16_t hostSample(std::uint32_t file) { return static_cast<std::uint16_t>((file * 32768u + 32767u) / 65535u); }
+std::uint16_t fileSample(std::uint32_t host) {
+  return host >= 32768u ? 65535u : static_cast<std::uint16_t>((host * 65535u + 16384u) / 32768u);
+}
+
+// The plug-in's run over `pixels` (the document's layout, `sampleBytes`
+// a sample), with Ctrl-C as the user's abort and the progress bar as the
+// host's.
+hostdriver::RunLog runPlugin(hostdriver::EntryPoint entry, const Image& document, std::uint8_t* pixels,
+                             const host::Rect16& rect) {
+  const bool deep = document.sampleBytes == 2;
+  const std::int16_t mode = document.channels == 1 ? (deep ? 10 : 1) : (deep ? 11 : 3);
   hostdriver::HostDriver driver(
-      entry, hostdriver::packedView(document.pixels.data(), document.width, document.height, document.channels),
-      document.channels == 1 ? 1 : 3);
+      entry,
+      hostdriver::packedView(pixels, document.width, document.height, document.channels, document.sampleBytes),
+      mode);
   driver.setFilterRect(rect.top, rect.left, rect.bottom, rect.right);
   driver.record().abortProc = abortRequested;
   driver.record().progressProc = reportProgress;
   hostdriver::RunPlan plan;
   plan.end = hostdriver::LoopEnd::allSidesZero;
   return driver.run(plan);
+}
+
+// 8-bit documents are filled in place. A 16-bit one is handed over in the
+// hosts' range, and only the rectangle comes back into the file's range, so
+// every sample outside it keeps its exact value.
+hostdriver::RunLog fillDocument(hostdriver::EntryPoint entry, Image& document, const host::Rect16& rect) {
+  if (document.sampleBytes != 2) return runPlugin(entry, document, document.pixels.data(), rect);
+  std::vector<std::uint16_t> samples(document.pixels.size() / 2);
+  std::memcpy(samples.data(), document.pixels.data(), document.pixels.size());
+  for (std::uint16_t& sample : samples) sample = hostSample(sample);
+  const hostdriver::RunLog log = runPlugin(entry, document, reinterpret_cast<std::uint8_t*>(samples.data()), rect);
+  const std::size_t rowSamples = static_cast<std::size_t>(document.width) * document.channels;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    for (std::size_t i = static_cast<std::size_t>(rect.left) * document.channels;
+         i < static_cast<std::size_t>(rect.right) * document.channels; ++i) {
+      const std::uint16_t value = fileSample(samples[y * rowSamples + i]);
+      std::memcpy(&document.pixels[(y * rowSamples + i) * 2], &value, 2);
+    }
+  }
+  return log;
 }
 
 // Each message box the plug-in showed, on stderr; answers how many.
@@ -143,10 +177,11 @@ int fillCommand(const Args& args) {
     ~Unbind() { hostdriver::unbindPlugin(); }
   } unbind;
   Image document;
-  if (!readImageFile(options.input, document, error)) {
+  if (!readImageFile(options.input, document, error, true)) {
     complain(kName, error);
     return exitFailure;
   }
+  if (options.gray && document.sampleBytes != 1) return usageError(kName, "--gray takes 8-bit documents only");
   if (options.gray) document = toGray(document);
   host::Rect16 rect{};
   if (!checkRect(options, document, rect, error)) return usageError(kName, error);

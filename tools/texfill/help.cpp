@@ -51,13 +51,21 @@ SYNOPSIS
     texfill.exe fill --plugin PATH.8BF --texture FILE [OPTIONS] IN.tif OUT.tif
 
 DESCRIPTION
-    Reads IN, an 8-bit RGB or grayscale PNG or TIFF, and fills it with the
-    texture FILE by acting as the plug-in's host: it builds the host record,
+    Reads IN, an 8- or 16-bit RGB or grayscale PNG or TIFF, and fills it
+    with the texture FILE by acting as the plug-in's host: it builds the host record,
     calls the plug-in's entry point with the Parameters, Prepare, Start,
     Continue and Finish selectors, hands each band of the document over in
     place, and writes the filled document to OUT (PNG for .png, uncompressed
     TIFF for .tif or .tiff). The chooser's answers come from the options.
     Pixels outside the rectangle are copied unchanged.
+
+    A 16-bit document is handed to the plug-in as a 16-bit host hands it
+    over, samples from 0 to 32768: file sample f becomes
+    (f * 32768 + 32767) / 65535, and every filled sample h comes back as
+    (h * 65535 + 16384) / 32768 (both rounded to the nearest, halves up), so
+    an 8-bit texel v lands in the file as the nearest 16-bit value to
+    ((v * 32768 + 127) / 255) * 65535 / 32768, 0 for 0 and 65535 for 255.
+    OUT is written at 16 bits; --gray takes 8-bit documents only.
 
     While the plug-in works, a progress bar is drawn on stderr when stderr
     is a terminal. Ctrl-C is the host's abort: the plug-in sees it at its

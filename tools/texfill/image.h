@@ -1,5 +1,7 @@
-// An 8-bit image in memory, rows packed without padding: the document the
-// command-line host fills, and every picture the tools make or read.
+// An image in memory, rows packed without padding: the document the
+// command-line host fills, and every picture the tools make or read. Only
+// documents read for `fill` may have 16-bit samples (native byte order,
+// 0 to 65535 as in the file); every other picture is 8-bit.
 #pragma once
 
 #include <cstddef>
@@ -14,10 +16,12 @@ struct Image {
   int height = 0;
   int channels = 0;  // 1 gray, 3 RGB (red first)
   std::vector<std::uint8_t> pixels;
+  int sampleBytes = 1;
 };
 
 inline std::size_t rowBytesOf(const Image& image) {
-  return static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.channels);
+  return static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.channels) *
+         static_cast<std::size_t>(image.sampleBytes);
 }
 inline std::uint8_t* rowOf(Image& image, int y) {
   return image.pixels.data() + static_cast<std::size_t>(y) * rowBytesOf(image);

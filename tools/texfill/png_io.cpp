@@ -44,6 +44,8 @@ bool readHeader(PngState* state, PngHeader* header) {
   png_read_info(state->png, state->info);
   png_get_IHDR(state->png, state->info, &header->width, &header->height, &header->bitDepth,
                &header->colorType, nullptr, nullptr, nullptr);
+  // PNG stores 16-bit samples big-endian; images hold them in the machine's order.
+  if (header->bitDepth == 16) png_set_swap(state->png);
   png_set_interlace_handling(state->png);
   png_read_update_info(state->png, state->info);
   return true;
@@ -60,10 +62,11 @@ bool writeRows(PngState* state, const Image* image, png_bytepp rows) {
   if (setjmp(png_jmpbuf(state->png))) return false;
   png_init_io(state->png, state->file);
   png_set_IHDR(state->png, state->info, static_cast<png_uint_32>(image->width),
-               static_cast<png_uint_32>(image->height), 8,
+               static_cast<png_uint_32>(image->height), 8 * image->sampleBytes,
                image->channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(state->png, state->info);
+  if (image->sampleBytes == 2) png_set_swap(state->png);
   png_write_image(state->png, rows);
   png_write_end(state->png, nullptr);
   return true;
@@ -80,7 +83,7 @@ const char* colorTypeName(int type) {
 
 }  // namespace
 
-bool readPng(const std::string& path, Image& image, std::string& error) {
+bool readPng(const std::string& path, Image& image, std::string& error, bool sixteenBit) {
   PngState state;
   state.file = std::fopen(path.c_str(), "rb");
   if (state.file == nullptr) {
@@ -103,7 +106,7 @@ bool readPng(const std::string& path, Image& image, std::string& error) {
     error = std::string("damaged or truncated PNG (") + state.message + ")";
     ok = false;
   }
-  if (ok && header.bitDepth != 8) {
+  if (ok && header.bitDepth != 8 && !(sixteenBit && header.bitDepth == 16)) {
     error = std::to_string(header.bitDepth) +
             "-bit PNG: texfill works on 8-bit RGB or grayscale documents";
     ok = false;
@@ -117,6 +120,10 @@ bool readPng(const std::string& path, Image& image, std::string& error) {
   if (ok) {
     image = makeImage(static_cast<int>(header.width), static_cast<int>(header.height),
                       header.colorType == PNG_COLOR_TYPE_GRAY ? 1 : 3);
+    if (header.bitDepth == 16) {
+      image.sampleBytes = 2;
+      image.pixels.resize(image.pixels.size() * 2);
+    }
     std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y) rows[static_cast<std::size_t>(y)] = rowOf(image, y);
     if (!readRows(&state, rows.data())) {
@@ -131,8 +138,8 @@ bool readPng(const std::string& path, Image& image, std::string& error) {
 }
 
 bool writePng(const std::string& path, const Image& image, std::string& error) {
-  if (image.channels != 1 && image.channels != 3) {
-    error = "only gray and RGB images are written";
+  if ((image.channels != 1 && image.channels != 3) || (image.sampleBytes != 1 && image.sampleBytes != 2)) {
+    error = "only 8- and 16-bit gray and RGB images are written";
     return false;
   }
   PngState state;

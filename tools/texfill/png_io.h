@@ -9,7 +9,8 @@ namespace texfill {
 
 // False with a reason in `error` (no file name) for anything but an intact
 // 8-bit RGB or grayscale PNG within the size limits of document_io.h.
-bool readPng(const std::string& path, Image& image, std::string& error);
+// `sixteenBit`: 16-bit PNGs are read too, as 16-bit images.
+bool readPng(const std::string& path, Image& image, std::string& error, bool sixteenBit = false);
 bool writePng(const std::string& path, const Image& image, std::string& error);
 
 }  // namespace texfill

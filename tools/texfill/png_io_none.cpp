@@ -4,7 +4,7 @@
 
 namespace texfill {
 
-bool readPng(const std::string&, Image&, std::string& error) {
+bool readPng(const std::string&, Image&, std::string& error, bool) {
   error = "this build of texfill reads TIFF documents only";
   return false;
 }

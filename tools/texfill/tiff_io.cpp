@@ -55,7 +55,7 @@ TIFF* openTiff(const std::string& path, const char* mode, std::string& error) {
   return tiff;
 }
 
-bool readTiff(const std::string& path, Image& image, std::string& error) {
+bool readTiff(const std::string& path, Image& image, std::string& error, bool sixteenBit) {
   std::string tiffError;
   TIFF* tiff = openTiff(path, "r", tiffError);
   if (tiff == nullptr) {
@@ -77,7 +77,7 @@ bool readTiff(const std::string& path, Image& image, std::string& error) {
   bool ok = false;
   if (!hasPhotometric) {
     error = "TIFF without a PhotometricInterpretation";
-  } else if (bits != 8) {
+  } else if (bits != 8 && !(sixteenBit && bits == 16)) {
     error = std::to_string(bits) + "-bit TIFF" + kWanted;
   } else if (photometric != PHOTOMETRIC_RGB && photometric != PHOTOMETRIC_MINISBLACK &&
              photometric != PHOTOMETRIC_MINISWHITE) {
@@ -97,10 +97,13 @@ bool readTiff(const std::string& path, Image& image, std::string& error) {
   }
 
   image = makeImage(static_cast<int>(width), static_cast<int>(height), samples);
+  const std::size_t sampleBytes = bits / 8;
+  image.sampleBytes = static_cast<int>(sampleBytes);
+  image.pixels.resize(image.pixels.size() * sampleBytes);
   const tmsize_t scanline = TIFFScanlineSize(tiff);
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(scanline > 0 ? scanline : 0));
   const int planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
-  const std::size_t expected = planes == 1 ? rowBytesOf(image) : static_cast<std::size_t>(width);
+  const std::size_t expected = planes == 1 ? rowBytesOf(image) : static_cast<std::size_t>(width) * sampleBytes;
   if (buffer.size() != expected) {
     error = "TIFF rows are not the size their tags give";
     ok = false;
@@ -116,7 +119,9 @@ bool readTiff(const std::string& path, Image& image, std::string& error) {
       if (planes == 1) {
         std::copy(buffer.begin(), buffer.end(), row);
       } else {
-        for (std::uint32_t x = 0; x < width; ++x) row[x * samples + plane] = buffer[x];
+        for (std::uint32_t x = 0; x < width; ++x) {
+          std::copy_n(&buffer[x * sampleBytes], sampleBytes, &row[(x * samples + plane) * sampleBytes]);
+        }
       }
     }
   }
@@ -125,6 +130,7 @@ bool readTiff(const std::string& path, Image& image, std::string& error) {
     image = Image{};
     return false;
   }
+  // White is 0 there: inverting every byte inverts 16-bit samples as well.
   if (photometric == PHOTOMETRIC_MINISWHITE) {
     for (std::uint8_t& value : image.pixels) value = static_cast<std::uint8_t>(255 - value);
   }
@@ -134,7 +140,7 @@ bool readTiff(const std::string& path, Image& image, std::string& error) {
 void setUncompressedImageTags(TIFF* tiff, const Image& image) {
   TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width));
   TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height));
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8 * image.sampleBytes);
   TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, image.channels);
   TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
                image.channels == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);

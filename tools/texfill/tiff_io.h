@@ -15,7 +15,8 @@ TIFF* openTiff(const std::string& path, const char* mode, std::string& error);
 
 // False with a reason in `error` (no file name) for anything but an intact
 // 8-bit RGB or grayscale TIFF within the size limits of document_io.h.
-bool readTiff(const std::string& path, Image& image, std::string& error);
+// `sixteenBit`: 16-bit TIFFs are read too, as 16-bit images.
+bool readTiff(const std::string& path, Image& image, std::string& error, bool sixteenBit = false);
 // Uncompressed, one image directory.
 bool writeTiff(const std::string& path, const Image& image, std::string& error);
 // Size, 8-bit samples, gray or RGB photometric, interleaved, uncompressed

@@ -24,5 +24,6 @@ void runHostHabitChecks(const PluginUnderTest& plugin);
 void runChooserChecks(const PluginUnderTest& plugin);
 // The chooser's dialogs on a display the system has set to `dpi`.
 void runDisplayScaleChecks(const PluginUnderTest& plugin, int dpi);
+void runPspiHostChecks(const PluginUnderTest& plugin);
 
 }  // namespace wintest

@@ -171,10 +171,14 @@ std::vector<ExpectedProperty> expectedProperties() {
       {kEntryKey, bytesOf({}, "ENTRYPOINT1", {})},  // 12 bytes, no padding
       {"catg", bytesOf({14}, "Oriel Zovezadu", {})},  // 15 bytes: the terminator is the padding
       {"name", {11, 'Z', 'o', 'v', 'e', 'z', 'a', 'd', 'u', '.', '.', '.'}},
-      // Mode m is bit 15 - m of a 16-bit set: grayscale (1) 0x4000, RGB (3)
-      // 0x1000; 0x5000 little-endian, then two bytes of padding.
-      {"mode", {0x00, 0x50, 0x00, 0x00}},
+      // Mode m is bit 0x80 >> (m % 8) of byte m / 8: grayscale (1) 0x40 and
+      // RGB (3) 0x10 in the first byte, 16-bit grayscale (10) 0x20 and 16-bit
+      // RGB (11) 0x10 in the second.
+      {"mode", {0x50, 0x30, 0x00, 0x00}},
       {"host", {' ', ' ', ' ', ' '}},
+      // Cases 1-3 and 6-7 hand the data over as it is; the editable
+      // transparency cases 4 and 5 also run on a blank layer (flag 0x02).
+      {"fici", {1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 2, 0, 1, 1, 2, 0, 1, 1, 0, 0, 1, 1, 0, 0}},
   };
 }
 

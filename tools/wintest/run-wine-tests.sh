@@ -6,9 +6,11 @@
 #      message boxes) and free of problems;
 #   2. orielvmx_wintest: resources, exports, the chooser's dialogs (driven
 #      through a texture directory from make_chooser_fixtures; screenshots of
-#      the three dialogs land in build/screenshots) and the selector protocol;
-#      then the chooser again on displays set to 96, 144 and 192 DPI
-#      (screenshots open-texture-<dpi>dpi and about-<dpi>dpi).
+#      the three dialogs land in build/screenshots), the selector protocol,
+#      and the plug-in inside the independent pspiHost library when a
+#      snapshot of it is at hand; then the chooser again on displays set to
+#      96, 144 and 192 DPI (screenshots open-texture-<dpi>dpi and
+#      about-<dpi>dpi).
 # Prints one line per check and closes with "N passed, N failed"; exits
 # non-zero on any failure.
 #
@@ -143,13 +145,29 @@ ORIELVMX_CHOOSER_FIXTURES="$(windows_path "$chooser_fixtures")"
 ORIELVMX_SCREENSHOTS="$(windows_path "$screenshots")"
 export ORIELVMX_CHOOSER_FIXTURES ORIELVMX_SCREENSHOTS
 
+# The independent host's prebuilt library, copied from a local snapshot of
+# its public repository when there is one (ORIELVMX_PSPIHOST_MIRROR, a bare
+# git directory); it never enters this repository. Without it the check
+# reports itself skipped.
+pspi_mirror="${ORIELVMX_PSPIHOST_MIRROR:-/work/.mirror/spetric+Photoshop-Plugin-Host/repo}"
+pspi_library="Additional/Win32Dll/pspiHost.dll"
+[ "$win_arch" = win64 ] && pspi_library="Additional/Win64Dll/pspiHost.dll"
+unset ORIELVMX_PSPIHOST_DIR
+if git --git-dir="$pspi_mirror" cat-file -e "HEAD:$pspi_library" 2> /dev/null; then
+  mkdir -p "$fixtures/pspihost"
+  if git --git-dir="$pspi_mirror" show "HEAD:$pspi_library" > "$fixtures/pspihost/pspiHost.dll"; then
+    ORIELVMX_PSPIHOST_DIR="$(windows_path "$fixtures/pspihost")"
+    export ORIELVMX_PSPIHOST_DIR
+  fi
+fi
+
 wintest_out="$fixtures/wintest.out"
 under_wine "$win_dir/tools/orielvmx_wintest.exe" "$(windows_path "$plugin")" 2>&1 | tr -d '\r' > "$wintest_out"
 wintest_rc=${PIPESTATUS[0]}
 # Adds the "ok"/"FAIL" lines and the closing count of a checker's output.
 collect() {
   local name="$1" out="$2" rc="$3" summary checker_passed checker_failed
-  grep -E '^(ok|FAIL) ' "$out"
+  grep -E '^(ok|FAIL|skip) ' "$out"
   summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$out" | tail -1)"
   if [ -z "$summary" ]; then
     fail "$name" "ended without its summary (exit $rc): $(tail -c 500 "$out")"

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
       wintest::runChooserChecks(plugin);
       wintest::runSelectorChecks(plugin);
       wintest::runHostHabitChecks(plugin);
+      wintest::runPspiHostChecks(plugin);
     }
     wintest::stopDialogWatcher();
   }

@@ -1,8 +1,9 @@
 // The band writer copies runs (whole texture-row segments, the row's own
 // first period, the band's first row); here its output is compared with a
 // plain per-pixel fill over random rectangles, phases, replication factors,
-// plane counts and row strides, band by band through fillNextBand. The bytes
-// between rows and around the rectangle must stay as they were.
+// plane counts, sample sizes, layers and row strides, band by band through
+// fillNextBand. The bytes between rows and around the rectangle must stay as
+// they were.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -27,19 +28,24 @@ using Bytes = std::vector<std::uint8_t>;
 struct Scenario {
   int textureWidth;
   int textureHeight;
-  std::int16_t imageMode;  // 1 gray, 3 RGB
-  int planes;              // bytes per document pixel, at least the texel's
+  std::int16_t imageMode;  // 1 gray, 3 RGB, 10 and 11 their 16-bit forms
+  int planes;              // samples per document pixel, at least the texel's
+  bool opaque;             // an editable layer: the plane after the colour is written opaque
   int replication;         // 1, 2 or 4
   int docWidth;
   int docHeight;
-  int rowBytes;  // document row stride, at least docWidth * planes
+  int rowBytes;  // document row stride, at least docWidth * planes * sample bytes
   host::Rect16 filter;
   int phaseTexel;  // first texel of every output row
   int firstRow;    // texture row of the first band
 };
 
+int texelBytesOf(const Scenario& s) { return s.imageMode == 1 || s.imageMode == 10 ? 1 : 3; }
+int sampleBytesOf(const Scenario& s) { return s.imageMode >= 10 ? 2 : 1; }
+int pixelBytesOf(const Scenario& s) { return s.planes * sampleBytesOf(s); }
+
 std::string describe(const Scenario& s) {
-  return "texture " + std::to_string(s.textureWidth) + "x" + std::to_string(s.textureHeight) + " mode " +
+  return std::string(s.opaque ? "layer " : "") + "texture " + std::to_string(s.textureWidth) + "x" + std::to_string(s.textureHeight) + " mode " +
          std::to_string(s.imageMode) + " planes " + std::to_string(s.planes) + " r " +
          std::to_string(s.replication) + " rect (" + std::to_string(s.filter.top) + "," +
          std::to_string(s.filter.left) + ")-(" + std::to_string(s.filter.bottom) + "," +
@@ -57,9 +63,20 @@ Bytes randomTexture(const Scenario& s, std::mt19937& random) {
 // The fill written out pixel by pixel: band k reads texture row
 // (firstRow + k) mod height; output column c of every row shows texel
 // (phase + c / r) mod width; a gray document gets the weighted sum.
+void putSample(std::uint8_t* out, int sampleBytes, unsigned value8) {
+  if (sampleBytes == 1) {
+    out[0] = static_cast<std::uint8_t>(value8);
+    return;
+  }
+  const unsigned value = (value8 * 32768 + 127) / 255;
+  out[0] = static_cast<std::uint8_t>(value & 0xFF);
+  out[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
 Bytes referenceFill(const Scenario& s, const Bytes& texture, const Bytes& before) {
   Bytes document = before;
-  const int texelBytes = s.imageMode == 1 ? 1 : 3;
+  const int texelBytes = texelBytesOf(s);
+  const int sampleBytes = sampleBytesOf(s);
   const int r = s.replication;
   for (int y = s.filter.top; y < s.filter.bottom; ++y) {
     const int band = (y - s.filter.top) / r;
@@ -68,12 +85,14 @@ Bytes referenceFill(const Scenario& s, const Bytes& texture, const Bytes& before
       const int texel = (s.phaseTexel + c / r) % s.textureWidth;
       const std::uint8_t* rgb = texture.data() + (static_cast<std::size_t>(textureRow) * s.textureWidth + texel) * 3;
       std::uint8_t* out = document.data() + static_cast<std::size_t>(y) * s.rowBytes +
-                          static_cast<std::size_t>(s.filter.left + c) * s.planes;
+                          static_cast<std::size_t>(s.filter.left + c) * pixelBytesOf(s);
       if (texelBytes == 1) {
-        out[0] = static_cast<std::uint8_t>((306u * rgb[0] + 601u * rgb[1] + 117u * rgb[2]) >> 10);
+        putSample(out, sampleBytes, (306u * rgb[0] + 601u * rgb[1] + 117u * rgb[2]) >> 10);
       } else {
-        std::memcpy(out, rgb, 3);
+        for (int k = 0; k < 3; ++k) putSample(out + k * sampleBytes, sampleBytes, rgb[k]);
       }
+      // 255 is the 8-bit form of the 16-bit 32768.
+      if (s.opaque) putSample(out + texelBytes * sampleBytes, sampleBytes, 255);
     }
   }
   return document;
@@ -82,7 +101,7 @@ Bytes referenceFill(const Scenario& s, const Bytes& texture, const Bytes& before
 // Drives fillNextBand the way the host does, handing over each band's
 // corner of the document; answers the number of Continue calls.
 int engineFill(const Scenario& s, Bytes& texture, Bytes& document) {
-  const int texelBytes = s.imageMode == 1 ? 1 : 3;
+  const int texelBytes = texelBytesOf(s);
   texture::TextureSource source{};
   Bytes rowBuffer(static_cast<std::size_t>(s.textureWidth) * 3);
   source.kind = texture::kindPrescaled;
@@ -104,6 +123,11 @@ int engineFill(const Scenario& s, Bytes& texture, Bytes& document) {
   view.planes = static_cast<std::int16_t>(s.planes);
   view.imageMode = s.imageMode;
   view.outRowBytes = s.rowBytes;
+  if (s.opaque) {
+    view.filterCase = 4;
+    view.inLayerPlanes = view.outLayerPlanes = static_cast<std::int16_t>(texelBytes);
+    view.inTransparencyMask = view.outTransparencyMask = 1;
+  }
   view.inRect = s.filter;
   view.inRect.bottom = static_cast<std::int16_t>(std::min<int>(s.filter.top + s.replication, s.filter.bottom));
   view.outRect = view.inRect;
@@ -111,7 +135,7 @@ int engineFill(const Scenario& s, Bytes& texture, Bytes& document) {
   int calls = 0;
   while (!(view.outRect.top == 0 && view.outRect.left == 0 && view.outRect.bottom == 0 && view.outRect.right == 0)) {
     view.outData = document.data() + static_cast<std::size_t>(view.outRect.top) * s.rowBytes +
-                   static_cast<std::size_t>(view.outRect.left) * s.planes;
+                   static_cast<std::size_t>(view.outRect.left) * pixelBytesOf(s);
     std::int16_t result = 0;
     host::fillNextBand(&source, view, &result);
     if (result != 0 || ++calls > s.docHeight) return -1;
@@ -126,14 +150,16 @@ Scenario randomScenario(std::mt19937& random) {
   // than the rectangle, so that rows never wrap.
   s.textureWidth = pick(0, 4) == 0 ? pick(60, 300) : pick(1, 40);
   s.textureHeight = pick(1, 9);
-  s.imageMode = pick(0, 1) == 0 ? 1 : 3;
-  const int texelBytes = s.imageMode == 1 ? 1 : 3;
-  s.planes = texelBytes + (pick(0, 3) == 0 ? 1 : 0);
+  const std::int16_t modes[] = {1, 3, 10, 11};
+  s.imageMode = modes[pick(0, 3)];
+  const int texelBytes = texelBytesOf(s);
+  s.opaque = pick(0, 3) == 0;
+  s.planes = texelBytes + (s.opaque || pick(0, 3) == 0 ? 1 : 0);
   const int replications[] = {1, 2, 4};
   s.replication = replications[pick(0, 2)];
   s.docWidth = pick(1, 220);
   s.docHeight = pick(1, 24);
-  s.rowBytes = s.docWidth * s.planes + pick(0, 2) * pick(0, 17);
+  s.rowBytes = s.docWidth * pixelBytesOf(s) + pick(0, 2) * pick(0, 17);
   const int left = pick(0, s.docWidth - 1);
   const int top = pick(0, s.docHeight - 1);
   s.filter = host::Rect16{static_cast<std::int16_t>(top), static_cast<std::int16_t>(left),
@@ -146,7 +172,7 @@ Scenario randomScenario(std::mt19937& random) {
 
 TEST(FillReference, RunCopiesMatchAPerPixelFillOnRandomBands) {
   std::mt19937 random(20240607);
-  for (int round = 0; round < 1500; ++round) {
+  for (int round = 0; round < 3000; ++round) {
     const Scenario s = randomScenario(random);
     Bytes texture = randomTexture(s, random);
     Bytes before(static_cast<std::size_t>(s.rowBytes) * s.docHeight);

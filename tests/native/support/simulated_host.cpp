@@ -6,16 +6,17 @@
 
 namespace simhost {
 
-Document::Document(int w, int h, int p, std::uint8_t fill)
-    : width(w), height(h), planes(p), rowBytes(w * p + kCanaryBytes) {
+Document::Document(int w, int h, int p, std::uint8_t fill, int sample)
+    : width(w), height(h), planes(p), rowBytes(w * p * sample + kCanaryBytes), sampleBytes(sample) {
   bytes.assign(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(h), fill);
   for (int y = 0; y < h; ++y) {
-    std::memset(bytes.data() + y * rowBytes + w * p, kCanary, kCanaryBytes);
+    std::memset(bytes.data() + y * rowBytes + w * p * sample, kCanary, kCanaryBytes);
   }
 }
 
 SimulatedHost::SimulatedHost(int width, int height, std::int16_t imageMode)
-    : document_(width, height, imageMode == 1 ? 1 : 3),
+    : document_(width, height, imageMode == 1 || imageMode == 10 ? 1 : 3, 0x11,
+                imageMode == 10 || imageMode == 11 ? 2 : 1),
       original_(document_.bytes),
       driver_(ENTRYPOINT1, view(), imageMode) {
   driver_.abortAnswer = [this](const hostdriver::HostDriver& driver) {
@@ -28,7 +29,7 @@ SimulatedHost::SimulatedHost(int width, int height, std::int16_t imageMode)
 
 hostdriver::DocumentView SimulatedHost::view() {
   return {document_.bytes.data(), document_.width, document_.height, document_.planes,
-          static_cast<std::size_t>(document_.rowBytes)};
+          static_cast<std::size_t>(document_.rowBytes), document_.sampleBytes};
 }
 
 std::int16_t SimulatedHost::continueOnce() {
@@ -56,9 +57,10 @@ int SimulatedHost::bytesChangedOutsideRect() const {
   int changed = 0;
   for (int y = 0; y < document_.height; ++y) {
     for (int x = 0; x < document_.rowBytes; ++x) {
-      const int pixelX = x / document_.planes;
+      const int pixelBytes = document_.planes * document_.sampleBytes;
+      const int pixelX = x / pixelBytes;
       const bool inside = y >= f.top && y < f.bottom && pixelX >= f.left && pixelX < f.right &&
-                          x < document_.width * document_.planes;
+                          x < document_.width * pixelBytes;
       const std::size_t at = static_cast<std::size_t>(y) * document_.rowBytes + x;
       if (!inside && document_.bytes[at] != original_[at]) ++changed;
     }

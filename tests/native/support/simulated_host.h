@@ -17,20 +17,23 @@ constexpr int kCanaryBytes = 7;
 struct Document {
   int width = 0;
   int height = 0;
-  int planes = 3;          // bytes per pixel in the document
-  int rowBytes = 0;        // width * planes + kCanaryBytes
+  int planes = 3;          // samples per pixel in the document
+  int rowBytes = 0;        // width * planes * sampleBytes + kCanaryBytes
   std::vector<std::uint8_t> bytes;
+  int sampleBytes = 1;
 
   Document() = default;
-  Document(int width, int height, int planes, std::uint8_t fill = 0x11);
-  std::uint8_t* pixel(int x, int y) { return bytes.data() + y * rowBytes + x * planes; }
-  const std::uint8_t* pixel(int x, int y) const { return bytes.data() + y * rowBytes + x * planes; }
+  Document(int width, int height, int planes, std::uint8_t fill = 0x11, int sampleBytes = 1);
+  std::uint8_t* pixel(int x, int y) { return bytes.data() + y * rowBytes + x * planes * sampleBytes; }
+  const std::uint8_t* pixel(int x, int y) const { return bytes.data() + y * rowBytes + x * planes * sampleBytes; }
 };
 
 using Run = hostdriver::RunLog;
 
 class SimulatedHost {
  public:
+  // imageMode 1 and 10 give one plane, any other three; 10 and 11 give
+  // 16-bit samples.
   SimulatedHost(int width, int height, std::int16_t imageMode);
 
   // The whole document, or a selection within it.

@@ -8,10 +8,12 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "chooser/posix/choice_provider.h"
@@ -198,18 +200,28 @@ TEST(TexfillFill, CtrlCAbortsWithResultOneAndWritesNothing) {
   EXPECT_EQ(texfilltest::filesIn(dir.path()), expected);
 }
 
-// Writes a 16-bit RGB PNG, which texfill must refuse.
-void writeSixteenBitPng(const std::string& path) {
+// Writes a 16-bit PNG of `channels` samples a pixel (3 RGB, 4 RGB with
+// alpha), sample i of the file being (i * 2477 + 91) mod 65536, stored
+// big-endian as PNG has it.
+void writeSixteenBitPng(const std::string& path, int width, int height, int channels) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_init_io(png, file);
-  png_set_IHDR(png, info, 4, 4, 16, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 16,
+               channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  std::vector<std::uint8_t> row(4 * 6, 0x80);
-  for (int y = 0; y < 4; ++y) png_write_row(png, row.data());
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * channels * 2);
+  for (int y = 0; y < height; ++y) {
+    for (std::size_t i = 0; i < row.size() / 2; ++i) {
+      const unsigned value = ((y * row.size() / 2 + i) * 2477 + 91) & 0xFFFF;
+      row[2 * i] = static_cast<std::uint8_t>(value >> 8);
+      row[2 * i + 1] = static_cast<std::uint8_t>(value & 0xFF);
+    }
+    png_write_row(png, row.data());
+  }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   std::fclose(file);
@@ -232,9 +244,9 @@ TEST_P(TexfillBadDocumentTest, IsRefusedAndNothingIsWritten) {
     input = dir.file("in.png");
     ASSERT_TRUE(texfill::writePng(input, texfilltest::patternImage(120, 90, 3), error));
     fixtures::truncateFile(input, static_cast<std::int64_t>(bytesOf(input).size() / 2));
-  } else if (label == "sixteen") {
+  } else if (label == "sixteenalpha") {
     input = dir.file("in.png");
-    writeSixteenBitPng(input);
+    writeSixteenBitPng(input, 4, 4, 4);
   } else if (label == "cmyk") {
     fixtures::TiffSpec layout;
     layout.path = dir.file("in.tif");
@@ -255,7 +267,7 @@ TEST_P(TexfillBadDocumentTest, IsRefusedAndNothingIsWritten) {
 
 INSTANTIATE_TEST_SUITE_P(Documents, TexfillBadDocumentTest,
                          ::testing::Values(BadDocument{"truncated", "truncated PNG"},
-                                           BadDocument{"sixteen", "16-bit PNG"},
+                                           BadDocument{"sixteenalpha", "RGB PNG with alpha"},
                                            BadDocument{"cmyk", "CMYK TIFF"},
                                            BadDocument{"text", "neither a PNG nor a TIFF"}),
                          [](const auto& info) { return std::string(info.param.label); });
@@ -292,3 +304,67 @@ TEST(TexfillFill, UsageErrorsExitWithTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+std::uint16_t sampleAt(const Image& image, std::size_t index) {
+  std::uint16_t value = 0;
+  std::memcpy(&value, &image.pixels[index * 2], 2);
+  return value;
+}
+
+}  // namespace
+
+// A 16-bit document (RGB PNG, gray TIFF) is written back at 16 bits: inside
+// the rectangle each texel v of the 8-bit fill as the host's 16-bit sample
+// (v * 32768 + 127) / 255 scaled to the file's range with the rounding the
+// help gives; outside every sample exactly as read.
+TEST(TexfillFill, SixteenBitDocumentsStaySixteenBit) {
+  fixtures::TempDir dir;
+  const std::string texture = writeTexture(dir, "high");
+  std::string error;
+  const int width = 40, height = 30, top = 5, left = 6, bottom = 25, right = 34;
+  for (const int channels : {3, 1}) {
+    const std::string deep = dir.file(channels == 3 ? "deep.png" : "deep.tif");
+    if (channels == 3) {
+      writeSixteenBitPng(deep, width, height, 3);
+    } else {
+      fixtures::TiffSpec layout;
+      layout.path = deep;
+      layout.width = width;
+      layout.height = height;
+      layout.samplesPerPixel = 1;
+      layout.bitsPerSample = 16;
+      layout.photometric = 1;
+      for (int i = 0; i < width * height; ++i) {
+        layout.data.push_back(static_cast<std::uint8_t>(i * 13));
+        layout.data.push_back(static_cast<std::uint8_t>(i * 7 + 1));
+      }
+      fixtures::writeTiff(layout);
+    }
+    const std::string shallow = dir.file("shallow.png");
+    ASSERT_TRUE(texfill::writePng(shallow, texfilltest::patternImage(width, height, channels), error));
+    const std::string rect = std::to_string(top) + "," + std::to_string(left) + "," + std::to_string(bottom) +
+                             "," + std::to_string(right);
+    const std::string deepOut = dir.file(channels == 3 ? "deep-out.png" : "deep-out.tif");
+    for (const auto& [in, out] : {std::pair{deep, deepOut}, std::pair{shallow, dir.file("shallow-out.png")}}) {
+      const auto outcome = runTexfill({"fill", "--texture", texture, "--rect", rect, in, out}, dir.path());
+      ASSERT_EQ(outcome.exitCode, 0) << outcome.standardError;
+    }
+    Image before, after, eightBit;
+    ASSERT_TRUE(texfill::readImageFile(deep, before, error, true)) << error;
+    ASSERT_TRUE(texfill::readImageFile(deepOut, after, error, true)) << error;
+    ASSERT_TRUE(texfill::readImageFile(dir.file("shallow-out.png"), eightBit, error)) << error;
+    ASSERT_EQ(after.sampleBytes, 2);
+    ASSERT_EQ(after.channels, channels);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width * channels; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y) * width * channels + x;
+        const bool inside = y >= top && y < bottom && x / channels >= left && x / channels < right;
+        const unsigned hostValue = (eightBit.pixels[i] * 32768u + 127u) / 255u;
+        const unsigned want = inside ? (hostValue * 65535u + 16384u) / 32768u : sampleAt(before, i);
+        ASSERT_EQ(sampleAt(after, i), want) << "channels " << channels << " x " << x << " y " << y;
+      }
+    }
+  }
+}
