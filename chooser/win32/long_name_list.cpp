@@ -7,12 +7,14 @@
 #include "chooser/win32/chooser_win32.h"
 #include "resources/dialog_ids.h"
 #include "texture/info_line.h"
+#include "texture/long_name_cache.h"
 
 namespace chooser {
 
 namespace {
 
 constexpr int kNameBytes = texture::kLongNameBytes;
+constexpr LPARAM kAverageLongNameBytes = 24;
 
 // Posted after the commands with which the platform may list other files
 // without reporting a selection change: Open on a directory name or a
@@ -111,6 +113,11 @@ void rebuildLongNameList(HWND dialog) {
   // One line per file, an empty one included, so that line i of the long
   // names always stands for item i of the file list.
   const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
+  // Room for every line at once rather than growing the list line by line.
+  if (count > 0) {
+    SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(count),
+                 static_cast<LPARAM>(count) * kAverageLongNameBytes);
+  }
   for (LRESULT i = 0; i < count; ++i) {
     char name[kNameBytes] = "";
     char longName[kNameBytes] = "";
@@ -120,7 +127,7 @@ void rebuildLongNameList(HWND dialog) {
     if (length >= 0 && length < kNameBytes) {
       itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
       CharLowerBuffA(name, kNameBytes);
-      texture::textureLongName(name, longName);
+      texture::cachedTextureLongName(name, longName);
     }
     SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
   }
