@@ -47,6 +47,7 @@ build "$arch" "$win_dir" orielvmx_plugin chooser_bench || { echo "$arch build fa
 
 if [ "$(find "$library" -maxdepth 1 -name '*.tif' 2> /dev/null | wc -l)" -ne "$files" ]; then
   rm -rf "$library"
+  mkdir -p "$(dirname "$library")"
   "$native_dir/tools/make_chooser_fixtures" --library "$files" "$library" || exit 1
 fi
 
@@ -68,16 +69,16 @@ summarise() {
     awk '{v[NR] = $1} END {if (NR == 0) {print "- -"; exit} printf "%d %d\n", v[1], v[int((NR + 1) / 2)]}'
 }
 echo "Large library: $files library textures, $runs host processes per dialog ($arch)"
-printf '%-34s %8s %8s\n' "" "min ms" "median"
+printf '%-46s %8s %8s\n' "" "min ms" "median"
 for opening in 1 2; do
   read -r plain_min plain_median <<< "$(summarise plain "$opening")"
   read -r chooser_min chooser_median <<< "$(summarise chooser "$opening")"
   label=$([ "$opening" = 1 ] && echo "first opening" || echo "second opening, same process")
-  printf '%-34s %8s %8s\n' "GetOpenFileNameA, $label" "$plain_min" "$plain_median"
-  printf '%-34s %8s %8s\n' "Open Texture, $label" "$chooser_min" "$chooser_median"
+  printf '%-46s %8s %8s\n' "GetOpenFileNameA, $label" "$plain_min" "$plain_median"
+  printf '%-46s %8s %8s\n' "Open Texture, $label" "$chooser_min" "$chooser_median"
   if [ "$plain_min" != - ] && [ "$chooser_min" != - ]; then
     awk -v a="$chooser_min" -v b="$plain_min" -v c="$chooser_median" -v d="$plain_median" \
-      'BEGIN {printf "%-34s %8.2fx %7.2fx\n", "  ratio", a / b, c / d}'
+      'BEGIN {printf "%-46s %8.2fx %7.2fx\n", "  ratio", a / b, c / d}'
   fi
 done
 
@@ -90,4 +91,4 @@ for run in $(seq "$runs"); do
   times+=($(( ($(date +%s%N) - start) / 1000000 )))
 done
 sorted=($(printf '%s\n' "${times[@]}" | sort -n))
-printf '%-34s %8s %8s\n' "texfill list (native, whole process)" "${sorted[0]}" "${sorted[$(( (runs - 1) / 2 ))]}"
+printf '%-46s %8s %8s\n' "texfill list (native, whole process)" "${sorted[0]}" "${sorted[$(( (runs - 1) / 2 ))]}"
