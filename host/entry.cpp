@@ -11,6 +11,7 @@
 #include "platform/messages.h"
 #include "platform/module_instance.h"
 #include "resources/strings.h"
+#include "texture/long_name_cache.h"
 #include "texture/texture_source.h"
 
 namespace host {
@@ -119,7 +120,10 @@ void continueFilter(FilterRecord& record, std::int16_t* result) {
 
 void attachModule(void* instance) { platform::moduleInstance = instance; }
 
-void detachModule() { texture::releaseTextureSource(&texture::textureSource); }
+void detachModule() {
+  texture::releaseTextureSource(&texture::textureSource);
+  texture::forgetLongNames();
+}
 
 }  // namespace host
 

@@ -41,6 +41,29 @@ void closeFile(FileHandle file);
 unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName);
 bool writeProfileString(const char* section, const char* key, const char* value,
                         const char* fileName);
+// The section's lines as "key=value", each ended by a zero and the last by a
+// second zero; answers the characters copied before that second zero.
+std::size_t profileSection(const char* section, char* buffer, std::size_t size,
+                           const char* fileName);
+
+// Per-user folders and file stamps ------------------------------------------
+// The folder the shell names for the user's roaming application data, without
+// a separator at its end; false when there is none or it does not fit.
+bool userDataFolder(char* buffer, std::size_t size);
+char pathSeparator();
+// True when the folder exists afterwards, made now or before.
+bool createFolder(const char* path);
+
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+  std::uint64_t size;
+  std::uint64_t modified;  // in the platform's own units
+};
+// False for a missing path or a directory.
+bool fileStamp(const char* path, FileStamp* stamp);
+// The absolute form of `path` (relative ones against the current folder);
+// false when it does not fit.
+bool fullPath(const char* path, char* buffer, std::size_t size);
 
 // Cursor ----------------------------------------------------------------------
 // Shows the wait cursor and answers the cursor it replaced.

@@ -44,7 +44,7 @@ int textureLongName(const char* name, char* result) {
   if (result == nullptr) return 0;
   result[0] = '\0';
   if (name == nullptr || !platform::pathExists(name)) return 0;
-  TIFF* tiff = openTiffForReading(name);
+  TIFF* tiff = openTiffForTags(name);
   if (tiff == nullptr) {
     // Not a TIFF: the file is listed under its own name.
     copyAtMost(result, name, kLongNameBytes - 1);

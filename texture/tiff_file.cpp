@@ -48,15 +48,23 @@ void installTiffMessageHandlers() {
   TIFFSetWarningHandler(tiffWarning);
 }
 
-TIFF* openTiffForReading(const char* path) {
+namespace {
+
+TIFF* openTiff(const char* path, const char* mode) {
   static bool handlersInstalled = false;
   if (!handlersInstalled) {
     installTiffMessageHandlers();
     handlersInstalled = true;
   }
   if (path == nullptr || path[0] == '\0') return nullptr;
-  return TIFFOpen(path, "r");
+  return TIFFOpen(path, mode);
 }
+
+}  // namespace
+
+TIFF* openTiffForReading(const char* path) { return openTiff(path, "r"); }
+
+TIFF* openTiffForTags(const char* path) { return openTiff(path, "rm"); }
 
 namespace {
 

@@ -11,6 +11,10 @@ namespace texture {
 // TIFFOpen (path, "r") after routing libtiff's messages to the discarding
 // handlers; null when the file is missing or not a TIFF.
 TIFF* openTiffForReading(const char* path);
+// The same without mapping the file into memory: for reading the first
+// directory's tags only, where setting up a mapping of the whole file costs
+// more than the few small reads.
+TIFF* openTiffForTags(const char* path);
 
 // Where the replaced libtiff handlers put their formatted texts (level 2 for
 // errors, 1 for warnings). Nothing is shown or kept.

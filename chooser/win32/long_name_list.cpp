@@ -7,12 +7,14 @@
 #include "chooser/win32/chooser_win32.h"
 #include "resources/dialog_ids.h"
 #include "texture/info_line.h"
+#include "texture/long_name_cache.h"
 
 namespace chooser {
 
 namespace {
 
 constexpr int kNameBytes = texture::kLongNameBytes;
+constexpr LPARAM kAverageLongNameBytes = 24;
 
 // Posted after the commands with which the platform may list other files
 // without reporting a selection change: Open on a directory name or a
@@ -29,12 +31,15 @@ std::uint32_t listedFiles;
 std::uint32_t fileListSignature(HWND dialog) {
   std::uint32_t hash = 2166136261u;
   auto mix = [&hash](unsigned char byte) { hash = (hash ^ byte) * 16777619u; };
-  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
+  // The control is looked up once: each lookup lists the dialog's children,
+  // which costs more than the item itself.
+  HWND files = GetDlgItem(dialog, IDC_FILE_LIST);
+  const LRESULT count = SendMessageA(files, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     char name[kTextureFileBytes] = "";
-    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
+    const LRESULT length = SendMessageA(files, LB_GETTEXTLEN, i, 0);
     if (length >= 0 && length < kTextureFileBytes) {
-      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+      SendMessageA(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
     }
     for (const char* c = name; *c != '\0'; ++c) mix(static_cast<unsigned char>(*c));
     mix(0);
@@ -105,22 +110,31 @@ void rebuildLongNameList(HWND dialog) {
   HWND list = GetDlgItem(dialog, IDC_LONG_NAME_LIST);
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
   UpdateWindow(list);
-  const bool visible = IsWindowVisible(list) != FALSE;
+  // The list's own flag, not IsWindowVisible: while the dialog is being
+  // set up it is not on screen yet, and the list would still recompute its
+  // scroll range at every line. The parked list keeps redrawing off.
+  const bool visible = (GetWindowLongA(list, GWL_STYLE) & WS_VISIBLE) != 0;
   if (visible) SendMessageA(list, WM_SETREDRAW, FALSE, 0);
 
   // One line per file, an empty one included, so that line i of the long
   // names always stands for item i of the file list.
-  const LRESULT count = itemMessage(dialog, IDC_FILE_LIST, LB_GETCOUNT);
+  HWND files = GetDlgItem(dialog, IDC_FILE_LIST);
+  const LRESULT count = SendMessageA(files, LB_GETCOUNT, 0, 0);
+  // Room for every line at once rather than growing the list line by line.
+  if (count > 0) {
+    SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(count),
+                 static_cast<LPARAM>(count) * kAverageLongNameBytes);
+  }
   for (LRESULT i = 0; i < count; ++i) {
     char name[kNameBytes] = "";
     char longName[kNameBytes] = "";
     // A name too long for the 64-byte area gets an empty long name rather
     // than being read past the area.
-    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, i);
+    const LRESULT length = SendMessageA(files, LB_GETTEXTLEN, i, 0);
     if (length >= 0 && length < kNameBytes) {
-      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+      SendMessageA(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
       CharLowerBuffA(name, kNameBytes);
-      texture::textureLongName(name, longName);
+      texture::cachedTextureLongName(name, longName);
     }
     SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
   }

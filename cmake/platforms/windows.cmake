@@ -4,7 +4,7 @@
 # DLLs they call.
 find_package(ZLIB REQUIRED)
 target_link_libraries(orielvmx_texture PUBLIC ZLIB::ZLIB)
-target_link_libraries(orielvmx_platform PUBLIC user32 kernel32)
+target_link_libraries(orielvmx_platform PUBLIC user32 kernel32 shell32)
 target_link_libraries(orielvmx_chooser PUBLIC comdlg32 gdi32 user32)
 
 # One source tree, two plug-ins: 32-bit hosts load dist/win32, 64-bit hosts

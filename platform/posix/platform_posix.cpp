@@ -89,6 +89,40 @@ bool pathExists(const char* path) {
   return path != nullptr && path[0] != '\0' && ::stat(path, &info) == 0;
 }
 
+char pathSeparator() { return '/'; }
+
+bool createFolder(const char* path) {
+  if (path == nullptr || path[0] == '\0') return false;
+  struct stat info;
+  return ::mkdir(path, 0700) == 0 || (::stat(path, &info) == 0 && S_ISDIR(info.st_mode));
+}
+
+bool fileStamp(const char* path, FileStamp* stamp) {
+  struct stat info;
+  if (path == nullptr || stamp == nullptr || ::stat(path, &info) != 0 || S_ISDIR(info.st_mode)) {
+    return false;
+  }
+  stamp->size = static_cast<std::uint64_t>(info.st_size);
+  stamp->modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                    static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+  return true;
+}
+
+bool fullPath(const char* path, char* buffer, std::size_t size) {
+  if (path == nullptr || buffer == nullptr || size == 0) return false;
+  std::size_t used = 0;
+  if (path[0] != '/') {
+    if (::getcwd(buffer, size) == nullptr) return false;
+    used = std::strlen(buffer);
+    if (used + 1 >= size) return false;
+    if (used == 0 || buffer[used - 1] != '/') buffer[used++] = '/';
+  }
+  const std::size_t length = std::strlen(path);
+  if (used + length >= size) return false;
+  std::memcpy(buffer + used, path, length + 1);
+  return true;
+}
+
 FileHandle openFileForReading(const char* path) {
   if (path == nullptr) return kFileError;
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);

@@ -11,7 +11,8 @@
 //   key, a key without "=" or an empty value gives the default;
 // - lines may end in LF, CRLF or CR, the last one without an end.
 // A bare file name lives in the user's configuration folder
-// ($XDG_CONFIG_HOME, else ~/.config), where Windows would use its own folder.
+// ($XDG_CONFIG_HOME, else ~/.config), where Windows would use its own folder;
+// the same folder stands for the user's application data.
 // Writing keeps every line it does not change, in the file's own line ends,
 // and replaces the file in one rename.
 #include <sys/stat.h>
@@ -36,6 +37,16 @@ namespace {
 std::string& directoryOverride() {
   static std::string directory;
   return directory;
+}
+
+std::string& userDataOverride() {
+  static std::string directory;
+  return directory;
+}
+
+std::string& unwritableFile() {
+  static std::string path;
+  return path;
 }
 
 std::string configDirectory() {
@@ -251,6 +262,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
                         const char* fileName) {
   if (section == nullptr || fileName == nullptr || fileName[0] == '\0') return false;
   const std::string path = resolvePath(fileName);
+  if (!unwritableFile().empty() && path == unwritableFile()) return false;
   if (std::strchr(fileName, '/') == nullptr) ::mkdir(configDirectory().c_str(), 0700);
 
   std::string content;
@@ -308,9 +320,49 @@ bool writeProfileString(const char* section, const char* key, const char* value,
   return writeWholeFile(path, output);
 }
 
+std::size_t profileSection(const char* section, char* buffer, std::size_t size,
+                           const char* fileName) {
+  if (buffer == nullptr || size < 2) return 0;
+  buffer[0] = buffer[1] = '\0';
+  std::string content;
+  if (section == nullptr || fileName == nullptr || fileName[0] == '\0' ||
+      !readWholeFile(resolvePath(fileName), &content)) {
+    return 0;
+  }
+  const std::vector<Line> lines = splitLines(content);
+  const std::optional<SectionPlace> place = findSection(lines, trim(section));
+  if (!place) return 0;
+  std::size_t used = 0;
+  for (std::size_t j = place->header + 1; j < place->end; ++j) {
+    const ParsedLine parsed = parseLine(lines[j].text);
+    if (parsed.kind != LineKind::key) continue;
+    std::string entry(parsed.name);
+    if (parsed.value) entry += "=" + std::string(*parsed.value);
+    // Entries that do not fit whole are left out, the list staying ended.
+    if (used + entry.size() + 2 > size) break;
+    std::memcpy(buffer + used, entry.c_str(), entry.size() + 1);
+    used += entry.size() + 1;
+  }
+  buffer[used] = '\0';
+  return used;
+}
+
+bool userDataFolder(char* buffer, std::size_t size) {
+  if (buffer == nullptr || size == 0) return false;
+  buffer[0] = '\0';
+  const std::string folder = userDataOverride().empty() ? configDirectory() : userDataOverride();
+  if (folder.size() >= size) return false;
+  std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+  return true;
+}
+
 }  // namespace platform
 
 namespace platform::test {
+
+void setUserDataFolder(const std::string& directory) { userDataOverride() = directory; }
+
+void failProfileWritesTo(const std::string& path) { unwritableFile() = path; }
 
 void setProfileDirectory(const std::string& directory) { directoryOverride() = directory; }
 

@@ -3,6 +3,7 @@
 // a 32-bit filter (message boxes owned by the active window, INI files in the
 // Windows directory unless a path is given, memory from the process heap).
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/platform.h"
 
@@ -51,6 +52,54 @@ unsigned profileInt(const char* section, const char* key, int defaultValue, cons
 bool writeProfileString(const char* section, const char* key, const char* value,
                         const char* fileName) {
   return WritePrivateProfileStringA(section, key, value, fileName) != FALSE;
+}
+
+std::size_t profileSection(const char* section, char* buffer, std::size_t size,
+                           const char* fileName) {
+  if (buffer == nullptr || size < 2) return 0;
+  buffer[0] = buffer[1] = '\0';
+  return GetPrivateProfileSectionA(section, buffer, static_cast<DWORD>(size), fileName);
+}
+
+bool userDataFolder(char* buffer, std::size_t size) {
+  char folder[MAX_PATH] = "";
+  if (buffer == nullptr || size == 0) return false;
+  buffer[0] = '\0';
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+    return false;
+  }
+  const std::size_t length = lstrlenA(folder);
+  if (length == 0 || length >= size) return false;
+  lstrcpyA(buffer, folder);
+  return true;
+}
+
+char pathSeparator() { return '\\'; }
+
+bool createFolder(const char* path) {
+  if (path == nullptr) return false;
+  if (CreateDirectoryA(path, nullptr)) return true;
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool fileStamp(const char* path, FileStamp* stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path == nullptr || stamp == nullptr ||
+      !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  stamp->size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp->modified = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                    data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
+bool fullPath(const char* path, char* buffer, std::size_t size) {
+  if (path == nullptr || buffer == nullptr || size == 0) return false;
+  const DWORD length = GetFullPathNameA(path, static_cast<DWORD>(size), buffer, nullptr);
+  return length != 0 && length < size;
 }
 
 CursorHandle showWaitCursor() { return SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "texture/info_line.h"
+#include "texture/long_name_cache.h"
 #include "texture/texture_source.h"
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
@@ -75,7 +76,7 @@ bool listLibrary(const std::string& directory, const std::string& type,
     LibraryEntry entry;
     entry.fileName = name;
     char longName[texture::kLongNameBytes] = {};
-    texture::textureLongName(name.c_str(), longName);
+    texture::cachedTextureLongName(name.c_str(), longName);
     entry.longName = longName;
     texture::TextureInfo info{};
     if (texture::describeTexture(name.c_str(), &info)) entry.infoLine = texture::textureInfoLine(&info);

@@ -4,6 +4,7 @@
 // make_chooser_fixtures (ORIELVMX_CHOOSER_FIXTURES); screenshots go to
 // ORIELVMX_SCREENSHOTS as BMP files when it is set.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -489,6 +490,88 @@ std::string checkFailedDialog(const PluginUnderTest& plugin) {
   return failure;
 }
 
+// --- settings for a standard user ------------------------------------------
+
+std::string perUserFolder() {
+  char folder[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return std::string(folder) + "\\Oriel";
+}
+
+std::string perUserPath() { return perUserFolder() + "\\OrielVMX.ini"; }
+
+// Back to where the other checks start: no per-user file, no blocking
+// directory, no Windows-directory file.
+void removeAllSettings() {
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, perUserPath().c_str());
+  DeleteFileA(perUserPath().c_str());
+  RemoveDirectoryA(perUserFolder().c_str());
+  RemoveDirectoryA(settingsPath().c_str());
+  removeSettings();
+}
+
+std::string perUserSetting(const char* key) {
+  char value[64] = {};
+  GetPrivateProfileStringA("Oriel Brindle Texture Library", key, "(none)", value, sizeof value,
+                           perUserPath().c_str());
+  return value;
+}
+
+std::string expectPerUser(const char* key, const std::string& want) {
+  const std::string have = perUserSetting(key);
+  return have == want ? "" : std::string(" per-user ") + key + "=" + have + ", want " + want;
+}
+
+// Picks the file type and cancels, answering what the dialog opened with.
+Run cancelWithFileType(const PluginUnderTest& plugin, int fileType, int* openedWith,
+                       bool* previewChecked = nullptr) {
+  return runWithChooser(plugin, [=](HWND dialog) {
+    *openedWith = comboSelection(dialog, IDC_FILE_TYPE);
+    if (previewChecked != nullptr) *previewChecked = buttonChecked(dialog, IDC_PREVIEW_CHECK);
+    selectComboItem(dialog, IDC_FILE_TYPE, fileType);
+    pressButton(dialog, IDCANCEL);
+    return std::string();
+  });
+}
+
+std::string checkRefusedWriteMovesToPerUserFile(const PluginUnderTest& plugin) {
+  removeAllSettings();
+  // What a standard user meets: the Windows directory refuses the file.
+  if (!CreateDirectoryA(settingsPath().c_str(), nullptr)) return " cannot block the Windows file";
+  int openedWith = -1;
+  const Run first = cancelWithFileType(plugin, 2, &openedWith);
+  std::string failure = first.problem + resultText("the first run", first.fill.result, 1) +
+                        boxesText(first.boxes) + expectPerUser("fId", "3") +
+                        expectPerUser("prv", "1") + expectPerUser("fVw", "1");
+  if (openedWith != 0) failure += " first run opened on file type " + std::to_string(openedWith);
+  const Run second = cancelWithFileType(plugin, 0, &openedWith);
+  failure += second.problem + resultText("the second run", second.fill.result, 1) +
+             expectPerUser("fId", "1");
+  if (openedWith != 2) failure += " the next run opened on file type " + std::to_string(openedWith);
+  removeAllSettings();
+  return failure;
+}
+
+std::string checkPerUserFileWins(const PluginUnderTest& plugin) {
+  removeAllSettings();
+  const char* section = "Oriel Brindle Texture Library";
+  WritePrivateProfileStringA(section, "fId", "1", "OrielVMX.ini");
+  CreateDirectoryA(perUserFolder().c_str(), nullptr);
+  WritePrivateProfileStringA(section, "fId", "3", perUserPath().c_str());
+  WritePrivateProfileStringA(section, "prv", "2", perUserPath().c_str());
+  int openedWith = -1;
+  bool previewChecked = true;
+  const Run run = cancelWithFileType(plugin, 1, &openedWith, &previewChecked);
+  std::string failure = run.problem + resultText("the run", run.fill.result, 1) +
+                        boxesText(run.boxes) + expectPerUser("fId", "2") +
+                        expectPerUser("prv", "2") + expectSetting("fId", "1") +
+                        expectSetting("prv", "(none)");
+  if (openedWith != 2) failure += " opened on file type " + std::to_string(openedWith);
+  if (previewChecked) failure += " Preview checked";
+  removeAllSettings();
+  return failure;
+}
+
 }  // namespace
 
 void runChooserChecks(const PluginUnderTest& plugin) {
@@ -528,6 +611,10 @@ void runChooserChecks(const PluginUnderTest& plugin) {
   report("About from the dialog's button closes with Enter", checkAboutFromDialog(plugin));
   report("a dialog ended without Open or Cancel gives -19 after message 101",
          checkFailedDialog(plugin));
+  report("a settings write the Windows directory refuses goes to the per-user file, read by the next run",
+         checkRefusedWriteMovesToPerUserFile(plugin));
+  report("an existing per-user settings file wins over the Windows-directory file",
+         checkPerUserFileWins(plugin));
   SetCurrentDirectoryA(previous);
 }
 

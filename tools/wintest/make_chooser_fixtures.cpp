@@ -1,5 +1,8 @@
 // Writes the texture directory that the Windows chooser checks browse:
 //   make_chooser_fixtures DIR
+// or, for the large-library benchmark, COUNT low-resolution library textures
+// with long names and previews:
+//   make_chooser_fixtures --library COUNT DIR
 // Library textures with long names and previews (as .tif and the same bytes
 // as .hrt), a low-resolution texture, a TIFF without long name, a 2 by 2
 // BMP, a file whose name is longer than a long-name list entry, and a
@@ -8,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/native/support/texture_fixtures.h"
@@ -42,11 +46,29 @@ bool copyFile(const std::string& from, const std::string& to) {
   return !fixtures::writeRawFile(to, fixtures::readWholeFile(from)).empty();
 }
 
+int writeLibrary(const std::string& dir, int count) {
+  ::mkdir(dir.c_str(), 0755);
+  for (int i = 1; i <= count; ++i) {
+    char name[32];
+    char description[64];
+    std::snprintf(name, sizeof name, "/tex%05d.tif", i);
+    std::snprintf(description, sizeof description, "Library Texture %d;low resolution", i);
+    if (!library(dir + name, 128, 1, description)) {
+      std::fprintf(stderr, "make_chooser_fixtures: cannot write into %s\n", dir.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--library" && std::atoi(argv[2]) > 0) {
+    return writeLibrary(argv[3], std::atoi(argv[2]));
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make_chooser_fixtures DIR\n");
+    std::fprintf(stderr, "usage: make_chooser_fixtures DIR | --library COUNT DIR\n");
     return 2;
   }
   const std::string dir = argv[1];

@@ -3,6 +3,10 @@
 // with Windows (case-blind names, first match wins, integer reads).
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -175,6 +179,67 @@ TEST_F(SettingsTest, TileOriginIsWrittenAsOneOrZero) {
   EXPECT_EQ(settingsText(), "[Oriel Brindle Texture Library]\ntOn=0\n");
   chooser::writeTileOriginSetting(true);
   EXPECT_TRUE(chooser::readTileOriginSetting());
+}
+
+// Where the settings go: the per-user file when it exists, else the
+// Windows-directory file, and the move to the per-user file when that one
+// refuses a write. Each row writes "tOn" once.
+struct LocationCase {
+  const char* what;
+  const char* windowsKeys;  // section body; nullptr: no file
+  const char* perUserKeys;  // section body; nullptr: no file
+  bool windowsUnwritable;
+  const char* windowsAfter;
+  const char* perUserAfter;
+  unsigned filterIndexAfter;
+};
+
+const LocationCase kLocationCases[] = {
+    {"a writable Windows file keeps the settings", "fId=3\n", nullptr, false, "fId=3\ntOn=0\n",
+     nullptr, 3},
+    {"an existing per-user file wins", "fId=3\n", "fId=2\n", false, "fId=3\n", "fId=2\ntOn=0\n",
+     2},
+    {"an existing per-user file wins over an unwritable one", "fId=3\n", "fId=2\n", true, "fId=3\n",
+     "fId=2\ntOn=0\n", 2},
+    {"a refused write moves every key of the section", "fId=3\nprv=2\nother=x y\n", nullptr, true,
+     "fId=3\nprv=2\nother=x y\n", "fId=3\nprv=2\nother=x y\ntOn=0\n", 3},
+    {"the written key replaces the copied one", "tOn=1\nfId=2\n", nullptr, true, "tOn=1\nfId=2\n",
+     "tOn=0\nfId=2\n", 2},
+    {"a refused write without a Windows file", nullptr, nullptr, true, nullptr, "tOn=0\n", 1},
+};
+
+TEST_F(SettingsTest, SettingsLiveInTheFirstWritablePlace) {
+  const std::string header = "[Oriel Brindle Texture Library]\n";
+  for (const LocationCase& row : kLocationCases) {
+    SCOPED_TRACE(row.what);
+    fixtures::TempDir appData;
+    platform::test::setUserDataFolder(appData.path());
+    const std::string windowsFile = dir_.file("OrielVMX.ini");
+    const std::string perUserFile = appData.file("Oriel/OrielVMX.ini");
+    std::remove(windowsFile.c_str());
+    if (row.windowsKeys != nullptr) fixtures::writeTextFile(windowsFile, header + row.windowsKeys);
+    if (row.perUserKeys != nullptr) {
+      ::mkdir(appData.file("Oriel").c_str(), 0700);
+      fixtures::writeTextFile(perUserFile, header + row.perUserKeys);
+    }
+    platform::test::failProfileWritesTo(row.windowsUnwritable ? windowsFile : "");
+
+    chooser::writeTileOriginSetting(false);
+    EXPECT_FALSE(chooser::readTileOriginSetting());
+    EXPECT_EQ(chooser::readFilterIndexSetting(), row.filterIndexAfter);
+    const auto text = [](const std::string& path) {
+      if (!platform::pathExists(path.c_str())) return std::string("(none)");
+      const auto bytes = fixtures::readWholeFile(path);
+      return std::string(bytes.begin(), bytes.end());
+    };
+    EXPECT_EQ(text(windowsFile), row.windowsAfter ? header + row.windowsAfter : "(none)");
+    EXPECT_EQ(text(perUserFile), row.perUserAfter ? header + row.perUserAfter : "(none)");
+
+    std::remove(perUserFile.c_str());
+    ::rmdir(appData.file("Oriel").c_str());
+  }
+  platform::test::failProfileWritesTo("");
+  platform::test::setUserDataFolder("");
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
-// The info line and the long names the Open Texture dialog lists.
+// The info line and the long names the Open Texture dialog lists, read
+// afresh and through the store that remembers them.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 #include <cstring>
 
 #include "tests/native/texture/texture_test.h"
 #include "texture/info_line.h"
+#include "texture/long_name_cache.h"
 
 using namespace texture;
 using fixtures::TiffSpec;
@@ -63,12 +70,31 @@ TEST_F(InfoLineTest, DescribedFilesGiveTheirLineAndRefusedOnesNone) {
 
 class LongNameTest : public TextureTest {
  protected:
+  void TearDown() override {
+    forgetLongNames();
+    TextureTest::TearDown();
+  }
+
+  // Every answer is checked against the store's first and second answers.
   std::string longName(const std::string& path, int* answer = nullptr) {
     char result[kLongNameBytes];
     std::memset(result, 'Z', sizeof result);
     const int r = textureLongName(path.c_str(), result);
     if (answer != nullptr) *answer = r;
     EXPECT_NE(std::memchr(result, '\0', sizeof result), nullptr);
+    forgetLongNames();
+    for (int pass = 0; pass < 2; ++pass) {
+      char cached[kLongNameBytes];
+      std::memset(cached, 'Z', sizeof cached);
+      EXPECT_EQ(cachedTextureLongName(path.c_str(), cached), r) << "pass " << pass;
+      EXPECT_STREQ(cached, result) << "pass " << pass;
+    }
+    return result;
+  }
+
+  std::string cached(const char* name) {
+    char result[kLongNameBytes] = "";
+    cachedTextureLongName(name, result);
     return result;
   }
 
@@ -113,6 +139,46 @@ TEST_F(LongNameTest, OtherFilesShowTheirNameOrNothing) {
   EXPECT_EQ(longName(dir.file("vanished.tif"), &answer), "");
   EXPECT_EQ(answer, 0);
   EXPECT_TRUE(messageTexts().empty());
+}
+
+TEST_F(LongNameTest, TheStoreReadsAFileOnlyAgainWhenItChanged) {
+  TiffSpec layout;
+  layout.path = dir.file("named.tif");
+  layout.description = "Slate";
+  fixtures::writeTiff(layout);
+  const long before = longNamesRead;
+  EXPECT_EQ(cached(layout.path.c_str()), "Slate");
+  EXPECT_EQ(cached(layout.path.c_str()), "Slate");
+  EXPECT_EQ(longNamesRead, before + 1);
+
+  // The same size with another time, and another size with the same time.
+  struct stat info{};
+  ASSERT_EQ(::stat(layout.path.c_str(), &info), 0);
+  layout.description = "Shale";
+  fixtures::writeTiff(layout);
+  const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec + 7, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, layout.path.c_str(), times, 0), 0);
+  EXPECT_EQ(cached(layout.path.c_str()), "Shale");
+  layout.description = "Shale, split";
+  fixtures::writeTiff(layout);
+  ASSERT_EQ(::utimensat(AT_FDCWD, layout.path.c_str(), times, 0), 0);
+  EXPECT_EQ(cached(layout.path.c_str()), "Shale, split");
+
+  // One bare name in two folders, the files alike but for their names.
+  char saved[PATH_MAX];
+  ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
+  for (const char* folder : {"a", "b"}) {
+    ::mkdir(dir.file(folder).c_str(), 0700);
+    layout.path = dir.file(std::string(folder) + "/same.tif");
+    layout.description = folder;
+    fixtures::writeTiff(layout);
+    ASSERT_EQ(::utimensat(AT_FDCWD, layout.path.c_str(), times, 0), 0);
+  }
+  for (const char* folder : {"a", "b", "a"}) {
+    ASSERT_EQ(::chdir(dir.file(folder).c_str()), 0);
+    EXPECT_EQ(cached("same.tif"), folder);
+  }
+  ASSERT_EQ(::chdir(saved), 0);
 }
 
 }  // namespace

@@ -1,0 +1,109 @@
+#include "texture/long_name_cache.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "texture/info_line.h"
+
+namespace texture {
+
+long longNamesRead = 0;
+
+namespace {
+
+// Open addressing at most three quarters full, so probes stay short.
+constexpr std::size_t kSlots = 16384;
+static_assert(kLongNameCacheEntries * 4 <= kSlots * 3, "the store must keep free slots");
+constexpr std::size_t kPathBytes = 1024;
+
+struct Entry {
+  char* path;  // null: free slot
+  std::uint32_t hash;
+  int answer;
+  platform::FileStamp stamp;
+  char longName[kLongNameBytes];
+};
+
+Entry* slots = nullptr;
+std::size_t used = 0;
+
+std::uint32_t pathHash(const char* path) {
+  std::uint32_t hash = 2166136261u;
+  for (const char* c = path; *c != '\0'; ++c) hash = (hash ^ static_cast<unsigned char>(*c)) * 16777619u;
+  return hash;
+}
+
+void emptyStore() {
+  if (slots == nullptr) return;
+  for (std::size_t i = 0; i < kSlots; ++i) platform::releaseMemory(slots[i].path);
+  std::memset(slots, 0, kSlots * sizeof(Entry));
+  used = 0;
+}
+
+// The entry for `path`, or the free slot where it belongs.
+Entry* findSlot(const char* path, std::uint32_t hash) {
+  for (std::size_t i = hash & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
+    Entry* entry = &slots[i];
+    if (entry->path == nullptr) return entry;
+    if (entry->hash == hash && std::strcmp(entry->path, path) == 0) return entry;
+  }
+}
+
+// Without memory for the store every name is simply read again.
+bool haveStore() {
+  if (slots != nullptr) return true;
+  slots = static_cast<Entry*>(platform::allocateMemory(kSlots * sizeof(Entry)));
+  if (slots == nullptr) return false;
+  std::memset(slots, 0, kSlots * sizeof(Entry));
+  return true;
+}
+
+int readLongName(const char* name, char* result) {
+  ++longNamesRead;
+  return textureLongName(name, result);
+}
+
+}  // namespace
+
+int cachedTextureLongName(const char* name, char* result) {
+  char path[kPathBytes];
+  platform::FileStamp stamp{};
+  // Missing files and directories are answered afresh: they cost no read.
+  if (name == nullptr || result == nullptr || !platform::fullPath(name, path, sizeof path) ||
+      !platform::fileStamp(path, &stamp) || !haveStore()) {
+    return readLongName(name, result);
+  }
+  const std::uint32_t hash = pathHash(path);
+  Entry* entry = findSlot(path, hash);
+  if (entry->path != nullptr && entry->stamp.size == stamp.size &&
+      entry->stamp.modified == stamp.modified) {
+    std::memcpy(result, entry->longName, std::strlen(entry->longName) + 1);
+    return entry->answer;
+  }
+  const int answer = readLongName(name, result);
+  if (entry->path == nullptr) {
+    if (used == kLongNameCacheEntries) {
+      emptyStore();
+      entry = findSlot(path, hash);
+    }
+    const std::size_t length = std::strlen(path);
+    entry->path = static_cast<char*>(platform::allocateMemory(length + 1));
+    if (entry->path == nullptr) return answer;
+    std::memcpy(entry->path, path, length + 1);
+    entry->hash = hash;
+    ++used;
+  }
+  entry->stamp = stamp;
+  entry->answer = answer;
+  std::memcpy(entry->longName, result, std::strlen(result) + 1);
+  return answer;
+}
+
+void forgetLongNames() {
+  emptyStore();
+  platform::releaseMemory(slots);
+  slots = nullptr;
+}
+
+}  // namespace texture
