@@ -38,10 +38,11 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
 
   const ScalingFactors factors = scalingFactors(fileName, source->sizeChoice);
   source->upscale = factors.replication > 1 ? 1 : 0;
+  source->replication = factors.replication;
   const std::int32_t factor = factors.reduction;
-  if (factor == 1) return 1;
+  if (factor == 1 && factors.resampledSize == 0) return 1;
 
-  const std::int32_t out = source->width / factor;
+  const std::int32_t out = factors.resampledSize != 0 ? factors.resampledSize : source->width / factor;
   source->scaledWidth = out;
   source->bufferRowBytes = 3 * out;
 

@@ -24,13 +24,17 @@ enum TileOrigin : std::int32_t {
   originDocument = 1,
 };
 
-// r: replication (band height and horizontal repeat); d: reduction divisor.
+// r: replication (band height and horizontal repeat); d: reduction divisor;
+// resampledSize: when not 0, the side the resampler makes of a square
+// texture, whatever the ratio (d is then 1).
 struct ScalingFactors {
   std::int32_t replication;
   std::int32_t reduction;
+  std::int32_t resampledSize;
 };
 
-// The factors for a texture file at a size choice, by its library class.
+// The factors for a texture file at a size choice: by its library class, or
+// for a square PNG or JPEG by its side.
 ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice);
 
 // Fill progress, shared with the pre-scaling so that one bar covers both.
