@@ -2,8 +2,6 @@
 
 #include <png.h>
 
-#include <cstring>
-
 #include "platform/platform.h"
 
 namespace texture {
@@ -114,30 +112,6 @@ DecodeOutcome decodePng(const char* path, std::int32_t width, std::int32_t heigh
     }
   }
   return decodeDone;
-}
-
-bool pngLongText(const char* path, char* text, std::size_t bytes) {
-  if (text == nullptr || bytes == 0) return false;
-  text[0] = '\0';
-  PngReader reader;
-  if (!reader.start(path)) return false;
-  if (setjmp(png_jmpbuf(reader.png))) return false;
-  png_read_info(reader.png, reader.info);
-  png_textp entries = nullptr;
-  const int count = png_get_text(reader.png, reader.info, &entries, nullptr);
-  const png_text* chosen = nullptr;
-  for (int i = 0; i < count; ++i) {
-    if (std::strcmp(entries[i].key, "Title") == 0) {
-      chosen = &entries[i];
-      break;
-    }
-    if (chosen == nullptr && std::strcmp(entries[i].key, "Description") == 0) chosen = &entries[i];
-  }
-  if (chosen == nullptr || chosen->text == nullptr) return false;
-  std::size_t n = 0;
-  for (; n + 1 < bytes && chosen->text[n] != '\0'; ++n) text[n] = chosen->text[n];
-  text[n] = '\0';
-  return true;
 }
 
 }  // namespace texture

@@ -16,8 +16,9 @@ DecodeOutcome decodePng(const char* path, std::int32_t width, std::int32_t heigh
                         std::uint8_t* rgb, const DecodeProgress& progress);
 
 // The text of the "Title" keyword, else of "Description" (tEXt, zTXt or
-// iTXt chunks before the image data), at most bytes - 1 bytes of it; false
-// when the file is no PNG or has neither.
+// iTXt chunks, before or after the image data), at most bytes - 1 bytes of
+// it; false when the file is no PNG or has neither. Walks the chunks without
+// decoding the image.
 bool pngLongText(const char* path, char* text, std::size_t bytes);
 
 }  // namespace texture
