@@ -3,7 +3,6 @@
 #include <fstream>
 #include <string>
 
-#include "texture/texture_source.h"
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
 #include "tools/texfill/document_io.h"
@@ -88,10 +87,7 @@ bool checkRect(const FillOptions& options, const Image& document, host::Rect16& 
 }
 
 void noteSizeWithoutEffect(const FillOptions& options) {
-  if (options.size.sizeChoice == 0 || isLibraryTexture(options.texture) ||
-      texture::resizableTextureSide(options.texture.c_str()) != 0) {
-    return;
-  }
+  if (options.size.sizeChoice == 0 || isLibraryTexture(options.texture)) return;
   std::fprintf(stderr,
                "texfill fill: note: %s is neither a library texture (a 512x512 RGB or 128x128 "
                "one-sample .tif file) nor a square PNG or JPEG of at least 64 pixels; the "
