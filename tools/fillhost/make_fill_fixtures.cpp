@@ -4,7 +4,8 @@
 // DIR/cases.txt holds every case, DIR/smoke.txt a short subset. The textures
 // cover each kind the row source knows (RGB, one-sample, palette, four-sample
 // and compressed TIFFs, 8- and 24-bit BMPs, PNGs and JPEGs of each layout),
-// the two library classes, and a texture taller than 512 rows. PNGs and JPEGs are written by ImageMagick.
+// the two library classes, and a texture taller than 512 rows. PNGs and
+// JPEGs are written by ImageMagick.
 #include <cstdio>
 #include <fstream>
 #include <string>
