@@ -170,6 +170,27 @@ TEST_F(DecodedSourceTest, DecodingReportsProgressAndStopsWhenAborted) {
   }
 }
 
+// A copy of a PNG with one more chunk just before IEND.
+std::string withChunkAtEnd(const std::string& from, const std::string& to, const char* type,
+                           const std::string& data) {
+  std::vector<std::uint8_t> bytes = fixtures::readWholeFile(from);
+  std::vector<std::uint8_t> chunk(4, 0);
+  for (int i = 0; i < 4; ++i) chunk[i] = static_cast<std::uint8_t>(data.size() >> (24 - 8 * i));
+  chunk.insert(chunk.end(), type, type + 4);
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  const auto crc = static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
+  for (int i = 0; i < 4; ++i) chunk.push_back(static_cast<std::uint8_t>(crc >> (24 - 8 * i)));
+  bytes.insert(bytes.end() - 12, chunk.begin(), chunk.end());
+  return fixtures::writeRawFile(to, bytes);
+}
+
+std::string deflated(const std::string& text) {
+  std::vector<Bytef> out(compressBound(static_cast<uLong>(text.size())));
+  uLongf length = static_cast<uLongf>(out.size());
+  compress(out.data(), &length, reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size()));
+  return std::string(reinterpret_cast<const char*>(out.data()), length);
+}
+
 TEST_F(DecodedSourceTest, LongNamesComeFromTitleDescriptionOrComment) {
   struct Case {
     std::string name;
@@ -177,7 +198,21 @@ TEST_F(DecodedSourceTest, LongNamesComeFromTitleDescriptionOrComment) {
     std::string longName;  // "" for the path itself
   };
   const std::string seventy(70, 't');
+  // iTXt: keyword, compression flag and method, language, translated keyword, text.
+  const std::string plain = make("itxt.png", "-strip PNG24:");
+  using namespace std::string_literals;
+  const std::string international = withChunkAtEnd(plain, dir.file("intl.png"), "iTXt",
+                                                   "Title\0\0\0en\0Titel\0Birch bark;1024"s);
+  const std::string packed = withChunkAtEnd(plain, dir.file("packed.png"), "iTXt",
+                                            "Title\0\1\0\0\0"s + deflated("Cork board;512"));
+  for (const auto& [path, name] : {std::pair{international, "Birch bark"}, std::pair{packed, "Cork board"}}) {
+    char result[kLongNameBytes];
+    textureLongName(path.c_str(), result);
+    EXPECT_STREQ(result, name) << path;
+  }
   const Case cases[] = {
+      // ImageMagick stores a long text as zTXt.
+      {"zipped.png", "-set Title 'Basalt;" + std::string(300, 'x') + "' PNG24:", "Basalt"},
       {"titled.png", "-set Description 'Rough;x' -set Title 'Granite, polished;512' PNG24:", "Granite, polished"},
       {"described.png", "-set Description 'Slate grey;2048' PNG24:", "Slate grey"},
       {"long.png", "-set Title '" + seventy + "' PNG24:", std::string(63, 't')},
