@@ -3,7 +3,7 @@
 //   make_fill_fixtures DIR
 // DIR/cases.txt holds every case, DIR/smoke.txt a short subset. The textures
 // cover each kind the row source knows (RGB, one-sample, palette, four-sample
-// and compressed TIFFs, 8- and 24-bit BMPs, PNGs and JPEGs of each layout),
+// and compressed TIFFs (LZW, JPEG), 8- and 24-bit BMPs, PNGs and JPEGs of each layout),
 // the two library classes, and a texture taller than 512 rows. PNGs and
 // JPEGs are written by ImageMagick.
 #include <cstdio>
@@ -42,6 +42,7 @@ constexpr CaseLine kCases[] = {
     {false, "lzw-actual-rgb-doc hires-lzw.tif 0 doc rgb 300 300 200 40 300 290"},
     {false, "lzw-128-rgb-doc-prescaled hires-lzw.tif 3 doc rgb 300 300 50 40 300 290"},
     {false, "lzw-256-gray-sel hires-lzw.tif 2 sel gray 260 200 1 1 199 259"},
+    {false, "jpeg-tiff-actual-rgb-doc jpeg-strips.tif 0 doc rgb 200 150 40 10 150 190"},
     {false, "palette-actual-rgb-doc palette.tif 0 doc rgb 240 180 17 13 171 233"},
     {false, "palette-actual-gray-sel palette.tif 0 sel gray 240 180 17 13 171 233"},
     {false, "rgba-actual-rgb-doc rgba.tif 0 doc rgb 120 90 1 2 88 119"},
@@ -119,6 +120,15 @@ bool writeTextures(const std::string& dir) {
   compressed.compression = 5;
   compressed.rowsPerStrip = 16;
   tiff(compressed);
+
+  // JPEG-compressed strips: the Windows libtiff is built with libjpeg too.
+  TiffSpec jpegStrips = hires;
+  jpegStrips.path = dir + "/jpeg-strips.tif";
+  jpegStrips.width = 72;
+  jpegStrips.height = 56;
+  jpegStrips.compression = 7;
+  jpegStrips.rowsPerStrip = 16;
+  tiff(jpegStrips);
 
   TiffSpec lowres;
   lowres.path = dir + "/lowres.tif";
