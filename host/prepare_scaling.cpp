@@ -84,6 +84,10 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
 
   destroyWrapResampler(resampler);
   source->resampler = nullptr;
+  // A decoded PNG or JPEG is not read again once pre-scaled; its block can
+  // be far larger than the reduced copy.
+  platform::releaseMemory(source->decoded);
+  source->decoded = nullptr;
   source->prescaled = block;
   source->kind = texture::kindPrescaled;
   return 1;
