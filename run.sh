@@ -16,7 +16,7 @@
 #                    for SECONDS, default 60 (tools/fuzz/run-fuzz.sh)
 #   ./run.sh valgrind  native build, then its tests under memcheck
 #
-# Caches outside the clone (see tools/setup/env.sh): the cross-built libtiff
+# Caches outside the clone (see tools/setup/env.sh): the cross-built libraries
 # and the Wine prefix, so a second run or a second clone skips both.
 # Environment: ORIELVMX_CACHE (cache root), ORIELVMX_WINE_TIMEOUT (seconds
 # for the Windows tests, default 1200).
@@ -86,8 +86,13 @@ summary() {
 # Setup steps: nothing later can work without them, so a failure ends the run.
 setup() {
   stage deps bash tools/setup/install-deps.sh || summary
-  stage libtiff-$triplet bash tools/setup/build-libtiff.sh "$triplet" || summary
-  stage libtiff-$triplet64 bash tools/setup/build-libtiff.sh "$triplet64" || summary
+  local t lib
+  for t in "$triplet" "$triplet64"; do
+    # libtiff last: it is built against libjpeg.
+    for lib in libjpeg libpng libtiff; do
+      stage "$lib-$t" bash tools/setup/build-windows-lib.sh "$lib" "$t" || summary
+    done
+  done
   if [ "${1:-}" = wine ]; then
     stage wine-prefix bash tools/setup/wine-prefix.sh "$wine_arch" || summary
     # 64-bit Wine runs the 64-bit test hosts, in a win64 prefix of its own.

@@ -92,8 +92,14 @@ void startFilter(FilterRecord& record, std::int16_t* result) {
   source->tileOrigin = choice.tileOrigin;
   *result = noErr;
 
+  source->decodeProgress = {progressToRecord, abortFromRecord, &record};
   if (texture::openTextureSource(fileName, source) == 0) {
+    const bool aborted = source->decodeAborted != 0;
     texture::releaseTextureSource(source);
+    if (aborted) {
+      *result = userCancelled;
+      return;
+    }
     platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
     *result = readErr;
     return;

@@ -38,10 +38,11 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
 
   const ScalingFactors factors = scalingFactors(fileName, source->sizeChoice);
   source->upscale = factors.replication > 1 ? 1 : 0;
+  source->replication = factors.replication;
   const std::int32_t factor = factors.reduction;
-  if (factor == 1) return 1;
+  if (factor == 1 && factors.resampledSize == 0) return 1;
 
-  const std::int32_t out = source->width / factor;
+  const std::int32_t out = factors.resampledSize != 0 ? factors.resampledSize : source->width / factor;
   source->scaledWidth = out;
   source->bufferRowBytes = 3 * out;
 
@@ -83,6 +84,10 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
 
   destroyWrapResampler(resampler);
   source->resampler = nullptr;
+  // A decoded PNG or JPEG is not read again once pre-scaled; its block can
+  // be far larger than the reduced copy.
+  platform::releaseMemory(source->decoded);
+  source->decoded = nullptr;
   source->prescaled = block;
   source->kind = texture::kindPrescaled;
   return 1;

@@ -45,6 +45,25 @@ std::int32_t bandExtent(std::int32_t asked, std::int32_t askedEnd, std::int32_t 
   return held < extent ? held : extent;
 }
 
+// The side a size choice asks for; 0 for Actual.
+std::int32_t chosenSide(std::int32_t sizeChoice) {
+  switch (sizeChoice) {
+    case size512: return 512;
+    case size256: return 256;
+    case size128: return 128;
+    case size64: return 64;
+    default: return 0;
+  }
+}
+
+// The horizontal repeat of an enlarged texture: the one the scaling set, or
+// for a library texture the one its size choice implies.
+std::int32_t replicationOf(const texture::TextureSource& source) {
+  if (source.upscale == 0) return 1;
+  if (source.replication > 1) return source.replication;
+  return source.sizeChoice == size512 ? 4 : source.sizeChoice == size256 ? 2 : 1;
+}
+
 void endBands(HostView& view) {
   view.inRect = Rect16{0, 0, 0, 0};
   view.outRect = view.inRect;
@@ -55,21 +74,27 @@ void endBands(HostView& view) {
 ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice) {
   if (texture::isLowResTexture(fileName)) {
     switch (sizeChoice) {
-      case size512: return {4, 1};
-      case size256: return {2, 1};
-      case size64: return {1, 2};
-      default: return {1, 1};
+      case size512: return {4, 1, 0};
+      case size256: return {2, 1, 0};
+      case size64: return {1, 2, 0};
+      default: return {1, 1, 0};
     }
   }
   if (texture::isHighResTexture(fileName)) {
     switch (sizeChoice) {
-      case size256: return {1, 2};
-      case size128: return {1, 4};
-      case size64: return {1, 8};
-      default: return {1, 1};
+      case size256: return {1, 2, 0};
+      case size128: return {1, 4, 0};
+      case size64: return {1, 8, 0};
+      default: return {1, 1, 0};
     }
   }
-  return {1, 1};
+  const std::int32_t side = texture::resizableTextureSide(fileName);
+  const std::int32_t target = chosenSide(sizeChoice);
+  if (side == 0 || target == 0 || target == side) return {1, 1, 0};
+  // Whole multiples enlarge by replication, sharp as the library's
+  // low-resolution textures; every other size goes through the resampler.
+  if (target > side && target % side == 0) return {target / side, 1, 0};
+  return {1, 1, target};
 }
 
 void prepareFill(const char* fileName, texture::TextureSource* source, HostView& view,
@@ -100,8 +125,12 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
   // band at once so that the host does not call Continue.
   if (rectIsEmpty(view.filterRect)) endBands(view);
 
-  source->scaledHeight = source->height / factors.reduction;
-  source->scaledWidth = source->width / factors.reduction;
+  if (factors.resampledSize != 0) {
+    source->scaledHeight = source->scaledWidth = factors.resampledSize;
+  } else {
+    source->scaledHeight = source->height / factors.reduction;
+    source->scaledWidth = source->width / factors.reduction;
+  }
 
   if (source->tileOrigin == originDocument && source->scaledWidth > 0 && source->scaledHeight > 0) {
     const std::int32_t column = floorDivide(view.filterRect.left + r / 2, r);
@@ -118,6 +147,8 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
   view.outLoPlane = view.inLoPlane;
   view.outHiPlane = view.inHiPlane;
 
+  // A texture the resampler enlarges delivers rows longer than its own.
+  if (3 * source->scaledWidth > source->rowBytes) source->rowBytes = 3 * source->scaledWidth;
   source->rowBuffer = static_cast<std::uint8_t*>(
       platform::allocateMemory(static_cast<std::size_t>(source->rowBytes)));
   if (source->rowBuffer == nullptr) {
@@ -160,10 +191,9 @@ void fillNextBand(texture::TextureSource* source, HostView& view, std::int16_t* 
     return;
   }
 
-  std::int32_t repeat = 1;
+  const std::int32_t repeat = replicationOf(*source);
   std::int32_t bandHeight = 1;
-  if (source->upscale != 0 && (source->sizeChoice == size512 || source->sizeChoice == size256)) {
-    repeat = source->sizeChoice == size512 ? 4 : 2;
+  if (repeat > 1) {
     bandHeight = bandExtent(view.inRect.top, view.inRect.bottom, view.outRect.top, view.outRect.bottom);
   }
 

@@ -27,12 +27,16 @@ enum TileOrigin : std::int32_t {
 // How a size choice scales a texture: `replication` is the band height and
 // the horizontal repeat of each texel, `reduction` what the texture's sides
 // are divided by.
+// `resampledSize`, when not 0, is the side the resampler makes of a square
+// texture whatever the ratio (`reduction` is then 1).
 struct ScalingFactors {
   std::int32_t replication;
   std::int32_t reduction;
+  std::int32_t resampledSize;
 };
 
-// The factors for a texture file at a size choice, by its library class.
+// The factors for a texture file at a size choice: by its library class, or
+// for a square PNG or JPEG by its side.
 ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice);
 
 // Fill progress, shared with the pre-scaling so that one bar covers both.

@@ -37,6 +37,8 @@ TextureClass classifyTexturePath(const char* path) {
     return classTiff;
   }
   if (equalsIgnoringCase(extension, "BMP")) return classBmp;
+  if (equalsIgnoringCase(extension, "PNG")) return classPng;
+  if (equalsIgnoringCase(extension, "JPG") || equalsIgnoringCase(extension, "JPEG")) return classJpeg;
   return classOther;
 }
 
@@ -97,6 +99,8 @@ int describeTexture(const char* path, TextureInfo* info) {
   switch (classifyTexturePath(path)) {
     case classTiff: return describeTiff(path, info);
     case classBmp: return describeBmp(path, info);
+    case classPng: return describePng(path, info);
+    case classJpeg: return describeJpeg(path, info);
     case classOther: return describeTiff(path, info) ? 1 : describeBmp(path, info);
     default: return 0;
   }
@@ -124,6 +128,14 @@ int isLowResTexture(const char* path) {
   TextureInfo info{};
   if (!describeLibraryTexture(path, &info)) return 0;
   return info.width == 128 && info.height == 128 && info.kind == kindTiffOneSample ? 1 : 0;
+}
+
+std::int32_t resizableTextureSide(const char* path) {
+  const TextureClass type = classifyTexturePath(path);
+  if (type != classPng && type != classJpeg) return 0;
+  TextureInfo info{};
+  if (describeTexture(path, &info) == 0) return 0;
+  return info.width == info.height && info.width >= 64 ? info.width : 0;
 }
 
 }  // namespace texture

@@ -9,6 +9,8 @@
 #include "resample/wrap_resampler.h"
 #include "resources/strings.h"
 #include "texture/bmp.h"
+#include "texture/decoded_texture.h"
+#include "texture/jpeg_file.h"
 #include "texture/tiff_file.h"
 
 namespace texture {
@@ -157,6 +159,7 @@ void compactFourSamples(const std::uint8_t* from, std::uint8_t* to, std::int32_t
 // for every i < w), so no scratch row is needed and the fill allocates
 // nothing per band.
 int fetchRow(TextureSource* source, std::int32_t row, std::uint8_t* destination) {
+  if (source->decoded != nullptr) return copyDecodedRow(source, row, destination) ? 0 : -1;
   if (source->tiff == nullptr || destination == nullptr) return -1;
   if (row < 0 || row >= source->height) return -1;
   const bool viaTable = source->expansion == expansionColorTable && source->colorTable != nullptr;
@@ -211,6 +214,11 @@ int openTextureSource(const char* path, TextureSource* source) {
   if (!describeTexture(path, &info)) {
     source->width = 0;
     source->height = 0;
+    // A JPEG of four colour components is a layout no texture row can be
+    // made from, not a file that failed to read.
+    if (classifyTexturePath(path) == classJpeg && isRefusedJpeg(path)) {
+      platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+    }
     return 0;
   }
   source->kind = info.kind;
@@ -226,6 +234,11 @@ int openTextureSource(const char* path, TextureSource* source) {
     case kindBmp24:
     case kindBmp8:
       return openBmpSource(path, source);
+    case kindPng24:
+    case kindPng8:
+    case kindJpeg24:
+    case kindJpeg8:
+      return openDecodedSource(path, source);
     default:
       return 0;
   }
@@ -247,6 +260,12 @@ int readTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row
       if (!readTiffScanline(source, buffer, row)) return 0;
       compactFourSamples(buffer, buffer, source->width);
       return 1;
+    case kindPng24:
+    case kindPng8:
+    case kindJpeg24:
+    case kindJpeg8:
+      if (source->resampler != nullptr) return resampleRow(source->resampler, row, buffer) == 0;
+      return copyDecodedRow(source, row, buffer) ? 1 : 0;
     case kindPrescaled:
       if (source->prescaled == nullptr || row < 0 || row >= source->scaledHeight ||
           source->bufferRowBytes <= 0) {
@@ -291,6 +310,7 @@ int releaseTextureSource(TextureSource* source) {
   platform::releaseMemory(source->rowBuffer);
   platform::releaseMemory(source->prescaled);
   platform::releaseMemory(source->grayRows);
+  platform::releaseMemory(source->decoded);
   platform::releaseMemory(source->colorTable);
   if (source->tiff != nullptr) TIFFClose(source->tiff);
   if (source->bmpFile > 0) platform::closeFile(source->bmpFile);

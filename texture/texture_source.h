@@ -20,6 +20,11 @@ enum TextureKind : std::int32_t {
   kindBmp8 = 4,
   kindTiffFourSamples = 6,
   kindPrescaled = 7,
+  // Decoded at open into memory; rows come from the decoded block.
+  kindPng24 = 8,
+  kindPng8 = 9,  // gray or palette
+  kindJpeg24 = 10,
+  kindJpeg8 = 11,
 };
 
 enum TextureClass : std::uint32_t {
@@ -27,6 +32,8 @@ enum TextureClass : std::uint32_t {
   classOther = 101,
   classTiff = 102,
   classBmp = 103,
+  classPng = 104,
+  classJpeg = 105,
 };
 
 enum RowExpansion : std::int32_t {
@@ -49,6 +56,15 @@ constexpr int kInfoHeaderBytes = 40;
 constexpr int kInfoHeaderBitCount = 14;   // 16-bit
 constexpr int kInfoHeaderClrUsed = 32;    // 32-bit
 using ColorTableBlock = std::uint8_t;
+
+// How a decode at open reports progress and learns that the user wants to
+// stop: plain callbacks, so this layer needs nothing of the host. Either may
+// be null.
+struct DecodeProgress {
+  void (*report)(void* context, std::int32_t done, std::int32_t total);
+  bool (*aborted)(void* context);
+  void* context;
+};
 
 struct TextureSource {
   std::int32_t kind;
@@ -83,6 +99,16 @@ struct TextureSource {
   // per row. scaledHeight flags (1 = row kept) followed by scaledHeight rows
   // of scaledWidth bytes; owned, set up with the row buffer.
   std::uint8_t* grayRows;
+  // PNG and JPEG: the whole texture, decoded at open, height rows of
+  // 3 x width bytes; owned.
+  std::uint8_t* decoded;
+  // Set by the caller before openTextureSource; zero: no progress, no abort.
+  DecodeProgress decodeProgress;
+  // 1 when the open failed because the decode was aborted.
+  std::int32_t decodeAborted;
+  // Horizontal repeat (and band height) of an enlarged texture, set by the
+  // scaling; 0 leaves it to the size choice of a library texture.
+  std::int32_t replication;
 };
 
 // The one record of the running filter; fetchSourceRow works on it.
@@ -94,8 +120,13 @@ void clearTextureInfo(TextureInfo* info);
 int describeTexture(const char* path, TextureInfo* info);
 int describeTiff(const char* path, TextureInfo* info);
 int describeBmp(const char* path, TextureInfo* info);
+int describePng(const char* path, TextureInfo* info);
+int describeJpeg(const char* path, TextureInfo* info);
 int isHighResTexture(const char* path);
 int isLowResTexture(const char* path);
+// The side of a square PNG or JPEG texture of at least 64 pixels, which the
+// size choices can scale; 0 for every other file.
+std::int32_t resizableTextureSide(const char* path);
 
 // The row source.
 void clearTextureSource(TextureSource* source);

@@ -1,8 +1,9 @@
 # Windows build: the plug-in DLL (one self-contained file) and the test host.
 
-# The static libtiff needs zlib after it; the shell layers need the system
-# DLLs they call.
+# The static libtiff needs libjpeg and zlib after it, wherever it is linked
+# (the plug-in, texfill); the shell layers need the system DLLs they call.
 find_package(ZLIB REQUIRED)
+set_property(TARGET TIFF::TIFF APPEND PROPERTY INTERFACE_LINK_LIBRARIES JPEG::JPEG ZLIB::ZLIB)
 target_link_libraries(orielvmx_texture PUBLIC ZLIB::ZLIB)
 target_link_libraries(orielvmx_platform PUBLIC user32 kernel32 shell32)
 target_link_libraries(orielvmx_chooser PUBLIC comdlg32 gdi32 user32)

@@ -9,22 +9,24 @@ set(CMAKE_C_COMPILER ${ORIELVMX_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${ORIELVMX_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${ORIELVMX_MINGW_TRIPLET}-windres)
 
-# The static libtiff is cross-built into a cache outside the source tree by
-# tools/setup/build-libtiff.sh; tools/setup/env.sh picks the same place.
-if(NOT ORIELVMX_LIBTIFF_PREFIX)
+# The static libraries (libjpeg, libpng, libtiff) are cross-built into a cache
+# outside the source tree by tools/setup/build-windows-lib.sh, each in a prefix
+# of its own; tools/setup/env.sh picks the same place.
+if(NOT ORIELVMX_WINDOWS_LIBS)
   if(DEFINED ENV{ORIELVMX_CACHE})
     set(_orielvmx_cache "$ENV{ORIELVMX_CACHE}")
-  elseif(EXISTS /var/cache/orielvmx/libtiff/${ORIELVMX_MINGW_TRIPLET})
+  elseif(EXISTS /var/cache/orielvmx/windows-libs/${ORIELVMX_MINGW_TRIPLET})
     set(_orielvmx_cache /var/cache/orielvmx)
   elseif(DEFINED ENV{XDG_CACHE_HOME})
     set(_orielvmx_cache "$ENV{XDG_CACHE_HOME}/orielvmx")
   else()
     set(_orielvmx_cache "$ENV{HOME}/.cache/orielvmx")
   endif()
-  set(ORIELVMX_LIBTIFF_PREFIX "${_orielvmx_cache}/libtiff/${ORIELVMX_MINGW_TRIPLET}")
+  set(ORIELVMX_WINDOWS_LIBS "${_orielvmx_cache}/windows-libs/${ORIELVMX_MINGW_TRIPLET}")
 endif()
 
-set(CMAKE_FIND_ROOT_PATH ${ORIELVMX_LIBTIFF_PREFIX} /usr/${ORIELVMX_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH ${ORIELVMX_WINDOWS_LIBS}/libjpeg ${ORIELVMX_WINDOWS_LIBS}/libpng
+  ${ORIELVMX_WINDOWS_LIBS}/libtiff /usr/${ORIELVMX_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -3,11 +3,13 @@
 //   make_fill_fixtures DIR
 // DIR/cases.txt holds every case, DIR/smoke.txt a short subset. The textures
 // cover each kind the row source knows (RGB, one-sample, palette, four-sample
-// and compressed TIFFs, 8- and 24-bit BMPs), the two library classes, and a
-// texture taller than 512 rows.
+// and compressed TIFFs (LZW, JPEG), 8- and 24-bit BMPs, PNGs and JPEGs of each layout),
+// the two library classes, and a texture taller than 512 rows. PNGs and
+// JPEGs are written by ImageMagick.
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/native/support/texture_fixtures.h"
 
@@ -40,6 +42,7 @@ constexpr CaseLine kCases[] = {
     {false, "lzw-actual-rgb-doc hires-lzw.tif 0 doc rgb 300 300 200 40 300 290"},
     {false, "lzw-128-rgb-doc-prescaled hires-lzw.tif 3 doc rgb 300 300 50 40 300 290"},
     {false, "lzw-256-gray-sel hires-lzw.tif 2 sel gray 260 200 1 1 199 259"},
+    {false, "jpeg-tiff-actual-rgb-doc jpeg-strips.tif 0 doc rgb 200 150 40 10 150 190"},
     {false, "palette-actual-rgb-doc palette.tif 0 doc rgb 240 180 17 13 171 233"},
     {false, "palette-actual-gray-sel palette.tif 0 sel gray 240 180 17 13 171 233"},
     {false, "rgba-actual-rgb-doc rgba.tif 0 doc rgb 120 90 1 2 88 119"},
@@ -47,14 +50,24 @@ constexpr CaseLine kCases[] = {
     {false, "bmp24-actual-gray-sel texture24.bmp 0 sel gray 200 150 9 5 149 199"},
     {false, "bmp8-actual-rgb-doc texture8.bmp 0 doc rgb 170 130 0 3 130 170"},
     {false, "tall-actual-rgb-doc tall.tif 0 doc rgb 60 560 0 0 560 60 boxes=0"},
+    {true, "png-rgb-actual-rgb-doc rgb.png 0 doc rgb 200 150 9 5 149 199"},
+    {false, "png-palette-actual-gray-sel palette.png 0 sel gray 170 130 0 3 130 170"},
+    {false, "png-deep-actual-rgb-doc deep.png 0 doc rgb 120 90 1 2 88 119"},
+    {false, "png-interlaced-actual-rgb-sel interlaced.png 0 sel rgb 120 90 3 4 87 117"},
+    {true, "jpeg-gray-actual-rgb-doc gray.jpg 0 doc rgb 150 120 0 0 120 150"},
+    {false, "jpeg-progressive-actual-gray-doc progressive.jpg 0 doc gray 150 120 2 2 118 149"},
+    {false, "jpeg-progressive-actual-rgb-sel progressive.jpg 0 sel rgb 150 120 2 2 118 149"},
     {true, "cancelled cancel 0 doc rgb 40 40 0 0 40 40 expect=1 boxes=0"},
     {false, "chooser-failed fail 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=0"},
     {true, "missing-file missing.tif 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
     {false, "not-a-bmp not-a-bitmap.bmp 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
     {false, "compressed-bmp compressed.bmp 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=2"},
+    {false, "cmyk-jpeg cmyk.jpg 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=2"},
+    {false, "truncated-png truncated.png 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
     {false, "indexed-mode hires.tif 0 doc 2 40 40 0 0 40 40 expect=-30101"},
     {false, "abort-third-band hires.tif 0 doc rgb 100 100 0 0 100 100 abort=3 expect=1"},
     {false, "abort-while-prescaling hires.tif 3 doc rgb 100 300 0 0 300 100 abort=start expect=1"},
+    {false, "abort-while-decoding rgb.png 0 doc rgb 100 100 0 0 100 100 abort=start expect=1 boxes=0"},
     {false, "empty-rectangle hires.tif 0 doc rgb 40 40 20 20 20 20"},
     // Layers: the filter case and plane counts as hosts of the later record
     // hand them over.
@@ -75,6 +88,39 @@ constexpr CaseLine kCases[] = {
     {false, "lab-mode hires.tif 0 doc 9 40 40 0 0 40 40 expect=-30101"},
 };
 
+// name, size, the options and output prefix convert takes, and whether the
+// picture is 16-bit.
+struct DecodedTexture {
+  const char* name;
+  int side;
+  int height;
+  const char* options;
+  bool sixteenBit;
+};
+
+constexpr DecodedTexture kDecodedTextures[] = {
+    {"rgb.png", 37, 29, "PNG24:", false},
+    {"palette.png", 51, 43, "-colors 32 PNG8:", false},
+    {"deep.png", 33, 21, "-depth 16 PNG48:", true},
+    {"interlaced.png", 41, 23, "-interlace PNG PNG24:", false},
+    {"gray.jpg", 45, 31, "-colorspace Gray -quality 90 JPG:", false},
+    {"progressive.jpg", 47, 35, "-interlace JPEG -quality 85 JPG:", false},
+    {"cmyk.jpg", 20, 20, "-colorspace CMYK JPG:", false},
+};
+
+bool writeDecodedTextures(const std::string& dir) {
+  bool ok = true;
+  for (const DecodedTexture& t : kDecodedTextures) {
+    const std::string ppm = fixtures::writePpm(dir + "/" + t.name + ".ppm", t.side, t.height, t.sixteenBit);
+    ok = fixtures::imageMagickConvert("'" + ppm + "' " + t.options + "'" + dir + "/" + t.name + "'") && ok;
+    std::remove(ppm.c_str());
+  }
+  // Half of a PNG: the decoder runs out of data.
+  const std::vector<std::uint8_t> whole = fixtures::readWholeFile(dir + "/rgb.png");
+  const std::vector<std::uint8_t> half(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+  return !fixtures::writeRawFile(dir + "/truncated.png", half).empty() && ok;
+}
+
 bool writeTextures(const std::string& dir) {
   using fixtures::TiffSpec;
   bool ok = true;
@@ -91,6 +137,15 @@ bool writeTextures(const std::string& dir) {
   compressed.compression = 5;
   compressed.rowsPerStrip = 16;
   tiff(compressed);
+
+  // JPEG-compressed strips: the Windows libtiff is built with libjpeg too.
+  TiffSpec jpegStrips = hires;
+  jpegStrips.path = dir + "/jpeg-strips.tif";
+  jpegStrips.width = 72;
+  jpegStrips.height = 56;
+  jpegStrips.compression = 7;
+  jpegStrips.rowsPerStrip = 16;
+  tiff(jpegStrips);
 
   TiffSpec lowres;
   lowres.path = dir + "/lowres.tif";
@@ -145,7 +200,7 @@ bool writeTextures(const std::string& dir) {
   runLength.path = dir + "/compressed.bmp";
   runLength.compression = 1;
   ok = !fixtures::writeBmp(runLength).empty() && ok;
-  return ok;
+  return writeDecodedTextures(dir) && ok;
 }
 
 bool writeCaseList(const std::string& path, bool smokeOnly) {

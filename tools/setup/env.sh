@@ -1,6 +1,6 @@
 # Shared locations for the setup scripts and run.sh; source it, do not run it.
 #
-# The cross-built libtiff and the Wine prefix live outside the clone so that a
+# The cross-built libraries and the Wine prefix live outside the clone so that a
 # fresh clone (CI, a second checkout) reuses them. The toolchain files in
 # cmake/toolchains/ make the same choice, so keep the two in step:
 #   1. $ORIELVMX_CACHE if set;
@@ -18,9 +18,10 @@ if [ -z "${ORIELVMX_CACHE:-}" ]; then
 fi
 export ORIELVMX_CACHE
 
-# Prefix of the static libtiff built for one mingw triplet.
-orielvmx_libtiff_prefix() {
-  echo "$ORIELVMX_CACHE/libtiff/$1"
+# Where the static libraries built for one mingw triplet live, each in a
+# prefix of its own: libjpeg, libpng, libtiff.
+orielvmx_windows_libs() {
+  echo "$ORIELVMX_CACHE/windows-libs/$1"
 }
 
 # Wine prefix for one Windows architecture (win32 or win64).

@@ -13,12 +13,14 @@ need_root() {
 
 native_packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates
-  libtiff-dev zlib1g-dev libpng-dev libimagequant-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libtiff-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libimagequant-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev llvm valgrind python3 dpkg-dev
 )
 windows_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   libz-mingw-w64-dev binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  # libjpeg-turbo's SIMD decoders in the Windows builds.
+  nasm
   xvfb xauth x11-apps imagemagick
   wine wine32:i386 wine64
   # Wine's own fonts: without them dialogs fall back to whatever fontconfig
@@ -42,7 +44,7 @@ for p in "${native_packages[@]}" "${windows_packages[@]}" "${bench_packages[@]}"
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
 done
 
-# deb-src entries, needed to fetch libtiff's source for the Windows build.
+# deb-src entries, needed to fetch the sources of the Windows builds' libraries.
 have_deb_src() {
   grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src' /etc/apt/sources.list
 }
@@ -55,8 +57,12 @@ add_deb_src() {
       sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/debian-src.list
   fi
 }
+source_packages=(libjpeg-turbo libpng1.6 tiff)
 source_index_ready() {
-  apt-cache showsrc tiff 2>/dev/null | grep "^Version:" >/dev/null
+  local p
+  for p in "${source_packages[@]}"; do
+    apt-cache showsrc "$p" 2>/dev/null | grep "^Version:" >/dev/null || return 1
+  done
 }
 
 need_update=0
@@ -88,6 +94,6 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends -o Dpkg::Use-Pty=0 "${missing[@]}" >/dev/null
 fi
 if ! source_index_ready; then
-  echo "install-deps: apt still lists no source package 'tiff'; check the deb-src entries" >&2
+  echo "install-deps: apt still lists no source package of ${source_packages[*]}; check the deb-src entries" >&2
   exit 1
 fi

@@ -91,8 +91,9 @@ bool checkRect(const FillOptions& options, const Image& document, host::Rect16& 
 void noteSizeWithoutEffect(const FillOptions& options) {
   if (options.size.sizeChoice == 0 || isLibraryTexture(options.texture)) return;
   std::fprintf(stderr,
-               "texfill fill: note: %s is not a library texture (a 512x512 RGB or 128x128 "
-               "one-sample .tif file); the plug-in fills it at its own size\n",
+               "texfill fill: note: %s is neither a library texture (a 512x512 RGB or 128x128 "
+               "one-sample .tif file) nor a square PNG or JPEG of at least 64 pixels; the "
+               "plug-in fills it at its own size\n",
                options.texture.c_str());
 }
 

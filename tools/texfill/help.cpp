@@ -17,7 +17,7 @@ constexpr const char* kOverview = R"TXT(NAME
 
 SYNOPSIS
     texfill fill --texture FILE [OPTIONS] IN OUT
-    texfill list [--type tif|bmp|all] DIR
+    texfill list [--type tif|bmp|png|jpg|all] DIR
     texfill preview [OPTIONS] FILE OUT.png
     texfill pack --name "Long name" [--low] IN OUT.tif
     texfill gen-sample NAME OUT.png | --list
@@ -79,16 +79,19 @@ DESCRIPTION
 OPTIONS
     --texture FILE
         The texture: a library TIFF (512x512 RGB or 128x128 one-sample with
-        the extension .tif), any TIFF of 8-bit samples, or an 8- or 24-bit
-        BMP.
+        the extension .tif), any TIFF of 8-bit samples, an 8- or 24-bit BMP,
+        or a PNG or JPEG (.png, .jpg, .jpeg; decoded into memory first).
 
     --size SIZE
         The Open Texture dialog's "Size to:" entry: Actual (the default),
         512X512, 256X256, 128X128 or 64X64 (letter case does not matter).
-        As in the dialog, these apply only to library textures: a 512x512
-        texture is reduced with the wrap-around resampler, a 128x128 one is
-        enlarged to 512X512 or 256X256 by repeating each texel, or reduced
-        to 64X64. Other textures are filled at their own size.
+        As in the dialog, these apply only to library textures and to square
+        PNG and JPEG textures of at least 64 pixels: a 512x512 texture is
+        reduced with the wrap-around resampler, a 128x128 one is enlarged to
+        512X512 or 256X256 by repeating each texel, or reduced to 64X64. A
+        square PNG or JPEG is enlarged by repeating texels when the size is
+        a whole multiple of its side, otherwise resampled. Other textures are
+        filled at their own size.
 
         A bare number N from 2 to 512 (or NxN for an N not in the list) is an
         extension the dialog does not offer: texfill itself rescales the
@@ -144,22 +147,26 @@ constexpr const char* kList = R"TXT(NAME
     texfill list - list a texture library as the Open Texture dialog does
 
 SYNOPSIS
-    texfill list [--type tif|bmp|all] DIR
+    texfill list [--type tif|bmp|png|jpg|all] DIR
 
 DESCRIPTION
     Prints one line per file of DIR, sorted by name: the file name, the long
     name the "Long Names" list shows (the TIFF's ImageDescription up to its
-    first ";", the file name itself for a file that is not a TIFF), the info
-    line the dialog shows for the file ("TIFF (24 bit, 512x512)"), and the
-    library class that decides whether the "Size to:" entries apply:
-    high-res (512x512 RGB .tif), low-res (128x128 one-sample .tif) or "-".
+    first ";", a PNG's Title or Description text or a JPEG's first comment
+    cut the same way, the file name itself for any other file that is not a
+    TIFF), the info line the dialog shows for the file ("TIFF (24 bit,
+    512x512)", "PNG (8 bit, 1024x1024)"), and the class that decides whether
+    the "Size to:" entries apply: high-res (512x512 RGB .tif), low-res
+    (128x128 one-sample .tif), resizable (a square PNG or JPEG of at least
+    64 pixels) or "-".
     An empty long name or info line is printed as "-". Names are opened as
     they are spelled in DIR.
 
 OPTIONS
-    --type tif|bmp|all
+    --type tif|bmp|png|jpg|all
         Which files to list, like the dialog's file-type filter: files with
-        the extension .tif (the default), .bmp, or every file.
+        the extension .tif (the default), .bmp, .png, .jpg or .jpeg, or every
+        file.
 )TXT";
 
 constexpr const char* kPreview = R"TXT(NAME

@@ -32,7 +32,7 @@ bool matchesType(const std::string& name, const std::string& type) {
   if (type == "all") return true;
   const std::size_t dot = name.find_last_of('.');
   const std::string extension = dot == std::string::npos ? "" : lower(name.substr(dot + 1));
-  return extension == type;
+  return extension == type || (type == "jpg" && extension == "jpeg");
 }
 
 // The dialog opens each bare file name relative to the directory it lists.
@@ -82,6 +82,7 @@ bool listLibrary(const std::string& directory, const std::string& type,
     if (texture::describeTexture(name.c_str(), &info)) entry.infoLine = texture::textureInfoLine(&info);
     entry.highRes = texture::isHighResTexture(name.c_str()) != 0;
     entry.lowRes = texture::isLowResTexture(name.c_str()) != 0;
+    entry.resizable = texture::resizableTextureSide(name.c_str()) != 0;
     entries.push_back(entry);
   }
   return true;
@@ -96,8 +97,8 @@ int listCommand(const Args& args) {
   if (parsed.positional.size() != 1) return usageError(kName, "expected one directory");
   std::string type = "tif";
   if (const auto it = parsed.options.find("--type"); it != parsed.options.end()) type = it->second;
-  if (type != "tif" && type != "bmp" && type != "all") {
-    return usageError(kName, "--type " + type + ": expected tif, bmp or all");
+  if (type != "tif" && type != "bmp" && type != "png" && type != "jpg" && type != "all") {
+    return usageError(kName, "--type " + type + ": expected tif, bmp, png, jpg or all");
   }
   std::vector<LibraryEntry> entries;
   if (!listLibrary(parsed.positional[0], type, entries, error)) {
@@ -111,7 +112,7 @@ int listCommand(const Args& args) {
     infoWidth = std::max(infoWidth, e.infoLine.size());
   }
   for (const LibraryEntry& e : entries) {
-    const char* size = e.highRes ? "high-res" : e.lowRes ? "low-res" : "-";
+    const char* size = e.highRes ? "high-res" : e.lowRes ? "low-res" : e.resizable ? "resizable" : "-";
     std::printf("%-*s  %-*s  %-*s  %s\n", static_cast<int>(nameWidth), e.fileName.c_str(),
                 static_cast<int>(longWidth), e.longName.empty() ? "-" : e.longName.c_str(),
                 static_cast<int>(infoWidth), e.infoLine.empty() ? "-" : e.infoLine.c_str(), size);

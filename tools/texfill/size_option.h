@@ -14,7 +14,8 @@ namespace texfill {
 bool prescaleTexture(const std::string& texture, int pixels, const TempDir& temp,
                      bool verbose, std::string& path, std::string& error);
 // True for the textures the dialog's sizes apply to (512x512 RGB or 128x128
-// one-sample .tif files); true when the build cannot tell.
+// one-sample .tif files, square PNGs and JPEGs of at least 64 pixels); true
+// when the build cannot tell.
 bool isLibraryTexture(const std::string& texture);
 
 }  // namespace texfill

@@ -35,7 +35,8 @@ bool prescaleTexture(const std::string& texture, int pixels, const TempDir& temp
 
 bool isLibraryTexture(const std::string& texture) {
   return texture::isHighResTexture(texture.c_str()) != 0 ||
-         texture::isLowResTexture(texture.c_str()) != 0;
+         texture::isLowResTexture(texture.c_str()) != 0 ||
+         texture::resizableTextureSide(texture.c_str()) != 0;
 }
 
 }  // namespace texfill

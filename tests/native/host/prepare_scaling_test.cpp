@@ -60,6 +60,14 @@ class PrepareScalingTest : public ::testing::Test {
     return {host.log().progress.begin() + 1, host.log().progress.end()};
   }
 
+  // A picture of texel() written by ImageMagick in the format of its name.
+  static std::string decodedTexture(const std::string& name, int width, int height) {
+    const std::string ppm = fixtures::writePpm(dir_->file(name + ".ppm"), width, height);
+    const std::string path = dir_->file(name);
+    EXPECT_TRUE(fixtures::imageMagickConvert("'" + ppm + "' -quality 90 '" + path + "'")) << name;
+    return path;
+  }
+
   static fixtures::TempDir* dir_;
   static std::string highRes_;
   static std::string lowRes_;
@@ -276,6 +284,71 @@ TEST_F(PrepareScalingTest, CompressedLibraryTexturesReduceAtEverySize) {
       }
     }
   }
+}
+
+TEST_F(PrepareScalingTest, SquarePngAndJpegTexturesScaleByTheirSide) {
+  struct Case {
+    std::string path;
+    host::ScalingFactors at512, at256, at128, at64;
+  };
+  const Case cases[] = {
+      {decodedTexture("small.png", 64, 64), {8, 1, 0}, {4, 1, 0}, {2, 1, 0}, {1, 1, 0}},
+      {decodedTexture("odd.jpg", 100, 100), {1, 1, 512}, {1, 1, 256}, {1, 1, 128}, {1, 1, 64}},
+      {decodedTexture("large.jpeg", 300, 300), {1, 1, 512}, {1, 1, 256}, {1, 1, 128}, {1, 1, 64}},
+      {decodedTexture("wide.png", 80, 64), {1, 1, 0}, {1, 1, 0}, {1, 1, 0}, {1, 1, 0}},
+      {decodedTexture("tiny.png", 48, 48), {1, 1, 0}, {1, 1, 0}, {1, 1, 0}, {1, 1, 0}},
+  };
+  auto same = [](host::ScalingFactors a, host::ScalingFactors b) {
+    return a.replication == b.replication && a.reduction == b.reduction && a.resampledSize == b.resampledSize;
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::sizeActual), {1, 1, 0})) << c.path;
+    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size512), c.at512)) << c.path;
+    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size256), c.at256)) << c.path;
+    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size128), c.at128)) << c.path;
+    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size64), c.at64)) << c.path;
+  }
+}
+
+TEST_F(PrepareScalingTest, ScaledPngAndJpegFillsRepeatAtTheChosenSize) {
+  const std::string small = decodedTexture("rep.png", 64, 64);
+  const std::vector<std::uint8_t> texels = fixtures::imageMagickRgb(small);
+  // 64 to 256: each texel four times across and down.
+  choose(small, host::size256);
+  simhost::SimulatedHost replicated(300, 270, 3);
+  ASSERT_EQ(replicated.run().startResult, 0);
+  for (int y = 0; y < 270; y += 7) {
+    for (int x = 0; x < 300; x += 5) {
+      const std::uint8_t* want = texels.data() + 3 * (((y / 4) % 64) * 64 + (x / 4) % 64);
+      ASSERT_EQ(std::memcmp(replicated.document().pixel(x, y), want, 3), 0) << x << "," << y;
+    }
+  }
+  // 100 to 128 through the resampler, on the fly and pre-scaled alike.
+  const std::string odd = decodedTexture("up.jpg", 100, 100);
+  choose(odd, host::size128);
+  simhost::SimulatedHost onTheFly(300, 128, 3);
+  ASSERT_EQ(onTheFly.run().startResult, 0);
+  choose(odd, host::size128);
+  simhost::SimulatedHost prescaled(300, 129, 3);
+  ASSERT_EQ(prescaled.run().startResult, 0);
+  for (int y = 0; y < 128; ++y) {
+    ASSERT_EQ(std::memcmp(onTheFly.document().pixel(0, y), prescaled.document().pixel(0, y), 900), 0) << y;
+    ASSERT_EQ(std::memcmp(onTheFly.document().pixel(0, y), onTheFly.document().pixel(128, y), 3 * 172), 0) << y;
+  }
+  EXPECT_EQ(std::memcmp(prescaled.document().pixel(0, 128), prescaled.document().pixel(0, 0), 900), 0);
+  EXPECT_TRUE(platform::test::messages().empty());
+}
+
+TEST_F(PrepareScalingTest, AbortWhileDecodingCancelsWithoutAMessage) {
+  choose(decodedTexture("stop.png", 64, 64), host::sizeActual);
+  simhost::SimulatedHost host(10, 10, 3);
+  host.abortAtCall(0);
+  EXPECT_EQ(host.start(), 1);
+  EXPECT_EQ(host.abortCalls(), 1);
+  EXPECT_TRUE(platform::test::messages().empty());
+  const texture::TextureSource zero{};
+  EXPECT_EQ(std::memcmp(&texture::textureSource, &zero, sizeof zero), 0);
+  EXPECT_EQ(host.finish(), 0);
 }
 
 }  // namespace

@@ -366,4 +366,48 @@ void truncateFile(const std::string& path, std::int64_t size) {
   if (error) ADD_FAILURE() << "cannot truncate " << path << ": " << error.message();
 }
 
+std::string writePpm(const std::string& path, int width, int height, bool sixteenBit) {
+  std::string bytes = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n" +
+                      (sixteenBit ? "65535\n" : "255\n");
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb t = texel(x, y);
+      for (std::uint8_t v : {t.r, t.g, t.b}) {
+        if (!sixteenBit) {
+          bytes.push_back(static_cast<char>(v));
+          continue;
+        }
+        const unsigned wide = std::min(65535u, v * 257u + static_cast<unsigned>(x % 251));
+        bytes.push_back(static_cast<char>(wide >> 8));
+        bytes.push_back(static_cast<char>(wide & 0xFF));
+      }
+    }
+  }
+  return writeRawFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+bool imageMagickConvert(const std::string& arguments) {
+  const std::string command = "convert " + arguments + " 2>/dev/null";
+  return std::system(command.c_str()) == 0;
+}
+
+std::vector<std::uint8_t> imageMagickRgb(const std::string& path, bool sixteenBit) {
+  const std::string raw = path + ".rgb";
+  const std::string depth = sixteenBit ? "16" : "8";
+  if (!imageMagickConvert("-define jpeg:dct-method=islow '" + path + "' -endian MSB -depth " + depth +
+                          " 'rgb:" + raw + "'")) {
+    ADD_FAILURE() << "ImageMagick cannot decode " << path;
+    return {};
+  }
+  std::vector<std::uint8_t> bytes = readWholeFile(raw);
+  std::remove(raw.c_str());
+  if (!sixteenBit) return bytes;
+  std::vector<std::uint8_t> rounded(bytes.size() / 2);
+  for (std::size_t i = 0; i < rounded.size(); ++i) {
+    const unsigned v = (unsigned{bytes[2 * i]} << 8) | bytes[2 * i + 1];  // big-endian
+    rounded[i] = static_cast<std::uint8_t>((v * 255 + 32767) / 65535);
+  }
+  return rounded;
+}
+
 }  // namespace fixtures

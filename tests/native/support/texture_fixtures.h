@@ -118,6 +118,20 @@ std::vector<std::uint8_t> expectedBmpRow(const BmpSpec& layout, int row);
 std::string writeRawFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::string writeTextFile(const std::string& path, const std::string& text);
 std::vector<std::uint8_t> readWholeFile(const std::string& path);
+// PNG and JPEG fixtures come from ImageMagick, which also gives the pixels
+// the readers are held to.
+// A binary PPM of texel() (maxval 255) or of texel() x 257 + x (maxval
+// 65535, so that 16-bit samples differ in their low byte too).
+std::string writePpm(const std::string& path, int width, int height, bool sixteenBit = false);
+// Runs `convert` with the given arguments (shell words); false on failure.
+bool imageMagickConvert(const std::string& arguments);
+// The file's pixels as ImageMagick decodes them: 8-bit RGB, top row first;
+// JPEGs with the accurate integer transform libjpeg uses by default. With
+// `sixteenBit`, ImageMagick's 16-bit samples v are rounded here to
+// (v * 255 + 32767) / 65535 (its own 8-bit output of a 16-bit gray PNG
+// drops the low byte instead).
+std::vector<std::uint8_t> imageMagickRgb(const std::string& path, bool sixteenBit = false);
+
 // Cuts an existing file to `size` bytes.
 void truncateFile(const std::string& path, std::int64_t size);
 

@@ -1,0 +1,61 @@
+#include "texture/decoded_texture.h"
+
+#include <cstring>
+
+#include "platform/messages.h"
+#include "resources/strings.h"
+#include "texture/jpeg_file.h"
+#include "texture/png_file.h"
+
+namespace texture {
+
+bool decodedSizeAllowed(std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0 || width > kMaxDecodedSide || height > kMaxDecodedSide) {
+    return false;
+  }
+  return 3 * width * height <= kMaxDecodedBytes;
+}
+
+bool decodeStep(const DecodeProgress& progress, std::int32_t done, std::int32_t total) {
+  if (progress.report != nullptr) progress.report(progress.context, done, total);
+  return progress.aborted != nullptr && progress.aborted(progress.context);
+}
+
+int openDecodedSource(const char* path, TextureSource* source) {
+  if (!decodedSizeAllowed(source->width, source->height)) {
+    platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+    return 0;
+  }
+  const std::size_t rowBytes = 3 * static_cast<std::size_t>(source->width);
+  auto* block = static_cast<std::uint8_t*>(
+      platform::allocateMemory(rowBytes * static_cast<std::size_t>(source->height)));
+  if (block == nullptr) {
+    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+    return 0;
+  }
+  const bool png = source->kind == kindPng24 || source->kind == kindPng8;
+  const DecodeOutcome outcome =
+      png ? decodePng(path, source->width, source->height, block, source->decodeProgress)
+          : decodeJpeg(path, source->width, source->height, block, source->decodeProgress);
+  if (outcome != decodeDone) {
+    platform::releaseMemory(block);
+    if (outcome == decodeRefused) platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+    if (outcome == decodeAborted) source->decodeAborted = 1;
+    return 0;
+  }
+  source->decoded = block;
+  source->rowBytes = static_cast<std::int32_t>(rowBytes);
+  source->bufferRowBytes = static_cast<std::int32_t>(rowBytes);
+  return 1;
+}
+
+bool copyDecodedRow(const TextureSource* source, std::int32_t row, std::uint8_t* destination) {
+  if (source->decoded == nullptr || destination == nullptr || row < 0 || row >= source->height) {
+    return false;
+  }
+  const std::size_t rowBytes = 3 * static_cast<std::size_t>(source->width);
+  std::memcpy(destination, source->decoded + static_cast<std::size_t>(row) * rowBytes, rowBytes);
+  return true;
+}
+
+}  // namespace texture
