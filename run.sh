@@ -83,16 +83,20 @@ summary() {
   exit 1
 }
 
+# windows_libs TRIPLET: the static libraries the Windows builds link, cross-
+# built once into the cache; libtiff last, as it is built against libjpeg.
+windows_libs() {
+  local lib
+  for lib in libjpeg libpng libtiff; do
+    stage "$lib-$1" bash tools/setup/build-windows-lib.sh "$lib" "$1" || summary
+  done
+}
+
 # Setup steps: nothing later can work without them, so a failure ends the run.
 setup() {
   stage deps bash tools/setup/install-deps.sh || summary
-  local t lib
-  for t in "$triplet" "$triplet64"; do
-    # libtiff last: it is built against libjpeg.
-    for lib in libjpeg libpng libtiff; do
-      stage "$lib-$t" bash tools/setup/build-windows-lib.sh "$lib" "$t" || summary
-    done
-  done
+  windows_libs "$triplet"
+  windows_libs "$triplet64"
   if [ "${1:-}" = wine ]; then
     stage wine-prefix bash tools/setup/wine-prefix.sh "$wine_arch" || summary
     # 64-bit Wine runs the 64-bit test hosts, in a win64 prefix of its own.
@@ -171,7 +175,7 @@ case "$command" in
   bench)
     stage deps bash tools/setup/install-deps.sh bench || summary
     stage bench bash tests/bench/run_bench.sh "$@"
-    stage libtiff-$triplet bash tools/setup/build-libtiff.sh "$triplet" || summary
+    windows_libs "$triplet"
     stage wine-prefix bash tools/setup/wine-prefix.sh "$wine_arch" || summary
     stage large-library run_under_wine win32 tests/bench/large_library.sh
     summary
