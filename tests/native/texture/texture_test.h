@@ -11,6 +11,7 @@
 #include "platform/module_instance.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/texture_fixtures.h"
+#include "texture/long_name_cache.h"
 #include "texture/texture_source.h"
 
 class TextureTest : public ::testing::Test {
@@ -23,11 +24,16 @@ class TextureTest : public ::testing::Test {
     platform::test::failAllocationAfter(0);
     platform::test::failReadAfter(0);
     texture::clearTextureSource(&source);
+    // The long-name store lives as long as the process; a test that fills it
+    // must not look as if it had leaked, nor one that empties it as if it
+    // had freed someone else's blocks.
+    texture::forgetLongNames();
     blocksAtStart_ = platform::test::blocksOutstanding();
   }
 
   void TearDown() override {
     texture::releaseTextureSource(&source);
+    texture::forgetLongNames();
     platform::test::failAllocationAfter(0);
     platform::test::failReadAfter(0);
     EXPECT_EQ(platform::test::blocksOutstanding(), blocksAtStart_) << "heap blocks leaked";
