@@ -49,6 +49,7 @@ cleanup() {
   rm -rf "$chroot_dir"
 }
 trap cleanup EXIT
+chmod 755 "$chroot_dir"
 tar -C "$chroot_dir" -xf "$tarball"
 mount -t proc proc "$chroot_dir/proc"
 cp /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
@@ -62,12 +63,14 @@ echo "check-deb: apt-get install ./$(basename "$deb") ok"
 
 listing="$(in_chroot texfill list /usr/share/texfill/samples)"
 echo "$listing"
-samples="$(find "$chroot_dir/usr/share/texfill/samples" -name '*.tif' | wc -l)"
-listed="$(grep -c . <<< "$listing" || true)"
-if [ "$samples" -eq 0 ] || [ "$listed" -lt "$samples" ]; then
-  echo "check-deb: texfill list shows $listed lines for $samples sample textures" >&2
-  exit 1
-fi
+samples=0
+for file in "$chroot_dir"/usr/share/texfill/samples/*.tif; do
+  [ -f "$file" ] || continue
+  samples=$((samples + 1))
+  grep -q "^$(basename "$file") " <<< "$listing" ||
+    { echo "check-deb: texfill list does not show $(basename "$file")" >&2; exit 1; }
+done
+[ "$samples" -gt 0 ] || { echo "check-deb: the package installed no sample textures" >&2; exit 1; }
 in_chroot texfill --version
 in_chroot man -w texfill > /dev/null 2>&1 || [ -f "$chroot_dir/usr/share/man/man1/texfill.1.gz" ] ||
   { echo "check-deb: no man page installed" >&2; exit 1; }
