@@ -56,7 +56,7 @@ cp /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
 cp "$deb" "$chroot_dir/tmp/"
 in_chroot() { chroot "$chroot_dir" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
 
-in_chroot apt-get update -qq
+in_chroot apt-get -o APT::Sandbox::User=root update -qq
 in_chroot apt-get install -y -qq --no-install-recommends "/tmp/$(basename "$deb")" > "$chroot_dir/install.log" 2>&1 ||
   { cat "$chroot_dir/install.log" >&2; echo "check-deb: apt-get install failed" >&2; exit 1; }
 echo "check-deb: apt-get install ./$(basename "$deb") ok"
