@@ -26,7 +26,7 @@ page() {
   "$texfill" --help | to_troff | page .SH
   # The subcommands, in the order the overview's synopsis names them.
   for sub in $("$texfill" --help | awk '/^[A-Z]/ {section = $0} section == "SYNOPSIS" && $1 == "texfill" && $2 ~ /^[a-z]/ {print $2}' | uniq); do
-    printf '.SH "TEXFILL %s"\n' "$(tr a-z A-Z <<< "$sub")"
+    printf '.SH "TEXFILL %s"\n' "$(tr "[:lower:]" "[:upper:]" <<< "$sub")"
     "$texfill" "$sub" --help | to_troff | page .SS
   done
 } > "$out"

@@ -47,7 +47,8 @@ for binary in "$stage"/win*/*; do
   fi
 done
 
-(cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum > SHA256SUMS)
+(cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' sha256sum) > "$stage.sums"
+mv "$stage.sums" "$stage/SHA256SUMS"
 
 zip="$out/orielvmx-$version-windows.zip"
 rm -f "$zip"
