@@ -6,7 +6,11 @@
 #                    inputs replayed), the same under valgrind's memcheck,
 #                    ASan/UBSan build + tests, 32- and 64-bit Windows cross
 #                    builds, each with the Windows tests under Wine of its
-#                    architecture
+#                    architecture, then the release zip unpacked and used
+#                    under Wine and the .deb installed in a Debian chroot
+#   ./run.sh dist    dist/orielvmx-VERSION-windows.zip and
+#                    dist/texfill_VERSION_amd64.deb, built twice from clean
+#                    clones in /tmp; fails when the two builds differ
 #   ./run.sh demo    build everything, then run the demo
 #   ./run.sh build   build the native and the Windows trees only
 #   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh),
@@ -108,6 +112,15 @@ configure_and_build() {
   cmake --preset "$1" && cmake --build --preset "$1"
 }
 
+version="$(head -1 "$root/VERSION")"
+release_zip="dist/orielvmx-$version-windows.zip"
+release_deb="dist/texfill_${version}_amd64.deb"
+
+# texfill's Release tree: the .deb, and the sample library the zip carries.
+build_texfill_deb() {
+  configure_and_build texfill-deb && (cd build/texfill-deb && cpack)
+}
+
 # run_under_wine ARCH SCRIPT ARGS...: runs a Windows-side script under a
 # private X server, with the Wine environment of ARCH (win32 or win64) set and
 # that build's locations exported. wineserver -w lets the prefix's processes
@@ -146,6 +159,54 @@ cmd_test() {
   if stage win64-build configure_and_build win64; then
     stage wine64-tests run_under_wine win64 "$wine_hook"
   fi
+  if stage texfill-deb-build build_texfill_deb &&
+     stage release bash tools/dist/make-release.sh "$root" "$root/dist"; then
+    stage release-win32 run_under_wine win32 tools/dist/check-release.sh "$release_zip"
+    stage release-win64 run_under_wine win64 tools/dist/check-release.sh "$release_zip"
+    stage deb-install bash tools/dist/check-deb.sh "$release_deb"
+  fi
+  summary
+}
+
+# One release build in a clean clone of the last commit at DIR.
+release_in_clone() {
+  local dir="$1"
+  rm -rf "$dir"
+  git clone --quiet --no-hardlinks "$root" "$dir" || return 1
+  (cd "$dir" && configure_and_build win32 && configure_and_build win64 && build_texfill_deb &&
+    bash tools/dist/make-release.sh "$dir" "$dir/dist")
+}
+
+# The files a user gets must not depend on where or when they were built.
+compare_releases() {
+  local a="$1" b="$2" file different=0
+  for file in build/win32/ORIELVMX.8BF build/win64/ORIELVMX.8BF build/win32/tools/texfill/texfill.exe \
+              build/win64/tools/texfill/texfill.exe "$release_zip"; do
+    if cmp -s "$a/$file" "$b/$file"; then
+      echo "same: $file ($(sha256sum < "$a/$file" | cut -c1-16))"
+    else
+      echo "DIFFERENT: $file" >&2
+      different=1
+    fi
+  done
+  return "$different"
+}
+
+cmd_dist() {
+  setup
+  if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    echo "run.sh dist: uncommitted changes are not in the release; it is built from the last commit" >&2
+  fi
+  local a="${TMPDIR:-/tmp}/orielvmx-dist-a" b="${TMPDIR:-/tmp}/orielvmx-dist-b"
+  stage release-a release_in_clone "$a" || summary
+  stage release-b release_in_clone "$b" || summary
+  if stage reproducible compare_releases "$a" "$b"; then
+    mkdir -p dist
+    cp "$a/$release_zip" "$a/$release_deb" dist/
+    echo "$release_zip"
+    echo "$release_deb"
+    rm -rf "$a" "$b"
+  fi
   summary
 }
 
@@ -171,6 +232,7 @@ cmd_demo() {
 case "$command" in
   test) cmd_test ;;
   build) cmd_build ;;
+  dist) cmd_dist ;;
   demo) cmd_demo "$@" ;;
   bench)
     stage deps bash tools/setup/install-deps.sh bench || summary
@@ -193,7 +255,7 @@ case "$command" in
     summary
     ;;
   *)
-    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
     [ -z "$command" ] || [ "$command" = help ] || [ "$command" = -h ] || [ "$command" = --help ] || exit 2
     ;;
 esac

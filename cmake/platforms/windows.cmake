@@ -1,5 +1,9 @@
 # Windows build: the plug-in DLL (one self-contained file) and the test host.
 
+# A PE header carries the link time unless told otherwise; the release zip
+# must come out the same from every build of one commit.
+add_link_options(-Wl,--no-insert-timestamp)
+
 # The static libtiff needs libjpeg and zlib after it, wherever it is linked
 # (the plug-in, texfill); the shell layers need the system DLLs they call.
 find_package(ZLIB REQUIRED)
@@ -17,6 +21,9 @@ else()
   set(ORIELVMX_WIN_ARCH win32)
   set(ORIELVMX_PIPL_ENTRY_KEY wx86)
 endif()
+# The version block's comment names the edition's word size.
+set_property(SOURCE resources/orielvmx.rc APPEND PROPERTY COMPILE_DEFINITIONS
+  $<$<STREQUAL:${ORIELVMX_WIN_ARCH},win64>:ORIELVMX_WIN64>)
 set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${ORIELVMX_WIN_ARCH} CACHE PATH "Where the plug-in is copied")
 
 # orielvmx.rc includes it: the resources must be one windres unit, because

@@ -15,6 +15,8 @@ native_packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates
   libtiff-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libimagequant-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev llvm valgrind python3 dpkg-dev
+  # The release checks install texfill's .deb into a throwaway Debian chroot.
+  debootstrap
 )
 windows_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix

@@ -23,6 +23,7 @@ SYNOPSIS
     texfill gen-sample NAME OUT.png | --list
     texfill sheet [OPTIONS] OUT.png PICTURE[=CAPTION]...
     texfill SUBCOMMAND --help
+    texfill --version
 
 DESCRIPTION
     texfill is a command-line host for the texture-fill plug-in: `fill` runs

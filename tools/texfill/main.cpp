@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "texfill: no subcommand %s\n", topic.c_str());
     return texfill::exitUsage;
   }
+  if (command == "--version") {
+    std::printf("texfill %s\n", TEXFILL_VERSION);
+    return texfill::exitOk;
+  }
   if (command == "fill") return texfill::fillCommand(args);
 #if defined(_WIN32)
   if (command == "list" || command == "preview" || command == "pack" ||

@@ -286,8 +286,13 @@ std::string checkVersionStrings(const std::vector<char>& block) {
       {L"CompanyName", L"Oriel"},
       {L"ProductName", L"Oriel Brindle Zovezadu"},
       {L"Comments",
+#if defined(_WIN64)
+       L"64 bit plug in, conforming to Photoshop\u00AE filter plug in interface 4.0. "
+       L"(Photoshop\u00AE 3.0 or later)"},
+#else
        L"32 bit plug in, conforming to Photoshop\u00AE filter plug in interface 4.0. "
        L"(Photoshop\u00AE 3.0 or later)"},
+#endif
       {L"InternalName", L"ORIELVMX"},
       {L"OriginalFilename", L"ORIELVMX.8BF"},
   };

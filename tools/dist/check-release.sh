@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The Windows download as a user gets it: unpacks the zip, checks that it
+# holds exactly the files it should, then, in a fresh copy of the Wine prefix
+# of ORIELVMX_WIN_ARCH, loads that edition's plug-in from the unpacked folder
+# with the Windows test host, and lets the unpacked texfill.exe fill a
+# document with a texture from the unpacked Textures folder through it. The
+# filled document must match the native texfill's, byte for byte.
+#
+#   check-release.sh dist/orielvmx-VERSION-windows.zip
+#
+# Run it the way run.sh runs the Wine tests (Wine environment set, X server
+# up); uses build/native and build/<arch> for the test host and fixtures.
+set -uo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+zip="$(realpath "$1")"
+arch="${ORIELVMX_WIN_ARCH:?set ORIELVMX_WIN_ARCH to win32 or win64}"
+native_dir="${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}"
+win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/$arch}"
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "ok $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $1: $2"; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-release-check.XXXXXX")"
+fresh_prefix="$work/wine-$arch"
+cleanup() {
+  WINEPREFIX="$fresh_prefix" wineserver -k 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+unpacked="$work/unpacked"
+mkdir -p "$unpacked"
+(cd "$unpacked" && python3 -m zipfile -e "$zip" .) || { fail "unpack" "$zip"; exit 1; }
+
+expected="LICENSE.txt README.txt SHA256SUMS Textures/ win32/ORIELVMX.8BF win32/texfill.exe win64/ORIELVMX.8BF win64/texfill.exe"
+have="$(python3 -m zipfile -l "$zip" | awk 'NR > 1 {print $1}' | sed 's|^Textures/.*|Textures/|' | LC_ALL=C sort -u | xargs)"
+if [ "$have" = "$expected" ]; then pass "zip holds exactly the release files"; else fail "zip contents" "$have"; fi
+if (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS); then pass "SHA256SUMS"; else fail "SHA256SUMS" "mismatch"; fi
+if [ "$(grep -c $'\r$' "$unpacked/README.txt")" -eq "$(wc -l < "$unpacked/README.txt")" ]; then
+  pass "README.txt has CRLF line ends"
+else
+  fail "README.txt" "not every line ends in CRLF"
+fi
+
+# A prefix no earlier run has touched: no settings file, nothing registered.
+cp -a "$WINEPREFIX" "$fresh_prefix"
+export WINEPREFIX="$fresh_prefix" WINEDEBUG=-all
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+under_wine() { timeout -k 10 600 wine "$@"; }
+plugin="$unpacked/$arch/ORIELVMX.8BF"
+
+# The test host's chooser checks browse their own texture directory.
+if "$native_dir/tools/make_chooser_fixtures" "$work/chooser" > /dev/null; then
+  ORIELVMX_CHOOSER_FIXTURES="$(windows_path "$work/chooser")"
+  ORIELVMX_SCREENSHOTS="$(windows_path "$work")"
+  export ORIELVMX_CHOOSER_FIXTURES ORIELVMX_SCREENSHOTS
+  under_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f > /dev/null 2>&1
+  under_wine "$win_dir/tools/orielvmx_wintest.exe" "$(windows_path "$plugin")" 2>&1 | tr -d '\r' > "$work/wintest.out"
+  if [ "${PIPESTATUS[0]}" -eq 0 ]; then
+    pass "test host loads and drives the unpacked $arch plug-in ($(tail -1 "$work/wintest.out"))"
+  else
+    fail "test host on the unpacked $arch plug-in" "$(grep '^FAIL' "$work/wintest.out" | head -5)"
+  fi
+else
+  fail "chooser fixtures" "make_chooser_fixtures failed"
+fi
+
+# texfill.exe from the download, the plug-in beside it, a texture from the
+# download's Textures folder.
+texture="$unpacked/Textures/marble.tif"
+"$native_dir/tools/texfill/texfill" gen-sample --size 200x120 document "$work/document.tif" > /dev/null 2>&1
+"$native_dir/tools/texfill/texfill" fill --texture "$texture" --size 128X128 "$work/document.tif" "$work/native.tif" \
+  > /dev/null 2>&1
+(cd "$unpacked/$arch" && under_wine texfill.exe fill --plugin ORIELVMX.8BF --texture ..\\Textures\\marble.tif \
+  --size 128X128 "$(windows_path "$work/document.tif")" "$(windows_path "$work/windows.tif")") > "$work/texfill.log" 2>&1
+if [ -s "$work/native.tif" ] && cmp -s "$work/native.tif" "$work/windows.tif"; then
+  pass "unpacked $arch texfill.exe fills from Textures\\marble.tif like the native texfill"
+else
+  fail "unpacked $arch texfill.exe" "$(tr -d '\r' < "$work/texfill.log" | head -5)"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
