@@ -60,6 +60,7 @@ constexpr CaseLine kCases[] = {
     {false, "png-square-256-rgb-doc square.png 2 doc rgb 300 280 5 11 278 299"},
     {false, "jpeg-square-128-rgb-doc-prescaled square.jpg 3 doc rgb 300 260 0 0 260 300"},
     {false, "jpeg-square-512-rgb-sel square.jpg 1 sel rgb 200 150 5 7 140 190"},
+    {false, "png-1024-256-rgb-doc square1024.png 2 doc rgb 300 280 0 0 280 300"},
     {true, "cancelled cancel 0 doc rgb 40 40 0 0 40 40 expect=1 boxes=0"},
     {false, "chooser-failed fail 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=0"},
     {true, "missing-file missing.tif 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
@@ -110,6 +111,7 @@ constexpr DecodedTexture kDecodedTextures[] = {
     {"progressive.jpg", 47, 35, "-interlace JPEG -quality 85 JPG:", false},
     {"square.png", 64, 64, "PNG24:", false},
     {"square.jpg", 100, 100, "-quality 90 JPG:", false},
+    {"square1024.png", 1024, 1024, "PNG24:", false},
     {"cmyk.jpg", 20, 20, "-colorspace CMYK JPG:", false},
 };
 
