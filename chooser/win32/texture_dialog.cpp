@@ -28,8 +28,12 @@ namespace {
 constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 static_assert(sizeof(void*) != 4 || kOpenFileNameSize == 76);
 
+// The first three entries keep their places so that a stored filter index
+// keeps its meaning; the later formats come after them.
 constexpr char kFilter[] =
-    "TIFF (*.tif)\0*.TIF\0Bitmaps (*.bmp)\0*.BMP\0All Files (*.*)\0*.*\0";
+    "TIFF (*.tif)\0*.TIF\0Bitmaps (*.bmp)\0*.BMP\0All Files (*.*)\0*.*\0"
+    "All Textures (*.tif;*.bmp;*.png;*.jpg)\0*.TIF;*.BMP;*.PNG;*.JPG;*.JPEG\0"
+    "PNG (*.png)\0*.PNG\0JPEG (*.jpg)\0*.JPG;*.JPEG\0";
 
 constexpr const char* kSizeItems[] = {"Actual", "512X512", "256X256", "128X128", "64X64"};
 
@@ -347,11 +351,13 @@ void updateInfoLine(HWND dialog) {
 }
 
 void updateSizeControls(HWND dialog, const char* path) {
-  // Only library textures can be filled at another size.
-  const BOOL library = texture::isHighResTexture(path) || texture::isLowResTexture(path);
-  if (!library) itemMessage(dialog, IDC_SIZE_COMBO, CB_SETCURSEL, 0);
-  EnableWindow(GetDlgItem(dialog, IDC_SIZE_COMBO), library);
-  EnableWindow(GetDlgItem(dialog, IDC_SIZE_LABEL), library);
+  // Library textures and square PNG or JPEG textures can be filled at
+  // another size; everything else fills at Actual.
+  const BOOL sizable = texture::isHighResTexture(path) || texture::isLowResTexture(path) ||
+                       texture::resizableTextureSide(path) != 0;
+  if (!sizable) itemMessage(dialog, IDC_SIZE_COMBO, CB_SETCURSEL, 0);
+  EnableWindow(GetDlgItem(dialog, IDC_SIZE_COMBO), sizable);
+  EnableWindow(GetDlgItem(dialog, IDC_SIZE_LABEL), sizable);
 }
 
 }  // namespace chooser

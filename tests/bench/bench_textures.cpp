@@ -29,6 +29,9 @@ const Textures& textures() {
     low.samplesPerPixel = 1;
     low.photometric = 1;
     t.lowRes = fixtures::writeTiff(low);
+    const std::string ppm = fixtures::writePpm(directory->file("png.ppm"), 2048, 2048);
+    t.png = directory->file("texture.png");
+    if (!fixtures::imageMagickConvert("'" + ppm + "' PNG24:'" + t.png + "'")) t.png.clear();
     return t;
   }();
   return written;
@@ -53,10 +56,15 @@ std::vector<FillCase> fillCases() {
     cases.push_back({std::string(mode) + "/512/128", false, 3, static_cast<std::int16_t>(imageMode)});
     cases.push_back({std::string(mode) + "/128/512", true, 1, static_cast<std::int16_t>(imageMode)});
   }
+  // A PNG texture of today's common size: decoded whole at Start, then
+  // served as the TIFF rows are.
+  cases.push_back({"rgb/png2048/actual", false, 0, 3, true});
+  cases.push_back({"rgb/png2048/512", false, 1, 3, true});
   return cases;
 }
 
 const std::string& texturePath(const FillCase& fillCase) {
+  if (fillCase.png) return textures().png;
   return fillCase.lowRes ? textures().lowRes : textures().highRes;
 }
 

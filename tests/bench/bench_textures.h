@@ -1,6 +1,6 @@
-// What the fill benchmarks fill with: a library-like 512 x 512 RGB texture
-// and a 128 x 128 one-sample texture, written once per process, and the
-// filter runs measured on them.
+// What the fill benchmarks fill with: a library-like 512 x 512 RGB texture,
+// a 128 x 128 one-sample texture and a 2048 x 2048 RGB PNG, written once per
+// process, and the filter runs measured on them.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@ namespace bench {
 struct Textures {
   std::string highRes;  // 512 x 512 RGB, uncompressed
   std::string lowRes;   // 128 x 128 one 8-bit sample, uncompressed
+  std::string png;      // 2048 x 2048 RGB PNG, decoded whole at Start
 };
 
 // Written into a temporary directory on first use; removed at exit.
@@ -24,6 +25,7 @@ struct FillCase {
   bool lowRes;       // which texture
   std::int32_t sizeChoice;
   std::int16_t imageMode;  // 1 gray, 3 RGB, 10 gray 16-bit, 11 RGB 16-bit
+  bool png = false;        // the PNG instead of either TIFF
 };
 
 // Every size choice of both textures into RGB, and the goal cases into gray.

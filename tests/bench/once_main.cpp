@@ -6,6 +6,8 @@
 //   orielvmx_bench_once prescale FROM TO one whole reduction from memory
 //   orielvmx_bench_once baseline PLANES  memcpy runs of a 512-wide tile, 8000 x 8000
 //   orielvmx_bench_once texture PATH     writes the 512 x 512 RGB texture there
+//   orielvmx_bench_once thumbnail PATH OUT the preview thumbnail of a PNG or
+//                                        JPEG texture, written to OUT as PPM
 //   orielvmx_bench_once list             the fill cases
 //
 // Every malloc of the process is counted here (libtiff's included), so the
@@ -26,6 +28,7 @@
 #include "tests/bench/bench_textures.h"
 #include "tests/native/support/texture_fixtures.h"
 #include "texture/texture_source.h"
+#include "texture/thumbnail.h"
 
 extern "C" {
 void* __libc_malloc(std::size_t size);
@@ -93,7 +96,7 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: orielvmx_bench_once fill CASE | prescale FROM TO | baseline PLANES | texture PATH | list\n");
+  std::fprintf(stderr, "usage: orielvmx_bench_once fill CASE | prescale FROM TO | baseline PLANES | texture PATH | thumbnail PATH OUT | list\n");
   return 2;
 }
 
@@ -192,6 +195,19 @@ int baselineOnce(int planes) {
   return 0;
 }
 
+// The whole process is what is timed, against vipsthumbnail's, so the
+// thumbnail is written out as that command writes its own.
+int thumbnailOnce(const char* path, const char* out) {
+  static texture::Thumbnail thumbnail;
+  if (!texture::makeThumbnail(path, &thumbnail)) return 1;
+  std::FILE* file = std::fopen(out, "wb");
+  if (file == nullptr) return 1;
+  std::fprintf(file, "P6\n%d %d\n255\n", thumbnail.width, thumbnail.height);
+  const std::size_t bytes = 3 * static_cast<std::size_t>(thumbnail.width) * thumbnail.height;
+  const bool written = std::fwrite(thumbnail.rgb, 1, bytes, file) == bytes;
+  return std::fclose(file) == 0 && written ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,6 +224,7 @@ int main(int argc, char** argv) {
     texture.height = 512;
     return fixtures::writeTiff(texture).empty() ? 1 : 0;
   }
+  if (argc == 4 && std::strcmp(argv[1], "thumbnail") == 0) return thumbnailOnce(argv[2], argv[3]);
   if (argc == 4 && std::strcmp(argv[1], "prescale") == 0) return prescaleOnce(std::atoi(argv[2]), std::atoi(argv[3]));
   return usage();
 }

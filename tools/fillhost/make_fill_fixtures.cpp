@@ -4,8 +4,8 @@
 // DIR/cases.txt holds every case, DIR/smoke.txt a short subset. The textures
 // cover each kind the row source knows (RGB, one-sample, palette, four-sample
 // and compressed TIFFs (LZW, JPEG), 8- and 24-bit BMPs, PNGs and JPEGs of each layout),
-// the two library classes, and a texture taller than 512 rows. PNGs and
-// JPEGs are written by ImageMagick.
+// the two library classes, square PNG and JPEG textures at other sizes, and
+// a texture taller than 512 rows. PNGs and JPEGs are written by ImageMagick.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -57,6 +57,10 @@ constexpr CaseLine kCases[] = {
     {true, "jpeg-gray-actual-rgb-doc gray.jpg 0 doc rgb 150 120 0 0 120 150"},
     {false, "jpeg-progressive-actual-gray-doc progressive.jpg 0 doc gray 150 120 2 2 118 149"},
     {false, "jpeg-progressive-actual-rgb-sel progressive.jpg 0 sel rgb 150 120 2 2 118 149"},
+    {false, "png-square-256-rgb-doc square.png 2 doc rgb 300 280 5 11 278 299"},
+    {false, "jpeg-square-128-rgb-doc-prescaled square.jpg 3 doc rgb 300 260 0 0 260 300"},
+    {false, "jpeg-square-512-rgb-sel square.jpg 1 sel rgb 200 150 5 7 140 190"},
+    {false, "png-1024-256-rgb-doc square1024.png 2 doc rgb 300 280 0 0 280 300"},
     {true, "cancelled cancel 0 doc rgb 40 40 0 0 40 40 expect=1 boxes=0"},
     {false, "chooser-failed fail 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=0"},
     {true, "missing-file missing.tif 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
@@ -105,6 +109,9 @@ constexpr DecodedTexture kDecodedTextures[] = {
     {"interlaced.png", 41, 23, "-interlace PNG PNG24:", false},
     {"gray.jpg", 45, 31, "-colorspace Gray -quality 90 JPG:", false},
     {"progressive.jpg", 47, 35, "-interlace JPEG -quality 85 JPG:", false},
+    {"square.png", 64, 64, "PNG24:", false},
+    {"square.jpg", 100, 100, "-quality 90 JPG:", false},
+    {"square1024.png", 1024, 1024, "PNG24:", false},
     {"cmyk.jpg", 20, 20, "-colorspace CMYK JPG:", false},
 };
 

@@ -36,7 +36,11 @@ const std::map<std::string, std::string> kLongNames = {
     {kLongFileName, ""},  // too long for the list's 64-byte entries
     {"inner.tif", "Inner Weave"},
     {"other.bmp", "other.bmp"},
+    {"copper.png", "Copper Leaf"},
+    {"rust.jpg", "Rust Wall"},
 };
+// Files of the fixture directory under "All Files (*.*)".
+constexpr int kAllFiles = 8;
 
 constexpr std::uint8_t kTexels[2][2][3] = {{{10, 20, 30}, {40, 50, 60}},
                                            {{70, 80, 90}, {200, 110, 120}}};
@@ -213,6 +217,67 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
   return run.problem + resultText("the run", run.fill.result, 1) + boxesText(run.boxes);
 }
 
+// The preview of the file typed last: a drawn thumbnail has many colours.
+std::string previewDrawn(HWND dialog, const std::string& name) {
+  const Capture capture = captureWindow(dialog);
+  saveScreenshot(capture, name);
+  RECT frame{};
+  GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
+  const RECT inside{frame.left + 1, frame.top + 1, frame.left + 65, frame.top + 65};
+  const std::size_t colours = capture.colours(inside);
+  return colours >= 16 ? "" : " " + name + " preview has " + std::to_string(colours) + " colours";
+}
+
+std::string checkPngAndJpegTextures(const PluginUnderTest& plugin) {
+  removeSettings();
+  const Run run = runWithChooser(plugin, [](HWND dialog) {
+    std::string problem;
+    const std::vector<std::string> types = comboItems(dialog, IDC_FILE_TYPE);
+    const std::vector<std::string> want = {"TIFF (*.tif)", "Bitmaps (*.bmp)", "All Files (*.*)",
+                                           "All Textures (*.tif;*.bmp;*.png;*.jpg)", "PNG (*.png)",
+                                           "JPEG (*.jpg)"};
+    if (types != want) problem += " file types differ";
+    // Every texture but the .hrt copy.
+    selectComboItem(dialog, IDC_FILE_TYPE, 3);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles - 1; }, kWait)) {
+      problem += " All Textures lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
+    }
+    problem += longNamesMatch(dialog);
+
+    typeFileName(dialog, "copper.png");
+    if (controlText(dialog, IDC_INFO_LINE) != "PNG (24 bit, 256x256)") {
+      problem += " png info " + quoted(controlText(dialog, IDC_INFO_LINE));
+    }
+    if (!controlEnabled(dialog, IDC_SIZE_COMBO) || !controlEnabled(dialog, IDC_SIZE_LABEL)) {
+      problem += " size controls disabled for a square PNG";
+    }
+    problem += previewDrawn(dialog, "open-texture-png");
+    typeFileName(dialog, "rust.jpg");
+    if (controlText(dialog, IDC_INFO_LINE) != "JPEG (24 bit, 320x200)") {
+      problem += " jpeg info " + quoted(controlText(dialog, IDC_INFO_LINE));
+    }
+    if (controlEnabled(dialog, IDC_SIZE_COMBO) || controlEnabled(dialog, IDC_SIZE_LABEL)) {
+      problem += " size controls enabled for a wide JPEG";
+    }
+    problem += previewDrawn(dialog, "open-texture-jpeg");
+
+    selectComboItem(dialog, IDC_FILE_TYPE, 4);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 1; }, kWait)) {
+      problem += " PNG lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
+    }
+    selectComboItem(dialog, IDC_FILE_TYPE, 5);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 1; }, kWait)) {
+      problem += " JPEG lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
+    }
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  const std::string failure = run.problem + resultText("the run", run.fill.result, 1) +
+                              boxesText(run.boxes) + expectSetting("fId", "6");
+  removeSettings();
+  return failure;
+}
+
 // Texel (x, y) of the fixtures' RGB textures (tests/native/support).
 void fixtureTexel(int x, int y, std::uint8_t* rgb) {
   rgb[0] = static_cast<std::uint8_t>((x * 7 + y * 13 + 5) & 255);
@@ -253,7 +318,7 @@ std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
     std::string problem;
     // "All Files (*.*)": the platform lists the other files and says so.
     selectComboItem(dialog, IDC_FILE_TYPE, 2);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 6; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles; }, kWait)) {
       problem += " the long names did not follow the file type";
     }
     problem += longNamesMatch(dialog);
@@ -364,7 +429,7 @@ std::string checkDirectoryChange(const PluginUnderTest& plugin) {
     // after the Open command, and the long names follow.
     typeFileName(dialog, "..");
     pressButton(dialog, IDOK);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 6; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles; }, kWait)) {
       problem += " the long names did not follow the typed directory";
     }
     problem += longNamesMatch(dialog);
@@ -602,6 +667,8 @@ void runChooserChecks(const PluginUnderTest& plugin) {
          checkViewSwitch(plugin));
   report("a directory change empties the name and rebuilds the long names",
          checkDirectoryChange(plugin));
+  report("All Textures lists PNG and JPEG files with their long names, info lines and thumbnails; fId=6 for JPEG",
+         checkPngAndJpegTextures(plugin));
   report("Preferences confirmed with the selection origin tiles from the selection and writes tOn=0",
          checkPreferencesConfirmed(plugin));
   report("Preferences cancelled writes nothing and keeps the document origin",

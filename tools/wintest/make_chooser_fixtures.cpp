@@ -5,8 +5,9 @@
 //   make_chooser_fixtures --library COUNT DIR
 // Library textures with long names and previews (as .tif and the same bytes
 // as .hrt), a low-resolution texture, a TIFF without long name, a 2 by 2
-// BMP, a file whose name is longer than a long-name list entry, and a
-// subdirectory with files of its own.
+// BMP, a file whose name is longer than a long-name list entry, a square
+// PNG with a title and a wide JPEG with a comment (both colourful, for
+// their thumbnails), and a subdirectory with files of its own.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -93,6 +94,10 @@ int main(int argc, char** argv) {
     return texels[y][x];
   };
   ok = ok && !fixtures::writeBmp(bmp).empty();
+  ok = ok && fixtures::imageMagickConvert("-size 256x256 -seed 5 plasma:fractal -set Title 'Copper Leaf;seamless' "
+                                          "PNG24:'" + dir + "/copper.png'");
+  ok = ok && fixtures::imageMagickConvert("-size 320x200 gradient:orange-navy -swirl 240 -set comment 'Rust Wall' "
+                                          "-quality 90 '" + dir + "/rust.jpg'");
   ok = ok && library(dir + "/sub/inner.tif", 128, 1, "Inner Weave");
   fixtures::BmpSpec inner = bmp;
   inner.path = dir + "/sub/other.bmp";

@@ -3,7 +3,10 @@
 // failures, and that both roads deliver the same reduced rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <numbers>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -336,6 +339,47 @@ TEST_F(PrepareScalingTest, ScaledPngAndJpegFillsRepeatAtTheChosenSize) {
     ASSERT_EQ(std::memcmp(onTheFly.document().pixel(0, y), onTheFly.document().pixel(128, y), 3 * 172), 0) << y;
   }
   EXPECT_EQ(std::memcmp(prescaled.document().pixel(0, 128), prescaled.document().pixel(0, 0), 900), 0);
+  EXPECT_TRUE(platform::test::messages().empty());
+}
+
+// The 3 x 3 seam check: a smooth PNG of whole periods, 1024 square, filled
+// at 256X256 into three tiles each way. Across every tile border the step
+// between neighbours is no larger than between the neighbours just inside.
+TEST_F(PrepareScalingTest, ReducedSquarePngTilesWithoutSeams) {
+  constexpr int kSide = 1024;
+  constexpr int kTile = 256;
+  std::string ppm = "P6\n1024 1024\n255\n";
+  for (int y = 0; y < kSide; ++y) {
+    for (int x = 0; x < kSide; ++x) {
+      const double a = 2 * std::numbers::pi * x / kSide;
+      const double b = 2 * std::numbers::pi * y / kSide;
+      for (int ch = 0; ch < 3; ++ch) {
+        ppm.push_back(static_cast<char>(
+            std::lround(128 + 60 * std::sin(a + ch) + 40 * std::sin(3 * b) + 20 * std::cos(2 * a + b))));
+      }
+    }
+  }
+  const std::string source = fixtures::writeTextFile(dir_->file("smooth.ppm"), ppm);
+  const std::string png = dir_->file("smooth.png");
+  ASSERT_TRUE(fixtures::imageMagickConvert("'" + source + "' PNG24:'" + png + "'"));
+  choose(png, host::size256, 1);
+  simhost::SimulatedHost host(3 * kTile, 3 * kTile, 3);
+  ASSERT_EQ(host.run().startResult, 0);
+  auto step = [&](int p, bool across) {
+    double sum = 0;
+    for (int q = 0; q < 3 * kTile; ++q) {
+      const std::uint8_t* a = across ? host.document().pixel(p, q) : host.document().pixel(q, p);
+      const std::uint8_t* b = across ? host.document().pixel(p + 1, q) : host.document().pixel(q, p + 1);
+      for (int ch = 0; ch < 3; ++ch) sum += std::abs(int(b[ch]) - int(a[ch]));
+    }
+    return sum / (3 * kTile * 3);
+  };
+  for (int seam : {kTile - 1, 2 * kTile - 1}) {
+    for (bool across : {true, false}) {
+      EXPECT_LE(step(seam, across), std::max(step(seam - 1, across), step(seam + 1, across)) + 0.5)
+          << seam << (across ? " across" : " down");
+    }
+  }
   EXPECT_TRUE(platform::test::messages().empty());
 }
 
