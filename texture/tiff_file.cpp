@@ -51,11 +51,9 @@ void installTiffMessageHandlers() {
 namespace {
 
 TIFF* openTiff(const char* path, const char* mode) {
-  static bool handlersInstalled = false;
-  if (!handlersInstalled) {
-    installTiffMessageHandlers();
-    handlersInstalled = true;
-  }
+  // Once, even when several threads open their first files together.
+  static const bool handlersInstalled = (installTiffMessageHandlers(), true);
+  (void)handlersInstalled;
   if (path == nullptr || path[0] == '\0') return nullptr;
   return TIFFOpen(path, mode);
 }
