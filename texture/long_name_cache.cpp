@@ -64,27 +64,24 @@ int readLongName(const char* name, char* result) {
   return textureLongName(name, result);
 }
 
-// The absolute path under which `name` is remembered and the file's stamp;
-// false for missing files and directories, which are answered afresh: they
-// cost no read.
-bool keyOf(const char* name, char* path, platform::FileStamp* stamp) {
-  return name != nullptr && platform::fullPath(name, path, kPathBytes) &&
-         platform::fileStamp(path, stamp);
-}
+}  // namespace
 
-// The entry for `path` when the file is unchanged since it was read.
-const Entry* remembered(const char* path, const platform::FileStamp& stamp) {
-  const Entry* entry = findSlot(path, pathHash(path));
-  if (entry->path == nullptr || entry->stamp.size != stamp.size ||
-      entry->stamp.modified != stamp.modified) {
-    return nullptr;
+int cachedTextureLongName(const char* name, char* result) {
+  char path[kPathBytes];
+  platform::FileStamp stamp{};
+  // Missing files and directories are answered afresh: they cost no read.
+  if (name == nullptr || result == nullptr || !platform::fullPath(name, path, sizeof path) ||
+      !platform::fileStamp(path, &stamp) || !haveStore()) {
+    return readLongName(name, result);
   }
-  return entry;
-}
-
-void remember(const char* path, const platform::FileStamp& stamp, int answer, const char* result) {
   const std::uint32_t hash = pathHash(path);
   Entry* entry = findSlot(path, hash);
+  if (entry->path != nullptr && entry->stamp.size == stamp.size &&
+      entry->stamp.modified == stamp.modified) {
+    std::memcpy(result, entry->longName, std::strlen(entry->longName) + 1);
+    return entry->answer;
+  }
+  const int answer = readLongName(name, result);
   if (entry->path == nullptr) {
     if (used == kLongNameCacheEntries) {
       emptyStore();
@@ -92,7 +89,7 @@ void remember(const char* path, const platform::FileStamp& stamp, int answer, co
     }
     const std::size_t length = std::strlen(path);
     entry->path = static_cast<char*>(platform::allocateMemory(length + 1));
-    if (entry->path == nullptr) return;
+    if (entry->path == nullptr) return answer;
     std::memcpy(entry->path, path, length + 1);
     entry->hash = hash;
     ++used;
@@ -100,102 +97,7 @@ void remember(const char* path, const platform::FileStamp& stamp, int answer, co
   entry->stamp = stamp;
   entry->answer = answer;
   std::memcpy(entry->longName, result, std::strlen(result) + 1);
-}
-
-void copyLongName(char* result, const Entry* entry) {
-  std::memcpy(result, entry->longName, std::strlen(entry->longName) + 1);
-}
-
-// The files of a batch that the store did not hold, with what their
-// reading needs and gives; one block, widest members first.
-struct Misses {
-  void* block;
-  platform::FileStamp* stamps;
-  std::size_t* indices;
-  const char** names;
-  int* answers;
-  unsigned char* keyed;
-  char* results;
-  std::size_t count;
-};
-
-bool allocateMisses(std::size_t capacity, Misses* misses) {
-  const std::size_t each = sizeof(platform::FileStamp) + sizeof(std::size_t) + sizeof(const char*) +
-                           sizeof(int) + 1 + kLongNameBytes;
-  if (capacity > static_cast<std::size_t>(-1) / each) return false;
-  auto* bytes = static_cast<unsigned char*>(platform::allocateMemory(capacity * each));
-  if (bytes == nullptr) return false;
-  misses->block = bytes;
-  misses->stamps = reinterpret_cast<platform::FileStamp*>(bytes);
-  bytes += capacity * sizeof(platform::FileStamp);
-  misses->indices = reinterpret_cast<std::size_t*>(bytes);
-  bytes += capacity * sizeof(std::size_t);
-  misses->names = reinterpret_cast<const char**>(bytes);
-  bytes += capacity * sizeof(const char*);
-  misses->answers = reinterpret_cast<int*>(bytes);
-  bytes += capacity * sizeof(int);
-  misses->keyed = bytes;
-  misses->results = reinterpret_cast<char*>(bytes + capacity);
-  misses->count = 0;
-  return true;
-}
-
-}  // namespace
-
-int cachedTextureLongName(const char* name, char* result) {
-  char path[kPathBytes];
-  platform::FileStamp stamp{};
-  if (result == nullptr || !keyOf(name, path, &stamp) || !haveStore()) {
-    return readLongName(name, result);
-  }
-  if (const Entry* entry = remembered(path, stamp)) {
-    copyLongName(result, entry);
-    return entry->answer;
-  }
-  const int answer = readLongName(name, result);
-  remember(path, stamp, answer, result);
   return answer;
-}
-
-bool cachedTextureLongNames(std::size_t count, const char* const* names, char* results,
-                            int* answers, LongNameReader readMissing) {
-  if (count == 0) return true;
-  Misses misses{};
-  if (names == nullptr || results == nullptr || answers == nullptr || readMissing == nullptr ||
-      !allocateMisses(count, &misses)) {
-    return false;
-  }
-  const bool store = haveStore();
-  char path[kPathBytes];
-  for (std::size_t i = 0; i < count; ++i) {
-    platform::FileStamp stamp{};
-    const bool keyed = store && keyOf(names[i], path, &stamp);
-    if (keyed) {
-      if (const Entry* entry = remembered(path, stamp)) {
-        copyLongName(results + i * kLongNameBytes, entry);
-        answers[i] = entry->answer;
-        continue;
-      }
-    }
-    const std::size_t m = misses.count++;
-    misses.stamps[m] = stamp;
-    misses.indices[m] = i;
-    misses.names[m] = names[i];
-    misses.keyed[m] = keyed ? 1 : 0;
-  }
-  if (misses.count > 0) readMissing(misses.count, misses.names, misses.results, misses.answers);
-  for (std::size_t m = 0; m < misses.count; ++m) {
-    ++longNamesRead;
-    const char* longName = misses.results + m * kLongNameBytes;
-    const std::size_t i = misses.indices[m];
-    std::memcpy(results + i * kLongNameBytes, longName, std::strlen(longName) + 1);
-    answers[i] = misses.answers[m];
-    if (misses.keyed[m] && platform::fullPath(names[i], path, kPathBytes)) {
-      remember(path, misses.stamps[m], misses.answers[m], longName);
-    }
-  }
-  platform::releaseMemory(misses.block);
-  return true;
 }
 
 void forgetLongNames() {

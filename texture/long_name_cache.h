@@ -15,19 +15,6 @@ constexpr std::size_t kLongNameCacheEntries = 12288;
 // unchanged since its last reading.
 int cachedTextureLongName(const char* name, char* result);
 
-// Reads the long names of `count` files that the store does not hold:
-// textureLongName(names[i], results + i * kLongNameBytes) for each i, its
-// answer into answers[i]. The files may be read in any order, and at once.
-using LongNameReader = void (*)(std::size_t count, const char* const* names, char* results,
-                                int* answers);
-
-// cachedTextureLongName for `count` files at once, results[i] being
-// kLongNameBytes long; the files the store does not hold are handed to
-// `readMissing` together. False, with nothing written, when there is no
-// memory for the bookkeeping.
-bool cachedTextureLongNames(std::size_t count, const char* const* names, char* results,
-                            int* answers, LongNameReader readMissing);
-
 // Frees the store; the next call starts an empty one.
 void forgetLongNames();
 

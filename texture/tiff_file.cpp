@@ -51,9 +51,11 @@ void installTiffMessageHandlers() {
 namespace {
 
 TIFF* openTiff(const char* path, const char* mode) {
-  // Once, even when several threads open their first files together.
-  static const bool handlersInstalled = (installTiffMessageHandlers(), true);
-  (void)handlersInstalled;
+  static bool handlersInstalled = false;
+  if (!handlersInstalled) {
+    installTiffMessageHandlers();
+    handlersInstalled = true;
+  }
   if (path == nullptr || path[0] == '\0') return nullptr;
   return TIFFOpen(path, mode);
 }

@@ -5,11 +5,9 @@
 #include <cstdint>
 
 #include "chooser/win32/chooser_win32.h"
-#include "chooser/win32/long_name_readers.h"
 #include "resources/dialog_ids.h"
 #include "texture/info_line.h"
 #include "texture/long_name_cache.h"
-#include "platform/platform.h"
 
 namespace chooser {
 
@@ -47,45 +45,6 @@ std::uint32_t fileListSignature(HWND dialog) {
     mix(0);
   }
   return hash ^ static_cast<std::uint32_t>(count);
-}
-
-// Item i of the file list, lower-cased, in a 64-byte name area. A name too
-// long for the area gets an empty long name rather than being read past it.
-bool listedName(HWND files, LRESULT i, char* name) {
-  const LRESULT length = SendMessageA(files, LB_GETTEXTLEN, i, 0);
-  if (length < 0 || length >= kNameBytes) return false;
-  SendMessageA(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
-  CharLowerBuffA(name, kNameBytes);
-  return true;
-}
-
-void appendLine(HWND list, const char* text) {
-  SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
-}
-
-// Every file's long name read in one batch, the files not remembered read
-// at once; false, with nothing appended, when there is no memory for it.
-bool appendLongNamesAtOnce(HWND files, HWND list, LRESULT count) {
-  if (count <= 0) return true;
-  const auto n = static_cast<std::size_t>(count);
-  const std::size_t each = sizeof(const char*) + sizeof(int) + 2 * kNameBytes;
-  auto* block = static_cast<unsigned char*>(platform::allocateMemory(n * each));
-  if (block == nullptr) return false;
-  auto* names = reinterpret_cast<const char**>(block);
-  auto* answers = reinterpret_cast<int*>(block + n * sizeof(const char*));
-  char* nameAreas = reinterpret_cast<char*>(answers + n);
-  char* longNames = nameAreas + n * kNameBytes;
-  for (std::size_t i = 0; i < n; ++i) {
-    char* name = nameAreas + i * kNameBytes;
-    name[0] = '\0';
-    names[i] = listedName(files, static_cast<LRESULT>(i), name) ? name : nullptr;
-  }
-  const bool read = texture::cachedTextureLongNames(n, names, longNames, answers, readLongNamesAtOnce);
-  if (read) {
-    for (std::size_t i = 0; i < n; ++i) appendLine(list, longNames + i * kNameBytes);
-  }
-  platform::releaseMemory(block);
-  return read;
 }
 
 UINT selectionChangedMessage() {
@@ -166,13 +125,18 @@ void rebuildLongNameList(HWND dialog) {
     SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(count),
                  static_cast<LPARAM>(count) * kAverageLongNameBytes);
   }
-  if (!appendLongNamesAtOnce(files, list, count)) {
-    for (LRESULT i = 0; i < count; ++i) {
-      char name[kNameBytes] = "";
-      char longName[kNameBytes] = "";
-      if (listedName(files, i, name)) texture::cachedTextureLongName(name, longName);
-      appendLine(list, longName);
+  for (LRESULT i = 0; i < count; ++i) {
+    char name[kNameBytes] = "";
+    char longName[kNameBytes] = "";
+    // A name too long for the 64-byte area gets an empty long name rather
+    // than being read past the area.
+    const LRESULT length = SendMessageA(files, LB_GETTEXTLEN, i, 0);
+    if (length >= 0 && length < kNameBytes) {
+      SendMessageA(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+      CharLowerBuffA(name, kNameBytes);
+      texture::cachedTextureLongName(name, longName);
     }
+    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
   }
 
   if (visible) {

@@ -89,35 +89,7 @@ class LongNameTest : public TextureTest {
       EXPECT_EQ(cachedTextureLongName(path.c_str(), cached), r) << "pass " << pass;
       EXPECT_STREQ(cached, result) << "pass " << pass;
     }
-    expectBatchAgrees(path, result, r);
     return result;
-  }
-
-  // A batch answers the same, its files read out of order, beside a missing
-  // file and with the same file twice; the second time from the store.
-  void expectBatchAgrees(const std::string& path, const char* expected, int answer) {
-    forgetLongNames();
-    const std::string missing = dir.file("missing.tif");
-    const char* names[] = {path.c_str(), missing.c_str(), path.c_str()};
-    for (int pass = 0; pass < 2; ++pass) {
-      char results[3][kLongNameBytes];
-      std::memset(results, 'Z', sizeof results);
-      int answers[3] = {-1, -1, -1};
-      ASSERT_TRUE(cachedTextureLongNames(3, names, results[0], answers, readBackwards));
-      for (int i : {0, 2}) {
-        EXPECT_STREQ(results[i], expected) << "pass " << pass << ", file " << i;
-        EXPECT_EQ(answers[i], answer) << "pass " << pass << ", file " << i;
-      }
-      EXPECT_STREQ(results[1], "");
-      EXPECT_EQ(answers[1], 0);
-    }
-  }
-
-  static void readBackwards(std::size_t count, const char* const* names, char* results,
-                            int* answers) {
-    for (std::size_t i = count; i-- > 0;) {
-      answers[i] = textureLongName(names[i], results + i * kLongNameBytes);
-    }
   }
 
   std::string cached(const char* name) {
