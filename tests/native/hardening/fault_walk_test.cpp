@@ -1,6 +1,7 @@
 // Fault injection over whole runs: for every texture kind and size choice,
-// each allocation of the core and each bitmap read is made to fail in turn,
-// alone and together with everything after it. Whatever fails, the user
+// each allocation of the core and each read through the platform layer is
+// made to fail in turn, alone and together with everything after it.
+// Whatever fails, the user
 // sees the right messages, the host gets the right code, a run that still
 // succeeds fills the same pixels, nothing is left allocated or open, and a
 // Finish (and a stray Continue) afterwards are harmless.
@@ -146,13 +147,14 @@ TEST_F(FaultWalkTest, EveryAllocationOfEveryRunMayFail) {
   }
 }
 
-TEST_F(FaultWalkTest, EveryBitmapReadMayFail) {
-  for (const TextureCase& c : hardening::bitmapCases(*cases_)) {
+TEST_F(FaultWalkTest, EveryPlatformReadMayFail) {
+  for (const TextureCase& c : hardening::platformReadCases(*cases_)) {
     const long before = platform::test::readsMade();
     const RunOutcome clean = hardening::runCase(c);
     const long reads = platform::test::readsMade() - before;
     ASSERT_EQ(clean.startResult, 0) << c.name;
-    ASSERT_GT(reads, 4) << c.name;
+    // A small JPEG is read whole in one go: once described, once decoded.
+    ASSERT_GE(reads, 2) << c.name;
 
     for (Mode mode : {Mode::onlyThat, Mode::fromThatOn}) {
       for (long k = 1; k <= reads; ++k) {
@@ -187,9 +189,11 @@ TEST_F(FaultWalkTest, EveryBitmapReadMayFail) {
 
 // libtiff reads with its own calls, which the platform layer does not see;
 // its read failures are reached with files cut short and with spoiled bytes.
-TEST_F(FaultWalkTest, DamagedTiffsFailWithReadErrorAndLeaveNothing) {
+// libpng and libjpeg leave through their error exits on the same damage,
+// from inside the decode, with the decoded block already taken.
+TEST_F(FaultWalkTest, DamagedFilesFailWithReadErrorAndLeaveNothing) {
   for (const TextureCase& c : *cases_) {
-    if (c.path.find(".tif") == std::string::npos || c.sizeChoice > 1) continue;
+    if (c.path.find(".bmp") != std::string::npos || c.sizeChoice > 1) continue;
     const std::vector<std::uint8_t> intact = fixtures::readWholeFile(c.path);
     const std::string damaged = dir_->file("damaged-" + c.path.substr(c.path.rfind('/') + 1));
     for (int eighth = 1; eighth < 8; ++eighth) {
