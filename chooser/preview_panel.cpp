@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chooser/preview_display.h"
+#include "chooser/thumbnail_dither.h"
 #include "texture/little_endian.h"
 #include "texture/tiff_file.h"
 
@@ -91,6 +92,26 @@ void invalidatePanel(const PreviewPanel* panel) {
                  panel->y + panel->shownHeight);
 }
 
+// PNG and JPEG textures carry no preview: the panel shows a thumbnail of
+// the whole picture instead. Answers false for other files; a PNG or JPEG
+// whose thumbnail cannot be made leaves the panel white.
+bool loadThumbnail(PreviewPanel* panel, const char* path) {
+  const texture::TextureClass type = texture::classifyTexturePath(path);
+  if (type != texture::classPng && type != texture::classJpeg) return false;
+  if (panel->bitmapInfo == nullptr || panel->pixels == nullptr) return true;
+  std::uint8_t* table = panel->bitmapInfo + texture::kInfoHeaderBytes;
+  auto* thumbnail =
+      static_cast<texture::Thumbnail*>(platform::allocateMemory(sizeof(texture::Thumbnail)));
+  if (thumbnail != nullptr && texture::makeThumbnail(path, thumbnail)) {
+    writeThumbnailColorTable(table);
+    ditherThumbnail(*thumbnail, panel->pixels, panel->width, panel->height, panel->pixelRowBytes);
+  } else {
+    fillWhiteColorTable(table, kPreviewColorEntries);
+  }
+  platform::releaseMemory(thumbnail);
+  return true;
+}
+
 }  // namespace
 
 void fillWhiteColorTable(std::uint8_t* firstEntry, int count) {
@@ -170,12 +191,14 @@ void loadPreview(PreviewPanel* panel, const char* path) {
   if (panel == nullptr) return;
   if (path == nullptr) path = "";
   if (samePathIgnoringCase(path, panel->lastPath)) return;
-  const bool sixteenColour = screenIsSixteenColour();
-  if (panel->bitmapInfo != nullptr &&
-      !readPreviewColorTable(panel->bitmapInfo, path, sixteenColour, panelLimits(panel))) {
-    fillWhiteColorTable(panel->bitmapInfo + texture::kInfoHeaderBytes, kPreviewColorEntries);
+  if (!loadThumbnail(panel, path)) {
+    const bool sixteenColour = screenIsSixteenColour();
+    if (panel->bitmapInfo != nullptr &&
+        !readPreviewColorTable(panel->bitmapInfo, path, sixteenColour, panelLimits(panel))) {
+      fillWhiteColorTable(panel->bitmapInfo + texture::kInfoHeaderBytes, kPreviewColorEntries);
+    }
+    readPreviewPixels(path, panel->pixels, sixteenColour, panelLimits(panel));
   }
-  readPreviewPixels(path, panel->pixels, sixteenColour, panelLimits(panel));
   std::strncpy(panel->lastPath, path, kPreviewPathBytes - 1);
   panel->lastPath[kPreviewPathBytes - 1] = '\0';
   if (panel->enabled) invalidatePanel(panel);

@@ -1,6 +1,7 @@
 // The 64 by 64 preview of the Open Texture dialog: a device-independent
 // bitmap (colour table and bottom-up 8-bit rows) loaded from a library
-// texture's preview directory. Loading is portable; drawing is the Win32
+// texture's preview directory, or made from a whole PNG or JPEG texture
+// (chooser/thumbnail_dither.h). Loading is portable; drawing is the Win32
 // dialog's (chooser/win32/preview_draw.cpp).
 #pragma once
 
@@ -46,7 +47,8 @@ struct PreviewLimits {
 int createPreviewPanel(PreviewPanel* panel, platform::WindowHandle window, int x, int y, int width,
                        int height);
 // Loads the preview of `path` unless it is the path loaded last (letter case
-// ignored); invalidates the panel when it is enabled.
+// ignored); invalidates the panel when it is enabled. PNG and JPEG textures
+// show their thumbnail, or white when none can be made.
 void loadPreview(PreviewPanel* panel, const char* path);
 void setPreviewEnabled(PreviewPanel* panel, int on);
 // Releases the colour block and the pixels; the panel record is its owner's.

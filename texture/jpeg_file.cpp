@@ -10,6 +10,7 @@
 #include <csetjmp>
 
 #include "platform/platform.h"
+#include "texture/thumbnail.h"
 
 namespace texture {
 
@@ -187,6 +188,57 @@ DecodeOutcome decodeJpeg(const char* path, std::int32_t width, std::int32_t heig
     if (jpeg_read_scanlines(&info, &row, 1) != 1) return decodeFailed;
   }
   return decodeDone;
+}
+
+bool jpegThumbnail(const char* path, ThumbnailAccumulator& sums) {
+  JpegReader reader;
+  if (!reader.open(path)) return false;
+  // Set after the setjmp, so volatile to survive the jump back.
+  std::uint8_t* volatile row = nullptr;
+  if (setjmp(reader.error.jump)) {
+    platform::releaseMemory(row);
+    return false;
+  }
+  reader.create(nullptr);
+  jpeg_decompress_struct& info = reader.info;
+  jpeg_read_header(&info, TRUE);
+  if (refusedColorSpace(info.jpeg_color_space)) return false;
+  if (info.num_components != 1 && info.num_components != 3) return false;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  const auto imageWidth = static_cast<std::int32_t>(info.image_width);
+  const auto imageHeight = static_cast<std::int32_t>(info.image_height);
+  if (imageWidth > kMaxDecodedSide || imageHeight > kMaxDecodedSide) return false;
+  fittedThumbnailSize(imageWidth, imageHeight, &width, &height);
+  // The decoder shrinks by n/8 in its transform, far cheaper than decoding
+  // every pixel: the smallest n that still leaves at least one decoded pixel
+  // per thumbnail pixel.
+  info.scale_denom = 8;
+  info.scale_num = 8;
+  for (unsigned n = 1; n < 8; ++n) {
+    if ((std::int64_t{imageWidth} * n + 7) / 8 >= width &&
+        (std::int64_t{imageHeight} * n + 7) / 8 >= height) {
+      info.scale_num = n;
+      break;
+    }
+  }
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  if (info.output_components != 3) return false;
+  const auto outWidth = static_cast<std::int32_t>(info.output_width);
+  const auto outHeight = static_cast<std::int32_t>(info.output_height);
+  if (!sums.start(outWidth, outHeight, imageWidth, imageHeight)) return false;
+  row = static_cast<std::uint8_t*>(platform::allocateMemory(3 * static_cast<std::size_t>(outWidth)));
+  if (row == nullptr) return false;
+  while (info.output_scanline < info.output_height) {
+    const auto y = static_cast<std::int32_t>(info.output_scanline);
+    JSAMPROW rows = row;
+    if (jpeg_read_scanlines(&info, &rows, 1) != 1) break;
+    sums.addPixels(y, row, outWidth, 0, 1);
+  }
+  platform::releaseMemory(row);
+  row = nullptr;
+  return info.output_scanline == info.output_height;
 }
 
 bool jpegLongText(const char* path, char* text, std::size_t bytes) {

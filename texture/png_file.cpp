@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include "platform/platform.h"
+#include "texture/thumbnail.h"
 
 namespace texture {
 
@@ -73,7 +74,69 @@ struct PngReader {
   }
 };
 
+// Every layout is read as 8-bit RGB rows.
+void setRgbOutput(png_structp png, png_infop info) {
+  const int colorType = png_get_color_type(png, info);
+  const int depth = png_get_bit_depth(png, info);
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  // Rounds v to (v * 255 + 32767) / 65535, where dropping the low byte
+  // would darken.
+  if (depth == 16) png_set_scale_16(png);
+  png_set_strip_alpha(png);
+  if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+}
+
+// Adds the rows of an interlaced image pass by pass, each pixel where the
+// pass puts it, so that no more than one row is ever held.
+void addInterlacedRows(png_structp png, std::int32_t width, std::int32_t height,
+                       std::uint8_t* row, ThumbnailAccumulator& sums) {
+  for (int pass = 0; pass < 7; ++pass) {
+    const auto columns = static_cast<std::int32_t>(PNG_PASS_COLS(width, pass));
+    const auto rows = static_cast<std::int32_t>(PNG_PASS_ROWS(height, pass));
+    if (columns == 0 || rows == 0) continue;
+    for (std::int32_t r = 0; r < rows; ++r) {
+      png_read_row(png, row, nullptr);
+      sums.addPixels(static_cast<std::int32_t>(PNG_ROW_FROM_PASS_ROW(r, pass)), row, columns,
+                     static_cast<std::int32_t>(PNG_PASS_START_COL(pass)),
+                     1 << PNG_PASS_COL_SHIFT(pass));
+    }
+  }
+}
+
 }  // namespace
+
+bool pngThumbnail(const char* path, ThumbnailAccumulator& sums) {
+  PngReader reader;
+  if (!reader.start(path)) return false;
+  // Volatile: it is set after the setjmp and must survive the jump back.
+  std::uint8_t* volatile row = nullptr;
+  if (setjmp(png_jmpbuf(reader.png))) {
+    platform::releaseMemory(row);
+    return false;
+  }
+  png_structp png = reader.png;
+  png_read_info(png, reader.info);
+  const auto width = static_cast<std::int32_t>(png_get_image_width(png, reader.info));
+  const auto height = static_cast<std::int32_t>(png_get_image_height(png, reader.info));
+  if (!sums.start(width, height, width, height)) return false;
+  setRgbOutput(png, reader.info);
+  png_read_update_info(png, reader.info);
+  const std::size_t rowBytes = 3 * static_cast<std::size_t>(width);
+  if (png_get_rowbytes(png, reader.info) != rowBytes) return false;
+  row = static_cast<std::uint8_t*>(platform::allocateMemory(rowBytes));
+  if (row == nullptr) return false;
+  if (png_get_interlace_type(png, reader.info) == PNG_INTERLACE_ADAM7) {
+    addInterlacedRows(png, width, height, row, sums);
+  } else {
+    for (std::int32_t y = 0; y < height; ++y) {
+      png_read_row(png, row, nullptr);
+      sums.addPixels(y, row, width, 0, 1);
+    }
+  }
+  platform::releaseMemory(row);
+  return true;
+}
 
 int describePng(const char* path, TextureInfo* info) {
   if (info == nullptr) return 0;
@@ -100,15 +163,7 @@ DecodeOutcome decodePng(const char* path, std::int32_t width, std::int32_t heigh
       png_get_image_height(png, reader.info) != static_cast<png_uint_32>(height)) {
     return decodeFailed;
   }
-  const int colorType = png_get_color_type(png, reader.info);
-  const int depth = png_get_bit_depth(png, reader.info);
-  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-  if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
-  // Rounds v to (v * 255 + 32767) / 65535, where dropping the low byte
-  // would darken.
-  if (depth == 16) png_set_scale_16(png);
-  png_set_strip_alpha(png);
-  if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+  setRgbOutput(png, reader.info);
   const int passes = png_set_interlace_handling(png);
   png_read_update_info(png, reader.info);
   const std::size_t rowBytes = 3 * static_cast<std::size_t>(width);

@@ -347,4 +347,40 @@ TEST_F(PreviewPanelTest, AFailedRowReadStopsTheLoadButKeepsTheColourTable) {
   EXPECT_EQ(platform::test::messages().size(), 0u);
 }
 
+TEST_F(PreviewPanelTest, PngAndJpegTexturesShowTheirDitheredThumbnailOnWhite) {
+  // Flat pictures 2:1, so the thumbnail is 64 x 32 with white bands above
+  // and below; over the picture the dithered entries average to its colour.
+  struct Case {
+    const char* name;
+    fixtures::Rgb colour;
+  };
+  const Case cases[] = {
+      {"orange.png", {200, 100, 30}}, {"gray.png", {128, 128, 128}}, {"teal.jpg", {20, 140, 160}}};
+  for (const Case& c : cases) {
+    const std::string path = dir_.file(c.name);
+    ASSERT_TRUE(fixtures::imageMagickConvert("-size 128x64 'xc:rgb(" + std::to_string(c.colour.r) + "," +
+                                             std::to_string(c.colour.g) + "," + std::to_string(c.colour.b) +
+                                             ")' -quality 100 '" + path + "'"));
+    chooser::loadPreview(&panel_, path.c_str());
+    EXPECT_EQ(entry(panel_, pixelAt(panel_, 0, 0)), (fixtures::Rgb{255, 255, 255})) << c.name;
+    EXPECT_EQ(entry(panel_, pixelAt(panel_, 63, 63)), (fixtures::Rgb{255, 255, 255})) << c.name;
+    long sums[3] = {0, 0, 0};
+    for (int y = 16; y < 48; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        const fixtures::Rgb shown = entry(panel_, pixelAt(panel_, x, y));
+        sums[0] += shown.r;
+        sums[1] += shown.g;
+        sums[2] += shown.b;
+      }
+    }
+    const int want[3] = {c.colour.r, c.colour.g, c.colour.b};
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(sums[k] / (64.0 * 32.0), want[k], 3.0) << c.name << " " << k;
+  }
+  const std::string cut = dir_.file("cut.png");
+  fixtures::writeRawFile(cut, fixtures::readWholeFile(dir_.file("orange.png")));
+  fixtures::truncateFile(cut, 60);
+  chooser::loadPreview(&panel_, cut.c_str());
+  EXPECT_TRUE(allWhite(panel_));
+}
+
 }  // namespace
