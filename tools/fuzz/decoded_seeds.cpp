@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -204,6 +205,18 @@ Named jpegSeeds() {
   };
   Named named;
   for (const Jpeg& layout : layouts) named.emplace_back(layout.name, jpegBytes(layout));
+  return named;
+}
+
+Named thumbnailSeeds() {
+  Named named = pngSeeds();
+  for (auto& [name, bytes] : jpegSeeds()) named.emplace_back(name, std::move(bytes));
+  named.emplace_back("wide-interlaced", pngBytes({"", 150, 40, PNG_COLOR_TYPE_RGB, 8, true, nullptr, nullptr,
+                                                  PNG_TEXT_COMPRESSION_NONE, false}));
+  named.emplace_back("tall-palette", pngBytes({"", 30, 131, PNG_COLOR_TYPE_PALETTE, 4, false, nullptr, nullptr,
+                                               PNG_TEXT_COMPRESSION_NONE, false}));
+  named.emplace_back("large-progressive", jpegBytes({"", 200, 150, JCS_RGB, 3, true, false, 0, nullptr, false}));
+  named.emplace_back("large-gray", jpegBytes({"", 70, 260, JCS_GRAYSCALE, 1, false, false, 0, nullptr, false}));
   return named;
 }
 

@@ -20,4 +20,8 @@ Named pngSeeds();
 // the YCbCr transform, CMYK (refused), with comments.
 Named jpegSeeds();
 
+// The PNG and JPEG seeds, and pictures larger than the chooser's thumbnail
+// in both directions, so that it averages boxes of them.
+Named thumbnailSeeds();
+
 }  // namespace seeds

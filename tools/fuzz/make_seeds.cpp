@@ -314,6 +314,7 @@ void writeTextureTargets() {
   for (const auto& [name, bytes] : bmpSeeds()) seed("bmp_texture", name + ".bmp", bytes);
   for (const auto& [name, bytes] : seeds::pngSeeds()) seed("png_texture", name + ".png", bytes);
   for (const auto& [name, bytes] : seeds::jpegSeeds()) seed("jpeg_texture", name + ".jpg", bytes);
+  for (const auto& [name, bytes] : seeds::thumbnailSeeds()) seed("thumbnail", name, bytes);
 }
 
 void writeLongNameTarget() {

@@ -15,6 +15,7 @@
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/hardening/hardening_support.h"
 #include "texture/texture_source.h"
+#include "texture/thumbnail.h"
 
 namespace {
 
@@ -181,6 +182,46 @@ TEST_F(FaultWalkTest, EveryPlatformReadMayFail) {
           EXPECT_EQ(run.continueResults.back(), -19) << where;
           EXPECT_EQ(run.messages, std::vector<std::string>{kReadError}) << where;
           expectPrefixOf(run, clean, c, where);
+        }
+      }
+    }
+  }
+}
+
+// The chooser's thumbnails: whichever allocation or read fails, there is no
+// thumbnail rather than a partial one, never a message (the preview just
+// stays empty), and nothing is left allocated.
+TEST_F(FaultWalkTest, EveryAllocationAndReadOfAThumbnailMayFail) {
+  for (const TextureCase& c : hardening::platformReadCases(*cases_)) {
+    if (c.path.find(".bmp") != std::string::npos) continue;
+    texture::Thumbnail clean{};
+    const long allocationsBefore = platform::test::allocationsMade();
+    const long readsBefore = platform::test::readsMade();
+    ASSERT_TRUE(texture::makeThumbnail(c.path.c_str(), &clean)) << c.name;
+    const long allocations = platform::test::allocationsMade() - allocationsBefore;
+    const long reads = platform::test::readsMade() - readsBefore;
+    ASSERT_GE(allocations, 1) << c.name;
+
+    for (bool failReads : {false, true}) {
+      for (Mode mode : {Mode::onlyThat, Mode::fromThatOn}) {
+        for (long k = 1; k <= (failReads ? reads : allocations); ++k) {
+          const std::string where = c.name + (failReads ? ", read " : ", allocation ") + std::to_string(k) +
+                                    (mode == Mode::onlyThat ? " only" : " on");
+          if (failReads) {
+            if (mode == Mode::onlyThat) platform::test::failOneRead(k);
+            else platform::test::failReadAfter(k);
+          } else {
+            if (mode == Mode::onlyThat) platform::test::failOneAllocation(k);
+            else platform::test::failAllocationAfter(k);
+          }
+          platform::test::clearMessages();
+          texture::Thumbnail thumbnail{};
+          const bool made = texture::makeThumbnail(c.path.c_str(), &thumbnail);
+          platform::test::failAllocationAfter(0);
+          platform::test::failReadAfter(0);
+          EXPECT_FALSE(made) << where << ": a thumbnail despite the failure";
+          EXPECT_TRUE(platform::test::messages().empty()) << where;
+          EXPECT_EQ(platform::test::blocksOutstanding(), blocks_) << where << ": blocks leaked";
         }
       }
     }
