@@ -36,7 +36,7 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
   rowsDone = 0;
   rowsTotal = view.filterRect.bottom - view.filterRect.top;
 
-  const ScalingFactors factors = scalingFactors(fileName, source->sizeChoice);
+  const ScalingFactors factors = scalingFactors(fileName, *source);
   source->upscale = factors.replication > 1 ? 1 : 0;
   source->replication = factors.replication;
   const std::int32_t factor = factors.reduction;

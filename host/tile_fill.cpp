@@ -69,9 +69,8 @@ void endBands(HostView& view) {
   view.outRect = view.inRect;
 }
 
-}  // namespace
-
-ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice) {
+// `side`: the square PNG or JPEG side the size choices scale, else 0.
+ScalingFactors factorsFor(const char* fileName, std::int32_t sizeChoice, std::int32_t side) {
   if (texture::isLowResTexture(fileName)) {
     switch (sizeChoice) {
       case size512: return {4, 1, 0};
@@ -88,13 +87,22 @@ ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice) {
       default: return {1, 1, 0};
     }
   }
-  const std::int32_t side = texture::resizableTextureSide(fileName);
   const std::int32_t target = chosenSide(sizeChoice);
   if (side == 0 || target == 0 || target == side) return {1, 1, 0};
   // Whole multiples enlarge by replication, sharp as the library's
   // low-resolution textures; every other size goes through the resampler.
   if (target > side && target % side == 0) return {target / side, 1, 0};
   return {1, 1, target};
+}
+
+}  // namespace
+
+ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice) {
+  return factorsFor(fileName, sizeChoice, texture::resizableTextureSide(fileName));
+}
+
+ScalingFactors scalingFactors(const char* fileName, const texture::TextureSource& source) {
+  return factorsFor(fileName, source.sizeChoice, texture::resizableSourceSide(&source));
 }
 
 void prepareFill(const char* fileName, texture::TextureSource* source, HostView& view,
@@ -113,7 +121,7 @@ void prepareFill(const char* fileName, texture::TextureSource* source, HostView&
     *result = filterBadParameters;
   }
 
-  const ScalingFactors factors = scalingFactors(fileName, source->sizeChoice);
+  const ScalingFactors factors = scalingFactors(fileName, *source);
   const std::int32_t r = factors.replication;
 
   view.inRect = view.filterRect;

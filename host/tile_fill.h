@@ -38,6 +38,9 @@ struct ScalingFactors {
 // The factors for a texture file at a size choice: by its library class, or
 // for a square PNG or JPEG by its side.
 ScalingFactors scalingFactors(const char* fileName, std::int32_t sizeChoice);
+// The same for the opened texture at its size choice, its side taken from
+// the open rather than from another reading of the file.
+ScalingFactors scalingFactors(const char* fileName, const texture::TextureSource& source);
 
 // Fill progress, shared with the pre-scaling so that one bar covers both.
 extern std::int32_t rowsDone;

@@ -130,12 +130,31 @@ int isLowResTexture(const char* path) {
   return info.width == 128 && info.height == 128 && info.kind == kindTiffOneSample ? 1 : 0;
 }
 
+namespace {
+
+std::int32_t squareSide(std::int32_t width, std::int32_t height) {
+  return width == height && width >= 64 ? width : 0;
+}
+
+}  // namespace
+
 std::int32_t resizableTextureSide(const char* path) {
   const TextureClass type = classifyTexturePath(path);
   if (type != classPng && type != classJpeg) return 0;
   TextureInfo info{};
   if (describeTexture(path, &info) == 0) return 0;
-  return info.width == info.height && info.width >= 64 ? info.width : 0;
+  return squareSide(info.width, info.height);
+}
+
+std::int32_t resizableSourceSide(const TextureSource* source) {
+  if (source == nullptr) return 0;
+  switch (source->kind) {
+    case kindPng24:
+    case kindPng8:
+    case kindJpeg24:
+    case kindJpeg8: return squareSide(source->width, source->height);
+    default: return 0;
+  }
 }
 
 }  // namespace texture

@@ -20,6 +20,12 @@ constexpr std::size_t kInputBytes = 16384;
 constexpr int kCommentMarker = JPEG_COM;
 constexpr unsigned kLongestComment = 0xFFFF;
 constexpr std::int32_t kProgressSteps = 1000;
+// A progressive file's coefficients are kept whole, two bytes a sample,
+// whatever the output: for the largest texture decodedSizeAllowed admits,
+// twice its RGB rows. Without a bound, a few hundred bytes claiming 30000 x
+// 30000 pixels had libjpeg take and clear gigabytes for a thumbnail; over
+// the bound libjpeg fails at once, as it has nowhere to page to.
+constexpr long kLibjpegMemoryMax = static_cast<long>(2 * kMaxDecodedBytes + (16 << 20));
 
 // libjpeg reports its errors by longjmp back to the function that called
 // it; its warnings and messages are of no use to anyone here.
@@ -106,6 +112,7 @@ struct JpegReader {
     error.manager.emit_message = jpegNotice;
     jpeg_create_decompress(&info);
     created = true;
+    info.mem->max_memory_to_use = kLibjpegMemoryMax;
     input.manager.init_source = startInput;
     input.manager.fill_input_buffer = fillInput;
     input.manager.skip_input_data = skipInput;

@@ -11,6 +11,15 @@ namespace {
 
 constexpr std::size_t kSignatureBytes = 8;
 
+// Chunks the rows do not need. libpng would buffer each whole (a text chunk
+// may claim a gigabyte in a file of a few hundred bytes) and inflate the
+// compressed ones; left alone, they are skipped. The long name reads the
+// text chunks itself.
+constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0";
+// No chunk libpng still buffers (palette, transparency, small fixed fields)
+// comes near this.
+constexpr png_alloc_size_t kChunkBytesMax = 64 * 1024;
+
 // libpng reports its errors by longjmp back to the setjmp of the function
 // that called it; its warnings are of no use to anyone here.
 [[noreturn]] void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -56,6 +65,9 @@ struct PngReader {
     if (png == nullptr) return false;
     info = png_create_info_struct(png);
     if (info == nullptr) return false;
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                                static_cast<int>(sizeof kSkippedChunks / 5));
+    png_set_chunk_malloc_max(png, kChunkBytesMax);
     png_set_read_fn(png, &file, readThroughPlatform);
     png_set_sig_bytes(png, static_cast<int>(kSignatureBytes));
     return true;

@@ -127,6 +127,10 @@ int isLowResTexture(const char* path);
 // The side of a square PNG or JPEG texture of at least 64 pixels, which the
 // size choices can scale; 0 for every other file.
 std::int32_t resizableTextureSide(const char* path);
+// The same for an opened texture, from what the open found: a second look
+// at the file could fail where the open did not, and scale the fill
+// differently without a word.
+std::int32_t resizableSourceSide(const TextureSource* source);
 
 // The row source.
 void clearTextureSource(TextureSource* source);

@@ -1,15 +1,11 @@
 // Any bytes as a BMP texture: described, opened, every row read, released.
 // BMP reads go through the platform layer, so a second walk fails one of the
 // first reads (picked by the input's length) to reach the read-error paths.
-#include "platform/posix/platform_posix_test.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzzing::InputScope scope;
   const std::string path = fuzzing::writeInputFile(data, size, "texture.bmp");
-  fuzzing::walkTexture(path);
-  platform::test::failOneRead(static_cast<long>(size % 7) + 1);
-  fuzzing::walkTexture(path);
-  platform::test::failReadAfter(0);
+  fuzzing::walkTextureWithReadFault(path, size);
   return 0;
 }

@@ -82,12 +82,29 @@ std::string writeInputFile(const std::uint8_t* data, std::size_t size, const std
   return path;
 }
 
+void checkLongName(const std::string& path) {
+  // Canaries on both sides of the 64-byte result, as the dialog's buffer
+  // would sit among its neighbours.
+  char guarded[texture::kLongNameBytes + 32];
+  std::memset(guarded, 0x5A, sizeof guarded);
+  char* result = guarded + 16;
+  texture::textureLongName(path.c_str(), result);
+  if (std::strlen(result) >= static_cast<std::size_t>(texture::kLongNameBytes)) {
+    fail("long name not terminated inside its buffer");
+  }
+  for (int i = 0; i < 16; ++i) {
+    if (guarded[i] != 0x5A || guarded[16 + texture::kLongNameBytes + i] != 0x5A) {
+      fail("long name written outside its buffer");
+    }
+  }
+}
+
 void walkTexture(const std::string& path) {
   const char* name = path.c_str();
   texture::TextureInfo info{};
   const int described = texture::describeTexture(name, &info);
   if (!described && (info.width != 0 || info.height != 0)) fail("failed description keeps a size");
-  texture::textureInfoLine(&info);
+  if (std::strlen(texture::textureInfoLine(&info)) >= 128) fail("info line too long");
   texture::classifyTexturePath(name);
   texture::isHighResTexture(name);
   texture::isLowResTexture(name);
@@ -100,7 +117,8 @@ void walkTexture(const std::string& path) {
     if (!isZero(source)) fail("release after a failed open leaves fields behind");
     return;
   }
-  if ((source.tiff != nullptr) == (source.bmpFile > 0)) fail("open holds not exactly one file");
+  const int holders = (source.tiff != nullptr) + (source.bmpFile > 0) + (source.decoded != nullptr);
+  if (holders != 1) fail("open holds not exactly one file or decoded block");
   if (source.width <= 0 || source.height <= 0 || source.height > 32767) fail("open size out of range");
   if (source.bufferRowBytes != 3 * source.width || source.rowBytes < source.bufferRowBytes) {
     fail("row buffer smaller than a delivered row");
@@ -127,6 +145,13 @@ void walkTexture(const std::string& path) {
   texture::releaseTextureSource(&source);
   if (!isZero(source)) fail("release leaves fields behind");
   texture::releaseTextureSource(&source);
+}
+
+void walkTextureWithReadFault(const std::string& path, std::size_t seed) {
+  walkTexture(path);
+  platform::test::failOneRead(static_cast<long>(seed % 7) + 1);
+  walkTexture(path);
+  platform::test::failReadAfter(0);
 }
 
 }  // namespace fuzzing

@@ -34,11 +34,20 @@ class InputScope {
 // process (removed at exit) and answers the path.
 std::string writeInputFile(const std::uint8_t* data, std::size_t size, const std::string& name);
 
+// The long name the library's list shows for `path`, into a buffer with
+// canaries on both sides; aborts when it is unterminated or overruns.
+void checkLongName(const std::string& path);
+
 // Describes, classifies and opens `path` as a texture, then reads every row
 // (of a texture over 2048 rows high, the first and last 1024) into a buffer
 // of exactly the row-buffer size, as the fill does, and releases it twice.
 // Aborts when an invariant of the open record breaks.
 void walkTexture(const std::string& path);
+
+// walkTexture, then again with one of the first reads failing (which one
+// picked by `seed`, the input's length), for readers that go through the
+// platform's file operations.
+void walkTextureWithReadFault(const std::string& path, std::size_t seed);
 
 // Stops the process with `what` on stderr: the fuzzer reports it as a crash.
 [[noreturn]] void fail(const char* what);

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/fuzz/decoded_seeds.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -310,6 +312,9 @@ void writeTextureTargets() {
   for (const auto& [name, bytes] : tiffSeeds()) seed("tiff_texture", name + ".tif", bytes);
   for (const auto& [name, bytes] : librarySeeds()) seed("tiff_texture", name + ".tif", bytes);
   for (const auto& [name, bytes] : bmpSeeds()) seed("bmp_texture", name + ".bmp", bytes);
+  for (const auto& [name, bytes] : seeds::pngSeeds()) seed("png_texture", name + ".png", bytes);
+  for (const auto& [name, bytes] : seeds::jpegSeeds()) seed("jpeg_texture", name + ".jpg", bytes);
+  for (const auto& [name, bytes] : seeds::thumbnailSeeds()) seed("thumbnail", name, bytes);
 }
 
 void writeLongNameTarget() {

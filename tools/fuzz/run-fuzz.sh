@@ -48,6 +48,12 @@ for ((round = 1; round <= rounds; round++)); do
     dictionary=()
     case "$target" in
       tiff_texture | long_name | preview_loader | filter_run) dictionary=(-dict=tests/fuzz/tiff.dict) ;;
+      png_texture) dictionary=(-dict=tests/fuzz/png.dict) ;;
+      jpeg_texture) dictionary=(-dict=tests/fuzz/jpeg.dict) ;;
+      thumbnail)
+        cat tests/fuzz/png.dict tests/fuzz/jpeg.dict >"$seeds/thumbnail.dict"
+        dictionary=(-dict="$seeds/thumbnail.dict")
+        ;;
     esac
     log="$build/logs/$target-$(date +%Y%m%d-%H%M%S).log"
     echo "fuzz: $target for ${seconds}s, round $round of $rounds (log: $log)"

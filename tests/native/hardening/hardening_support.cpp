@@ -18,6 +18,17 @@ TextureCase tiffCase(const fixtures::TempDir& dir, const std::string& name, fixt
   return {name, fixtures::writeTiff(layout)};
 }
 
+// Decoded whole at open: small, so that walking every allocation and read
+// stays quick, and odd-sized, so that no row lands on a boundary by luck.
+TextureCase convertedCase(const fixtures::TempDir& dir, const std::string& name, const std::string& options,
+                          bool sixteenBit = false, int side = 0) {
+  const std::string ppm =
+      fixtures::writePpm(dir.file(name + ".ppm"), side > 0 ? side : 13, side > 0 ? side : 9, sixteenBit);
+  const std::string path = dir.file(name);
+  EXPECT_TRUE(fixtures::imageMagickConvert("'" + ppm + "' " + options + "'" + path + "'")) << name;
+  return {name, path};
+}
+
 }  // namespace
 
 std::vector<TextureCase> everyTextureKind(const fixtures::TempDir& dir) {
@@ -31,6 +42,16 @@ std::vector<TextureCase> everyTextureKind(const fixtures::TempDir& dir) {
   cases.push_back({"bgr.bmp", fixtures::writeBmp({.path = dir.file("bgr.bmp"), .width = 13, .height = 7})});
   cases.push_back({"indexed.bmp", fixtures::writeBmp({.path = dir.file("indexed.bmp"), .width = 9,
                                                       .height = 6, .bitCount = 8, .clrUsed = 16})});
+  cases.push_back(convertedCase(dir, "rgb.png", "PNG24:"));
+  cases.push_back(convertedCase(dir, "palette.png", "-colors 16 PNG8:"));
+  cases.push_back(convertedCase(dir, "deep-interlaced.png", "-depth 16 -interlace PNG PNG48:", true));
+  cases.push_back(convertedCase(dir, "gray.jpg", "-colorspace Gray JPEG:"));
+  cases.push_back(convertedCase(dir, "progressive.jpg", "-interlace JPEG JPEG:"));
+  // Square: its size is looked at again when the fill is scaled.
+  TextureCase square = convertedCase(dir, "square.png", "PNG24:", false, 64);
+  square.name += " at 128X128";
+  square.sizeChoice = 3;
+  cases.push_back(square);
   TextureCase gray = cases[1];
   gray.name = "gray-lzw.tif in a grayscale document";
   gray.imageMode = 1;
@@ -52,12 +73,13 @@ std::vector<TextureCase> everyTextureKind(const fixtures::TempDir& dir) {
   return cases;
 }
 
-std::vector<TextureCase> bitmapCases(const std::vector<TextureCase>& all) {
-  std::vector<TextureCase> bitmaps;
+std::vector<TextureCase> platformReadCases(const std::vector<TextureCase>& all) {
+  std::vector<TextureCase> chosen;
   for (const TextureCase& c : all) {
-    if (c.path.size() > 4 && c.path.compare(c.path.size() - 4, 4, ".bmp") == 0) bitmaps.push_back(c);
+    const std::string tail = c.path.substr(c.path.size() - 4);
+    if (tail == ".bmp" || tail == ".png" || tail == ".jpg") chosen.push_back(c);
   }
-  return bitmaps;
+  return chosen;
 }
 
 namespace {

@@ -27,11 +27,12 @@ struct TextureCase {
 
 // Writes one texture of each kind into `dir`: RGB, gray, white-is-zero,
 // palette and four-sample TIFFs (one compressed, so the pre-roll runs), 24-
-// and 8-bit BMPs, and the two library textures; the library ones once for
-// each size choice.
+// and 8-bit BMPs, RGB, palette and interlaced 16-bit PNGs, a square PNG
+// enlarged by its size choice, gray and progressive JPEGs, and the two
+// library textures; the library ones once for each size choice.
 std::vector<TextureCase> everyTextureKind(const fixtures::TempDir& dir);
-// Only the bitmap cases: their reads go through the platform layer.
-std::vector<TextureCase> bitmapCases(const std::vector<TextureCase>& all);
+// The BMP, PNG and JPEG cases: their reads go through the platform layer.
+std::vector<TextureCase> platformReadCases(const std::vector<TextureCase>& all);
 
 struct RunOutcome {
   std::int16_t startResult = 0;
