@@ -23,11 +23,7 @@ fi
 # shellcheck source=tools/setup/env.sh
 . "$root/tools/setup/env.sh"
 arch="${ORIELVMX_WIN_ARCH:-win32}"
-if [ -z "${WINEPREFIX:-}" ]; then
-  orielvmx_wine_env "$arch"
-  bash "$root/tools/setup/wine-prefix.sh" "$arch" > /dev/null || exit 1
-fi
-export WINEDEBUG=-all
+orielvmx_wine_ready "$arch" || exit 1
 files="${LIBRARY_FILES:-5000}"
 runs="${BENCH_PROCESS_RUNS:-5}"
 native_dir="$root/build/native"

@@ -39,3 +39,13 @@ orielvmx_wine_env() {
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}"
 }
+
+# For scripts that run on their own or under run.sh: keeps a WINEPREFIX the
+# caller chose, else takes the cached prefix of ARCH, making it if missing.
+orielvmx_wine_ready() {
+  if [ -z "${WINEPREFIX:-}" ]; then
+    orielvmx_wine_env "$1"
+    bash "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" "$1" > /dev/null || return 1
+  fi
+  export WINEDEBUG=-all
+}

@@ -41,11 +41,7 @@ fi
 # shellcheck source=tools/setup/env.sh
 . "$root/tools/setup/env.sh"
 win_arch="${ORIELVMX_WIN_ARCH:-${WINEARCH:-win32}}"
-if [ -z "${WINEPREFIX:-}" ]; then
-  orielvmx_wine_env "$win_arch"
-  bash "$root/tools/setup/wine-prefix.sh" "$win_arch" > /dev/null || exit 1
-fi
-export WINEDEBUG=-all
+orielvmx_wine_ready "$win_arch" || exit 1
 
 native_dir="${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}"
 win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/$win_arch}"
