@@ -8,6 +8,7 @@
 #include <jerror.h>
 
 #include <csetjmp>
+#include <cstdint>
 
 #include "platform/platform.h"
 #include "texture/thumbnail.h"
@@ -26,6 +27,24 @@ constexpr std::int32_t kProgressSteps = 1000;
 // 30000 pixels had libjpeg take and clear gigabytes for a thumbnail; over
 // the bound libjpeg fails at once, as it has nowhere to page to.
 constexpr long kLibjpegMemoryMax = static_cast<long>(2 * kMaxDecodedBytes + (16 << 20));
+// A thumbnail is made whenever the chooser passes over a file, so its bound
+// also scales with the file: real photographs and textures hold far more
+// than a byte of compressed data per thousand bytes of coefficients, while
+// a few hundred bytes claiming 17000 x 17000 pixels still had libjpeg take
+// and clear 850 MB under the bound above. Below 64 MB (a progressive colour
+// picture of about 3300 x 3300) any file is taken.
+constexpr long kThumbnailMemoryFloor = 64L << 20;
+constexpr std::uint64_t kCoefficientBytesPerFileByte = 1024;
+
+long thumbnailMemoryMax(const char* path) {
+  platform::FileStamp stamp{};
+  if (!platform::fileStamp(path, &stamp)) return kThumbnailMemoryFloor;
+  if (stamp.size >= static_cast<std::uint64_t>(kLibjpegMemoryMax) / kCoefficientBytesPerFileByte) {
+    return kLibjpegMemoryMax;
+  }
+  const auto scaled = static_cast<long>(stamp.size * kCoefficientBytesPerFileByte);
+  return scaled > kThumbnailMemoryFloor ? scaled : kThumbnailMemoryFloor;
+}
 
 // libjpeg reports its errors by longjmp back to the function that called
 // it; its warnings and messages are of no use to anyone here.
@@ -208,6 +227,7 @@ bool jpegThumbnail(const char* path, ThumbnailAccumulator& sums) {
   }
   reader.create(nullptr);
   jpeg_decompress_struct& info = reader.info;
+  info.mem->max_memory_to_use = thumbnailMemoryMax(path);
   jpeg_read_header(&info, TRUE);
   if (refusedColorSpace(info.jpeg_color_space)) return false;
   if (info.num_components != 1 && info.num_components != 3) return false;
