@@ -15,7 +15,7 @@ add_custom_target(texfill_manpage ALL DEPENDS ${TEXFILL_MANPAGE}.gz)
 install(TARGETS texfill RUNTIME DESTINATION bin)
 install(FILES ${TEXFILL_MANPAGE}.gz DESTINATION share/man/man1)
 install(DIRECTORY ${TEXFILL_SAMPLE_DIR}/ DESTINATION share/texfill/samples
-  FILES_MATCHING PATTERN "*.tif" PATTERN src EXCLUDE)
+  FILES_MATCHING PATTERN "*.tif" PATTERN "*.png" PATTERN "*.jpg" PATTERN src EXCLUDE)
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION share/doc/texfill RENAME copyright)
 
 set(CPACK_GENERATOR DEB)

@@ -71,6 +71,14 @@ for file in "$chroot_dir"/usr/share/texfill/samples/*.tif; do
     { echo "check-deb: texfill list does not show $(basename "$file")" >&2; exit 1; }
 done
 [ "$samples" -gt 0 ] || { echo "check-deb: the package installed no sample textures" >&2; exit 1; }
+# The PNG and JPEG samples show under every type.
+listing="$(in_chroot texfill list --type all /usr/share/texfill/samples)"
+for file in "$chroot_dir"/usr/share/texfill/samples/*.png "$chroot_dir"/usr/share/texfill/samples/*.jpg; do
+  [ -f "$file" ] || continue
+  samples=$((samples + 1))
+  grep -q "^$(basename "$file") " <<< "$listing" ||
+    { echo "check-deb: texfill list --type all does not show $(basename "$file")" >&2; exit 1; }
+done
 in_chroot texfill --version
 in_chroot man -w texfill > /dev/null 2>&1 || [ -f "$chroot_dir/usr/share/man/man1/texfill.1.gz" ] ||
   { echo "check-deb: no man page installed" >&2; exit 1; }

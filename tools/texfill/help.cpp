@@ -125,8 +125,8 @@ OPTIONS
         Windows build only: the plug-in DLL (.8BF) to load with LoadLibrary
         and drive through its ENTRYPOINT1 export, instead of the engine the
         native build links in. Its message boxes are answered with OK and
-        printed on stderr. The Windows build reads and writes TIFF documents
-        only, and offers the dialog's sizes but not pixel sizes.
+        printed on stderr. The Windows build offers the dialog's sizes but
+        not pixel sizes.
 
 ENVIRONMENT
     TEXFILL_BAND_DELAY_MS
@@ -231,7 +231,7 @@ constexpr const char* kGenSample = R"TXT(NAME
     texfill gen-sample - draw a seamless procedural picture
 
 SYNOPSIS
-    texfill gen-sample [--size N] NAME OUT.png
+    texfill gen-sample [--size N] [--title TEXT] NAME OUT.png|OUT.jpg
     texfill gen-sample [--size WxH] document OUT.png
     texfill gen-sample --list
 
@@ -242,6 +242,10 @@ DESCRIPTION
     one line per sample: name, high or low (resolution class it is packed
     as), default size and long name, separated by tabs. The sample library
     of the build is made from these with `texfill pack`.
+
+    OUT.jpg (or .jpeg) writes a JPEG of quality 92 instead of a PNG.
+    --title TEXT stores TEXT as the picture's long name, the name the
+    plug-in lists it by: a PNG's "Title" text, a JPEG's comment.
 
     The name "document" draws a landscape of W x H pixels (default 640x400)
     instead: a picture to fill in demonstrations, not a texture.

@@ -58,13 +58,20 @@ bool readRows(PngState* state, png_bytepp rows) {
   return true;
 }
 
-bool writeRows(PngState* state, const Image* image, png_bytepp rows) {
+bool writeRows(PngState* state, const Image* image, png_bytepp rows, const std::string* title) {
   if (setjmp(png_jmpbuf(state->png))) return false;
   png_init_io(state->png, state->file);
   png_set_IHDR(state->png, state->info, static_cast<png_uint_32>(image->width),
                static_cast<png_uint_32>(image->height), 8 * image->sampleBytes,
                image->channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!title->empty()) {
+    png_text text{};
+    text.compression = PNG_TEXT_COMPRESSION_NONE;
+    text.key = const_cast<png_charp>("Title");
+    text.text = const_cast<png_charp>(title->c_str());
+    png_set_text(state->png, state->info, &text, 1);
+  }
   png_write_info(state->png, state->info);
   if (image->sampleBytes == 2) png_set_swap(state->png);
   png_write_image(state->png, rows);
@@ -137,7 +144,7 @@ bool readPng(const std::string& path, Image& image, std::string& error, bool six
   return ok;
 }
 
-bool writePng(const std::string& path, const Image& image, std::string& error) {
+bool writePng(const std::string& path, const Image& image, std::string& error, const std::string& title) {
   if ((image.channels != 1 && image.channels != 3) || (image.sampleBytes != 1 && image.sampleBytes != 2)) {
     error = "only 8- and 16-bit gray and RGB images are written";
     return false;
@@ -156,7 +163,7 @@ bool writePng(const std::string& path, const Image& image, std::string& error) {
   for (int y = 0; y < image.height; ++y) {
     rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(rowOf(image, y));
   }
-  if (ok && !writeRows(&state, &image, rows.data())) {
+  if (ok && !writeRows(&state, &image, rows.data(), &title)) {
     error = std::string("cannot write PNG (") + state.message + ")";
     ok = false;
   }

@@ -1,9 +1,12 @@
 #include "tools/texfill/preview_reader.h"
 
+#include <memory>
 #include <vector>
 
 #include "chooser/posix/preview_display_test.h"
 #include "chooser/preview_panel.h"
+#include "texture/texture_source.h"
+#include "texture/thumbnail.h"
 
 namespace texfill {
 namespace {
@@ -35,10 +38,17 @@ bool readPanelPreview(const std::string& path, bool sixteenColours, PreviewPictu
   }
   chooser::loadPreview(&panel, path.c_str());
 
-  std::vector<std::uint8_t> probe(chooser::kPreviewColorBlockBytes, 0);
-  preview.hasColorMap =
-      chooser::readPreviewColorTable(probe.data(), path.c_str(), sixteenColours,
-                                     {panel.height, panel.pixelRowBytes}) != 0;
+  // PNG and JPEG textures show a thumbnail instead of a stored preview.
+  const texture::TextureClass type = texture::classifyTexturePath(path.c_str());
+  if (type == texture::classPng || type == texture::classJpeg) {
+    const auto thumbnail = std::make_unique<texture::Thumbnail>();
+    preview.hasColorMap = texture::makeThumbnail(path.c_str(), thumbnail.get());
+  } else {
+    std::vector<std::uint8_t> probe(chooser::kPreviewColorBlockBytes, 0);
+    preview.hasColorMap =
+        chooser::readPreviewColorTable(probe.data(), path.c_str(), sixteenColours,
+                                       {panel.height, panel.pixelRowBytes}) != 0;
+  }
 
   const std::uint8_t* header = panel.bitmapInfo;
   int bits = static_cast<int>(little(header + texture::kInfoHeaderBitCount, 2));

@@ -11,7 +11,7 @@ namespace texfill {
 struct PreviewPicture {
   Image rgb;             // 64x64, top row first
   int bitCount = 0;      // the bitmap's bits per pixel after loading
-  bool hasColorMap = false;  // false: the panel shows white
+  bool hasColorMap = false;  // false: the panel shows white (a PNG's or JPEG's: no thumbnail)
 };
 
 // `sixteenColours` pretends a 16-colour display, which reads the third

@@ -5,15 +5,46 @@
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
 #include "tools/texfill/document_io.h"
+#include "tools/texfill/jpeg_io.h"
+#include "tools/texfill/png_io.h"
 #include "tools/texfill/sample_gen.h"
 
 namespace texfill {
 namespace {
+
 constexpr const char* kName = "gen-sample";
+constexpr int kJpegQuality = 92;
+
+bool endsWith(const std::string& path, const char* ending) {
+  const std::string tail(ending);
+  if (path.size() < tail.size()) return false;
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    char c = path[path.size() - tail.size() + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != tail[i]) return false;
+  }
+  return true;
+}
+
+bool isJpegName(const std::string& path) { return endsWith(path, ".jpg") || endsWith(path, ".jpeg"); }
+
+// A sample texture with its long name stored the way the plug-in reads it.
+struct TextureJob {
+  const Image* picture;
+  const std::string* title;
+  bool jpeg;
+};
+
+bool writeTexture(const std::string& tempPath, const void* context, std::string& error) {
+  const auto* job = static_cast<const TextureJob*>(context);
+  return job->jpeg ? writeJpeg(tempPath, *job->picture, kJpegQuality, *job->title, error)
+                   : writePng(tempPath, *job->picture, error, *job->title);
+}
+
 }  // namespace
 
 int genSampleCommand(const Args& args) {
-  static const std::vector<OptionSpec> specs = {{"--size", true}, {"--list", false}};
+  static const std::vector<OptionSpec> specs = {{"--size", true}, {"--list", false}, {"--title", true}};
   ParsedArgs parsed;
   std::string error;
   if (!parseArgs(args, specs, parsed, error)) return usageError(kName, error);
@@ -52,7 +83,21 @@ int genSampleCommand(const Args& args) {
     if (!parseInt(it->second, 8, 4096, size)) return usageError(kName, "--size takes 8 to 4096");
   }
   const Image picture = generateSample(*recipe, static_cast<int>(size));
-  if (!writeImageFile(parsed.positional[1], picture, error)) {
+  const std::string& out = parsed.positional[1];
+  const auto title = parsed.options.find("--title");
+  if (title != parsed.options.end() || isJpegName(out)) {
+    if (!isJpegName(out) && !endsWith(out, ".png")) {
+      return usageError(kName, "--title needs OUT.png or OUT.jpg");
+    }
+    const std::string text = title != parsed.options.end() ? title->second : std::string();
+    const TextureJob job{&picture, &text, isJpegName(out)};
+    if (!writeFileAtomically(out, error, nullptr, writeTexture, &job)) {
+      complain(kName, out + ": " + error);
+      return exitFailure;
+    }
+    return exitOk;
+  }
+  if (!writeImageFile(out, picture, error)) {
     complain(kName, error);
     return exitFailure;
   }

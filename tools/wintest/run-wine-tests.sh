@@ -215,30 +215,37 @@ native_texfill="$native_dir/tools/texfill/texfill"
 windows_texfill="$win_dir/tools/texfill/texfill.exe"
 if (cd "$texfill_dir" &&
     "$native_texfill" gen-sample --size 320x200 document document.tif &&
+    "$native_texfill" gen-sample --size 320x200 document document.png &&
+    convert document.png -depth 16 PNG48:document.16.png &&
     "$native_texfill" gen-sample marble marble.png &&
     "$native_texfill" pack --name "Marble" marble.png marble.tif &&
     "$native_texfill" gen-sample --size 128 clouds clouds.png &&
     "$native_texfill" pack --low --name "Clouds" clouds.png clouds.tif) > "$texfill_dir/setup.log" 2>&1; then
-  while read -r name options; do
+  # Each case names the document's format: its input is document.EXT and
+  # both texfills write EXT.
+  while read -r name ext options; do
     # shellcheck disable=SC2086
-    if ! (cd "$texfill_dir" && "$native_texfill" fill $options document.tif "native-$name.tif") \
+    if ! (cd "$texfill_dir" && "$native_texfill" fill $options "document.$ext" "native-$name.$ext") \
         > "$texfill_dir/native-$name.log" 2>&1; then
       fail "texfill $name" "the native texfill failed (see $texfill_dir/native-$name.log)"
       continue
     fi
     # shellcheck disable=SC2086
     (cd "$texfill_dir" && under_wine "$windows_texfill" fill --plugin "$(windows_path "$plugin")" $options \
-        document.tif "windows-$name.tif") > "$texfill_dir/windows-$name.log" 2>&1
-    if cmp -s "$texfill_dir/native-$name.tif" "$texfill_dir/windows-$name.tif"; then
+        "document.$ext" "windows-$name.$ext") > "$texfill_dir/windows-$name.log" 2>&1
+    if cmp -s "$texfill_dir/native-$name.$ext" "$texfill_dir/windows-$name.$ext"; then
       pass "texfill.exe $name"
     else
       fail "texfill.exe $name" "differs from the native texfill (see $texfill_dir/windows-$name.log)"
     fi
   done <<'CASES'
-marble-actual --texture marble.tif --rect 10,10,190,300
-marble-128-selection --texture marble.tif --size 128X128 --origin selection --rect 5,7,200,320
-marble-256-gray --texture marble.tif --size 256X256 --gray
-clouds-512 --texture clouds.tif --size 512X512 --rect 20,30,180,290
+marble-actual tif --texture marble.tif --rect 10,10,190,300
+marble-128-selection tif --texture marble.tif --size 128X128 --origin selection --rect 5,7,200,320
+marble-256-gray tif --texture marble.tif --size 256X256 --gray
+clouds-512 tif --texture clouds.tif --size 512X512 --rect 20,30,180,290
+png-document-png-texture png --texture marble.png --rect 12,4,150,310
+png-document-gray png --texture clouds.tif --size 256X256 --gray
+png-document-16-bit 16.png --texture marble.tif --size 128X128 --rect 0,0,100,100
 CASES
 else
   fail "texfill fixtures" "see $texfill_dir/setup.log"
