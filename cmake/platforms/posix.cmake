@@ -10,7 +10,8 @@ if(ORIELVMX_TESTS)
   target_link_libraries(orielvmx_tests PRIVATE orielvmx_host GTest::gtest GTest::gtest_main)
   # Tests name only the fields of a choice or a file layout that matter to them.
   target_compile_options(orielvmx_tests PRIVATE -Wno-missing-field-initializers)
-  target_compile_definitions(orielvmx_tests PRIVATE ORIELVMX_TEST_DATA_DIR="${CMAKE_BINARY_DIR}/test-data")
+  target_compile_definitions(orielvmx_tests PRIVATE ORIELVMX_TEST_DATA_DIR="${CMAKE_BINARY_DIR}/test-data"
+    ORIELVMX_REGRESSION_DIR="${CMAKE_SOURCE_DIR}/tests/fuzz/regressions")
   gtest_discover_tests(orielvmx_tests DISCOVERY_TIMEOUT 60)
   # Includes point only downward; the second test shows the check can fail.
   add_test(NAME layering COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-layers.sh ${CMAKE_SOURCE_DIR})

@@ -79,7 +79,12 @@ TEST_F(ThumbnailTest, FilesThatCannotBeReadWholeGiveNone) {
   fixtures::writeTiff(tiff);
   for (const std::string& path :
        {truncated, make("cmyk.jpg", 40, 40, "-colorspace CMYK JPG:"),
-        fixtures::writeTextFile(dir.file("text.jpg"), "not a picture"), tiff.path, dir.file("missing.png")}) {
+        fixtures::writeTextFile(dir.file("text.jpg"), "not a picture"), tiff.path, dir.file("missing.png"),
+        // Whole, but under 1 KB for 17000 x 17000 progressive pixels: libjpeg
+        // would take 850 MB for its coefficients.
+        fixtures::writeRawFile(dir.file("huge.jpg"),
+                               fixtures::readWholeFile(std::string(ORIELVMX_REGRESSION_DIR) +
+                                                       "/thumbnail/progressive-claiming-17000-by-17000"))}) {
     Thumbnail thumbnail{};
     EXPECT_FALSE(makeThumbnail(path.c_str(), &thumbnail)) << path;
   }
