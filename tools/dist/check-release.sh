@@ -69,19 +69,26 @@ else
   fail "chooser fixtures" "make_chooser_fixtures failed"
 fi
 
-# texfill.exe from the download, the plug-in beside it, a texture from the
-# download's Textures folder.
-texture="$unpacked/Textures/marble.tif"
+# texfill.exe from the download, the plug-in beside it, textures from the
+# download's Textures folder: a library TIFF into a TIFF document, the PNG
+# sample into a PNG document.
 "$native_dir/tools/texfill/texfill" gen-sample --size 200x120 document "$work/document.tif" > /dev/null 2>&1
-"$native_dir/tools/texfill/texfill" fill --texture "$texture" --size 128X128 "$work/document.tif" "$work/native.tif" \
-  > /dev/null 2>&1
-(cd "$unpacked/$arch" && under_wine texfill.exe fill --plugin ORIELVMX.8BF --texture ..\\Textures\\marble.tif \
-  --size 128X128 "$(windows_path "$work/document.tif")" "$(windows_path "$work/windows.tif")") > "$work/texfill.log" 2>&1
-if [ -s "$work/native.tif" ] && cmp -s "$work/native.tif" "$work/windows.tif"; then
-  pass "unpacked $arch texfill.exe fills from Textures\\marble.tif like the native texfill"
-else
-  fail "unpacked $arch texfill.exe" "$(tr -d '\r' < "$work/texfill.log" | head -5)"
-fi
+"$native_dir/tools/texfill/texfill" gen-sample --size 200x120 document "$work/document.png" > /dev/null 2>&1
+while read -r texture ext; do
+  "$native_dir/tools/texfill/texfill" fill --texture "$unpacked/Textures/$texture" --size 128X128 \
+    "$work/document.$ext" "$work/native.$ext" < /dev/null > /dev/null 2>&1
+  (cd "$unpacked/$arch" && under_wine texfill.exe fill --plugin ORIELVMX.8BF --texture "..\\Textures\\$texture" \
+    --size 128X128 "$(windows_path "$work/document.$ext")" "$(windows_path "$work/windows.$ext")") \
+    < /dev/null > "$work/texfill.log" 2>&1
+  if [ -s "$work/native.$ext" ] && cmp -s "$work/native.$ext" "$work/windows.$ext"; then
+    pass "unpacked $arch texfill.exe fills from Textures\\$texture like the native texfill"
+  else
+    fail "unpacked $arch texfill.exe, Textures\\$texture" "$(tr -d '\r' < "$work/texfill.log" | head -5)"
+  fi
+done <<'TEXTURES'
+marble.tif tif
+brick-wall-1024.png png
+TEXTURES
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
