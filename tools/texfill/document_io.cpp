@@ -17,6 +17,14 @@
 namespace texfill {
 namespace {
 
+bool writeByFormat(const std::string& tempPath, const void* context, std::string& error) {
+  const auto* job = static_cast<const std::pair<const Image*, FileFormat>*>(context);
+  return job->second == FileFormat::png ? writePng(tempPath, *job->first, error)
+                                        : writeTiff(tempPath, *job->first, error);
+}
+
+}  // namespace
+
 std::string lowerExtension(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   const std::size_t dot = path.find_last_of('.');
@@ -27,14 +35,6 @@ std::string lowerExtension(const std::string& path) {
   }
   return extension;
 }
-
-bool writeByFormat(const std::string& tempPath, const void* context, std::string& error) {
-  const auto* job = static_cast<const std::pair<const Image*, FileFormat>*>(context);
-  return job->second == FileFormat::png ? writePng(tempPath, *job->first, error)
-                                        : writeTiff(tempPath, *job->first, error);
-}
-
-}  // namespace
 
 FileFormat formatOfFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");

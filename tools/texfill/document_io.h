@@ -21,6 +21,8 @@ enum class FileFormat { unknown, png, tiff };
 FileFormat formatOfFile(const std::string& path);
 // By the name's extension (.png, .tif, .tiff in any case); unknown otherwise.
 FileFormat formatForName(const std::string& path);
+// The name's extension without its dot, in lower case; empty when it has none.
+std::string lowerExtension(const std::string& path);
 
 // False, with a reason, for an empty image or one beyond the limits above.
 bool checkImageSize(std::uint64_t width, std::uint64_t height, std::string& error);

@@ -15,18 +15,10 @@ namespace {
 constexpr const char* kName = "gen-sample";
 constexpr int kJpegQuality = 92;
 
-bool endsWith(const std::string& path, const char* ending) {
-  const std::string tail(ending);
-  if (path.size() < tail.size()) return false;
-  for (std::size_t i = 0; i < tail.size(); ++i) {
-    char c = path[path.size() - tail.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != tail[i]) return false;
-  }
-  return true;
+bool isJpegName(const std::string& path) {
+  const std::string extension = lowerExtension(path);
+  return extension == "jpg" || extension == "jpeg";
 }
-
-bool isJpegName(const std::string& path) { return endsWith(path, ".jpg") || endsWith(path, ".jpeg"); }
 
 // A sample texture with its long name stored the way the plug-in reads it.
 struct TextureJob {
@@ -86,7 +78,7 @@ int genSampleCommand(const Args& args) {
   const std::string& out = parsed.positional[1];
   const auto title = parsed.options.find("--title");
   if (title != parsed.options.end() || isJpegName(out)) {
-    if (!isJpegName(out) && !endsWith(out, ".png")) {
+    if (!isJpegName(out) && lowerExtension(out) != "png") {
       return usageError(kName, "--title needs OUT.png or OUT.jpg");
     }
     const std::string text = title != parsed.options.end() ? title->second : std::string();
