@@ -19,15 +19,6 @@ constexpr int kHighResSide = 512;
 constexpr int kLowResSide = 128;
 constexpr int kPreviewSide = 64;
 
-bool hasTifExtension(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string extension = path.substr(path.size() - 4);
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return extension == ".tif";
-}
-
 bool writeLibrary(const std::string& tempPath, const void* context, std::string& error) {
   return writeLibraryTiff(tempPath, *static_cast<const LibraryTexture*>(context), error);
 }
@@ -92,7 +83,7 @@ int packCommand(const Args& args) {
   const std::string& name = nameOption->second;
   const bool low = parsed.options.count("--low") != 0;
   const bool quiet = parsed.options.count("--quiet") != 0;
-  if (!hasTifExtension(output)) {
+  if (lowerExtension(output) != "tif") {
     return usageError(kName, "OUT must end in .tif: the plug-in offers its sizes only for .tif files");
   }
 
