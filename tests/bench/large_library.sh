@@ -17,9 +17,9 @@
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "${BASH_SOURCE[0]}" "$@"
-fi
+# shellcheck source=tools/wintest/wine_script.sh
+. "$root/tools/wintest/wine_script.sh"
+need_display "$@"
 # shellcheck source=tools/setup/env.sh
 . "$root/tools/setup/env.sh"
 arch="${ORIELVMX_WIN_ARCH:-win32}"
@@ -47,7 +47,6 @@ if [ "$(find "$library" -maxdepth 1 -name '*.tif' 2> /dev/null | wc -l)" -ne "$f
   "$native_dir/tools/make_chooser_fixtures" --library "$files" "$library" || exit 1
 fi
 
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 mkdir -p "$(dirname "$results")"
 : > "$results"
 for run in $(seq "$runs"); do

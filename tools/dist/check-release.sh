@@ -19,13 +19,12 @@ arch="${ORIELVMX_WIN_ARCH:?set ORIELVMX_WIN_ARCH to win32 or win64}"
 native_dir="${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}"
 win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/$arch}"
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "ok $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1: $2"; }
+# shellcheck source=tools/wintest/wine_script.sh
+. "$root/tools/wintest/wine_script.sh"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-release-check.XXXXXX")"
 fresh_prefix="$work/wine-$arch"
+# shellcheck disable=SC2317  # run by the EXIT trap
 cleanup() {
   WINEPREFIX="$fresh_prefix" wineserver -k 2>/dev/null
   rm -rf "$work"
@@ -49,8 +48,6 @@ fi
 # A prefix no earlier run has touched: no settings file, nothing registered.
 cp -a "$WINEPREFIX" "$fresh_prefix"
 export WINEPREFIX="$fresh_prefix" WINEDEBUG=-all
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-under_wine() { timeout -k 10 600 wine "$@"; }
 plugin="$unpacked/$arch/ORIELVMX.8BF"
 
 # The test host's chooser checks browse their own texture directory.
@@ -90,5 +87,4 @@ marble.tif tif
 brick-wall-1024.png png
 TEXTURES
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

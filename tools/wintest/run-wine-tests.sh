@@ -34,10 +34,9 @@ for argument in "$@"; do
   esac
 done
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "${BASH_SOURCE[0]}" "$@"
-fi
-
+# shellcheck source=tools/wintest/wine_script.sh
+. "$here/wine_script.sh"
+need_display "$@"
 # shellcheck source=tools/setup/env.sh
 . "$root/tools/setup/env.sh"
 win_arch="${ORIELVMX_WIN_ARCH:-${WINEARCH:-win32}}"
@@ -46,16 +45,6 @@ orielvmx_wine_ready "$win_arch" || exit 1
 native_dir="${ORIELVMX_NATIVE_BUILD_DIR:-$root/build/native}"
 win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/$win_arch}"
 plugin="${ORIELVMX_PLUGIN:-$root/dist/$win_arch/ORIELVMX.8BF}"
-
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "ok $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1: $2"; }
-finish() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
 
 # Builds the targets the tests run; the build's own output only on failure.
 build() {
@@ -80,12 +69,6 @@ if ! build "$win_arch" "$win_dir" orielvmx_plugin fill_cases orielvmx_wintest pr
   fail "$win_arch build" "cmake --build $win_dir failed"
   finish
 fi
-
-# Wine maps drive Z: to the Unix root.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-
-# Keeps a stuck dialog or plug-in from holding the run forever.
-under_wine() { timeout -k 10 600 wine "$@"; }
 
 fixtures="$native_dir/wine-fixtures-$win_arch"
 rm -rf "$fixtures"
