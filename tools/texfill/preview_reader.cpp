@@ -1,12 +1,10 @@
 #include "tools/texfill/preview_reader.h"
 
-#include <memory>
 #include <vector>
 
 #include "chooser/posix/preview_display_test.h"
 #include "chooser/preview_panel.h"
 #include "texture/texture_source.h"
-#include "texture/thumbnail.h"
 
 namespace texfill {
 namespace {
@@ -38,24 +36,28 @@ bool readPanelPreview(const std::string& path, bool sixteenColours, PreviewPictu
   }
   chooser::loadPreview(&panel, path.c_str());
 
-  // PNG and JPEG textures show a thumbnail instead of a stored preview.
-  const texture::TextureClass type = texture::classifyTexturePath(path.c_str());
-  if (type == texture::classPng || type == texture::classJpeg) {
-    const auto thumbnail = std::make_unique<texture::Thumbnail>();
-    preview.hasColorMap = texture::makeThumbnail(path.c_str(), thumbnail.get());
-  } else {
-    std::vector<std::uint8_t> probe(chooser::kPreviewColorBlockBytes, 0);
-    preview.hasColorMap =
-        chooser::readPreviewColorTable(probe.data(), path.c_str(), sixteenColours,
-                                       {panel.height, panel.pixelRowBytes}) != 0;
-  }
-
   const std::uint8_t* header = panel.bitmapInfo;
   int bits = static_cast<int>(little(header + texture::kInfoHeaderBitCount, 2));
   if (bits != 1 && bits != 2 && bits != 4 && bits != 8) bits = 8;
   std::uint32_t entries = little(header + texture::kInfoHeaderClrUsed, 4);
   if (entries == 0 || entries > chooser::kPreviewColorEntries) entries = chooser::kPreviewColorEntries;
   const std::uint8_t* table = header + texture::kInfoHeaderBytes;
+
+  // PNG and JPEG textures show a thumbnail instead of a stored preview; the
+  // panel's colour table is all white when none could be made.
+  const texture::TextureClass type = texture::classifyTexturePath(path.c_str());
+  if (type == texture::classPng || type == texture::classJpeg) {
+    preview.hasColorMap = false;
+    for (std::uint32_t i = 0; i < entries && !preview.hasColorMap; ++i) {
+      const std::uint8_t* entry = table + 4 * i;
+      preview.hasColorMap = entry[0] != 255 || entry[1] != 255 || entry[2] != 255;
+    }
+  } else {
+    std::vector<std::uint8_t> probe(chooser::kPreviewColorBlockBytes, 0);
+    preview.hasColorMap =
+        chooser::readPreviewColorTable(probe.data(), path.c_str(), sixteenColours,
+                                       {panel.height, panel.pixelRowBytes}) != 0;
+  }
 
   preview.bitCount = bits;
   preview.rgb = makeImage(panel.width, panel.height, 3);
