@@ -49,8 +49,16 @@ int messageBoxes() {
   return boxes;
 }
 
+// One word for the line: spaces become dashes.
+std::string problemWord(std::string text) {
+  for (char& c : text) {
+    if (c == ' ') c = '-';
+  }
+  return " problem=" + text;
+}
+
 std::string problemsOf(const fillhost::FillCase& fillCase, const fillhost::FillOutcome& outcome,
-                       int boxes) {
+                       int boxes, const std::string& choiceProblems) {
   std::string problems;
   const int result = outcome.log.result();
   if (result != fillCase.expectedResult) {
@@ -65,13 +73,8 @@ std::string problemsOf(const fillhost::FillCase& fillCase, const fillhost::FillO
     problems += fillhost::transparencyWritten(fillCase.request) ? " problem=transparency-not-opaque"
                                                                  : " problem=wrote-host-transparency";
   }
-  if (!outcome.log.hostError.empty()) {
-    std::string text = outcome.log.hostError;
-    for (char& c : text) {
-      if (c == ' ') c = '-';
-    }
-    problems += " problem=" + text;
-  }
+  if (!outcome.log.hostError.empty()) problems += problemWord(outcome.log.hostError);
+  if (!choiceProblems.empty()) problems += problemWord("chooser: " + choiceProblems);
   return problems;
 }
 
@@ -116,9 +119,10 @@ int main(int argc, char** argv) {
     hostdriver::choosePluginTexture({fillCase.chooserStatus, textureDirectory + kPathSeparator + fillCase.texture,
                                      fillCase.sizeChoice, fillCase.tileOrigin});
     hostdriver::takePluginMessages();
+    hostdriver::takeChoiceProblems();
     const fillhost::FillOutcome outcome = fillhost::runFill(entry, fillCase.request);
     const int boxes = messageBoxes();
-    const std::string problems = problemsOf(fillCase, outcome, boxes);
+    const std::string problems = problemsOf(fillCase, outcome, boxes, hostdriver::takeChoiceProblems());
     if (!problems.empty()) ++troubled;
     std::printf("%s %016" PRIx64 " result=%d bands=%d progress=%016" PRIx64 " boxes=%d%s\n",
                 fillCase.name.c_str(),

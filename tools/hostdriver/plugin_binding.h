@@ -25,6 +25,10 @@ struct PluginChoice {
 
 // What every later Start's Open Texture dialog answers.
 void choosePluginTexture(const PluginChoice& choice);
+// What went wrong answering the dialog since the last call ("" when nothing
+// did; always "" natively, where there is no dialog to answer). A problem
+// means the plug-in may have been given another choice than the one asked.
+std::string takeChoiceProblems();
 // The texts of the message boxes the plug-in showed since the last call,
 // oldest first; on Windows each was dismissed with OK.
 std::vector<std::string> takePluginMessages();

@@ -25,6 +25,8 @@ void choosePluginTexture(const PluginChoice& choice) {
                           .sizeChoice = choice.sizeChoice, .tileOrigin = choice.tileOrigin});
 }
 
+std::string takeChoiceProblems() { return ""; }
+
 std::vector<std::string> takePluginMessages() {
   std::vector<std::string> texts;
   for (const platform::test::RecordedMessage& message : platform::test::messages()) {

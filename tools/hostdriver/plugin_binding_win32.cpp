@@ -45,6 +45,8 @@ void choosePluginTexture(const PluginChoice& choice) {
                                                 .sizeChoice = choice.sizeChoice, .tileOrigin = choice.tileOrigin});
 }
 
+std::string takeChoiceProblems() { return wintest::takeChooserProblems(); }
+
 std::vector<std::string> takePluginMessages() {
   std::vector<std::string> texts;
   for (const wintest::SeenDialog& box : wintest::takeMessageBoxes()) {

@@ -201,9 +201,17 @@ int fillCommand(const Args& args) {
 
   hostdriver::choosePluginTexture({1, texturePath, options.size.sizeChoice, options.tileOrigin});
   hostdriver::takePluginMessages();
+  hostdriver::takeChoiceProblems();
   const hostdriver::RunLog outcome = fillDocument(entry, document, rect);
   endProgress();
   const int messages = printPluginMessages();
+  // The Windows build answers the plug-in's own dialog; when that went wrong
+  // the plug-in may have filled with another texture or size than asked.
+  if (const std::string problems = hostdriver::takeChoiceProblems(); !problems.empty()) {
+    complain(kName, "the Open Texture dialog was not answered as asked (" + problems + "); " + options.output +
+                        " not written");
+    return exitFailure;
+  }
 
   if (interrupted() || outcome.result() == 1) {
     complain(kName, "aborted, the plug-in reported result 1; " + options.output + " not written");

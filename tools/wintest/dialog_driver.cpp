@@ -9,7 +9,10 @@
 namespace wintest {
 namespace {
 
-constexpr UINT kMessageTimeout = 2000;  // milliseconds for one message to the dialog's thread
+// Milliseconds for one message to the dialog's thread. A loaded machine can
+// keep that thread from its queue for seconds (Wine's file dialog lists the
+// directory after the hook has run), so only a hang may use all of it.
+constexpr UINT kMessageTimeout = 30000;
 
 struct Watcher {
   std::thread thread;
@@ -23,14 +26,6 @@ struct Watcher {
 Watcher& watcher() {
   static Watcher instance;
   return instance;
-}
-
-LRESULT sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR answer = 0;
-  if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeout, &answer) == 0) {
-    return 0;
-  }
-  return static_cast<LRESULT>(answer);
 }
 
 BOOL CALLBACK collectDialog(HWND window, LPARAM parameter) {
@@ -95,6 +90,14 @@ BOOL CALLBACK findStaticText(HWND child, LPARAM parameter) {
 }
 
 }  // namespace
+
+LRESULT sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeout, &answer) == 0) {
+    return 0;
+  }
+  return static_cast<LRESULT>(answer);
+}
 
 bool startDialogWatcher() {
   Watcher& w = watcher();

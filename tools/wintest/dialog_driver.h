@@ -37,6 +37,10 @@ std::vector<SeenDialog> takeMessageBoxes();
 
 // Window helpers; every message to the dialog's thread has a time limit, so a
 // hung plug-in fails a test instead of hanging it.
+// SendMessage with that limit; 0 when the time ran out. Messages sent from
+// one thread are handled in order, so once it returns every earlier one,
+// with all it set off in the dialog, is done.
+LRESULT sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 std::string windowText(HWND window);
 std::string windowClass(HWND window);
 // The first non-empty static text of a dialog: a message box's message.

@@ -220,6 +220,7 @@ if (cd "$texfill_dir" &&
       pass "texfill.exe $name"
     else
       fail "texfill.exe $name" "differs from the native texfill (see $texfill_dir/windows-$name.log)"
+      sed 's/^/    /' "$texfill_dir/windows-$name.log" | tail -n 5
     fi
   done <<'CASES'
 marble-actual tif --texture marble.tif --rect 10,10,190,300
