@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "chooser/company_folder.h"
 #include "chooser/settings.h"
 #include "platform/platform.h"
 
@@ -9,27 +10,10 @@ namespace chooser {
 
 namespace {
 
-constexpr const char* kCompanyFolder = "Oriel";
 // The section holds four short keys; other programs' extra keys beyond
 // this are not carried over.
 constexpr std::size_t kSectionBytes = 4096;
 constexpr std::size_t kKeyBytes = 256;
-
-bool append(char* path, std::size_t size, std::size_t* used, const char* text) {
-  const std::size_t length = std::strlen(text);
-  if (*used + length >= size) return false;
-  std::memcpy(path + *used, text, length + 1);
-  *used += length;
-  return true;
-}
-
-// The folder that holds the per-user file: "<application data>\Oriel".
-bool companyFolder(char* path, std::size_t size) {
-  if (!platform::userDataFolder(path, size)) return false;
-  std::size_t used = std::strlen(path);
-  const char separator[2] = {platform::pathSeparator(), '\0'};
-  return append(path, size, &used, separator) && append(path, size, &used, kCompanyFolder);
-}
 
 const char* currentFile(char* path) {
   return perUserSettingsPath(path, kSettingsPathBytes) && platform::pathExists(path)
@@ -41,7 +25,7 @@ const char* currentFile(char* path) {
 // stored choice is lost in the move.
 void copyIntoPerUserFile(const char* path) {
   char folder[kSettingsPathBytes];
-  if (companyFolder(folder, sizeof folder)) platform::createFolder(folder);
+  if (companyFolder(UserFolder::roaming, folder, sizeof folder)) platform::createFolder(folder);
   static char lines[kSectionBytes];
   platform::profileSection(settingsSection, lines, sizeof lines, settingsFileName);
   for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
@@ -58,10 +42,7 @@ void copyIntoPerUserFile(const char* path) {
 }  // namespace
 
 bool perUserSettingsPath(char* path, std::size_t size) {
-  if (!companyFolder(path, size)) return false;
-  std::size_t used = std::strlen(path);
-  const char separator[2] = {platform::pathSeparator(), '\0'};
-  return append(path, size, &used, separator) && append(path, size, &used, settingsFileName);
+  return companyFilePath(UserFolder::roaming, settingsFileName, path, size);
 }
 
 unsigned readSettingsKey(const char* key, int defaultValue) {

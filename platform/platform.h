@@ -36,6 +36,14 @@ std::int32_t seekFile(FileHandle file, std::int32_t offset);
 // Answers the bytes read (fewer at the end of the file) or -1.
 std::int32_t readFile(FileHandle file, void* buffer, std::uint32_t count);
 void closeFile(FileHandle file);
+// Creates `path` empty (replacing a file of that name) for writing.
+FileHandle createFileForWriting(const char* path);
+// True when all `count` bytes were written.
+bool writeFile(FileHandle file, const void* buffer, std::uint32_t count);
+// Puts `from` in the place of `to` in one step, replacing a file there, so
+// that readers see the old file or the new one, never a part.
+bool replaceFile(const char* from, const char* to);
+bool deleteFile(const char* path);
 
 // Private-profile (INI) settings --------------------------------------------
 unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName);
@@ -50,6 +58,9 @@ std::size_t profileSection(const char* section, char* buffer, std::size_t size,
 // The folder the shell names for the user's roaming application data, without
 // a separator at its end; false when there is none or it does not fit.
 bool userDataFolder(char* buffer, std::size_t size);
+// The same for the user's local (not roaming) application data, where what
+// can be made again belongs.
+bool userLocalDataFolder(char* buffer, std::size_t size);
 char pathSeparator();
 // True when the folder exists afterwards, made now or before.
 bool createFolder(const char* path);

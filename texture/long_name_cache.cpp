@@ -27,6 +27,7 @@ struct Entry {
 
 Entry* slots = nullptr;
 std::size_t used = 0;
+bool changed = false;
 
 std::uint32_t pathHash(const char* path) {
   std::uint32_t hash = 2166136261u;
@@ -39,6 +40,7 @@ void emptyStore() {
   for (std::size_t i = 0; i < kSlots; ++i) platform::releaseMemory(slots[i].path);
   std::memset(slots, 0, kSlots * sizeof(Entry));
   used = 0;
+  changed = false;
 }
 
 // The entry for `path`, or the free slot where it belongs.
@@ -64,6 +66,23 @@ int readLongName(const char* name, char* result) {
   return textureLongName(name, result);
 }
 
+// Gives a free slot `entry` the path; false without memory for it.
+bool takeSlot(Entry* entry, const char* path, std::uint32_t hash) {
+  const std::size_t length = std::strlen(path);
+  entry->path = static_cast<char*>(platform::allocateMemory(length + 1));
+  if (entry->path == nullptr) return false;
+  std::memcpy(entry->path, path, length + 1);
+  entry->hash = hash;
+  ++used;
+  return true;
+}
+
+void fillEntry(Entry* entry, const platform::FileStamp& stamp, int answer, const char* longName) {
+  entry->stamp = stamp;
+  entry->answer = answer;
+  std::memcpy(entry->longName, longName, std::strlen(longName) + 1);
+}
+
 }  // namespace
 
 int cachedTextureLongName(const char* name, char* result) {
@@ -87,18 +106,39 @@ int cachedTextureLongName(const char* name, char* result) {
       emptyStore();
       entry = findSlot(path, hash);
     }
-    const std::size_t length = std::strlen(path);
-    entry->path = static_cast<char*>(platform::allocateMemory(length + 1));
-    if (entry->path == nullptr) return answer;
-    std::memcpy(entry->path, path, length + 1);
-    entry->hash = hash;
-    ++used;
+    if (!takeSlot(entry, path, hash)) return answer;
   }
-  entry->stamp = stamp;
-  entry->answer = answer;
-  std::memcpy(entry->longName, result, std::strlen(result) + 1);
+  fillEntry(entry, stamp, answer, result);
+  changed = true;
   return answer;
 }
+
+bool rememberLongName(const char* path, const platform::FileStamp& stamp, int answer, const char* longName) {
+  if (path == nullptr || longName == nullptr || std::strlen(path) >= kPathBytes ||
+      std::strlen(longName) >= static_cast<std::size_t>(kLongNameBytes) || !haveStore()) {
+    return false;
+  }
+  const std::uint32_t hash = pathHash(path);
+  Entry* entry = findSlot(path, hash);
+  if (entry->path != nullptr) return true;
+  if (used == kLongNameCacheEntries || !takeSlot(entry, path, hash)) return false;
+  fillEntry(entry, stamp, answer, longName);
+  return true;
+}
+
+void visitLongNames(LongNameVisitor visit, void* context) {
+  if (slots == nullptr) return;
+  for (std::size_t i = 0; i < kSlots; ++i) {
+    const Entry& entry = slots[i];
+    if (entry.path != nullptr) visit(context, entry.path, entry.stamp, entry.answer, entry.longName);
+  }
+}
+
+std::size_t longNamesRemembered() { return used; }
+
+bool longNamesChanged() { return changed; }
+
+void markLongNamesKept() { changed = false; }
 
 void forgetLongNames() {
   emptyStore();

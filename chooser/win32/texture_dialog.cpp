@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "chooser/kept_long_names.h"
 #include "chooser/settings.h"
 #include "chooser/win32/chooser_win32.h"
 #include "chooser/win32/long_name_list.h"
@@ -170,6 +171,7 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
   textureDialog.dialogStatus = dialogFailed;
   textureDialog.initialised = 0;
   releasePreviewPanel();
+  takeKeptLongNames();
 
   // A dialog that its own initialisation ended (out of memory) comes back
   // from some platforms as a success, with no file.
@@ -190,6 +192,7 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
   }
   releasePreviewPanel();
   deleteBanner();
+  keepLongNames();
   return textureDialog.dialogStatus;
 }
 

@@ -165,6 +165,35 @@ void closeFile(FileHandle file) {
   if (file > 0) ::close(file);
 }
 
+FileHandle createFileForWriting(const char* path) {
+  if (path == nullptr) return kFileError;
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd <= 0) {
+    if (fd == 0) ::close(fd);
+    return kFileError;
+  }
+  return fd;
+}
+
+bool writeFile(FileHandle file, const void* buffer, std::uint32_t count) {
+  if (file <= 0 || buffer == nullptr) return false;
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  std::uint32_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::write(file, bytes + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::uint32_t>(n);
+  }
+  return true;
+}
+
+bool replaceFile(const char* from, const char* to) {
+  return from != nullptr && to != nullptr && std::rename(from, to) == 0;
+}
+
+bool deleteFile(const char* path) { return path != nullptr && ::unlink(path) == 0; }
+
 CursorHandle showWaitCursor() { return nullptr; }
 void restoreCursor(CursorHandle) {}
 

@@ -356,6 +356,27 @@ bool userDataFolder(char* buffer, std::size_t size) {
   return true;
 }
 
+// $XDG_CACHE_HOME, else ~/.cache; the test override stands for both folders.
+bool userLocalDataFolder(char* buffer, std::size_t size) {
+  if (buffer == nullptr || size == 0) return false;
+  buffer[0] = '\0';
+  std::string folder = userDataOverride();
+  if (folder.empty()) {
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+      folder = xdg;
+    } else if (home != nullptr && home[0] != '\0') {
+      folder = std::string(home) + "/.cache";
+    } else {
+      return false;
+    }
+  }
+  if (folder.size() >= size) return false;
+  std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+  return true;
+}
+
 }  // namespace platform
 
 namespace platform::test {

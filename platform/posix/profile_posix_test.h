@@ -12,7 +12,8 @@ namespace platform::test {
 void setProfileDirectory(const std::string& directory);
 // Where a bare name `fileName` is placed now.
 std::string profilePath(const char* fileName);
-// userDataFolder answers `directory` instead of the folder of bare names;
+// userDataFolder and userLocalDataFolder answer `directory` instead of the
+// folder of bare names and the cache folder;
 // "" restores it.
 void setUserDataFolder(const std::string& directory);
 // Writes to the file at `path` (as profilePath names it) fail, as they do

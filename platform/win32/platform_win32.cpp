@@ -45,6 +45,22 @@ void closeFile(FileHandle file) {
   if (file > 0) _lclose(file);
 }
 
+FileHandle createFileForWriting(const char* path) {
+  if (path == nullptr) return kFileError;
+  return _lcreat(path, 0);
+}
+
+bool writeFile(FileHandle file, const void* buffer, std::uint32_t count) {
+  if (file <= 0 || buffer == nullptr) return false;
+  return _lwrite(file, static_cast<LPCCH>(buffer), count) == count;
+}
+
+bool replaceFile(const char* from, const char* to) {
+  return from != nullptr && to != nullptr && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool deleteFile(const char* path) { return path != nullptr && DeleteFileA(path) != FALSE; }
+
 unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName) {
   return GetPrivateProfileIntA(section, key, defaultValue, fileName);
 }
@@ -61,18 +77,24 @@ std::size_t profileSection(const char* section, char* buffer, std::size_t size,
   return GetPrivateProfileSectionA(section, buffer, static_cast<DWORD>(size), fileName);
 }
 
-bool userDataFolder(char* buffer, std::size_t size) {
+namespace {
+
+bool shellFolder(int which, char* buffer, std::size_t size) {
   char folder[MAX_PATH] = "";
   if (buffer == nullptr || size == 0) return false;
   buffer[0] = '\0';
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-    return false;
-  }
+  if (FAILED(SHGetFolderPathA(nullptr, which, nullptr, SHGFP_TYPE_CURRENT, folder))) return false;
   const std::size_t length = lstrlenA(folder);
   if (length == 0 || length >= size) return false;
   lstrcpyA(buffer, folder);
   return true;
 }
+
+}  // namespace
+
+bool userDataFolder(char* buffer, std::size_t size) { return shellFolder(CSIDL_APPDATA, buffer, size); }
+
+bool userLocalDataFolder(char* buffer, std::size_t size) { return shellFolder(CSIDL_LOCAL_APPDATA, buffer, size); }
 
 char pathSeparator() { return '\\'; }
 

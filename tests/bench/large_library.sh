@@ -3,7 +3,9 @@
 # its complete long-name list of a directory of library textures, against
 # the platform's own Open dialog (GetOpenFileNameA, no template, no hook)
 # listing the same directory; each opened twice in one host process, under
-# Wine. Then the time of `texfill list` on the same directory, natively.
+# Wine. The chooser runs once with no long names kept between processes and
+# once with those the previous process kept. Then the time of `texfill list`
+# on the same directory, natively.
 #
 #   tests/bench/large_library.sh        (also the last stage of ./run.sh bench)
 #
@@ -49,12 +51,20 @@ fi
 
 mkdir -p "$(dirname "$results")"
 : > "$results"
+# Each run: the platform dialog; the chooser with no long names kept (as the
+# first time a library is listed); the chooser again in a new process, with
+# the names the previous one kept (as every later time).
+open_dialog() {
+  timeout -k 10 600 wine "$win_dir/tools/chooser_bench.exe" "$(windows_path "$plugin")" \
+    "$(windows_path "$library")" "$1" 2> /dev/null | tr -d '\r'
+}
 for run in $(seq "$runs"); do
-  for what in plain chooser; do
-    timeout -k 10 600 wine "$win_dir/tools/chooser_bench.exe" "$(windows_path "$plugin")" \
-      "$(windows_path "$library")" "$what" 2> /dev/null | tr -d '\r' >> "$results"
-  done
+  open_dialog plain >> "$results"
+  forget_kept_names
+  open_dialog chooser >> "$results"
+  open_dialog chooser | sed 's/^chooser /kept /' >> "$results"
 done
+forget_kept_names
 wineserver -w
 
 # "<what> opening <n>: <ms> ms (...)" lines -> minimum and median per opening.
@@ -64,17 +74,20 @@ summarise() {
     awk '{v[NR] = $1} END {if (NR == 0) {print "- -"; exit} printf "%d %d\n", v[1], v[int((NR + 1) / 2)]}'
 }
 echo "Large library: $files library textures, $runs host processes per dialog ($arch)"
-printf '%-46s %8s %8s\n' "" "min ms" "median"
+printf '%-58s %8s %8s\n' "" "min ms" "median"
 for opening in 1 2; do
   read -r plain_min plain_median <<< "$(summarise plain "$opening")"
-  read -r chooser_min chooser_median <<< "$(summarise chooser "$opening")"
   label=$([ "$opening" = 1 ] && echo "first opening" || echo "second opening, same process")
-  printf '%-46s %8s %8s\n' "GetOpenFileNameA, $label" "$plain_min" "$plain_median"
-  printf '%-46s %8s %8s\n' "Open Texture, $label" "$chooser_min" "$chooser_median"
-  if [ "$plain_min" != - ] && [ "$chooser_min" != - ]; then
-    awk -v a="$chooser_min" -v b="$plain_min" -v c="$chooser_median" -v d="$plain_median" \
-      'BEGIN {printf "%-46s %8.2fx %7.2fx\n", "  ratio", a / b, c / d}'
-  fi
+  printf '%-58s %8s %8s\n' "GetOpenFileNameA, $label" "$plain_min" "$plain_median"
+  for what in chooser kept; do
+    read -r chooser_min chooser_median <<< "$(summarise "$what" "$opening")"
+    kind=$([ "$what" = chooser ] && echo "nothing kept" || echo "names kept by a process before")
+    printf '%-58s %8s %8s\n' "Open Texture ($kind), $label" "$chooser_min" "$chooser_median"
+    if [ "$plain_min" != - ] && [ "$chooser_min" != - ]; then
+      awk -v a="$chooser_min" -v b="$plain_min" -v c="$chooser_median" -v d="$plain_median" \
+        'BEGIN {printf "%-58s %8.2fx %7.2fx\n", "  ratio", a / b, c / d}'
+    fi
+  done
 done
 
 texfill="$native_dir/tools/texfill/texfill"
@@ -86,4 +99,4 @@ for run in $(seq "$runs"); do
   times+=($(( ($(date +%s%N) - start) / 1000000 )))
 done
 sorted=($(printf '%s\n' "${times[@]}" | sort -n))
-printf '%-46s %8s %8s\n' "texfill list (native, whole process)" "${sorted[0]}" "${sorted[$(( (runs - 1) / 2 ))]}"
+printf '%-58s %8s %8s\n' "texfill list (native, whole process)" "${sorted[0]}" "${sorted[$(( (runs - 1) / 2 ))]}"

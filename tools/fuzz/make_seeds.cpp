@@ -366,6 +366,49 @@ void writeSettingsTarget() {
   for (const auto& [name, text] : files) seed("settings_reader", name, Bytes(text.begin(), text.end()));
 }
 
+// Kept long-name files, written by hand from the format (texture/long_name_file.h).
+struct KeptEntry {
+  std::string path;
+  std::uint64_t size, modified;
+  std::uint8_t answer;
+  std::string longName;
+};
+
+Bytes keptStore(const std::vector<KeptEntry>& entries) {
+  Bytes body;
+  auto little = [&body](std::uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) body.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  };
+  for (const KeptEntry& entry : entries) {
+    little(entry.path.size(), 2);
+    body.insert(body.end(), entry.path.begin(), entry.path.end());
+    little(entry.size, 8);
+    little(entry.modified, 8);
+    little(entry.answer, 1);
+    little(entry.longName.size(), 1);
+    body.insert(body.end(), entry.longName.begin(), entry.longName.end());
+  }
+  std::uint32_t hash = 2166136261u;
+  for (std::uint8_t byte : body) hash = (hash ^ byte) * 16777619u;
+  const std::string magic = "OVMXLN1\n";
+  Bytes file(magic.begin(), magic.end());
+  for (std::uint32_t value : {static_cast<std::uint32_t>(entries.size()), static_cast<std::uint32_t>(body.size()), hash}) {
+    for (int i = 0; i < 4; ++i) file.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  }
+  file.insert(file.end(), body.begin(), body.end());
+  return file;
+}
+
+void writeKeptNamesTarget() {
+  seed("long_name_store", "empty-store", keptStore({}));
+  seed("long_name_store", "one-texture", keptStore({{"/library/slate.tif", 27648, 1765000000123456789u, 1, "Slate"}}));
+  seed("long_name_store", "mixed",
+       keptStore({{"/library/a.tif", 100, 5, 1, "Oak Planks"},
+                  {"/library/b.bmp", 54, 6, 0, ""},
+                  {"C:\\Textures\\wood.tif", 196608, 133000000000000000u, 1, std::string(63, 'x')},
+                  {"/library/a.tif", 100, 7, 1, "the same path again"}}));
+}
+
 // The 32-byte host header of the filter_run target (see tests/fuzz/filter_run.cpp).
 struct RunHeader {
   std::uint8_t flags = 0;
@@ -540,6 +583,7 @@ int main(int argc, char** argv) {
   writeLongNameTarget();
   writePreviewTarget();
   writeSettingsTarget();
+  writeKeptNamesTarget();
   writeFilterRunTarget();
   return failures == 0 ? 0 : 1;
 }

@@ -140,9 +140,18 @@ if git --git-dir="$pspi_mirror" cat-file -e "HEAD:$pspi_library" 2> /dev/null; t
   fi
 fi
 
+# The cached prefix may keep long names from an earlier run.
+forget_kept_names
+
 wintest_out="$fixtures/wintest.out"
 under_wine "$win_dir/tools/orielvmx_wintest.exe" "$(windows_path "$plugin")" 2>&1 | tr -d '\r' > "$wintest_out"
 wintest_rc=${PIPESTATUS[0]}
+kept="$(kept_names | head -n 1)"
+if [ -n "$kept" ] && [[ "$kept" == */Local/* ]] && grep -aq 'Brindle Coat' "$kept"; then
+  pass "the chooser keeps its long names in the user's local application data"
+else
+  fail "kept long names" "no OrielVMX.names with the library's long names under Local (found: ${kept:-none})"
+fi
 # Adds the "ok"/"FAIL" lines and the closing count of a checker's output.
 collect() {
   local name="$1" out="$2" rc="$3" summary checker_passed checker_failed

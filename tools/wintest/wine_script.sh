@@ -12,6 +12,12 @@ need_display() {
 # Wine maps drive Z: to the Unix root.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
+# The files where the plug-in keeps its long names between processes, in
+# the prefix's users' local application data (the Wine version decides the
+# folder's name).
+kept_names() { find "${WINEPREFIX:-$HOME/.wine}/drive_c/users" -path '*/Oriel/OrielVMX.names' 2> /dev/null; }
+forget_kept_names() { kept_names | while read -r kept; do rm -f "$kept"; done; }
+
 # Keeps a stuck dialog or plug-in from holding the run forever.
 under_wine() { timeout -k 10 600 wine "$@"; }
 

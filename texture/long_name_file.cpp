@@ -1,0 +1,192 @@
+#include "texture/long_name_file.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "texture/info_line.h"
+#include "texture/little_endian.h"
+#include "texture/long_name_cache.h"
+
+namespace texture {
+namespace {
+
+constexpr char kMagic[8] = {'O', 'V', 'M', 'X', 'L', 'N', '1', '\n'};
+constexpr std::size_t kHeaderBytes = 20;
+constexpr std::size_t kMaxPathBytes = 1023;
+constexpr std::size_t kFixedEntryBytes = 2 + 8 + 8 + 1 + 1;
+constexpr std::size_t kMaxEntryBytes = kFixedEntryBytes + kMaxPathBytes + kLongNameBytes - 1;
+constexpr std::size_t kMaxBodyBytes = kLongNameCacheEntries * kMaxEntryBytes;
+
+std::uint32_t bodyHash(const std::uint8_t* bytes, std::size_t size) {
+  std::uint32_t hash = 2166136261u;
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 16777619u;
+  return hash;
+}
+
+std::uint64_t readLittle64(const std::uint8_t* bytes) {
+  return readLittle32(bytes) | (static_cast<std::uint64_t>(readLittle32(bytes + 4)) << 32);
+}
+
+void writeLittle64(std::uint8_t* bytes, std::uint64_t value) {
+  writeLittle32(bytes, static_cast<std::uint32_t>(value));
+  writeLittle32(bytes + 4, static_cast<std::uint32_t>(value >> 32));
+}
+
+struct Entry {
+  char path[kMaxPathBytes + 1];
+  platform::FileStamp stamp;
+  int answer;
+  char longName[kLongNameBytes];
+};
+
+// One entry from `body` at `*offset`, which moves past it; false when the
+// entry breaks the format.
+bool parseEntry(const std::uint8_t* body, std::size_t size, std::size_t* offset, Entry* entry) {
+  std::size_t at = *offset;
+  if (size - at < 2) return false;
+  const std::size_t pathBytes = readLittle16(body + at);
+  at += 2;
+  if (pathBytes == 0 || pathBytes > kMaxPathBytes || size - at < pathBytes + kFixedEntryBytes - 2) return false;
+  if (std::memchr(body + at, '\0', pathBytes) != nullptr) return false;
+  std::memcpy(entry->path, body + at, pathBytes);
+  entry->path[pathBytes] = '\0';
+  at += pathBytes;
+  entry->stamp.size = readLittle64(body + at);
+  entry->stamp.modified = readLittle64(body + at + 8);
+  entry->answer = body[at + 16];
+  const std::size_t nameBytes = body[at + 17];
+  at += 18;
+  if (entry->answer > 1 || nameBytes >= static_cast<std::size_t>(kLongNameBytes) || size - at < nameBytes) {
+    return false;
+  }
+  if (std::memchr(body + at, '\0', nameBytes) != nullptr) return false;
+  std::memcpy(entry->longName, body + at, nameBytes);
+  entry->longName[nameBytes] = '\0';
+  *offset = at + nameBytes;
+  return true;
+}
+
+// Every entry of the body, or none: the first pass only checks.
+bool takeEntries(const std::uint8_t* body, std::size_t size, std::uint32_t count, bool remember) {
+  Entry entry;
+  std::size_t offset = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (!parseEntry(body, size, &offset, &entry)) return false;
+    // A full store keeps what it has; the rest is read again when listed.
+    if (remember && !rememberLongName(entry.path, entry.stamp, entry.answer, entry.longName)) return true;
+  }
+  return offset == size;
+}
+
+bool readBody(const char* path, std::uint8_t** body, std::size_t* size, std::uint32_t* count) {
+  const platform::FileHandle file = platform::openFileForReading(path);
+  if (file <= 0) return false;
+  std::uint8_t header[kHeaderBytes];
+  bool ok = platform::readFile(file, header, sizeof header) == static_cast<std::int32_t>(sizeof header) &&
+            std::memcmp(header, kMagic, sizeof kMagic) == 0;
+  if (ok) {
+    *count = readLittle32(header + 8);
+    *size = readLittle32(header + 12);
+    ok = *count <= kLongNameCacheEntries && *size <= kMaxBodyBytes && *size <= *count * kMaxEntryBytes &&
+         *size >= *count * (kFixedEntryBytes + 1);
+  }
+  if (ok) {
+    // One byte more than the body, to tell a file that goes on past it.
+    *body = static_cast<std::uint8_t*>(platform::allocateMemory(*size + 1));
+    ok = *body != nullptr &&
+         platform::readFile(file, *body, static_cast<std::uint32_t>(*size + 1)) == static_cast<std::int32_t>(*size) &&
+         bodyHash(*body, *size) == readLittle32(header + 16);
+    if (!ok) {
+      platform::releaseMemory(*body);
+      *body = nullptr;
+    }
+  }
+  platform::closeFile(file);
+  return ok;
+}
+
+// The entries the store writes, as appendEntry would write them.
+bool writable(const char* path, int answer, const char* longName) {
+  const std::size_t pathBytes = std::strlen(path);
+  return pathBytes != 0 && pathBytes <= kMaxPathBytes &&
+         std::strlen(longName) < static_cast<std::size_t>(kLongNameBytes) && (answer == 0 || answer == 1);
+}
+
+void addEntryBytes(void* context, const char* path, const platform::FileStamp&, int answer, const char* longName) {
+  if (writable(path, answer, longName)) {
+    *static_cast<std::size_t*>(context) += kFixedEntryBytes + std::strlen(path) + std::strlen(longName);
+  }
+}
+
+struct Writer {
+  std::uint8_t* bytes;
+  std::size_t used;
+  std::uint32_t count;
+};
+
+void appendEntry(void* context, const char* path, const platform::FileStamp& stamp, int answer,
+                 const char* longName) {
+  auto* writer = static_cast<Writer*>(context);
+  if (!writable(path, answer, longName)) return;
+  const std::size_t pathBytes = std::strlen(path);
+  const std::size_t nameBytes = std::strlen(longName);
+  std::uint8_t* at = writer->bytes + writer->used;
+  writeLittle16(at, static_cast<std::uint16_t>(pathBytes));
+  std::memcpy(at + 2, path, pathBytes);
+  at += 2 + pathBytes;
+  writeLittle64(at, stamp.size);
+  writeLittle64(at + 8, stamp.modified);
+  at[16] = static_cast<std::uint8_t>(answer);
+  at[17] = static_cast<std::uint8_t>(nameBytes);
+  std::memcpy(at + 18, longName, nameBytes);
+  writer->used += kFixedEntryBytes + pathBytes + nameBytes;
+  ++writer->count;
+}
+
+}  // namespace
+
+bool loadLongNames(const char* path) {
+  if (path == nullptr) return false;
+  std::uint8_t* body = nullptr;
+  std::size_t size = 0;
+  std::uint32_t count = 0;
+  if (!readBody(path, &body, &size, &count)) return false;
+  const bool ok = takeEntries(body, size, count, false);
+  if (ok) takeEntries(body, size, count, true);
+  platform::releaseMemory(body);
+  return ok;
+}
+
+bool saveLongNames(const char* path) {
+  if (path == nullptr) return false;
+  const std::size_t pathBytes = std::strlen(path);
+  char partPath[kMaxPathBytes + 1 + 4];
+  if (pathBytes + 4 >= sizeof partPath) return false;
+  std::memcpy(partPath, path, pathBytes);
+  std::memcpy(partPath + pathBytes, ".new", 5);
+
+  std::size_t bytes = kHeaderBytes;
+  visitLongNames(addEntryBytes, &bytes);
+  Writer writer{static_cast<std::uint8_t*>(platform::allocateMemory(bytes)), kHeaderBytes, 0};
+  if (writer.bytes == nullptr) return false;
+  visitLongNames(appendEntry, &writer);
+  std::memcpy(writer.bytes, kMagic, sizeof kMagic);
+  writeLittle32(writer.bytes + 8, writer.count);
+  writeLittle32(writer.bytes + 12, static_cast<std::uint32_t>(writer.used - kHeaderBytes));
+  writeLittle32(writer.bytes + 16, bodyHash(writer.bytes + kHeaderBytes, writer.used - kHeaderBytes));
+
+  bool ok = false;
+  const platform::FileHandle file = platform::createFileForWriting(partPath);
+  if (file > 0) {
+    ok = platform::writeFile(file, writer.bytes, static_cast<std::uint32_t>(writer.used));
+    platform::closeFile(file);
+    ok = ok && platform::replaceFile(partPath, path);
+    if (!ok) platform::deleteFile(partPath);
+  }
+  platform::releaseMemory(writer.bytes);
+  if (ok) markLongNamesKept();
+  return ok;
+}
+
+}  // namespace texture
