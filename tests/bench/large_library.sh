@@ -74,18 +74,18 @@ summarise() {
     awk '{v[NR] = $1} END {if (NR == 0) {print "- -"; exit} printf "%d %d\n", v[1], v[int((NR + 1) / 2)]}'
 }
 echo "Large library: $files library textures, $runs host processes per dialog ($arch)"
-printf '%-58s %8s %8s\n' "" "min ms" "median"
+printf '%-62s %8s %8s\n' "" "min ms" "median"
 for opening in 1 2; do
   read -r plain_min plain_median <<< "$(summarise plain "$opening")"
   label=$([ "$opening" = 1 ] && echo "first opening" || echo "second opening, same process")
-  printf '%-58s %8s %8s\n' "GetOpenFileNameA, $label" "$plain_min" "$plain_median"
+  printf '%-62s %8s %8s\n' "GetOpenFileNameA, $label" "$plain_min" "$plain_median"
   for what in chooser kept; do
     read -r chooser_min chooser_median <<< "$(summarise "$what" "$opening")"
-    kind=$([ "$what" = chooser ] && echo "nothing kept" || echo "names kept by a process before")
-    printf '%-58s %8s %8s\n' "Open Texture ($kind), $label" "$chooser_min" "$chooser_median"
+    kind=$([ "$what" = chooser ] && echo "nothing kept" || echo "names kept before")
+    printf '%-62s %8s %8s\n' "Open Texture, $kind, $label" "$chooser_min" "$chooser_median"
     if [ "$plain_min" != - ] && [ "$chooser_min" != - ]; then
       awk -v a="$chooser_min" -v b="$plain_min" -v c="$chooser_median" -v d="$plain_median" \
-        'BEGIN {printf "%-58s %8.2fx %7.2fx\n", "  ratio", a / b, c / d}'
+        'BEGIN {printf "%-62s %8.2fx %7.2fx\n", "  ratio", a / b, c / d}'
     fi
   done
 done
@@ -99,4 +99,4 @@ for run in $(seq "$runs"); do
   times+=($(( ($(date +%s%N) - start) / 1000000 )))
 done
 sorted=($(printf '%s\n' "${times[@]}" | sort -n))
-printf '%-58s %8s %8s\n' "texfill list (native, whole process)" "${sorted[0]}" "${sorted[$(( (runs - 1) / 2 ))]}"
+printf '%-62s %8s %8s\n' "texfill list (native, whole process)" "${sorted[0]}" "${sorted[$(( (runs - 1) / 2 ))]}"
