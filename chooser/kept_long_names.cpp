@@ -14,10 +14,6 @@ constexpr std::size_t kPathBytes = 400;
 platform::FileStamp seen{};
 bool haveSeen = false;
 
-bool sameStamp(const platform::FileStamp& a, const platform::FileStamp& b) {
-  return a.size == b.size && a.modified == b.modified;
-}
-
 }  // namespace
 
 void takeKeptLongNames() {
@@ -29,7 +25,7 @@ void takeKeptLongNames() {
   }
   // An emptied store (the process let it go, or it overflowed) takes the
   // file in again.
-  if (haveSeen && sameStamp(stamp, seen) && texture::longNamesRemembered() != 0) return;
+  if (haveSeen && platform::sameStamp(stamp, seen) && texture::longNamesRemembered() != 0) return;
   seen = stamp;
   haveSeen = true;
   texture::loadLongNames(path);

@@ -70,6 +70,9 @@ struct FileStamp {
   std::uint64_t size;
   std::uint64_t modified;  // in the platform's own units
 };
+inline bool sameStamp(const FileStamp& a, const FileStamp& b) {
+  return a.size == b.size && a.modified == b.modified;
+}
 // False for a missing path or a directory.
 bool fileStamp(const char* path, FileStamp* stamp);
 // The absolute form of `path` (relative ones against the current folder);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "texture/fnv1a.h"
 #include "texture/info_line.h"
 
 namespace texture {
@@ -29,11 +30,7 @@ Entry* slots = nullptr;
 std::size_t used = 0;
 bool changed = false;
 
-std::uint32_t pathHash(const char* path) {
-  std::uint32_t hash = 2166136261u;
-  for (const char* c = path; *c != '\0'; ++c) hash = (hash ^ static_cast<unsigned char>(*c)) * 16777619u;
-  return hash;
-}
+std::uint32_t pathHash(const char* path) { return fnv1a(path, std::strlen(path)); }
 
 void emptyStore() {
   if (slots == nullptr) return;
@@ -95,8 +92,7 @@ int cachedTextureLongName(const char* name, char* result) {
   }
   const std::uint32_t hash = pathHash(path);
   Entry* entry = findSlot(path, hash);
-  if (entry->path != nullptr && entry->stamp.size == stamp.size &&
-      entry->stamp.modified == stamp.modified) {
+  if (entry->path != nullptr && platform::sameStamp(entry->stamp, stamp)) {
     std::memcpy(result, entry->longName, std::strlen(entry->longName) + 1);
     return entry->answer;
   }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "texture/fnv1a.h"
 #include "texture/info_line.h"
 #include "texture/little_endian.h"
 #include "texture/long_name_cache.h"
@@ -17,21 +18,6 @@ constexpr std::size_t kMaxPathBytes = 1023;
 constexpr std::size_t kFixedEntryBytes = 2 + 8 + 8 + 1 + 1;
 constexpr std::size_t kMaxEntryBytes = kFixedEntryBytes + kMaxPathBytes + kLongNameBytes - 1;
 constexpr std::size_t kMaxBodyBytes = kLongNameCacheEntries * kMaxEntryBytes;
-
-std::uint32_t bodyHash(const std::uint8_t* bytes, std::size_t size) {
-  std::uint32_t hash = 2166136261u;
-  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 16777619u;
-  return hash;
-}
-
-std::uint64_t readLittle64(const std::uint8_t* bytes) {
-  return readLittle32(bytes) | (static_cast<std::uint64_t>(readLittle32(bytes + 4)) << 32);
-}
-
-void writeLittle64(std::uint8_t* bytes, std::uint64_t value) {
-  writeLittle32(bytes, static_cast<std::uint32_t>(value));
-  writeLittle32(bytes + 4, static_cast<std::uint32_t>(value >> 32));
-}
 
 struct Entry {
   char path[kMaxPathBytes + 1];
@@ -96,7 +82,7 @@ bool readBody(const char* path, std::uint8_t** body, std::size_t* size, std::uin
     *body = static_cast<std::uint8_t*>(platform::allocateMemory(*size + 1));
     ok = *body != nullptr &&
          platform::readFile(file, *body, static_cast<std::uint32_t>(*size + 1)) == static_cast<std::int32_t>(*size) &&
-         bodyHash(*body, *size) == readLittle32(header + 16);
+         fnv1a(*body, *size) == readLittle32(header + 16);
     if (!ok) {
       platform::releaseMemory(*body);
       *body = nullptr;
@@ -174,7 +160,7 @@ bool saveLongNames(const char* path) {
   std::memcpy(writer.bytes, kMagic, sizeof kMagic);
   writeLittle32(writer.bytes + 8, writer.count);
   writeLittle32(writer.bytes + 12, static_cast<std::uint32_t>(writer.used - kHeaderBytes));
-  writeLittle32(writer.bytes + 16, bodyHash(writer.bytes + kHeaderBytes, writer.used - kHeaderBytes));
+  writeLittle32(writer.bytes + 16, fnv1a(writer.bytes + kHeaderBytes, writer.used - kHeaderBytes));
 
   bool ok = false;
   const platform::FileHandle file = platform::createFileForWriting(partPath);

@@ -3,9 +3,11 @@
 #include <commdlg.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "chooser/win32/chooser_win32.h"
 #include "resources/dialog_ids.h"
+#include "texture/fnv1a.h"
 #include "texture/info_line.h"
 #include "texture/long_name_cache.h"
 
@@ -29,8 +31,7 @@ std::uint32_t listedFiles;
 // FNV-1a over the file list's items, to tell whether the long names are
 // still those of the listed files.
 std::uint32_t fileListSignature(HWND dialog) {
-  std::uint32_t hash = 2166136261u;
-  auto mix = [&hash](unsigned char byte) { hash = (hash ^ byte) * 16777619u; };
+  std::uint32_t hash = texture::kFnv1aStart;
   // The control is looked up once: each lookup lists the dialog's children,
   // which costs more than the item itself.
   HWND files = GetDlgItem(dialog, IDC_FILE_LIST);
@@ -41,8 +42,8 @@ std::uint32_t fileListSignature(HWND dialog) {
     if (length >= 0 && length < kTextureFileBytes) {
       SendMessageA(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
     }
-    for (const char* c = name; *c != '\0'; ++c) mix(static_cast<unsigned char>(*c));
-    mix(0);
+    // The name with its terminating zero, so that names cannot run together.
+    hash = texture::fnv1a(name, std::strlen(name) + 1, hash);
   }
   return hash ^ static_cast<std::uint32_t>(count);
 }
