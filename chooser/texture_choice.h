@@ -3,17 +3,17 @@
 
 #include <cstdint>
 
+#include "fill/fill_options.h"
 #include "platform/platform.h"
 
 namespace chooser {
 
 struct TextureChoice {
-  char* fileName;            // 512-byte buffer for the chosen path
-  std::int32_t sizeChoice;   // SizeChoice
-  std::int32_t tileOrigin;   // TileOrigin
+  char* fileName;            // kFileNameBytes buffer for the chosen path
+  fill::FillOptions options;  // the size choice, the tile origin and the rest
 };
 
-constexpr int kFileNameBytes = 512;
+constexpr int kFileNameBytes = fill::kFileNameBytes;
 
 enum DialogStatus : int {
   dialogFailed = 0,

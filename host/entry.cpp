@@ -3,22 +3,26 @@
 #include <new>
 
 #include "chooser/texture_choice.h"
+#include "fill/fill_job.h"
+#include "fill/host_view.h"
+#include "fill/result_codes.h"
 #include "host/filter_record.h"
-#include "host/host_view.h"
 #include "host/module_state.h"
-#include "host/prepare_scaling.h"
-#include "host/tile_fill.h"
-#include "platform/messages.h"
 #include "platform/module_instance.h"
-#include "resources/strings.h"
 #include "texture/long_name_cache.h"
-#include "texture/texture_source.h"
 
 namespace host {
 
 void* hostParams = nullptr;
 
 namespace {
+
+using fill::HostView;
+using namespace fill;  // the result codes
+
+// The fill of the run in progress: made at Start, kept between the host's
+// calls, released at Finish (or by the next Start of a host that skipped it).
+fill::FillJob job;
 
 bool abortFromRecord(void* context) {
   auto* record = static_cast<FilterRecord*>(context);
@@ -69,16 +73,13 @@ void storeBand(const HostView& view, FilterRecord& record) {
 }
 
 void startFilter(FilterRecord& record, std::int16_t* result) {
-  texture::TextureSource* source = &texture::textureSource;
-  // A host that skipped Finish after the last run leaves its texture open.
-  texture::releaseTextureSource(source);
-  texture::clearTextureSource(source);
+  fill::releaseFillJob(&job);
   if (record.progressProc != nullptr) record.progressProc(0, 1);
 
   platform::WindowHandle owner = record.platformData != nullptr ? record.platformData->hwnd : nullptr;
-  char fileName[chooser::kFileNameBytes] = {};
-  chooser::TextureChoice choice{fileName, 0, 1};
+  chooser::TextureChoice choice{job.fileName, {}};
   const int status = chooser::runTextureDialog(owner, platform::moduleInstance, &choice);
+  if (status != chooser::dialogChosen) fill::clearFillJob(&job);
   if (status == chooser::dialogCancelled) {
     *result = userCancelled;
     return;
@@ -87,26 +88,10 @@ void startFilter(FilterRecord& record, std::int16_t* result) {
     *result = readErr;
     return;
   }
-  fileName[chooser::kFileNameBytes - 1] = '\0';
-  source->sizeChoice = choice.sizeChoice;
-  source->tileOrigin = choice.tileOrigin;
-  *result = noErr;
-
-  source->decodeProgress = {progressToRecord, abortFromRecord, &record};
-  if (texture::openTextureSource(fileName, source) == 0) {
-    const bool aborted = source->decodeAborted != 0;
-    texture::releaseTextureSource(source);
-    if (aborted) {
-      *result = userCancelled;
-      return;
-    }
-    platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
-    *result = readErr;
-    return;
-  }
+  job.fileName[fill::kFileNameBytes - 1] = '\0';
+  job.options = choice.options;
   HostView view = viewOf(record);
-  prepareFill(fileName, source, view, result);
-  prepareScaling(fileName, source, view, result);
+  fill::startFillJob(&job, view, result);
   storeBand(view, record);
 }
 
@@ -118,7 +103,7 @@ void aboutFilter(AboutRecord* record) {
 
 void continueFilter(FilterRecord& record, std::int16_t* result) {
   HostView view = viewOf(record);
-  fillNextBand(&texture::textureSource, view, result);
+  fill::fillNextBand(&job, view, result);
   storeBand(view, record);
 }
 
@@ -126,8 +111,10 @@ void continueFilter(FilterRecord& record, std::int16_t* result) {
 
 void attachModule(void* instance) { platform::moduleInstance = instance; }
 
+const fill::FillJob& currentFillJob() { return job; }
+
 void detachModule() {
-  texture::releaseTextureSource(&texture::textureSource);
+  fill::releaseFillJob(&job);
   texture::forgetLongNames();
 }
 
@@ -165,7 +152,7 @@ extern "C" void ORIELVMX_CDECL ENTRYPOINT1(std::int16_t selector, void* paramete
       continueFilter(*record, result);
       break;
     case filterSelectorFinish:
-      texture::releaseTextureSource(&texture::textureSource);
+      fill::releaseFillJob(&job);
       break;
     default:
       *result = filterBadParameters;

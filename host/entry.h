@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "fill/fill_job.h"
+
 #if defined(_WIN32)
 #define ORIELVMX_CDECL __cdecl
 #else
@@ -18,5 +20,9 @@ namespace host {
 // native hosts and tests call them directly).
 void attachModule(void* instance);
 void detachModule();
+
+// The fill job the entry point keeps between the host's calls: what a native
+// host can look at after any selector.
+const fill::FillJob& currentFillJob();
 
 }  // namespace host

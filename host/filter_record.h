@@ -12,10 +12,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/host_view.h"
-#include "host/result_codes.h"
+#include "fill/host_view.h"
+#include "fill/result_codes.h"
 
 namespace host {
+
+// The record's rectangles are the ones the fill sees.
+using fill::Rect16;
 
 #pragma pack(push, 4)
 

@@ -15,8 +15,6 @@
 
 namespace texture {
 
-TextureSource textureSource;
-
 namespace {
 
 constexpr std::int64_t kMaxBytes = std::numeric_limits<std::int32_t>::max();
@@ -280,8 +278,8 @@ int readTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row
   }
 }
 
-int fetchSourceRow(std::int32_t row, std::uint8_t* destination) {
-  return fetchRow(&textureSource, row, destination);
+int fetchSourceRow(TextureSource* source, std::int32_t row, std::uint8_t* destination) {
+  return source != nullptr ? fetchRow(source, row, destination) : -1;
 }
 
 int prerollTiff(TextureSource* source, std::int32_t rows) {

@@ -111,9 +111,6 @@ struct TextureSource {
   std::int32_t replication;
 };
 
-// The one record of the running filter; fetchSourceRow works on it.
-extern TextureSource textureSource;
-
 // Description (silent: no messages, no file left open).
 TextureClass classifyTexturePath(const char* path);
 void clearTextureInfo(TextureInfo* info);
@@ -136,7 +133,9 @@ std::int32_t resizableSourceSide(const TextureSource* source);
 void clearTextureSource(TextureSource* source);
 int openTextureSource(const char* path, TextureSource* source);
 int readTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row);
-int fetchSourceRow(std::int32_t row, std::uint8_t* destination);
+// Unscaled row `row` as RGB (3 x width bytes): what a resampler attached to
+// the source reads. 0, or -1 on failure.
+int fetchSourceRow(TextureSource* source, std::int32_t row, std::uint8_t* destination);
 int prerollTiff(TextureSource* source, std::int32_t rows);
 int releaseTextureSource(TextureSource* source);
 

@@ -22,8 +22,7 @@ int runTextureDialog(platform::WindowHandle, platform::ModuleHandle, TextureChoi
   if (length > kFileNameBytes - 1) length = kFileNameBytes - 1;
   std::memcpy(choice->fileName, provided.fileName.data(), length);
   choice->fileName[length] = '\0';
-  choice->sizeChoice = provided.sizeChoice;
-  choice->tileOrigin = provided.tileOrigin;
+  choice->options = provided.options;
   return dialogChosen;
 }
 

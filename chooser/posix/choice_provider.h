@@ -2,16 +2,16 @@
 // command-line host) says in advance what the user would pick.
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "fill/fill_options.h"
 
 namespace chooser {
 
 struct ProvidedChoice {
   int status = 1;  // DialogStatus to answer: 1 chosen, 2 cancelled, 0 failed
   std::string fileName;
-  std::int32_t sizeChoice = 0;
-  std::int32_t tileOrigin = 1;
+  fill::FillOptions options;
 };
 
 void provideChoice(const ProvidedChoice& choice);

@@ -36,7 +36,6 @@ constexpr char kFilter[] =
     "All Textures (*.tif;*.bmp;*.png;*.jpg)\0*.TIF;*.BMP;*.PNG;*.JPG;*.JPEG\0"
     "PNG (*.png)\0*.PNG\0JPEG (*.jpg)\0*.JPG;*.JPEG\0";
 
-constexpr const char* kSizeItems[] = {"Actual", "512X512", "256X256", "128X128", "64X64"};
 
 constexpr int kFrameSide = 66;  // the preview and its one-pixel black frame
 
@@ -180,8 +179,8 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
     if (choice != nullptr && choice->fileName != nullptr) {
       std::memcpy(choice->fileName, textureDialog.textureFileBuffer, kFileNameBytes);
       choice->fileName[kFileNameBytes - 1] = '\0';
-      choice->sizeChoice = textureDialog.workingSizeChoice;
-      choice->tileOrigin = textureDialog.workingTileOrigin;
+      choice->options.sizeChoice = textureDialog.workingSizeChoice;
+      choice->options.tileOrigin = textureDialog.workingTileOrigin;
     }
   } else if (textureDialog.dialogStatus == dialogFailed) {
     // Ended without the Cancel command: the platform refused the dialog,
@@ -267,7 +266,7 @@ int initTextureDialog(HWND dialog) {
 
   EnableWindow(GetDlgItem(dialog, IDC_SIZE_LABEL), FALSE);
   // Unsorted, so that an item's index is its SizeChoice.
-  for (const char* item : kSizeItems) {
+  for (const char* item : fill::kSizeChoiceNames) {
     itemMessage(dialog, IDC_SIZE_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   }
   itemMessage(dialog, IDC_SIZE_COMBO, CB_SETCURSEL, 0);

@@ -74,7 +74,7 @@ FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase) {
     return std::chrono::duration<double>(to - from).count();
   };
   chooser::provideChoice({.status = 1, .fileName = texturePath(fillCase),
-                          .sizeChoice = fillCase.sizeChoice, .tileOrigin = 1});
+                          .options = {.sizeChoice = fillCase.sizeChoice, .tileOrigin = 1}});
   FillTiming timing;
   const auto started = Clock::now();
   host.call(host::filterSelectorParameters);

@@ -113,7 +113,7 @@ int fillOnce(const std::string& name) {
   if (!bench::runFill(host, *chosen).ok) return 1;
 
   chooser::provideChoice({.status = 1, .fileName = bench::texturePath(*chosen),
-                          .sizeChoice = chosen->sizeChoice, .tileOrigin = 1});
+                          .options = {.sizeChoice = chosen->sizeChoice, .tileOrigin = 1}});
   // The log of the first run is the host's, not the fill's.
   host.log() = simhost::Run{};
   const long long before = heap::live;

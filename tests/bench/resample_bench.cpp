@@ -73,7 +73,7 @@ void startPrescaled(benchmark::State& state) {
   const bool lowRes = state.range(1) != 0;
   const bench::FillCase fillCase{"", lowRes, sizeChoice, 3};
   chooser::provideChoice({.status = 1, .fileName = bench::texturePath(fillCase),
-                          .sizeChoice = sizeChoice, .tileOrigin = 1});
+                          .options = {.sizeChoice = sizeChoice, .tileOrigin = 1}});
   simhost::SimulatedHost host(8, 600, 3);
   for (auto _ : state) {
     if (host.start() != 0 || host.finish() != 0) {

@@ -193,8 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fuzzing::writeInputFile(data + kHeaderBytes, size - kHeaderBytes, kNames[header.flags & 3]);
 
   const int status = header.chooser % 3 == 0 ? 1 : header.chooser % 3 == 1 ? 2 : 0;
-  chooser::provideChoice({.status = status, .fileName = path, .sizeChoice = header.sizeChoice,
-                          .tileOrigin = header.tileOrigin});
+  chooser::provideChoice({.status = status, .fileName = path, .options = {.sizeChoice = header.sizeChoice, .tileOrigin = header.tileOrigin}});
   abortCalls = 0;
   abortFrom = header.abortAt == 255 ? -1 : header.abortAt;
 
@@ -239,11 +238,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       } else if (selector == host::filterSelectorAbout) {
         // About comes with its own record, and touches no fill state.
         host::AboutRecord about{record.platformData};
-        const texture::TextureSource before = texture::textureSource;
+        const texture::TextureSource before = host::currentFillJob().source;
         std::int16_t result = 0x7777;
         ENTRYPOINT1(host::filterSelectorAbout, &about, nullptr, &result);
         if (result != 0) fuzzing::fail("About failed");
-        if (std::memcmp(&before, &texture::textureSource, sizeof before) != 0) {
+        if (std::memcmp(&before, &host::currentFillJob().source, sizeof before) != 0) {
           fuzzing::fail("About changed the fill state");
         }
       } else {
@@ -273,7 +272,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (call(record, host::filterSelectorFinish) != 0) fuzzing::fail("Finish failed");
   if (call(record, host::filterSelectorFinish) != 0) fuzzing::fail("second Finish failed");
   static const texture::TextureSource zero{};
-  if (std::memcmp(&texture::textureSource, &zero, sizeof zero) != 0) fuzzing::fail("Finish left state");
+  if (std::memcmp(&host::currentFillJob().source, &zero, sizeof zero) != 0 || host::currentFillJob().mode != nullptr) {
+    fuzzing::fail("Finish left state");
+  }
   chooser::provideChoice({});
   return 0;
 }

@@ -109,9 +109,7 @@ void walkTexture(const std::string& path) {
   texture::isHighResTexture(name);
   texture::isLowResTexture(name);
 
-  texture::TextureSource& source = texture::textureSource;
-  texture::releaseTextureSource(&source);
-  texture::clearTextureSource(&source);
+  texture::TextureSource source{};
   if (texture::openTextureSource(name, &source) == 0) {
     texture::releaseTextureSource(&source);
     if (!isZero(source)) fail("release after a failed open leaves fields behind");

@@ -27,7 +27,7 @@ echo '#include <windows.h>' > "$tree/chooser/win32/dialog.cpp"
 echo '#include "host/fill.h"' > "$tree/tools/driver.cpp"
 expect pass "downward includes, windows.h in a win32 folder"
 
-echo '#include "host/tile_fill.h"' >> "$tree/texture/rows.cpp"
+echo '#include "fill/tile_fill.h"' >> "$tree/texture/rows.cpp"
 expect fail "texture including a host header"
 sed -i '$d' "$tree/texture/rows.cpp"
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fill/fill_options.h"
 #include "tools/hostdriver/host_driver.h"
 
 namespace hostdriver {
@@ -19,8 +20,7 @@ void unbindPlugin();
 struct PluginChoice {
   int status = 1;  // 1 chosen, 2 cancelled, anything else: the dialog fails
   std::string texturePath;
-  int sizeChoice = 0;
-  int tileOrigin = 1;
+  fill::FillOptions options;
 };
 
 // What every later Start's Open Texture dialog answers.

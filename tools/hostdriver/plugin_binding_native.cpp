@@ -21,8 +21,7 @@ EntryPoint bindPlugin(const std::string& pluginPath, std::string& error) {
 void unbindPlugin() { host::detachModule(); }
 
 void choosePluginTexture(const PluginChoice& choice) {
-  chooser::provideChoice({.status = choice.status, .fileName = choice.texturePath,
-                          .sizeChoice = choice.sizeChoice, .tileOrigin = choice.tileOrigin});
+  chooser::provideChoice({.status = choice.status, .fileName = choice.texturePath, .options = choice.options});
 }
 
 std::string takeChoiceProblems() { return ""; }

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "tools/hostdriver/plugin_binding.h"
-#include "tools/wintest/chooser_driver.h"
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/chooser_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 
 namespace hostdriver {
 namespace {
@@ -29,27 +29,26 @@ EntryPoint bindPlugin(const std::string& pluginPath, std::string& error) {
     plugin = nullptr;
     return nullptr;
   }
-  wintest::startDialogWatcher();
+  startDialogWatcher();
   return entry;
 }
 
 void unbindPlugin() {
   if (plugin == nullptr) return;
-  wintest::stopDialogWatcher();
+  stopDialogWatcher();
   FreeLibrary(plugin);
   plugin = nullptr;
 }
 
 void choosePluginTexture(const PluginChoice& choice) {
-  wintest::answerChooser(wintest::ChooserAnswer{.status = choice.status, .path = choice.texturePath,
-                                                .sizeChoice = choice.sizeChoice, .tileOrigin = choice.tileOrigin});
+  answerChooser(ChooserAnswer{.status = choice.status, .path = choice.texturePath, .options = choice.options});
 }
 
-std::string takeChoiceProblems() { return wintest::takeChooserProblems(); }
+std::string takeChoiceProblems() { return takeChooserProblems(); }
 
 std::vector<std::string> takePluginMessages() {
   std::vector<std::string> texts;
-  for (const wintest::SeenDialog& box : wintest::takeMessageBoxes()) {
+  for (const SeenDialog& box : takeMessageBoxes()) {
     texts.push_back(box.text.empty() ? box.caption : box.text);
   }
   return texts;

@@ -114,7 +114,7 @@ bool parseOrigin(const std::string& text, int& tileOrigin, std::string& error) {
   return true;
 }
 
-bool parseRect(const std::string& text, host::Rect16& rect, std::string& error) {
+bool parseRect(const std::string& text, fill::Rect16& rect, std::string& error) {
   long values[4] = {};
   std::size_t start = 0;
   for (int i = 0; i < 4; ++i) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_view.h"
+#include "fill/host_view.h"
 
 namespace texfill {
 
@@ -46,7 +46,7 @@ bool parseSize(const std::string& text, SizeRequest& size, std::string& error);
 // "document" (1) or "selection" (0).
 bool parseOrigin(const std::string& text, int& tileOrigin, std::string& error);
 // "TOP,LEFT,BOTTOM,RIGHT"; checked against the document later.
-bool parseRect(const std::string& text, host::Rect16& rect, std::string& error);
+bool parseRect(const std::string& text, fill::Rect16& rect, std::string& error);
 bool parseInt(const std::string& text, long minimum, long maximum, long& value);
 
 // "texfill SUBCOMMAND: message" on stderr.

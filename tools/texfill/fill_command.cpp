@@ -24,7 +24,7 @@ struct FillOptions {
   SizeRequest size;
   int tileOrigin = 1;
   bool haveRect = false;
-  host::Rect16 rect{};
+  fill::Rect16 rect{};
   bool gray = false;
   bool verbose = false;
   std::string plugin;
@@ -72,7 +72,7 @@ bool readOptions(const ParsedArgs& parsed, FillOptions& options, std::string& er
   return true;
 }
 
-bool checkRect(const FillOptions& options, const Image& document, host::Rect16& rect,
+bool checkRect(const FillOptions& options, const Image& document, fill::Rect16& rect,
                std::string& error) {
   if (!options.haveRect) {
     rect = {0, 0, static_cast<std::int16_t>(document.height),
@@ -108,7 +108,7 @@ std::uint16_t fileSample(std::uint32_t host) {
 // a sample), with Ctrl-C as the user's abort and the progress bar as the
 // host's.
 hostdriver::RunLog runPlugin(hostdriver::EntryPoint entry, const Image& document, std::uint8_t* pixels,
-                             const host::Rect16& rect) {
+                             const fill::Rect16& rect) {
   const bool deep = document.sampleBytes == 2;
   const std::int16_t mode = document.channels == 1 ? (deep ? 10 : 1) : (deep ? 11 : 3);
   hostdriver::HostDriver driver(
@@ -126,7 +126,7 @@ hostdriver::RunLog runPlugin(hostdriver::EntryPoint entry, const Image& document
 // 8-bit documents are filled in place. A 16-bit one is handed over in the
 // hosts' range, and only the rectangle comes back into the file's range, so
 // every sample outside it keeps its exact value.
-hostdriver::RunLog fillDocument(hostdriver::EntryPoint entry, Image& document, const host::Rect16& rect) {
+hostdriver::RunLog fillDocument(hostdriver::EntryPoint entry, Image& document, const fill::Rect16& rect) {
   if (document.sampleBytes != 2) return runPlugin(entry, document, document.pixels.data(), rect);
   std::vector<std::uint16_t> samples(document.pixels.size() / 2);
   std::memcpy(samples.data(), document.pixels.data(), document.pixels.size());
@@ -184,7 +184,7 @@ int fillCommand(const Args& args) {
   }
   if (options.gray && document.sampleBytes != 1) return usageError(kName, "--gray takes 8-bit documents only");
   if (options.gray) document = toGray(document);
-  host::Rect16 rect{};
+  fill::Rect16 rect{};
   if (!checkRect(options, document, rect, error)) return usageError(kName, error);
 
   TempDir temp;

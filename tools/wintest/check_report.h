@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 
 namespace wintest {
+
+// The dialog driving that texfill.exe shares with the checks.
+using namespace hostdriver;
 
 // A check answers "" when it holds, otherwise what went wrong.
 void report(const std::string& name, const std::string& failure);

@@ -16,8 +16,8 @@
 
 #include "resources/dialog_ids.h"
 #include "tools/hostdriver/host_driver.h"
-#include "tools/wintest/chooser_driver.h"
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/chooser_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ LRESULT askList(HWND list, UINT message) {
 }
 
 BOOL CALLBACK findListView(HWND child, LPARAM parameter) {
-  if (wintest::windowClass(child) != "SysListView32") return TRUE;
+  if (hostdriver::windowClass(child) != "SysListView32") return TRUE;
   *reinterpret_cast<HWND*>(parameter) = child;
   return FALSE;
 }
@@ -64,20 +64,20 @@ struct Opening {
 
 bool finishWhenListed(HWND dialog, HWND list, UINT countMessage, int files, Opening* opening) {
   if (getenv("L17A_DEBUG")) std::printf("  dialog seen at %.0f\n", now());
-  const bool full = wintest::waitUntil(
+  const bool full = hostdriver::waitUntil(
       [&] { return list != nullptr && askList(list, countMessage) == files; }, kListWait);
   opening->listed = full ? now() : -1.0;
-  wintest::pressButton(dialog, IDCANCEL);
+  hostdriver::pressButton(dialog, IDCANCEL);
   opening->done = true;
   return true;
 }
 
 double openPlain(const std::string& directory, int files) {
   Opening opening;
-  wintest::clearDialogHandlers();
-  wintest::addDialogHandler([&](HWND dialog, const std::string&) {
+  hostdriver::clearDialogHandlers();
+  hostdriver::addDialogHandler([&](HWND dialog, const std::string&) {
     HWND list = nullptr;
-    wintest::waitUntil([&] {
+    hostdriver::waitUntil([&] {
       EnumChildWindows(dialog, findListView, reinterpret_cast<LPARAM>(&list));
       return list != nullptr;
     }, kListWait);
@@ -92,15 +92,15 @@ double openPlain(const std::string& directory, int files) {
   dialog.lpstrInitialDir = directory.c_str();
   const double start = now();
   GetOpenFileNameA(&dialog);
-  wintest::waitUntil([&] { return opening.done.load(); }, kListWait);
+  hostdriver::waitUntil([&] { return opening.done.load(); }, kListWait);
   return opening.listed > 0 ? opening.listed - start : -1.0;
 }
 
 double openChooser(hostdriver::EntryPoint entry, int files) {
   Opening opening;
-  wintest::clearDialogHandlers();
-  wintest::addDialogHandler([&](HWND dialog, const std::string& caption) {
-    if (caption != wintest::kChooserCaption) return false;
+  hostdriver::clearDialogHandlers();
+  hostdriver::addDialogHandler([&](HWND dialog, const std::string& caption) {
+    if (caption != hostdriver::kChooserCaption) return false;
     return finishWhenListed(dialog, GetDlgItem(dialog, IDC_LONG_NAME_LIST), LB_GETCOUNT, files,
                             &opening);
   });
@@ -111,7 +111,7 @@ double openChooser(hostdriver::EntryPoint entry, int files) {
   const double start = now();
   if (getenv("L17A_DEBUG")) std::printf("  start at %.0f\n", start);
   host.run(plan);
-  wintest::waitUntil([&] { return opening.done.load(); }, kListWait);
+  hostdriver::waitUntil([&] { return opening.done.load(); }, kListWait);
   return opening.listed > 0 ? opening.listed - start : -1.0;
 }
 
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "chooser_bench: no plug-in entry or no .tif files in %s\n", directory.c_str());
     return 1;
   }
-  wintest::startDialogWatcher();
+  hostdriver::startDialogWatcher();
   int status = 0;
   for (int opening = 1; opening <= 2; ++opening) {
     SetCurrentDirectoryA(directory.c_str());
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     std::printf("%s opening %d: %.0f ms (%d files)\n", argv[3], opening, milliseconds, files);
     std::fflush(stdout);
   }
-  wintest::stopDialogWatcher();
+  hostdriver::stopDialogWatcher();
   FreeLibrary(module);
   return status;
 }

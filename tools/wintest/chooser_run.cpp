@@ -5,9 +5,12 @@
 #include "resources/dialog_ids.h"
 #include "tools/hostdriver/host_driver.h"
 #include "tools/wintest/check_report.h"
-#include "tools/wintest/chooser_driver.h"
+#include "tools/hostdriver/chooser_driver.h"
 
 namespace wintest {
+
+// The dialog driving that texfill.exe shares with the checks.
+using namespace hostdriver;
 
 namespace {
 

@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 #include "tools/wintest/plugin_under_test.h"
 #include "tools/wintest/screen_capture.h"
 
 namespace wintest {
+
+// The dialog driving that texfill.exe shares with the checks.
+using namespace hostdriver;
 
 struct Fill {
   std::int16_t result = 0;

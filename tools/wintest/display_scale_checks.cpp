@@ -17,12 +17,15 @@
 #include "resources/dialog_ids.h"
 #include "tools/hostdriver/host_driver.h"
 #include "tools/wintest/check_report.h"
-#include "tools/wintest/chooser_driver.h"
+#include "tools/hostdriver/chooser_driver.h"
 #include "tools/wintest/chooser_run.h"
 #include "tools/wintest/plugin_under_test.h"
 #include "tools/wintest/screen_capture.h"
 
 namespace wintest {
+
+// The dialog driving that texfill.exe shares with the checks.
+using namespace hostdriver;
 namespace {
 
 constexpr int kWait = 5000;

@@ -18,11 +18,14 @@
 #include "tools/hostdriver/host_driver.h"
 #include "tools/wintest/bmp_file.h"
 #include "tools/wintest/check_report.h"
-#include "tools/wintest/chooser_driver.h"
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/chooser_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 #include "tools/wintest/plugin_under_test.h"
 
 namespace wintest {
+
+// The dialog driving that texfill.exe shares with the checks.
+using namespace hostdriver;
 namespace {
 
 using hostdriver::HostDriver;

@@ -20,11 +20,14 @@
 
 #include "tools/wintest/bmp_file.h"
 #include "tools/wintest/check_report.h"
-#include "tools/wintest/chooser_driver.h"
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/chooser_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 #include "tools/wintest/plugin_under_test.h"
 
 namespace wintest {
+
+// The dialog driving that texfill.exe shares with the checks.
+using namespace hostdriver;
 namespace {
 
 // The library's C interface: every call answers 0 for success.

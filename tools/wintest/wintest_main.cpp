@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tools/wintest/check_report.h"
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 #include "tools/wintest/plugin_under_test.h"
 
 namespace {
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
 
   if (dpi == 0) wintest::runResourceChecks(plugin);
   if (plugin.entry != nullptr) {
-    wintest::startDialogWatcher();
+    hostdriver::startDialogWatcher();
     if (dpi != 0) {
       wintest::runDisplayScaleChecks(plugin, dpi);
     } else {
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
       wintest::runHostHabitChecks(plugin);
       wintest::runPspiHostChecks(plugin);
     }
-    wintest::stopDialogWatcher();
+    hostdriver::stopDialogWatcher();
   }
   wintest::report("unload the plug-in", FreeLibrary(plugin.module) ? "" : "FreeLibrary failed");
   if (!plugin.scratchDirectory.empty()) RemoveDirectoryA(plugin.scratchDirectory.c_str());

@@ -40,13 +40,13 @@ class FaultWalkTest : public ::testing::Test {
   }
   void SetUp() override {
     host::attachModule(reinterpret_cast<void*>(1));
-    texture::releaseTextureSource(&texture::textureSource);
+    host::detachModule();
     blocks_ = platform::test::blocksOutstanding();
   }
   void TearDown() override {
     platform::test::failAllocationAfter(0);
     platform::test::failReadAfter(0);
-    texture::releaseTextureSource(&texture::textureSource);
+    host::detachModule();
   }
 
   // What every run must leave, failed or not.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
 #include "host/filter_record.h"
 #include "platform/posix/platform_posix_test.h"
 #include "texture/texture_source.h"
@@ -102,12 +103,11 @@ bool onlyBandFieldsChanged(const host::FilterRecord& before, host::FilterRecord 
 
 bool textureSourceIsEmpty() {
   static const texture::TextureSource zero{};
-  return std::memcmp(&texture::textureSource, &zero, sizeof zero) == 0;
+  return std::memcmp(&host::currentFillJob().source, &zero, sizeof zero) == 0;
 }
 
 RunOutcome runCase(const TextureCase& texture) {
-  chooser::provideChoice({.status = 1, .fileName = texture.path, .sizeChoice = texture.sizeChoice,
-                          .tileOrigin = 1});
+  chooser::provideChoice({.status = 1, .fileName = texture.path, .options = {.sizeChoice = texture.sizeChoice, .tileOrigin = 1}});
   simhost::SimulatedHost host(texture.right + 4, texture.bottom + 2, texture.imageMode);
   host.setFilterRect(texture.top, texture.left, texture.bottom, texture.right);
   platform::test::clearMessages();
@@ -116,7 +116,7 @@ RunOutcome runCase(const TextureCase& texture) {
   const host::FilterRecord given = host.record();
   outcome.startResult = host.start();
   EXPECT_TRUE(onlyBandFieldsChanged(given, host.record())) << texture.name << ": Start changed a host field";
-  const texture::TextureSource& source = texture::textureSource;
+  const texture::TextureSource& source = host::currentFillJob().source;
   outcome.startReleasedEverything = textureSourceIsEmpty();
   outcome.resamplerAfterStart = source.resampler != nullptr;
   outcome.prescaledAfterStart = source.prescaled != nullptr;

@@ -96,7 +96,7 @@ class HostileHostTest : public ::testing::Test {
   void SetUp() override {
     host::attachModule(reinterpret_cast<void*>(1));
     platform::test::clearMessages();
-    texture::releaseTextureSource(&texture::textureSource);
+    host::detachModule();
     blocks_ = platform::test::blocksOutstanding();
     choose(*leaf_, 0);
   }
@@ -111,7 +111,7 @@ class HostileHostTest : public ::testing::Test {
   }
 
   static void choose(const fixtures::TiffSpec& layout, int sizeChoice) {
-    chooser::provideChoice({.status = 1, .fileName = layout.path, .sizeChoice = sizeChoice, .tileOrigin = 1});
+    chooser::provideChoice({.status = 1, .fileName = layout.path, .options = {.sizeChoice = sizeChoice, .tileOrigin = 1}});
   }
 
   // Texture texel (x mod width, y mod height) of the leaf, as RGB.
@@ -150,7 +150,7 @@ TEST_F(HostileHostTest, SelectorsOutOfOrder) {
   EXPECT_EQ(host.call(host::filterSelectorStart), 0);
   EXPECT_EQ(host.record().outRect.top, 2) << "the second Start begins again at the top";
   EXPECT_EQ(host.continueWithBand(), 0);
-  EXPECT_EQ(texture::textureSource.width, 128);
+  EXPECT_EQ(host::currentFillJob().source.width, 128);
 
   // Continue after Finish.
   EXPECT_EQ(host.call(host::filterSelectorFinish), 0);

@@ -60,7 +60,7 @@ TEST_F(EntryTest, HostParamsFollowsEveryCall) {
 }
 
 TEST_F(EntryTest, FinishOnAClearedRecordSucceeds) {
-  texture::releaseTextureSource(&texture::textureSource);
+  host::detachModule();
   EXPECT_EQ(call(5, &record_), 0);
   EXPECT_EQ(call(5, &record_), 0);
 }
@@ -72,7 +72,7 @@ TEST_F(EntryTest, CancelledChooserGivesOneAndNoMessage) {
   EXPECT_TRUE(platform::test::messages().empty());
   ASSERT_FALSE(host.log().progress.empty());
   EXPECT_EQ(host.log().progress.front(), std::make_pair(0, 1));
-  EXPECT_EQ(texture::textureSource.kind, 0);
+  EXPECT_EQ(host::currentFillJob().source.kind, 0);
   EXPECT_EQ(host.finish(), 0);
 }
 
@@ -89,7 +89,7 @@ TEST_F(EntryTest, AMissingFileGivesReadErrorAfterMessage103) {
   EXPECT_EQ(host.start(), -19);
   ASSERT_EQ(platform::test::messages().size(), 1u);
   EXPECT_EQ(platform::test::messages()[0].text, "Error while reading file");
-  EXPECT_EQ(texture::textureSource.kind, 0);
+  EXPECT_EQ(host::currentFillJob().source.kind, 0);
   EXPECT_EQ(host.finish(), 0);
 }
 

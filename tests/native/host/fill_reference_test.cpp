@@ -14,8 +14,9 @@
 
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
-#include "host/gray_conversion.h"
-#include "host/tile_fill.h"
+#include "fill/gray_conversion.h"
+#include "fill/fill_job.h"
+#include "fill/tile_fill.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/simulated_host.h"
 #include "tests/native/support/texture_fixtures.h"
@@ -102,13 +103,13 @@ Bytes referenceFill(const Scenario& s, const Bytes& texture, const Bytes& before
 // corner of the document; answers the number of Continue calls.
 int engineFill(const Scenario& s, Bytes& texture, Bytes& document) {
   const int texelBytes = texelBytesOf(s);
-  texture::TextureSource source{};
+  fill::FillJob job{};
+  job.mode = &fill::kTileFill;
+  texture::TextureSource& source = job.source;
   Bytes rowBuffer(static_cast<std::size_t>(s.textureWidth) * 3);
   source.kind = texture::kindPrescaled;
-  source.width = s.textureWidth;
-  source.height = s.textureHeight;
-  source.scaledWidth = s.textureWidth;
-  source.scaledHeight = s.textureHeight;
+  source.width = source.scaledWidth = s.textureWidth;
+  source.height = source.scaledHeight = s.textureHeight;
   source.bufferRowBytes = 3 * s.textureWidth;
   source.rowBytes = static_cast<std::int32_t>(rowBuffer.size());
   source.rowBuffer = rowBuffer.data();
@@ -116,9 +117,9 @@ int engineFill(const Scenario& s, Bytes& texture, Bytes& document) {
   source.phaseOffset = s.phaseTexel * texelBytes;
   source.nextRow = s.firstRow;
   source.upscale = s.replication > 1 ? 1 : 0;
-  source.sizeChoice = s.replication == 4 ? host::size512 : s.replication == 2 ? host::size256 : host::sizeActual;
+  source.replication = s.replication;
 
-  host::HostView view{};
+  fill::HostView view{};
   view.filterRect = s.filter;
   view.planes = static_cast<std::int16_t>(s.planes);
   view.imageMode = s.imageMode;
@@ -137,7 +138,7 @@ int engineFill(const Scenario& s, Bytes& texture, Bytes& document) {
     view.outData = document.data() + static_cast<std::size_t>(view.outRect.top) * s.rowBytes +
                    static_cast<std::size_t>(view.outRect.left) * pixelBytesOf(s);
     std::int16_t result = 0;
-    host::fillNextBand(&source, view, &result);
+    fill::fillNextBand(&job, view, &result);
     if (result != 0 || ++calls > s.docHeight) return -1;
   }
   return calls;
@@ -203,7 +204,9 @@ TEST(FillReference, PhaseThatIsNoWholeTexelStaysInsideTheRow) {
     s.filter = host::Rect16{0, 0, 4, 23};
     Bytes texture(static_cast<std::size_t>(s.textureWidth) * s.textureHeight * 3, 0x40);
     Bytes document(static_cast<std::size_t>(s.rowBytes) * s.docHeight, 0);
-    texture::TextureSource source{};
+    fill::FillJob job{};
+    job.mode = &fill::kTileFill;
+    texture::TextureSource& source = job.source;
     Bytes rowBuffer(texture.size() / 2);
     source.kind = texture::kindPrescaled;
     source.width = source.scaledWidth = s.textureWidth;
@@ -214,8 +217,8 @@ TEST(FillReference, PhaseThatIsNoWholeTexelStaysInsideTheRow) {
     source.prescaled = texture.data();
     source.phaseOffset = 13;  // texel 13 of a gray row: byte 1 of RGB texel 4
     source.upscale = replication > 1 ? 1 : 0;
-    source.sizeChoice = replication == 4 ? host::size512 : replication == 2 ? host::size256 : host::sizeActual;
-    host::HostView view{};
+    source.replication = replication;
+    fill::HostView view{};
     view.filterRect = s.filter;
     view.planes = 4;
     view.imageMode = 3;
@@ -225,7 +228,7 @@ TEST(FillReference, PhaseThatIsNoWholeTexelStaysInsideTheRow) {
     view.outRect = view.inRect;
     view.outData = document.data();
     std::int16_t result = 0;
-    host::fillNextBand(&source, view, &result);
+    fill::fillNextBand(&job, view, &result);
     EXPECT_EQ(result, 0);
     // Every pixel received a texel of the row (all 0x40) and kept its fourth byte.
     for (int y = 0; y < replication; ++y) {
@@ -263,13 +266,13 @@ class FillAllocations : public ::testing::Test {
     lowRes_ = fixtures::writeTiff(low);
   }
   void TearDown() override {
-    texture::releaseTextureSource(&texture::textureSource);
+    host::detachModule();
     chooser::provideChoice({});
   }
 
   // Allocations made during the Continue calls of one whole fill, per band.
   double allocationsPerBand(const std::string& path, int sizeChoice, std::int16_t mode) {
-    chooser::provideChoice({.status = 1, .fileName = path, .sizeChoice = sizeChoice, .tileOrigin = 1});
+    chooser::provideChoice({.status = 1, .fileName = path, .options = {.sizeChoice = sizeChoice, .tileOrigin = 1}});
     simhost::SimulatedHost host(700, 300, mode);
     EXPECT_EQ(host.start(), 0);
     const long before = platform::test::allocationsMade();
@@ -312,7 +315,7 @@ TEST(GrayFromRgb, EveryTripleGivesTheWeightedSum) {
       rgb[3 * i + 1] = static_cast<std::uint8_t>(i >> 8);
       rgb[3 * i + 2] = static_cast<std::uint8_t>(i);
     }
-    host::grayFromRgb(rgb.data(), gray.data(), kTexels);
+    fill::grayFromRgb(rgb.data(), gray.data(), kTexels);
     for (int i = 0; i < kTexels; ++i) {
       const unsigned expected = (306u * red + 601u * (i >> 8) + 117u * (i & 0xFF)) >> 10;
       ASSERT_EQ(gray[i], expected) << red << " " << (i >> 8) << " " << (i & 0xFF);
@@ -331,7 +334,7 @@ TEST(GrayFromRgb, InPlaceAndEveryLengthAndOffset) {
         const std::uint8_t* p = buffer.data() + offset + 3 * i;
         expected[offset + i] = static_cast<std::uint8_t>((306u * p[0] + 601u * p[1] + 117u * p[2]) >> 10);
       }
-      host::grayFromRgb(buffer.data() + offset, buffer.data() + offset, count);
+      fill::grayFromRgb(buffer.data() + offset, buffer.data() + offset, count);
       ASSERT_EQ(buffer, expected) << count << " " << offset;
     }
   }

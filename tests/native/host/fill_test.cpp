@@ -9,7 +9,7 @@
 
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
-#include "host/gray_conversion.h"
+#include "fill/gray_conversion.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/simulated_host.h"
 #include "tests/native/support/texture_fixtures.h"
@@ -38,7 +38,7 @@ class FillTest : public ::testing::Test {
     platform::test::clearMessages();
   }
   void TearDown() override {
-    texture::releaseTextureSource(&texture::textureSource);
+    host::detachModule();
     chooser::provideChoice({});
   }
 
@@ -69,8 +69,7 @@ class FillTest : public ::testing::Test {
   }
 
   void choose(const Texture& texture, int sizeChoice, int origin) {
-    chooser::provideChoice({.status = 1, .fileName = texture.path, .sizeChoice = sizeChoice,
-                            .tileOrigin = origin});
+    chooser::provideChoice({.status = 1, .fileName = texture.path, .options = {.sizeChoice = sizeChoice, .tileOrigin = origin}});
   }
 
   fixtures::TempDir dir_;
@@ -143,8 +142,8 @@ TEST_F(FillTest, LowResolutionAt512ReplicatesFourTimesFromPhase75) {
   simhost::SimulatedHost host(400, 12, 3);
   host.setFilterRect(0, 300, 12, 400);
   ASSERT_EQ(host.start(), 0);
-  EXPECT_EQ(texture::textureSource.phaseOffset, 225);
-  EXPECT_EQ(texture::textureSource.upscale, 1);
+  EXPECT_EQ(host::currentFillJob().source.phaseOffset, 225);
+  EXPECT_EQ(host::currentFillJob().source.upscale, 1);
   host.continueOnce();
   for (int y = 0; y < 4; ++y) {
     EXPECT_EQ(documentRgb(host, 300, y), texture.at(75, 0));
@@ -160,8 +159,8 @@ TEST_F(FillTest, LowResolutionBandsFollowTheWorkedExample) {
   simhost::SimulatedHost host(120, 30, 3);
   host.setFilterRect(10, 30, 21, 100);
   ASSERT_EQ(host.start(), 0);
-  EXPECT_EQ(texture::textureSource.nextRow, 3);
-  EXPECT_EQ(texture::textureSource.phaseOffset, 24);
+  EXPECT_EQ(host::currentFillJob().source.nextRow, 3);
+  EXPECT_EQ(host::currentFillJob().source.phaseOffset, 24);
   const host::Rect16 first = host.record().outRect;
   EXPECT_EQ(first.top, 10);
   EXPECT_EQ(first.bottom, 14);
@@ -217,7 +216,7 @@ TEST_F(FillTest, ContinueCountIsTheHeightDividedByRRoundedUp) {
 
 TEST_F(FillTest, GrayscaleDocumentsGetTheWeightedGray) {
   std::uint8_t texels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 128, 128, 128};
-  host::grayFromRgb(texels, texels, 5);
+  fill::grayFromRgb(texels, texels, 5);
   EXPECT_EQ(std::vector<int>(texels, texels + 5), (std::vector<int>{76, 149, 29, 255, 128}));
 }
 
@@ -309,7 +308,7 @@ TEST_F(FillTest, EmptyRectangleHandsBackTheEmptyBand) {
 }
 
 TEST_F(FillTest, ContinueBeforeStartIsRefusedWithoutWriting) {
-  texture::releaseTextureSource(&texture::textureSource);
+  host::detachModule();
   simhost::SimulatedHost host(10, 10, 3);
   host.record().outRect = {0, 0, 1, 10};
   EXPECT_EQ(host.continueOnce(), -30100);

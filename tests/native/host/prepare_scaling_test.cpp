@@ -13,7 +13,7 @@
 
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
-#include "host/tile_fill.h"
+#include "fill/scaling_factors.h"
 #include "platform/posix/platform_posix_test.h"
 #include "resample/wrap_resampler.h"
 #include "tests/native/support/simulated_host.h"
@@ -48,13 +48,13 @@ class PrepareScalingTest : public ::testing::Test {
   }
   void TearDown() override {
     platform::test::failAllocationAfter(0);
-    texture::releaseTextureSource(&texture::textureSource);
+    host::detachModule();
     chooser::provideChoice({});
     EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_) << "blocks leaked";
   }
 
   static void choose(const std::string& path, int sizeChoice, int origin = 1) {
-    chooser::provideChoice({.status = 1, .fileName = path, .sizeChoice = sizeChoice, .tileOrigin = origin});
+    chooser::provideChoice({.status = 1, .fileName = path, .options = {.sizeChoice = sizeChoice, .tileOrigin = origin}});
   }
 
   // Progress reports made by the pre-scaling: those after the Start report
@@ -86,11 +86,11 @@ TEST_F(PrepareScalingTest, ActualAnd512LeaveTheTextureAsItIs) {
     choose(highRes_, sizeChoice);
     simhost::SimulatedHost host(600, 700, 3);
     ASSERT_EQ(host.start(), 0);
-    EXPECT_EQ(texture::textureSource.resampler, nullptr);
-    EXPECT_EQ(texture::textureSource.kind, 1);
-    EXPECT_EQ(texture::textureSource.scaledWidth, 512);
-    EXPECT_EQ(host::rowsDone, 0);
-    EXPECT_EQ(host::rowsTotal, 700);
+    EXPECT_EQ(host::currentFillJob().source.resampler, nullptr);
+    EXPECT_EQ(host::currentFillJob().source.kind, 1);
+    EXPECT_EQ(host::currentFillJob().source.scaledWidth, 512);
+    EXPECT_EQ(host::currentFillJob().rowsDone, 0);
+    EXPECT_EQ(host::currentFillJob().rowsTotal, 700);
     host.finish();
   }
 }
@@ -100,12 +100,12 @@ TEST_F(PrepareScalingTest, Size256IsAlwaysReducedOnTheFly) {
     choose(highRes_, 2);
     simhost::SimulatedHost host(10, height, 3);
     ASSERT_EQ(host.start(), 0);
-    ASSERT_NE(texture::textureSource.resampler, nullptr);
-    EXPECT_EQ(texture::textureSource.resampler->targetSize, 256);
-    EXPECT_EQ(texture::textureSource.kind, 1);
-    EXPECT_EQ(texture::textureSource.prescaled, nullptr);
-    EXPECT_EQ(texture::textureSource.scaledWidth, 256);
-    EXPECT_EQ(texture::textureSource.bufferRowBytes, 768);
+    ASSERT_NE(host::currentFillJob().source.resampler, nullptr);
+    EXPECT_EQ(host::currentFillJob().source.resampler->targetSize, 256);
+    EXPECT_EQ(host::currentFillJob().source.kind, 1);
+    EXPECT_EQ(host::currentFillJob().source.prescaled, nullptr);
+    EXPECT_EQ(host::currentFillJob().source.scaledWidth, 256);
+    EXPECT_EQ(host::currentFillJob().source.bufferRowBytes, 768);
     host.finish();
   }
 }
@@ -115,22 +115,22 @@ TEST_F(PrepareScalingTest, Size128IsPrescaledOnlyWhenTheRectangleIsTaller) {
     choose(highRes_, 3);
     simhost::SimulatedHost host(10, 128, 3);
     ASSERT_EQ(host.start(), 0);
-    EXPECT_NE(texture::textureSource.resampler, nullptr);
-    EXPECT_EQ(texture::textureSource.kind, 1);
+    EXPECT_NE(host::currentFillJob().source.resampler, nullptr);
+    EXPECT_EQ(host::currentFillJob().source.kind, 1);
     host.finish();
   }
   choose(highRes_, 3);
   simhost::SimulatedHost host(10, 129, 3);
   ASSERT_EQ(host.start(), 0);
-  EXPECT_EQ(texture::textureSource.resampler, nullptr);
-  EXPECT_EQ(texture::textureSource.kind, 7);
-  ASSERT_NE(texture::textureSource.prescaled, nullptr);
+  EXPECT_EQ(host::currentFillJob().source.resampler, nullptr);
+  EXPECT_EQ(host::currentFillJob().source.kind, 7);
+  ASSERT_NE(host::currentFillJob().source.prescaled, nullptr);
   const auto progress = startProgress(host);
   ASSERT_EQ(progress.size(), 128u);
   EXPECT_EQ(progress.front(), std::make_pair(0, 257));
   EXPECT_EQ(progress.back(), std::make_pair(127, 257));
-  EXPECT_EQ(host::rowsDone, 128);
-  EXPECT_EQ(host::rowsTotal, 257);
+  EXPECT_EQ(host::currentFillJob().rowsDone, 128);
+  EXPECT_EQ(host::currentFillJob().rowsTotal, 257);
   host.finish();
 }
 
@@ -138,16 +138,16 @@ TEST_F(PrepareScalingTest, Size64UsesThirtyTwoTapsAndA64By192Block) {
   choose(highRes_, 4);
   simhost::SimulatedHost host(10, 64, 3);
   ASSERT_EQ(host.start(), 0);
-  ASSERT_NE(texture::textureSource.resampler, nullptr);
-  EXPECT_EQ(texture::textureSource.resampler->taps, 32);
+  ASSERT_NE(host::currentFillJob().source.resampler, nullptr);
+  EXPECT_EQ(host::currentFillJob().source.resampler->taps, 32);
   host.finish();
 
   choose(highRes_, 4);
   simhost::SimulatedHost tall(10, 65, 3);
   ASSERT_EQ(tall.start(), 0);
-  EXPECT_EQ(texture::textureSource.kind, 7);
-  EXPECT_EQ(texture::textureSource.scaledHeight, 64);
-  EXPECT_EQ(texture::textureSource.bufferRowBytes, 192);
+  EXPECT_EQ(host::currentFillJob().source.kind, 7);
+  EXPECT_EQ(host::currentFillJob().source.scaledHeight, 64);
+  EXPECT_EQ(host::currentFillJob().source.bufferRowBytes, 192);
   tall.finish();
 }
 
@@ -155,15 +155,15 @@ TEST_F(PrepareScalingTest, LowResolutionAt64IsHalvedAndPrescaledAbove64Rows) {
   choose(lowRes_, 4);
   simhost::SimulatedHost host(10, 64, 3);
   ASSERT_EQ(host.start(), 0);
-  ASSERT_NE(texture::textureSource.resampler, nullptr);
-  EXPECT_EQ(texture::textureSource.resampler->sourceSize, 128);
-  EXPECT_EQ(texture::textureSource.resampler->targetSize, 64);
+  ASSERT_NE(host::currentFillJob().source.resampler, nullptr);
+  EXPECT_EQ(host::currentFillJob().source.resampler->sourceSize, 128);
+  EXPECT_EQ(host::currentFillJob().source.resampler->targetSize, 64);
   host.finish();
 
   choose(lowRes_, 4);
   simhost::SimulatedHost tall(10, 65, 3);
   ASSERT_EQ(tall.start(), 0);
-  EXPECT_EQ(texture::textureSource.kind, 7);
+  EXPECT_EQ(host::currentFillJob().source.kind, 7);
   tall.finish();
 }
 
@@ -172,8 +172,8 @@ TEST_F(PrepareScalingTest, LowResolutionEnlargementsReplicateWithoutAResampler) 
     choose(lowRes_, sizeChoice);
     simhost::SimulatedHost host(10, 300, 3);
     ASSERT_EQ(host.start(), 0);
-    EXPECT_EQ(texture::textureSource.upscale, 1);
-    EXPECT_EQ(texture::textureSource.resampler, nullptr);
+    EXPECT_EQ(host::currentFillJob().source.upscale, 1);
+    EXPECT_EQ(host::currentFillJob().source.resampler, nullptr);
     host.finish();
   }
 }
@@ -205,7 +205,7 @@ TEST_F(PrepareScalingTest, AbortAfterTheFirstPrescaledRowReleasesEverything) {
   EXPECT_EQ(host.abortCalls(), 1);
   EXPECT_TRUE(platform::test::messages().empty());
   const texture::TextureSource zero{};
-  EXPECT_EQ(std::memcmp(&texture::textureSource, &zero, sizeof zero), 0);
+  EXPECT_EQ(std::memcmp(&host::currentFillJob().source, &zero, sizeof zero), 0);
   EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_);
   EXPECT_EQ(host.finish(), 0);
 }
@@ -221,7 +221,7 @@ TEST_F(PrepareScalingTest, AllocationFailuresGiveOutOfMemoryAndLeakNothing) {
     const std::int16_t result = host.start();
     platform::test::failAllocationAfter(0);
     if (result == 0) {
-      EXPECT_EQ(texture::textureSource.kind, 7) << "k " << k;
+      EXPECT_EQ(host::currentFillJob().source.kind, 7) << "k " << k;
       host.finish();
       EXPECT_GT(k, 2);
       break;
@@ -229,10 +229,10 @@ TEST_F(PrepareScalingTest, AllocationFailuresGiveOutOfMemoryAndLeakNothing) {
     EXPECT_EQ(result, -108) << "k " << k;
     ASSERT_FALSE(platform::test::messages().empty()) << "k " << k;
     EXPECT_EQ(platform::test::messages().back().text, "Out of Memory");
-    if (texture::textureSource.rowBuffer != nullptr && texture::textureSource.resampler == nullptr &&
-        texture::textureSource.prescaled == nullptr)
+    if (host::currentFillJob().source.rowBuffer != nullptr && host::currentFillJob().source.resampler == nullptr &&
+        host::currentFillJob().source.prescaled == nullptr)
       sawNoResampler = true;
-    if (texture::textureSource.resampler != nullptr && texture::textureSource.prescaled == nullptr)
+    if (host::currentFillJob().source.resampler != nullptr && host::currentFillJob().source.prescaled == nullptr)
       sawResamplerWithoutBlock = true;
     EXPECT_EQ(host.finish(), 0);
     EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_) << "k " << k;
@@ -258,8 +258,8 @@ TEST_F(PrepareScalingTest, UnreadableRowsDuringPrescalingGiveReadErrorAndRelease
   EXPECT_EQ(host.start(), -19);
   ASSERT_FALSE(platform::test::messages().empty());
   EXPECT_EQ(platform::test::messages().back().text, "Error while reading file");
-  EXPECT_EQ(texture::textureSource.kind, 0);
-  EXPECT_EQ(texture::textureSource.tiff, nullptr);
+  EXPECT_EQ(host::currentFillJob().source.kind, 0);
+  EXPECT_EQ(host::currentFillJob().source.tiff, nullptr);
   EXPECT_EQ(host.finish(), 0);
 }
 
@@ -292,7 +292,7 @@ TEST_F(PrepareScalingTest, CompressedLibraryTexturesReduceAtEverySize) {
 TEST_F(PrepareScalingTest, SquarePngAndJpegTexturesScaleByTheirSide) {
   struct Case {
     std::string path;
-    host::ScalingFactors at512, at256, at128, at64;
+    fill::ScalingFactors at512, at256, at128, at64;
   };
   const Case cases[] = {
       {decodedTexture("small.png", 64, 64), {8, 1, 0}, {4, 1, 0}, {2, 1, 0}, {1, 1, 0}},
@@ -301,15 +301,15 @@ TEST_F(PrepareScalingTest, SquarePngAndJpegTexturesScaleByTheirSide) {
       {decodedTexture("wide.png", 80, 64), {1, 1, 0}, {1, 1, 0}, {1, 1, 0}, {1, 1, 0}},
       {decodedTexture("tiny.png", 48, 48), {1, 1, 0}, {1, 1, 0}, {1, 1, 0}, {1, 1, 0}},
   };
-  auto same = [](host::ScalingFactors a, host::ScalingFactors b) {
+  auto same = [](fill::ScalingFactors a, fill::ScalingFactors b) {
     return a.replication == b.replication && a.reduction == b.reduction && a.resampledSize == b.resampledSize;
   };
   for (const Case& c : cases) {
-    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::sizeActual), {1, 1, 0})) << c.path;
-    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size512), c.at512)) << c.path;
-    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size256), c.at256)) << c.path;
-    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size128), c.at128)) << c.path;
-    EXPECT_TRUE(same(host::scalingFactors(c.path.c_str(), host::size64), c.at64)) << c.path;
+    EXPECT_TRUE(same(fill::scalingFactors(c.path.c_str(), fill::sizeActual), {1, 1, 0})) << c.path;
+    EXPECT_TRUE(same(fill::scalingFactors(c.path.c_str(), fill::size512), c.at512)) << c.path;
+    EXPECT_TRUE(same(fill::scalingFactors(c.path.c_str(), fill::size256), c.at256)) << c.path;
+    EXPECT_TRUE(same(fill::scalingFactors(c.path.c_str(), fill::size128), c.at128)) << c.path;
+    EXPECT_TRUE(same(fill::scalingFactors(c.path.c_str(), fill::size64), c.at64)) << c.path;
   }
 }
 
@@ -317,7 +317,7 @@ TEST_F(PrepareScalingTest, ScaledPngAndJpegFillsRepeatAtTheChosenSize) {
   const std::string small = decodedTexture("rep.png", 64, 64);
   const std::vector<std::uint8_t> texels = fixtures::imageMagickRgb(small);
   // 64 to 256: each texel four times across and down.
-  choose(small, host::size256);
+  choose(small, fill::size256);
   simhost::SimulatedHost replicated(300, 270, 3);
   ASSERT_EQ(replicated.run().startResult, 0);
   for (int y = 0; y < 270; y += 7) {
@@ -328,10 +328,10 @@ TEST_F(PrepareScalingTest, ScaledPngAndJpegFillsRepeatAtTheChosenSize) {
   }
   // 100 to 128 through the resampler, on the fly and pre-scaled alike.
   const std::string odd = decodedTexture("up.jpg", 100, 100);
-  choose(odd, host::size128);
+  choose(odd, fill::size128);
   simhost::SimulatedHost onTheFly(300, 128, 3);
   ASSERT_EQ(onTheFly.run().startResult, 0);
-  choose(odd, host::size128);
+  choose(odd, fill::size128);
   simhost::SimulatedHost prescaled(300, 129, 3);
   ASSERT_EQ(prescaled.run().startResult, 0);
   for (int y = 0; y < 128; ++y) {
@@ -362,7 +362,7 @@ TEST_F(PrepareScalingTest, ReducedSquarePngTilesWithoutSeams) {
   const std::string source = fixtures::writeTextFile(dir_->file("smooth.ppm"), ppm);
   const std::string png = dir_->file("smooth.png");
   ASSERT_TRUE(fixtures::imageMagickConvert("'" + source + "' PNG24:'" + png + "'"));
-  choose(png, host::size256, 1);
+  choose(png, fill::size256, 1);
   simhost::SimulatedHost host(3 * kTile, 3 * kTile, 3);
   ASSERT_EQ(host.run().startResult, 0);
   auto step = [&](int p, bool across) {
@@ -384,14 +384,14 @@ TEST_F(PrepareScalingTest, ReducedSquarePngTilesWithoutSeams) {
 }
 
 TEST_F(PrepareScalingTest, AbortWhileDecodingCancelsWithoutAMessage) {
-  choose(decodedTexture("stop.png", 64, 64), host::sizeActual);
+  choose(decodedTexture("stop.png", 64, 64), fill::sizeActual);
   simhost::SimulatedHost host(10, 10, 3);
   host.abortAtCall(0);
   EXPECT_EQ(host.start(), 1);
   EXPECT_EQ(host.abortCalls(), 1);
   EXPECT_TRUE(platform::test::messages().empty());
   const texture::TextureSource zero{};
-  EXPECT_EQ(std::memcmp(&texture::textureSource, &zero, sizeof zero), 0);
+  EXPECT_EQ(std::memcmp(&host::currentFillJob().source, &zero, sizeof zero), 0);
   EXPECT_EQ(host.finish(), 0);
 }
 

@@ -32,7 +32,7 @@ TEST(TexfillCli, SizesAreTheDialogsEntriesOrPixels) {
 }
 
 TEST(TexfillCli, RectanglesAreCheckedForShape) {
-  host::Rect16 rect{};
+  fill::Rect16 rect{};
   std::string error;
   ASSERT_TRUE(texfill::parseRect("10,20,30,40", rect, error));
   EXPECT_EQ(rect.top, 10);

@@ -79,13 +79,11 @@ TEST_F(TiffSourceTest, PaletteEntriesKeepTheHighByteOfEachColourMapValue) {
   EXPECT_EQ(delivered[2], 0);
   EXPECT_EQ(delivered, fixtures::expectedTiffRow(s, 0));
 
-  // The resampler's fetch goes through the global record.
-  textureSource = source;
+  // The resampler's fetch, through the record it is given.
   std::vector<std::uint8_t> fetched(6);
-  EXPECT_EQ(fetchSourceRow(0, fetched.data()), 0);
+  EXPECT_EQ(fetchSourceRow(&source, 0, fetched.data()), 0);
   EXPECT_EQ(fetched, delivered);
-  EXPECT_EQ(fetchSourceRow(1, fetched.data()), -1);
-  clearTextureSource(&textureSource);
+  EXPECT_EQ(fetchSourceRow(&source, 1, fetched.data()), -1);
 }
 
 TEST_F(TiffSourceTest, FourSamplesDropTheFourth) {
@@ -98,28 +96,25 @@ TEST_F(TiffSourceTest, FourSamplesDropTheFourth) {
   EXPECT_EQ(row(0), (std::vector<std::uint8_t>{1, 2, 3, 5, 6, 7}));
 
   // Fetched rows have only 3 x width bytes of room.
-  textureSource = source;
   std::vector<std::uint8_t> fetched(6 + 1, 0xAB);
-  EXPECT_EQ(fetchSourceRow(0, fetched.data()), 0);
+  EXPECT_EQ(fetchSourceRow(&source, 0, fetched.data()), 0);
   EXPECT_EQ(fetched, (std::vector<std::uint8_t>{1, 2, 3, 5, 6, 7, 0xAB}));
-  clearTextureSource(&textureSource);
 }
 
 TEST_F(TiffSourceTest, FetchSourceRowWithoutAnOpenTiffFails) {
-  clearTextureSource(&textureSource);
+  TextureSource empty{};
   std::uint8_t destination[3];
-  EXPECT_EQ(fetchSourceRow(0, destination), -1);
+  EXPECT_EQ(fetchSourceRow(&empty, 0, destination), -1);
+  EXPECT_EQ(fetchSourceRow(nullptr, 0, destination), -1);
 }
 
 TEST_F(TiffSourceTest, RowsOutsideTheTextureFailCleanly) {
   ASSERT_TRUE(open(layout(4, 4, 1, 1)));
-  textureSource = source;
   std::uint8_t destination[12];
   for (int r : {-1, 4, 32767}) {
     EXPECT_TRUE(row(r).empty()) << r;
-    EXPECT_EQ(fetchSourceRow(r, destination), -1) << r;
+    EXPECT_EQ(fetchSourceRow(&source, r, destination), -1) << r;
   }
-  clearTextureSource(&textureSource);
   EXPECT_TRUE(messageTexts().empty());
 }
 
@@ -153,15 +148,12 @@ TEST_F(TiffSourceTest, CompressedStripsReadInAnyOrder) {
     for (int r : {1, 1, 0, c.size - 1, 2}) order.push_back(r);  // repeats and the edges
     for (int r : order) ASSERT_EQ(row(r), sequential[r]) << "row " << r << " of " << c.size;
 
-    // The resampler's path through the global record too.
-    textureSource = source;
+    // The resampler's path too.
     std::vector<std::uint8_t> fetched(3 * static_cast<std::size_t>(c.size));
     for (int r : {77, 5, 90, 6}) {
-      ASSERT_EQ(fetchSourceRow(r, fetched.data()), 0);
+      ASSERT_EQ(fetchSourceRow(&source, r, fetched.data()), 0);
       EXPECT_EQ(fetched, sequential[r]) << r;
     }
-    source = textureSource;
-    clearTextureSource(&textureSource);
     releaseTextureSource(&source);
   }
 }

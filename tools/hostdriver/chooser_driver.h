@@ -9,16 +9,19 @@
 
 #include <string>
 
-namespace wintest {
+#include "fill/fill_options.h"
+
+namespace hostdriver {
 
 // Caption of the Open Texture dialog (the settings section, string 1).
 constexpr const char* kChooserCaption = "Oriel Brindle Texture Library";
 
+// `options.sizeChoice` is picked when the combo is enabled (library
+// textures); a tile origin other than the document's is set in Preferences.
 struct ChooserAnswer {
-  int status = 2;      // 1 choose, 2 Cancel, anything else: end the dialog without a choice
-  std::string path;    // typed into the File Name edit
-  int sizeChoice = 0;  // picked when the combo is enabled (library textures)
-  int tileOrigin = 1;  // 0: confirm Preferences with "Top left of &selection" first
+  int status = 2;    // 1 choose, 2 Cancel, anything else: end the dialog without a choice
+  std::string path;  // typed into the File Name edit
+  fill::FillOptions options;
 };
 
 // Every later Open Texture dialog is answered with `answer` (the watcher
@@ -41,4 +44,4 @@ bool typeFileName(HWND dialog, const std::string& text);
 std::string answerPreferences(HWND chooser, int radioId, int buttonId,
                               bool* documentWasChecked = nullptr);
 
-}  // namespace wintest
+}  // namespace hostdriver

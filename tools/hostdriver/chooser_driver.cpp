@@ -1,12 +1,12 @@
-#include "tools/wintest/chooser_driver.h"
+#include "tools/hostdriver/chooser_driver.h"
 
 #include <cstdlib>
 #include <mutex>
 
 #include "resources/dialog_ids.h"
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 
-namespace wintest {
+namespace hostdriver {
 namespace {
 
 // Long enough for a loaded machine; only a failing check waits it out.
@@ -47,11 +47,12 @@ void answerOpenTexture(HWND dialog, const ChooserAnswer& answer) {
     return;
   }
   if (!typeFileName(dialog, answer.path)) noteProblem("the edit did not take " + answer.path);
-  if (answer.sizeChoice != 0 && controlEnabled(dialog, IDC_SIZE_COMBO) &&
-      !selectComboItem(dialog, IDC_SIZE_COMBO, answer.sizeChoice)) {
-    noteProblem("cannot pick size " + std::to_string(answer.sizeChoice));
+  const fill::FillOptions& options = answer.options;
+  if (options.sizeChoice != 0 && controlEnabled(dialog, IDC_SIZE_COMBO) &&
+      !selectComboItem(dialog, IDC_SIZE_COMBO, options.sizeChoice)) {
+    noteProblem("cannot pick size " + std::to_string(options.sizeChoice));
   }
-  if (answer.tileOrigin == 0) {
+  if (options.tileOrigin != fill::originDocument) {
     const std::string problem = answerPreferences(dialog, IDC_ORIGIN_SELECTION, IDOK);
     if (!problem.empty()) noteProblem(problem);
   }
@@ -95,8 +96,8 @@ void answerChooser(const std::string& text) {
     }
     answer.status = std::atoi(fields[0].c_str());
     answer.path = fields[1];
-    answer.sizeChoice = fields[2].empty() ? 0 : std::atoi(fields[2].c_str());
-    answer.tileOrigin = fields[3].empty() ? 1 : std::atoi(fields[3].c_str());
+    if (!fields[2].empty()) answer.options.sizeChoice = std::atoi(fields[2].c_str());
+    if (!fields[3].empty()) answer.options.tileOrigin = std::atoi(fields[3].c_str());
   }
   answerChooser(answer);
 }
@@ -157,4 +158,4 @@ std::string answerPreferences(HWND chooser, int radioId, int buttonId, bool* doc
   return problem;
 }
 
-}  // namespace wintest
+}  // namespace hostdriver

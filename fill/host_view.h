@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace host {
+namespace fill {
 
 struct Rect16 {
   std::int16_t top;
@@ -52,4 +52,4 @@ inline void hostProgress(const HostView& view, std::int32_t done, std::int32_t t
   if (view.reportProgress != nullptr) view.reportProgress(view.context, done, total);
 }
 
-}  // namespace host
+}  // namespace fill

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace host {
+namespace fill {
 
 struct SampleFormat {
   std::int32_t colourPlanes;  // 1 or 3: bytes of a texel in the row
@@ -30,4 +30,4 @@ void writeSampleBand(const std::uint8_t* row, std::int32_t texels, std::int32_t 
                      const SampleFormat& format, std::int32_t repeat, std::int32_t width,
                      std::int32_t bandHeight, std::uint8_t* destination, std::int32_t rowStride);
 
-}  // namespace host
+}  // namespace fill

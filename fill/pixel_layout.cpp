@@ -1,6 +1,6 @@
-#include "host/pixel_layout.h"
+#include "fill/pixel_layout.h"
 
-namespace host {
+namespace fill {
 
 namespace {
 
@@ -43,4 +43,4 @@ PixelLayout pixelLayoutOf(const HostView& view) {
   return layout;
 }
 
-}  // namespace host
+}  // namespace fill

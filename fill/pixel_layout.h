@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "host/host_view.h"
+#include "fill/host_view.h"
 
-namespace host {
+namespace fill {
 
 constexpr std::int16_t kModeGrayscale = 1;
 constexpr std::int16_t kModeRgb = 3;
@@ -24,4 +24,4 @@ struct PixelLayout {
 
 PixelLayout pixelLayoutOf(const HostView& view);
 
-}  // namespace host
+}  // namespace fill

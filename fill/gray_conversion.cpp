@@ -1,4 +1,4 @@
-#include "host/gray_conversion.h"
+#include "fill/gray_conversion.h"
 
 #include "resample/cpu_features.h"
 
@@ -8,7 +8,7 @@
 #include "resample/rgb_gather_masks.h"
 #endif
 
-namespace host {
+namespace fill {
 
 namespace {
 
@@ -86,4 +86,4 @@ void grayFromRgb(const std::uint8_t* source, std::uint8_t* destination, std::int
   grayFromRgbScalar(source + 3 * done, destination + done, count - done);
 }
 
-}  // namespace host
+}  // namespace fill

@@ -1,12 +1,12 @@
-#include "host/sample_band_writer.h"
+#include "fill/sample_band_writer.h"
 
 #include <array>
 #include <cstddef>
 #include <cstring>
 
-#include "host/band_writer.h"
+#include "fill/band_writer.h"
 
-namespace host {
+namespace fill {
 
 namespace {
 
@@ -106,4 +106,4 @@ void writeSampleBand(const std::uint8_t* row, std::int32_t texels, std::int32_t 
   extendFirstPeriod(destination, static_cast<std::size_t>(firstPixels) * written, total, bandHeight, rowStride);
 }
 
-}  // namespace host
+}  // namespace fill

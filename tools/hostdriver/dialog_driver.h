@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace wintest {
+namespace hostdriver {
 
 struct SeenDialog {
   std::string caption;
@@ -63,4 +63,4 @@ bool pressButton(HWND dialog, int id);
 // Polls `condition` every 10 ms until it holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds);
 
-}  // namespace wintest
+}  // namespace hostdriver

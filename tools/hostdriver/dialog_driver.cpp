@@ -1,4 +1,4 @@
-#include "tools/wintest/dialog_driver.h"
+#include "tools/hostdriver/dialog_driver.h"
 
 #include <atomic>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <set>
 #include <thread>
 
-namespace wintest {
+namespace hostdriver {
 namespace {
 
 // Milliseconds for one message to the dialog's thread. A loaded machine can
@@ -244,4 +244,4 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds) 
   }
 }
 
-}  // namespace wintest
+}  // namespace hostdriver

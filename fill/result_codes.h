@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace host {
+namespace fill {
 
 enum : std::int16_t {
   noErr = 0,
@@ -14,4 +14,4 @@ enum : std::int16_t {
   filterBadMode = -30101,
 };
 
-}  // namespace host
+}  // namespace fill

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace host {
+namespace fill {
 
 // Writes one band: every one of its `bandHeight` rows, `rowStride` bytes
 // apart, receives the texture row, repeated `repeat` times horizontally.
@@ -30,4 +30,4 @@ void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t pha
 void extendFirstPeriod(std::uint8_t* destination, std::size_t first, std::size_t total, std::int32_t bandHeight,
                        std::int32_t rowStride);
 
-}  // namespace host
+}  // namespace fill

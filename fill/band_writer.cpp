@@ -1,10 +1,10 @@
-#include "host/band_writer.h"
+#include "fill/band_writer.h"
 
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
 
-namespace host {
+namespace fill {
 
 namespace {
 
@@ -131,4 +131,4 @@ void extendFirstPeriod(std::uint8_t* destination, std::size_t first, std::size_t
   }
 }
 
-}  // namespace host
+}  // namespace fill

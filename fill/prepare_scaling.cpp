@@ -1,17 +1,17 @@
-#include "host/prepare_scaling.h"
+#include "fill/prepare_scaling.h"
 
-#include "host/result_codes.h"
-#include "host/tile_fill.h"
+#include "fill/result_codes.h"
+#include "fill/scaling_factors.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "resample/wrap_resampler.h"
 #include "resources/strings.h"
 
-namespace host {
+namespace fill {
 namespace {
 
-int fetchFromTexture(void*, std::int32_t row, std::uint8_t* destination) {
-  return texture::fetchSourceRow(row, destination);
+int fetchFromTexture(void* source, std::int32_t row, std::uint8_t* destination) {
+  return texture::fetchSourceRow(static_cast<texture::TextureSource*>(source), row, destination);
 }
 
 // Puts the cursor back however the pre-scaling ends.
@@ -28,13 +28,13 @@ int failPrescaling(texture::TextureSource* source, std::uint8_t* block) {
 
 }  // namespace
 
-RowSource textureRowSource() { return RowSource{fetchFromTexture, nullptr}; }
+RowSource textureRowSource(texture::TextureSource* source) { return RowSource{fetchFromTexture, source}; }
 
-int prepareScaling(const char* fileName, texture::TextureSource* source, HostView& view,
-                   std::int16_t* result) {
+int prepareScaling(const char* fileName, FillJob& job, HostView& view, std::int16_t* result) {
+  texture::TextureSource* source = &job.source;
   source->resampler = nullptr;
-  rowsDone = 0;
-  rowsTotal = view.filterRect.bottom - view.filterRect.top;
+  job.rowsDone = 0;
+  job.rowsTotal = view.filterRect.bottom - view.filterRect.top;
 
   const ScalingFactors factors = scalingFactors(fileName, *source);
   source->upscale = factors.replication > 1 ? 1 : 0;
@@ -46,7 +46,7 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
   source->scaledWidth = out;
   source->bufferRowBytes = 3 * out;
 
-  WrapResampler* resampler = createWrapResampler(source->width, out, 3, textureRowSource());
+  WrapResampler* resampler = createWrapResampler(source->width, out, 3, textureRowSource(source));
   if (resampler == nullptr) {
     platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
     *result = memFullErr;
@@ -65,11 +65,11 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
     return 0;
   }
 
-  rowsTotal += out;
+  job.rowsTotal += out;
   WaitCursor waitCursor;
   for (std::int32_t i = 0; i < out; ++i) {
-    hostProgress(view, rowsDone, rowsTotal);
-    rowsDone += 1;
+    hostProgress(view, job.rowsDone, job.rowsTotal);
+    job.rowsDone += 1;
     if (resampleRow(resampler, i, block + static_cast<std::size_t>(i) * source->bufferRowBytes) != 0) {
       failPrescaling(source, block);
       platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
@@ -93,4 +93,4 @@ int prepareScaling(const char* fileName, texture::TextureSource* source, HostVie
   return 1;
 }
 
-}  // namespace host
+}  // namespace fill
