@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The layering check must be able to fail: a planted upward include and a
-# planted windows.h in portable code are caught, a downward include is not.
+# The layering check must be able to fail: a planted upward include at each
+# boundary and a planted windows.h in portable code are caught, a downward
+# include is not.
 set -uo pipefail
 check="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/check-layers.sh"
 tree="$(mktemp -d)"
@@ -20,24 +21,44 @@ expect() {
   rm -f "$tree.out"
 }
 
-mkdir -p "$tree"/{platform,texture,host,chooser/win32,tools}
+mkdir -p "$tree"/{platform,texture,seamless,fill,host,chooser/win32,tools/hostdriver,tools/texfill,tools/wintest,tests}
 echo '#include "platform/platform.h"' > "$tree/texture/rows.cpp"
-echo '#include "texture/rows.h"' > "$tree/host/fill.cpp"
+echo '#include "texture/rows.h"' > "$tree/seamless/periodic.cpp"
+echo '#include "seamless/periodic.h"' > "$tree/fill/tile.cpp"
+echo '#include "fill/tile.h"' > "$tree/host/entry.cpp"
 echo '#include <windows.h>' > "$tree/chooser/win32/dialog.cpp"
-echo '#include "host/fill.h"' > "$tree/tools/driver.cpp"
-expect pass "downward includes, windows.h in a win32 folder"
+echo '#include "host/entry.h"' > "$tree/tools/hostdriver/driver.cpp"
+echo '#include <windows.h>' >> "$tree/tools/hostdriver/driver.cpp"
+echo '#include "tools/hostdriver/driver.h"' > "$tree/tools/texfill/fill.cpp"
+echo '#include "tools/texfill/fill.h"' > "$tree/tools/wintest/checks.cpp"
+echo '#include "tools/wintest/checks.h"' > "$tree/tests/checks_test.cpp"
+expect pass "downward includes, windows.h in a win32 folder and in the host driver"
 
-echo '#include "fill/tile_fill.h"' >> "$tree/texture/rows.cpp"
-expect fail "texture including a host header"
-sed -i '$d' "$tree/texture/rows.cpp"
-
-echo '  #  include "tools/driver.h"' > "$tree/platform/files.cpp"
-expect fail "platform including a tool header, spaced directive"
-rm "$tree/platform/files.cpp"
+# One upward include at a time: FILE, then the line planted in it.
+while IFS='|' read -r file include; do
+  echo "$include" >> "$tree/$file"
+  expect fail "$file including ${include#*include }"
+  sed -i '$d' "$tree/$file"
+done <<'ROWS'
+texture/rows.cpp|#include "fill/tile.h"
+seamless/periodic.cpp|#include "fill/tile.h"
+fill/tile.cpp|#include "chooser/settings.h"
+fill/tile.cpp|#include "host/entry.h"
+host/entry.cpp|#include "tools/hostdriver/driver.h"
+tools/hostdriver/driver.cpp|#include "tools/texfill/fill.h"
+tools/hostdriver/driver.cpp|#include "tools/wintest/checks.h"
+tools/texfill/fill.cpp|#include "tools/wintest/checks.h"
+tools/texfill/fill.cpp|#include "tests/native/support/fixtures.h"
+platform/files.cpp|  #  include "tools/driver.h"
+ROWS
+rm -f "$tree/platform/files.cpp"
 
 echo '#include <windows.h>' > "$tree/chooser/settings.cpp"
 expect fail "windows.h in portable chooser code"
 rm "$tree/chooser/settings.cpp"
+echo '#include <windows.h>' > "$tree/fill/mode.cpp"
+expect fail "windows.h in the portable fill layer"
+rm "$tree/fill/mode.cpp"
 
 expect pass "planted faults removed"
 [ "$failures" -eq 0 ]
