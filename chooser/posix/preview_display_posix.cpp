@@ -1,5 +1,6 @@
-// Native builds draw nothing: the display is a setting that tests choose,
-// and invalidations are recorded for them to read.
+// Native builds draw nothing: the display is a setting, and invalidations
+// are recorded for tests to read.
+#include "chooser/posix/preview_display_posix.h"
 #include "chooser/posix/preview_display_test.h"
 #include "chooser/preview_display.h"
 
@@ -24,14 +25,14 @@ void invalidateArea(platform::WindowHandle window, int left, int top, int right,
   recorded().push_back({window, left, top, right, bottom});
 }
 
-}  // namespace chooser
-
-namespace chooser::test {
-
-void setDisplay(bool palette, int bitsPerPixel) {
+void setNativeDisplay(bool palette, int bitsPerPixel) {
   displayPalette = palette;
   displayBits = bitsPerPixel;
 }
+
+}  // namespace chooser
+
+namespace chooser::test {
 
 const std::vector<Invalidation>& invalidations() { return recorded(); }
 void clearInvalidations() { recorded().clear(); }

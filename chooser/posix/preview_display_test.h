@@ -1,9 +1,9 @@
-// Test control of the display that native builds pretend the preview panel
-// draws on: its palette and colour depth, and the invalidations it received.
+// Test view of the native display: the invalidations it received.
 #pragma once
 
 #include <vector>
 
+#include "chooser/posix/preview_display_posix.h"
 #include "platform/platform.h"
 
 namespace chooser::test {
@@ -16,8 +16,6 @@ struct Invalidation {
   int bottom;
 };
 
-// Default: no palette, 24 bits per pixel.
-void setDisplay(bool palette, int bitsPerPixel);
 const std::vector<Invalidation>& invalidations();
 void clearInvalidations();
 

@@ -12,16 +12,16 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "resources/string_table.h"
 
 namespace {
 
-std::vector<platform::test::RecordedMessage>& recorded() {
-  static std::vector<platform::test::RecordedMessage> list;
+std::vector<platform::RecordedMessage>& recorded() {
+  static std::vector<platform::RecordedMessage> list;
   return list;
 }
-bool printMessages = false;
 
 // Counts the attempts at one kind of operation and tells which of them the
 // test wants to fail.
@@ -66,7 +66,6 @@ WindowHandle activeWindow() { return nullptr; }
 
 int messageBox(WindowHandle, const char* text, const char* caption, unsigned type) {
   recorded().push_back({text ? text : "", caption ? caption : "", type});
-  if (printMessages) std::fprintf(stderr, "%s\n", text ? text : "");
   return 1;  // IDOK
 }
 
@@ -224,11 +223,14 @@ void releaseMemory(void* block) {
 
 }  // namespace platform
 
-namespace platform::test {
+namespace platform {
 
-const std::vector<RecordedMessage>& messages() { return recorded(); }
-void clearMessages() { recorded().clear(); }
-void setPrintMessages(bool print) { printMessages = print; }
+const std::vector<RecordedMessage>& recordedMessages() { return recorded(); }
+void clearRecordedMessages() { recorded().clear(); }
+
+}  // namespace platform
+
+namespace platform::test {
 
 void failAllocationAfter(long k) { allocations.failFrom(k, false); }
 void failOneAllocation(long k) { allocations.failFrom(k, true); }

@@ -1,25 +1,10 @@
-// Test controls of the POSIX platform layer: recorded message boxes,
-// injected allocation and read failures, and the answers a user would give.
+// Test controls of the POSIX platform layer: injected allocation and read
+// failures. (Message boxes are recorded for every caller: message_log.h.)
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
 namespace platform::test {
-
-struct RecordedMessage {
-  std::string text;
-  std::string caption;
-  unsigned type;
-};
-
-// Every message box shown since the last clearMessages(), oldest first.
-const std::vector<RecordedMessage>& messages();
-void clearMessages();
-// When true (the default off), message boxes are also printed to stderr, as
-// the command-line tools want.
-void setPrintMessages(bool print);
 
 // The k-th allocation from now (1-based) and every later one fail; 0 turns
 // failures off. allocationsMade() counts successful and failed attempts.

@@ -10,6 +10,7 @@
 
 #include "host/entry.h"
 #include "platform/platform.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "texture/info_line.h"
 #include "texture/texture_source.h"
@@ -56,7 +57,7 @@ constexpr std::int32_t kRowsAtEachEnd = 1024;
 
 InputScope::InputScope() {
   host::attachModule(reinterpret_cast<void*>(1));
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   platform::test::limitAllocationSize(kAllocationLimit);
   platform::test::failAllocationAfter(0);
   platform::test::failReadAfter(0);
@@ -64,7 +65,7 @@ InputScope::InputScope() {
 }
 
 InputScope::~InputScope() {
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   if (platform::test::blocksOutstanding() != blocksBefore_) fail("blocks of the core leaked");
 }
 

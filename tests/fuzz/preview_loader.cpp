@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool palette = (size & 1) != 0;
   const bool sixteenColours = (size & 2) != 0;
   const bool smallPanel = (size & 4) != 0;
-  chooser::test::setDisplay(palette, sixteenColours ? 4 : 24);
+  chooser::setNativeDisplay(palette, sixteenColours ? 4 : 24);
   const std::string path = fuzzing::writeInputFile(data, size, (size & 8) != 0 ? "preview.TIF" : "preview.tif");
 
   chooser::PreviewPanel panel;
@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   chooser::freePreviewPanel(&panel);
   chooser::freePreviewPanel(&panel);
   chooser::test::clearInvalidations();
-  chooser::test::setDisplay(false, 24);
+  chooser::setNativeDisplay(false, 24);
   return 0;
 }

@@ -2,7 +2,7 @@
 // message boxes are the POSIX platform layer's records.
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
-#include "platform/posix/platform_posix_test.h"
+#include "platform/posix/message_log.h"
 #include "tools/hostdriver/plugin_binding.h"
 
 namespace hostdriver {
@@ -28,10 +28,10 @@ std::string takeChoiceProblems() { return ""; }
 
 std::vector<std::string> takePluginMessages() {
   std::vector<std::string> texts;
-  for (const platform::test::RecordedMessage& message : platform::test::messages()) {
+  for (const platform::RecordedMessage& message : platform::recordedMessages()) {
     texts.push_back(message.text);
   }
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   return texts;
 }
 

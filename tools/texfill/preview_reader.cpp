@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "chooser/posix/preview_display_test.h"
+#include "chooser/posix/preview_display_posix.h"
 #include "chooser/preview_panel.h"
 #include "texture/texture_source.h"
 
@@ -28,7 +28,7 @@ unsigned indexAt(const std::uint8_t* row, int x, int bits) {
 bool readPanelPreview(const std::string& path, bool sixteenColours, PreviewPicture& preview) {
   // The native display is a setting: a palette-less 4-bit screen is what
   // makes the panel take the 16-colour directory.
-  chooser::test::setDisplay(false, sixteenColours ? 4 : 24);
+  chooser::setNativeDisplay(false, sixteenColours ? 4 : 24);
   chooser::PreviewPanel panel{};
   if (!chooser::createPreviewPanel(&panel, nullptr, 0, 0, chooser::kPreviewSide,
                                    chooser::kPreviewSide)) {

@@ -11,6 +11,7 @@
 
 #include "chooser/posix/preview_display_test.h"
 #include "chooser/preview_panel.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/texture_fixtures.h"
 
@@ -46,14 +47,14 @@ int pixelAt(const PreviewPanel& panel, int x, int y) {
 class PreviewPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    chooser::test::setDisplay(false, 24);
+    chooser::setNativeDisplay(false, 24);
     chooser::test::clearInvalidations();
     outstanding_ = platform::test::blocksOutstanding();
     ASSERT_EQ(chooser::createPreviewPanel(&panel_, window_, 11, 22, 64, 64), 1);
   }
   void TearDown() override {
     chooser::freePreviewPanel(&panel_);
-    chooser::test::setDisplay(false, 24);
+    chooser::setNativeDisplay(false, 24);
     platform::test::failAllocationAfter(0);
     EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_);
   }
@@ -99,7 +100,7 @@ TEST_F(PreviewPanelTest, NewPanelIsAWhiteEightBitBottomUpBitmap) {
 }
 
 TEST_F(PreviewPanelTest, PaletteModeAndRowBytesFollowTheDisplayAndWidth) {
-  chooser::test::setDisplay(true, 8);
+  chooser::setNativeDisplay(true, 8);
   PreviewPanel other{};
   ASSERT_EQ(chooser::createPreviewPanel(&other, window_, 0, 0, 5, 3), 1);
   EXPECT_EQ(other.paletteMode, 1);
@@ -140,7 +141,7 @@ TEST_F(PreviewPanelTest, LoadsTheSecondDirectoryBottomUp) {
 
 TEST_F(PreviewPanelTest, SixteenColourDisplaysGetTheThirdDirectory) {
   const std::string path = library("brick.TIF", 4);
-  chooser::test::setDisplay(false, 4);
+  chooser::setNativeDisplay(false, 4);
   chooser::loadPreview(&panel_, path.c_str());
   EXPECT_EQ(header32(panel_, 32), 16);
   EXPECT_EQ(header16(panel_, 14), 4);
@@ -153,7 +154,7 @@ TEST_F(PreviewPanelTest, SixteenColourDisplaysGetTheThirdDirectory) {
   // A palette display, or one with 5 bits or more, keeps the second.
   for (auto [palette, bits] : {std::pair{true, 4}, std::pair{false, 5}}) {
     PreviewPanel other{};
-    chooser::test::setDisplay(palette, bits);
+    chooser::setNativeDisplay(palette, bits);
     ASSERT_EQ(chooser::createPreviewPanel(&other, window_, 0, 0, 64, 64), 1);
     chooser::loadPreview(&other, path.c_str());
     EXPECT_EQ(header32(other, 32), 256);
@@ -344,7 +345,7 @@ TEST_F(PreviewPanelTest, AFailedRowReadStopsTheLoadButKeepsTheColourTable) {
   chooser::loadPreview(&panel_, path.c_str());
   EXPECT_EQ(header32(panel_, 32), 256);
   EXPECT_FALSE(allWhite(panel_));
-  EXPECT_EQ(platform::test::messages().size(), 0u);
+  EXPECT_EQ(platform::recordedMessages().size(), 0u);
 }
 
 TEST_F(PreviewPanelTest, PngAndJpegTexturesShowTheirDitheredThumbnailOnWhite) {

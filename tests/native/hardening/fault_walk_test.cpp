@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/entry.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/hardening/hardening_support.h"
 #include "texture/texture_source.h"
@@ -214,13 +215,13 @@ TEST_F(FaultWalkTest, EveryAllocationAndReadOfAThumbnailMayFail) {
             if (mode == Mode::onlyThat) platform::test::failOneAllocation(k);
             else platform::test::failAllocationAfter(k);
           }
-          platform::test::clearMessages();
+          platform::clearRecordedMessages();
           texture::Thumbnail thumbnail{};
           const bool made = texture::makeThumbnail(c.path.c_str(), &thumbnail);
           platform::test::failAllocationAfter(0);
           platform::test::failReadAfter(0);
           EXPECT_FALSE(made) << where << ": a thumbnail despite the failure";
-          EXPECT_TRUE(platform::test::messages().empty()) << where;
+          EXPECT_TRUE(platform::recordedMessages().empty()) << where;
           EXPECT_EQ(platform::test::blocksOutstanding(), blocks_) << where << ": blocks leaked";
         }
       }

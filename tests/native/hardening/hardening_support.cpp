@@ -7,6 +7,7 @@
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
 #include "host/filter_record.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "texture/texture_source.h"
 
@@ -110,7 +111,7 @@ RunOutcome runCase(const TextureCase& texture) {
   chooser::provideChoice({.status = 1, .fileName = texture.path, .options = {.sizeChoice = texture.sizeChoice, .tileOrigin = 1}});
   simhost::SimulatedHost host(texture.right + 4, texture.bottom + 2, texture.imageMode);
   host.setFilterRect(texture.top, texture.left, texture.bottom, texture.right);
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
 
   RunOutcome outcome;
   const host::FilterRecord given = host.record();
@@ -125,7 +126,7 @@ RunOutcome runCase(const TextureCase& texture) {
     host.continueBands(10000);
     outcome.continueResults = host.log().continueResults;
   }
-  for (const auto& message : platform::test::messages()) outcome.messages.push_back(message.text);
+  for (const auto& message : platform::recordedMessages()) outcome.messages.push_back(message.text);
   EXPECT_TRUE(onlyBandFieldsChanged(given, host.record())) << texture.name << ": Continue changed a host field";
   outcome.finishResult = host.finish();
 

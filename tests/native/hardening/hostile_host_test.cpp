@@ -13,6 +13,7 @@
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
 #include "host/filter_record.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/hardening/hardening_support.h"
 #include "tests/native/support/simulated_host.h"
@@ -95,7 +96,7 @@ class HostileHostTest : public ::testing::Test {
   }
   void SetUp() override {
     host::attachModule(reinterpret_cast<void*>(1));
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     host::detachModule();
     blocks_ = platform::test::blocksOutstanding();
     choose(*leaf_, 0);

@@ -8,6 +8,7 @@
 #include "host/entry.h"
 #include "host/filter_record.h"
 #include "host/module_state.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/simulated_host.h"
 #include "texture/texture_source.h"
@@ -18,7 +19,7 @@ class EntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host::attachModule(reinterpret_cast<void*>(1));
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     std::memset(&record_, 0x5C, sizeof record_);
   }
   void TearDown() override { chooser::provideChoice({}); }
@@ -40,7 +41,7 @@ TEST_F(EntryTest, ParametersAndPrepareDoNothing) {
     EXPECT_EQ(call(selector, &record_), 0);
     EXPECT_EQ(std::memcmp(&before, &record_, sizeof record_), 0) << "selector " << selector;
   }
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 TEST_F(EntryTest, UnknownSelectorsAreBadParameters) {
@@ -69,7 +70,7 @@ TEST_F(EntryTest, CancelledChooserGivesOneAndNoMessage) {
   chooser::provideChoice({.status = 2});
   simhost::SimulatedHost host(16, 16, 3);
   EXPECT_EQ(host.start(), 1);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
   ASSERT_FALSE(host.log().progress.empty());
   EXPECT_EQ(host.log().progress.front(), std::make_pair(0, 1));
   EXPECT_EQ(host::currentFillJob().source.kind, 0);
@@ -80,15 +81,15 @@ TEST_F(EntryTest, FailedChooserGivesReadErrorAndNoMessage) {
   chooser::provideChoice({.status = 0});
   simhost::SimulatedHost host(16, 16, 3);
   EXPECT_EQ(host.start(), -19);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 TEST_F(EntryTest, AMissingFileGivesReadErrorAfterMessage103) {
   chooser::provideChoice({.status = 1, .fileName = "/nonexistent/texture.tif"});
   simhost::SimulatedHost host(16, 16, 3);
   EXPECT_EQ(host.start(), -19);
-  ASSERT_EQ(platform::test::messages().size(), 1u);
-  EXPECT_EQ(platform::test::messages()[0].text, "Error while reading file");
+  ASSERT_EQ(platform::recordedMessages().size(), 1u);
+  EXPECT_EQ(platform::recordedMessages()[0].text, "Error while reading file");
   EXPECT_EQ(host::currentFillJob().source.kind, 0);
   EXPECT_EQ(host.finish(), 0);
 }

@@ -17,6 +17,7 @@
 #include "fill/gray_conversion.h"
 #include "fill/fill_job.h"
 #include "fill/tile_fill.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/simulated_host.h"
 #include "tests/native/support/texture_fixtures.h"
@@ -251,7 +252,7 @@ class FillAllocations : public ::testing::Test {
  protected:
   void SetUp() override {
     host::attachModule(reinterpret_cast<void*>(1));
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     fixtures::TiffSpec high;
     high.path = dir_.file("high.tif");
     high.width = 512;
@@ -296,7 +297,7 @@ TEST_F(FillAllocations, NoneDuringTheBands) {
     for (const int size : {0, 2, 3, 4}) EXPECT_EQ(allocationsPerBand(highRes_, size, mode), 0) << size << " " << mode;
     for (const int size : {0, 1, 2, 4}) EXPECT_EQ(allocationsPerBand(lowRes_, size, mode), 0) << size << " " << mode;
   }
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 }  // namespace

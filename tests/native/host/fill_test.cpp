@@ -10,6 +10,7 @@
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
 #include "fill/gray_conversion.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/simulated_host.h"
 #include "tests/native/support/texture_fixtures.h"
@@ -35,7 +36,7 @@ class FillTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host::attachModule(reinterpret_cast<void*>(1));
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
   }
   void TearDown() override {
     host::detachModule();
@@ -95,7 +96,7 @@ TEST_F(FillTest, DocumentOriginPutsTexelXModWidthYModHeightEverywhere) {
     }
   }
   EXPECT_EQ(host.bytesChangedOutsideRect(), 0);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 TEST_F(FillTest, TwoSeparateFillsJoinSeamlessly) {
@@ -242,7 +243,7 @@ TEST_F(FillTest, IndexedAndCmykDocumentsAreRefused) {
     choose(texture, 0, 1);
     simhost::SimulatedHost host(20, 20, mode);
     EXPECT_EQ(host.start(), -30101) << "mode " << mode;
-    EXPECT_TRUE(platform::test::messages().empty());
+    EXPECT_TRUE(platform::recordedMessages().empty());
     host.finish();
   }
 }
@@ -267,7 +268,7 @@ TEST_F(FillTest, TallTexturesFillEveryRowWithoutComplaint) {
   choose(texture, 0, 1);
   simhost::SimulatedHost host(5, 600, 3);
   ASSERT_EQ(host.run().startResult, 0);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
   for (int y = 510; y < 600; ++y) EXPECT_EQ(documentRgb(host, 2, y), texture.at(2, y));
 }
 

@@ -14,6 +14,7 @@
 #include "chooser/posix/choice_provider.h"
 #include "host/entry.h"
 #include "fill/scaling_factors.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "resample/wrap_resampler.h"
 #include "tests/native/support/simulated_host.h"
@@ -43,7 +44,7 @@ class PrepareScalingTest : public ::testing::Test {
   }
   void SetUp() override {
     host::attachModule(reinterpret_cast<void*>(1));
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     outstanding_ = platform::test::blocksOutstanding();
   }
   void TearDown() override {
@@ -203,7 +204,7 @@ TEST_F(PrepareScalingTest, AbortAfterTheFirstPrescaledRowReleasesEverything) {
   EXPECT_EQ(host.start(), 1);
   EXPECT_EQ(startProgress(host).size(), 1u);
   EXPECT_EQ(host.abortCalls(), 1);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
   const texture::TextureSource zero{};
   EXPECT_EQ(std::memcmp(&host::currentFillJob().source, &zero, sizeof zero), 0);
   EXPECT_EQ(platform::test::blocksOutstanding(), outstanding_);
@@ -214,7 +215,7 @@ TEST_F(PrepareScalingTest, AllocationFailuresGiveOutOfMemoryAndLeakNothing) {
   bool sawNoResampler = false;
   bool sawResamplerWithoutBlock = false;
   for (long k = 1; k < 200; ++k) {
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     choose(highRes_, 3);
     simhost::SimulatedHost host(10, 300, 3);
     platform::test::failAllocationAfter(k);
@@ -227,8 +228,8 @@ TEST_F(PrepareScalingTest, AllocationFailuresGiveOutOfMemoryAndLeakNothing) {
       break;
     }
     EXPECT_EQ(result, -108) << "k " << k;
-    ASSERT_FALSE(platform::test::messages().empty()) << "k " << k;
-    EXPECT_EQ(platform::test::messages().back().text, "Out of Memory");
+    ASSERT_FALSE(platform::recordedMessages().empty()) << "k " << k;
+    EXPECT_EQ(platform::recordedMessages().back().text, "Out of Memory");
     if (host::currentFillJob().source.rowBuffer != nullptr && host::currentFillJob().source.resampler == nullptr &&
         host::currentFillJob().source.prescaled == nullptr)
       sawNoResampler = true;
@@ -256,8 +257,8 @@ TEST_F(PrepareScalingTest, UnreadableRowsDuringPrescalingGiveReadErrorAndRelease
   choose(path, 3);
   simhost::SimulatedHost host(10, 300, 3);
   EXPECT_EQ(host.start(), -19);
-  ASSERT_FALSE(platform::test::messages().empty());
-  EXPECT_EQ(platform::test::messages().back().text, "Error while reading file");
+  ASSERT_FALSE(platform::recordedMessages().empty());
+  EXPECT_EQ(platform::recordedMessages().back().text, "Error while reading file");
   EXPECT_EQ(host::currentFillJob().source.kind, 0);
   EXPECT_EQ(host::currentFillJob().source.tiff, nullptr);
   EXPECT_EQ(host.finish(), 0);
@@ -281,7 +282,7 @@ TEST_F(PrepareScalingTest, CompressedLibraryTexturesReduceAtEverySize) {
         simhost::SimulatedHost packed(50, height, 3);
         const simhost::Run run = packed.run();
         ASSERT_EQ(run.startResult, 0) << "size " << sizeChoice << " height " << height;
-        EXPECT_TRUE(platform::test::messages().empty());
+        EXPECT_TRUE(platform::recordedMessages().empty());
         EXPECT_EQ(plain.document().bytes, packed.document().bytes)
             << "compression " << compression << " size " << sizeChoice << " height " << height;
       }
@@ -339,7 +340,7 @@ TEST_F(PrepareScalingTest, ScaledPngAndJpegFillsRepeatAtTheChosenSize) {
     ASSERT_EQ(std::memcmp(onTheFly.document().pixel(0, y), onTheFly.document().pixel(128, y), 3 * 172), 0) << y;
   }
   EXPECT_EQ(std::memcmp(prescaled.document().pixel(0, 128), prescaled.document().pixel(0, 0), 900), 0);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 // The 3 x 3 seam check: a smooth PNG of whole periods, 1024 square, filled
@@ -380,7 +381,7 @@ TEST_F(PrepareScalingTest, ReducedSquarePngTilesWithoutSeams) {
           << seam << (across ? " across" : " down");
     }
   }
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 TEST_F(PrepareScalingTest, AbortWhileDecodingCancelsWithoutAMessage) {
@@ -389,7 +390,7 @@ TEST_F(PrepareScalingTest, AbortWhileDecodingCancelsWithoutAMessage) {
   host.abortAtCall(0);
   EXPECT_EQ(host.start(), 1);
   EXPECT_EQ(host.abortCalls(), 1);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
   const texture::TextureSource zero{};
   EXPECT_EQ(std::memcmp(&host::currentFillJob().source, &zero, sizeof zero), 0);
   EXPECT_EQ(host.finish(), 0);

@@ -7,6 +7,7 @@
 #include "host/entry.h"
 #include "platform/messages.h"
 #include "platform/module_instance.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 
 namespace {
@@ -16,7 +17,7 @@ class MessagesTest : public ::testing::Test {
   void SetUp() override {
     saved_ = platform::moduleInstance;
     host::attachModule(reinterpret_cast<void*>(1));
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
   }
   void TearDown() override { platform::moduleInstance = saved_; }
   void* saved_ = nullptr;
@@ -26,7 +27,7 @@ TEST_F(MessagesTest, ShowsTheTableTextWithAnEmptyCaptionAndTheCallersBoxType) {
   platform::showTableMessage(100, 0);
   platform::showTableMessage(102, 0);
   platform::showTableMessage(103, 0x30);
-  const auto& shown = platform::test::messages();
+  const auto& shown = platform::recordedMessages();
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0].text, "Out of Memory");
   EXPECT_EQ(shown[1].text, "Unsupported file format");
@@ -37,22 +38,22 @@ TEST_F(MessagesTest, ShowsTheTableTextWithAnEmptyCaptionAndTheCallersBoxType) {
 
 TEST_F(MessagesTest, UnformattedTextIsShownAsItStands) {
   platform::showTableMessage(101, 0);
-  ASSERT_EQ(platform::test::messages().size(), 1u);
-  EXPECT_EQ(platform::test::messages()[0].text, "Cannot find file %s");
+  ASSERT_EQ(platform::recordedMessages().size(), 1u);
+  EXPECT_EQ(platform::recordedMessages()[0].text, "Cannot find file %s");
 }
 
 TEST_F(MessagesTest, FormattedTextTakesTheArguments) {
   platform::showTableMessageFormatted(101, 0x30, "C:\\TEX\\MARBLE.TIF");
-  ASSERT_EQ(platform::test::messages().size(), 1u);
-  EXPECT_EQ(platform::test::messages()[0].text, "Cannot find file C:\\TEX\\MARBLE.TIF");
-  EXPECT_EQ(platform::test::messages()[0].type, 0x30u);
+  ASSERT_EQ(platform::recordedMessages().size(), 1u);
+  EXPECT_EQ(platform::recordedMessages()[0].text, "Cannot find file C:\\TEX\\MARBLE.TIF");
+  EXPECT_EQ(platform::recordedMessages()[0].type, 0x30u);
 }
 
 TEST_F(MessagesTest, FormattedTextIsCutAt511Characters) {
   const std::string path(600, 'p');
   platform::showTableMessageFormatted(101, 0, path.c_str());
-  ASSERT_EQ(platform::test::messages().size(), 1u);
-  const std::string& text = platform::test::messages()[0].text;
+  ASSERT_EQ(platform::recordedMessages().size(), 1u);
+  const std::string& text = platform::recordedMessages()[0].text;
   EXPECT_EQ(text.size(), 511u);
   EXPECT_EQ(text, ("Cannot find file " + path).substr(0, 511));
 }
@@ -61,7 +62,7 @@ TEST_F(MessagesTest, NothingIsShownWithoutAModuleInstance) {
   platform::moduleInstance = nullptr;
   EXPECT_EQ(platform::showTableMessage(100, 0), -1);
   EXPECT_EQ(platform::showTableMessageFormatted(101, 0, "x"), -1);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 }  // namespace

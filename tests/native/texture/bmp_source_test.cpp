@@ -165,7 +165,7 @@ TEST_F(BmpSourceTest, RefusalsShowTheirMessageAndLeaveNothingOpen) {
     BmpSpec s = layout("bad.bmp", 3, 3, 24);
     c.spoil(s);
     fixtures::writeBmp(s);
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     TextureSource local{};
     EXPECT_EQ(openTextureSource(s.path.c_str(), &local), 0) << c.what;
     EXPECT_EQ(messageTexts(), c.messages) << c.what;
@@ -202,7 +202,7 @@ TEST_F(BmpSourceTest, SizesBeyond32BitsAreRefused) {
                        Case{-5, 4, 54}, Case{4, INT32_MIN, 54}}) {
     const std::string path = fixtures::writeRawFile(dir.file("huge.bmp"),
                                                     header(c.width, c.height, c.offset));
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     TextureSource local{};
     EXPECT_EQ(openTextureSource(path.c_str(), &local), 0) << c.width << "x" << c.height;
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kUnsupported});
@@ -240,7 +240,7 @@ TEST_F(BmpSourceTest, HeaderFailuresOfTheOpener) {
   };
   for (const Case& c : cases) {
     const std::string path = fixtures::writeRawFile(dir.file("h2.bmp"), c.bytes);
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     local = {};
     EXPECT_EQ(openBmp(path.c_str(), &local), 0) << c.what;
     EXPECT_EQ(messageTexts(), std::vector<std::string>{c.message}) << c.what;
@@ -261,7 +261,7 @@ TEST_F(BmpSourceTest, MemoryFailures) {
   releaseTextureSource(&source);
 
   // Growing it for the colour table.
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   platform::test::failAllocationAfter(2);
   EXPECT_EQ(openTextureSource(s.path.c_str(), &source), 0);
   EXPECT_EQ(messageTexts(), std::vector<std::string>{kUnsupported});
@@ -270,7 +270,7 @@ TEST_F(BmpSourceTest, MemoryFailures) {
 
   // Indexed rows are expanded in the row buffer itself: reading one needs
   // no memory, so a heap that has run dry does not stop the fill.
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   ASSERT_EQ(openTextureSource(s.path.c_str(), &source), 1);
   platform::test::failAllocationAfter(1);
   EXPECT_EQ(row(0), fixtures::expectedBmpRow(s, 0));

@@ -119,7 +119,7 @@ TEST_F(DecodedSourceTest, RefusalsAndFailuresLeaveNothingBehind) {
   for (const Case& c : cases) {
     TextureInfo info{};
     EXPECT_EQ(describeTexture(c.path.c_str(), &info), c.described ? 1 : 0) << c.path;
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     EXPECT_EQ(openTextureSource(c.path.c_str(), &source), 0) << c.path;
     EXPECT_EQ(source.decoded, nullptr) << c.path;
     EXPECT_EQ(messageTexts(), c.messages) << c.path;

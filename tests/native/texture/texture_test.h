@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/module_instance.h"
+#include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/texture_fixtures.h"
 #include "texture/long_name_cache.h"
@@ -20,7 +21,7 @@ class TextureTest : public ::testing::Test {
     savedInstance_ = platform::moduleInstance;
     static int anyModule;
     platform::moduleInstance = &anyModule;  // messages are shown only for a known module
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     platform::test::failAllocationAfter(0);
     platform::test::failReadAfter(0);
     texture::clearTextureSource(&source);
@@ -42,7 +43,7 @@ class TextureTest : public ::testing::Test {
 
   static std::vector<std::string> messageTexts() {
     std::vector<std::string> texts;
-    for (const auto& m : platform::test::messages()) texts.push_back(m.text);
+    for (const auto& m : platform::recordedMessages()) texts.push_back(m.text);
     return texts;
   }
 

@@ -233,7 +233,7 @@ TEST_F(TiffSourceTest, OpenerRefusals) {
     TiffSpec s = c.layout;
     s.path = dir.file("bad.tif");
     fixtures::writeTiff(s);
-    platform::test::clearMessages();
+    platform::clearRecordedMessages();
     TextureSource local{};
     EXPECT_EQ(openTextureSource(s.path.c_str(), &local), 0) << c.what;
     EXPECT_EQ(messageTexts(), c.messages) << c.what;
@@ -256,7 +256,7 @@ TEST_F(TiffSourceTest, OpenerRefusals) {
   std::vector<std::uint8_t> tile(16 * 16 * 3, 9);
   ASSERT_GT(TIFFWriteTile(tiled, tile.data(), 0, 0, 0, 0), 0);
   TIFFClose(tiled);
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   EXPECT_EQ(openTextureSource(tiledPath.c_str(), &source), 0);
   EXPECT_EQ(messageTexts(), std::vector<std::string>{kUnsupported});
   releaseTextureSource(&source);
@@ -293,7 +293,7 @@ TEST_F(TiffSourceTest, OneSampleRowsNeedNoMemory) {
   // The palette's colour table.
   s.photometric = 3;
   fixtures::writeTiff(s);
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   platform::test::failAllocationAfter(1);
   EXPECT_EQ(openTextureSource(s.path.c_str(), &source), 0);
   EXPECT_EQ(messageTexts(), std::vector<std::string>{kUnsupported});
@@ -316,14 +316,14 @@ TEST_F(TiffSourceTest, ReleaseIsSafeAfterFailureAndTwice) {
 }
 
 TEST(TiffMessages, LibraryTextsAreNotShown) {
-  platform::test::clearMessages();
+  platform::clearRecordedMessages();
   fixtures::TempDir dir;
   // Opening a non-TIFF makes libtiff complain through its error handler.
   EXPECT_EQ(openTiffForReading(fixtures::writeTextFile(dir.file("x.tif"), "not").c_str()),
             nullptr);
   // A name far longer than the 256-byte text the handlers format into.
   EXPECT_EQ(openTiffForReading(dir.file(std::string(400, 'q') + ".tif").c_str()), nullptr);
-  EXPECT_TRUE(platform::test::messages().empty());
+  EXPECT_TRUE(platform::recordedMessages().empty());
 }
 
 }  // namespace
