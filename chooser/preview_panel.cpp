@@ -6,6 +6,7 @@
 
 #include "chooser/preview_display.h"
 #include "chooser/thumbnail_dither.h"
+#include "platform/ascii.h"
 #include "texture/little_endian.h"
 #include "texture/tiff_file.h"
 
@@ -25,11 +26,9 @@ void writeInfoHeader(std::uint8_t* header, int width, int height, int rowBytes) 
   texture::writeLittle32(header + 20, static_cast<std::uint32_t>(rowBytes * height));  // biSizeImage
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool samePathIgnoringCase(const char* a, const char* b) {
   for (int i = 0; i < kPreviewPathBytes; ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    if (platform::lowerAscii(a[i]) != platform::lowerAscii(b[i])) return false;
     if (a[i] == '\0') return true;
   }
   return true;

@@ -44,6 +44,14 @@ bool writeFile(FileHandle file, const void* buffer, std::uint32_t count);
 // that readers see the old file or the new one, never a part.
 bool replaceFile(const char* from, const char* to);
 bool deleteFile(const char* path);
+// Writes a whole file so that readers see the old file or the new one,
+// never a part: `write` fills a temporary file beside `path` (named after it
+// and this process), which then replaces `path`. The temporary is removed
+// when `write` answers false or the replacement fails.
+bool writeFileReplacing(const char* path, bool (*write)(const char* temporaryPath, void* context),
+                        void* context);
+// A number no other process running now has: this process's identifier.
+std::uint32_t processNumber();
 
 // Private-profile (INI) settings --------------------------------------------
 unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "texture/bmp.h"
+#include "platform/ascii.h"
 #include "texture/texture_source.h"
 #include "texture/tiff_file.h"
 
@@ -12,9 +13,7 @@ namespace {
 
 bool equalsIgnoringCase(const char* text, const char* upper) {
   for (; *text != '\0' && *upper != '\0'; ++text, ++upper) {
-    char c = *text;
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != *upper) return false;
+    if (platform::upperAscii(*text) != *upper) return false;
   }
   return *text == '\0' && *upper == '\0';
 }

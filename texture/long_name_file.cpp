@@ -144,14 +144,21 @@ bool loadLongNames(const char* path) {
   return ok;
 }
 
-bool saveLongNames(const char* path) {
-  if (path == nullptr) return false;
-  const std::size_t pathBytes = std::strlen(path);
-  char partPath[kMaxPathBytes + 1 + 4];
-  if (pathBytes + 4 >= sizeof partPath) return false;
-  std::memcpy(partPath, path, pathBytes);
-  std::memcpy(partPath + pathBytes, ".new", 5);
+namespace {
 
+bool writeBlock(const char* temporaryPath, void* context) {
+  const Writer& writer = *static_cast<const Writer*>(context);
+  const platform::FileHandle file = platform::createFileForWriting(temporaryPath);
+  if (file <= 0) return false;
+  const bool written = platform::writeFile(file, writer.bytes, static_cast<std::uint32_t>(writer.used));
+  platform::closeFile(file);
+  return written;
+}
+
+}  // namespace
+
+bool saveLongNames(const char* path) {
+  if (path == nullptr || std::strlen(path) > kMaxPathBytes) return false;
   std::size_t bytes = kHeaderBytes;
   visitLongNames(addEntryBytes, &bytes);
   Writer writer{static_cast<std::uint8_t*>(platform::allocateMemory(bytes)), kHeaderBytes, 0};
@@ -162,14 +169,7 @@ bool saveLongNames(const char* path) {
   writeLittle32(writer.bytes + 12, static_cast<std::uint32_t>(writer.used - kHeaderBytes));
   writeLittle32(writer.bytes + 16, fnv1a(writer.bytes + kHeaderBytes, writer.used - kHeaderBytes));
 
-  bool ok = false;
-  const platform::FileHandle file = platform::createFileForWriting(partPath);
-  if (file > 0) {
-    ok = platform::writeFile(file, writer.bytes, static_cast<std::uint32_t>(writer.used));
-    platform::closeFile(file);
-    ok = ok && platform::replaceFile(partPath, path);
-    if (!ok) platform::deleteFile(partPath);
-  }
+  const bool ok = platform::writeFileReplacing(path, writeBlock, &writer);
   platform::releaseMemory(writer.bytes);
   if (ok) markLongNamesKept();
   return ok;

@@ -193,6 +193,8 @@ bool replaceFile(const char* from, const char* to) {
 
 bool deleteFile(const char* path) { return path != nullptr && ::unlink(path) == 0; }
 
+std::uint32_t processNumber() { return static_cast<std::uint32_t>(::getpid()); }
+
 CursorHandle showWaitCursor() { return nullptr; }
 void restoreCursor(CursorHandle) {}
 

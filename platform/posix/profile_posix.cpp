@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/ascii.h"
 #include "platform/posix/profile_posix_test.h"
 
 namespace {
@@ -67,15 +68,7 @@ std::string resolvePath(const char* fileName) {
 // Windows counts Ctrl-Z, an old end-of-file mark, as a blank too.
 bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a'; }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
+bool sameName(std::string_view a, std::string_view b) { return platform::equalIgnoringAsciiCase(a, b); }
 
 std::string_view trim(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -216,17 +209,16 @@ unsigned parseUnsigned(std::string_view text) {
   return negative ? 0u - total : total;
 }
 
-bool writeWholeFile(const std::string& path, const std::string& content) {
-  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-  std::FILE* out = std::fopen(temporary.c_str(), "wb");
+bool writeContent(const char* temporaryPath, void* content) {
+  const std::string& text = *static_cast<const std::string*>(content);
+  std::FILE* out = std::fopen(temporaryPath, "wb");
   if (out == nullptr) return false;
-  const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
-  const bool closed = std::fclose(out) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  return std::fclose(out) == 0 && written;
+}
+
+bool writeWholeFile(const std::string& path, std::string content) {
+  return platform::writeFileReplacing(path.c_str(), writeContent, &content);
 }
 
 }  // namespace

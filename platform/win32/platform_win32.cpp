@@ -61,6 +61,8 @@ bool replaceFile(const char* from, const char* to) {
 
 bool deleteFile(const char* path) { return path != nullptr && DeleteFileA(path) != FALSE; }
 
+std::uint32_t processNumber() { return GetCurrentProcessId(); }
+
 unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName) {
   return GetPrivateProfileIntA(section, key, defaultValue, fileName);
 }

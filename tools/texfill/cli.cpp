@@ -1,17 +1,11 @@
 #include "tools/texfill/cli.h"
+#include "platform/ascii.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace texfill {
 namespace {
-
-std::string upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 const OptionSpec* findSpec(const std::vector<OptionSpec>& specs, const std::string& name) {
   for (const OptionSpec& option : specs) {
@@ -76,7 +70,7 @@ bool parseInt(const std::string& text, long minimum, long maximum, long& value) 
 }
 
 bool parseSize(const std::string& text, SizeRequest& size, std::string& error) {
-  const std::string key = upper(text);
+  const std::string key = platform::upperAscii(text);
   static const char* const kEntries[] = {"ACTUAL", "512X512", "256X256", "128X128", "64X64"};
   for (int i = 0; i < 5; ++i) {
     if (key == kEntries[i]) {

@@ -1,16 +1,12 @@
 #include "tools/texfill/document_io.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <utility>
 
+#include "platform/ascii.h"
+#include "platform/platform.h"
 #include "tools/texfill/png_io.h"
 #include "tools/texfill/tiff_io.h"
 
@@ -29,11 +25,7 @@ std::string lowerExtension(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   const std::size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string extension = path.substr(dot + 1);
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return extension;
+  return platform::lowerAscii(path.substr(dot + 1));
 }
 
 FileFormat formatOfFile(const std::string& path) {
@@ -94,46 +86,36 @@ bool readImageFile(const std::string& path, Image& image, std::string& error, bo
   return ok;
 }
 
-// Replaces `to` with `from` in one step.
-bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
-#if defined(_WIN32)
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) {
-    reason = "cannot be replaced (error " + std::to_string(GetLastError()) + ")";
+namespace {
+
+// What a whole-file writer needs on its way through the platform's
+// replacement: the caller's writer, its reason for failing, the cancel check.
+struct ReplacingWrite {
+  bool (*write)(const std::string&, const void*, std::string&);
+  const void* context;
+  bool (*cancelled)();
+  std::string reason;
+};
+
+bool writeTemporary(const char* temporaryPath, void* state) {
+  auto& job = *static_cast<ReplacingWrite*>(state);
+  if (!job.write(temporaryPath, job.context, job.reason)) return false;
+  if (job.cancelled != nullptr && job.cancelled()) {
+    job.reason = "not written (cancelled)";
     return false;
   }
-#else
-  if (std::rename(from.c_str(), to.c_str()) != 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-#endif
   return true;
 }
+
+}  // namespace
 
 bool writeFileAtomically(const std::string& path, std::string& error, bool (*cancelled)(),
                          bool (*write)(const std::string&, const void*, std::string&),
                          const void* context) {
-  // Unique enough for one user's runs; the name is never opened for reuse.
-  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  const std::string temp = path + ".texfill-" + std::to_string(stamp % 1000000007) + ".tmp";
-  std::string reason;
-  if (!write(temp, context, reason)) {
-    std::remove(temp.c_str());
-    error = path + ": " + reason;
-    return false;
-  }
-  if (cancelled != nullptr && cancelled()) {
-    std::remove(temp.c_str());
-    error = path + ": not written (cancelled)";
-    return false;
-  }
-  std::string renameReason;
-  if (!replaceFile(temp, path, renameReason)) {
-    error = path + ": " + renameReason;
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  ReplacingWrite job{write, context, cancelled, ""};
+  if (platform::writeFileReplacing(path.c_str(), writeTemporary, &job)) return true;
+  error = path + ": " + (job.reason.empty() ? "cannot be put in place of the old file" : job.reason);
+  return false;
 }
 
 bool writeImageFile(const std::string& path, const Image& image, std::string& error,

@@ -1,4 +1,5 @@
 #include "tools/texfill/font.h"
+#include "platform/ascii.h"
 
 #include <cstdint>
 
@@ -66,7 +67,7 @@ constexpr Glyph kGlyphs[] = {
 };
 
 const Glyph& glyphOf(char c) {
-  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  c = platform::upperAscii(c);
   for (const Glyph& glyph : kGlyphs) {
     if (glyph.character == c) return glyph;
   }

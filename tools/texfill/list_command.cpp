@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "texture/info_line.h"
+#include "platform/ascii.h"
 #include "texture/long_name_cache.h"
 #include "texture/texture_source.h"
 #include "tools/texfill/cli.h"
@@ -21,17 +22,10 @@ namespace {
 
 constexpr const char* kName = "list";
 
-std::string lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 bool matchesType(const std::string& name, const std::string& type) {
   if (type == "all") return true;
   const std::size_t dot = name.find_last_of('.');
-  const std::string extension = dot == std::string::npos ? "" : lower(name.substr(dot + 1));
+  const std::string extension = dot == std::string::npos ? "" : platform::lowerAscii(name.substr(dot + 1));
   return extension == type || (type == "jpg" && extension == "jpeg");
 }
 
@@ -63,7 +57,7 @@ bool listLibrary(const std::string& directory, const std::string& type,
     return false;
   }
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = lower(a), lb = lower(b);
+    const std::string la = platform::lowerAscii(a), lb = platform::lowerAscii(b);
     return la != lb ? la < lb : a < b;
   });
 

@@ -4,16 +4,11 @@
 
 #include "chooser/posix/preview_display_posix.h"
 #include "chooser/preview_panel.h"
+#include "texture/little_endian.h"
 #include "texture/texture_source.h"
 
 namespace texfill {
 namespace {
-
-std::uint32_t little(const std::uint8_t* bytes, int count) {
-  std::uint32_t value = 0;
-  for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
-  return value;
-}
 
 // Index of pixel x in a bitmap row of `bits` bits a pixel, packed from the
 // most significant bits of each byte, as device-independent bitmaps are.
@@ -37,9 +32,9 @@ bool readPanelPreview(const std::string& path, bool sixteenColours, PreviewPictu
   chooser::loadPreview(&panel, path.c_str());
 
   const std::uint8_t* header = panel.bitmapInfo;
-  int bits = static_cast<int>(little(header + texture::kInfoHeaderBitCount, 2));
+  int bits = texture::readLittle16(header + texture::kInfoHeaderBitCount);
   if (bits != 1 && bits != 2 && bits != 4 && bits != 8) bits = 8;
-  std::uint32_t entries = little(header + texture::kInfoHeaderClrUsed, 4);
+  std::uint32_t entries = texture::readLittle32(header + texture::kInfoHeaderClrUsed);
   if (entries == 0 || entries > chooser::kPreviewColorEntries) entries = chooser::kPreviewColorEntries;
   const std::uint8_t* table = header + texture::kInfoHeaderBytes;
 
