@@ -19,7 +19,8 @@ enum SizeChoice : std::int32_t {
 constexpr int kSizeChoiceCount = 5;
 
 // The list texts, by SizeChoice: the dialog's combo and texfill's --size.
-extern const char* const kSizeChoiceNames[kSizeChoiceCount];
+inline constexpr const char* kSizeChoiceNames[kSizeChoiceCount] = {"Actual", "512X512", "256X256", "128X128",
+                                                                   "64X64"};
 
 // 1: the repetition is anchored at the document's top-left corner; any other
 // value anchors it at the filter rectangle's top-left corner.
@@ -37,6 +38,8 @@ struct FillOptions {
 };
 
 // The side a size choice asks for; 0 for Actual and for values outside the list.
-std::int32_t chosenSide(std::int32_t sizeChoice);
+constexpr std::int32_t chosenSide(std::int32_t sizeChoice) {
+  return sizeChoice >= size512 && sizeChoice <= size64 ? 1024 >> sizeChoice : 0;
+}
 
 }  // namespace fill

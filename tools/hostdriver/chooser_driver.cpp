@@ -85,6 +85,7 @@ void answerChooser(const ChooserAnswer& answer) {
 
 void answerChooser(const std::string& text) {
   ChooserAnswer answer;
+  answer.status = 2;
   if (!text.empty()) {
     std::string fields[4];
     std::size_t start = 0;

@@ -19,7 +19,7 @@ constexpr const char* kChooserCaption = "Oriel Brindle Texture Library";
 // `options.sizeChoice` is picked when the combo is enabled (library
 // textures); a tile origin other than the document's is set in Preferences.
 struct ChooserAnswer {
-  int status = 2;    // 1 choose, 2 Cancel, anything else: end the dialog without a choice
+  int status = 1;    // 1 choose, 2 Cancel, anything else: end the dialog without a choice
   std::string path;  // typed into the File Name edit
   fill::FillOptions options;
 };

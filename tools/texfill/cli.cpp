@@ -1,4 +1,5 @@
 #include "tools/texfill/cli.h"
+#include "fill/fill_options.h"
 #include "platform/ascii.h"
 
 #include <cstdio>
@@ -71,9 +72,8 @@ bool parseInt(const std::string& text, long minimum, long maximum, long& value) 
 
 bool parseSize(const std::string& text, SizeRequest& size, std::string& error) {
   const std::string key = platform::upperAscii(text);
-  static const char* const kEntries[] = {"ACTUAL", "512X512", "256X256", "128X128", "64X64"};
-  for (int i = 0; i < 5; ++i) {
-    if (key == kEntries[i]) {
+  for (int i = 0; i < fill::kSizeChoiceCount; ++i) {
+    if (key == platform::upperAscii(fill::kSizeChoiceNames[i])) {
       size = SizeRequest{i, 0};
       return true;
     }
