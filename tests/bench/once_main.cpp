@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "chooser/posix/choice_provider.h"
+#include "host/entry.h"
 #include "host/filter_record.h"
 #include "resample/wrap_resampler.h"
 #include "tests/bench/baseline.h"
@@ -139,7 +140,7 @@ int fillOnce(const std::string& name) {
   const int continues = host.log().continueCalls;
   const long long bandCalls = heap::calls - callsBefore;
   const long long bandPeak = heap::peak - liveBeforeBands;
-  const texture::TextureSource& source = texture::textureSource;
+  const texture::TextureSource& source = host::currentFillJob().source;
   const long long rowBuffer = source.rowBytes;
   const long long block = source.prescaled != nullptr
                               ? static_cast<long long>(source.scaledHeight) * source.bufferRowBytes
