@@ -235,7 +235,7 @@ std::string checkTooFewPlanes(const PluginUnderTest& plugin, int imageMode, int 
   const std::vector<std::uint8_t> before = document.bytes;
   Run run(plugin, &document);
   chooseTexture(texture);
-  std::string failure = resultText("Start", run.call(host::filterSelectorStart), host::filterBadParameters);
+  std::string failure = resultText("Start", run.call(host::filterSelectorStart), fill::filterBadParameters);
   if (document.bytes != before) failure += " the document changed";
   failure += resultText("Finish", run.call(host::filterSelectorFinish), 0);
   if (!released(texture)) failure += " Finish kept the texture open";
