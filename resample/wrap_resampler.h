@@ -1,13 +1,17 @@
-// Wrap-around cubic resampler: rescales a square, periodic texture so that
-// the result still tiles without seams. Separable Catmull-Rom (Keys, a = -0.5)
-// in 14-bit fixed point; floating point only at creation.
+// Wrap-around cubic resampler: rescales a periodic texture so that the result
+// still tiles without seams. Separable Catmull-Rom (Keys, a = -0.5) in 14-bit
+// fixed point; floating point only at creation.
 #pragma once
 
 #include <cstdint>
 
+#include "resample/cubic_weights.h"
+#include "resample/edge_index.h"
+
 // Where source rows come from: fetch(context, row, destination) writes the
-// unscaled row `row` (0 .. sourceSize - 1) as sourceSize pixels of `channels`
-// bytes and answers 0, or a non-zero failure value (-1 for a failed read).
+// unscaled row `row` (0 .. source height - 1) as source width pixels of
+// `channels` bytes and answers 0, or a non-zero failure value (-1 for a
+// failed read).
 struct RowSource {
   int (*fetch)(void* context, std::int32_t row, std::uint8_t* destination);
   void* context;
@@ -18,6 +22,8 @@ struct RowCacheEntry {
   std::uint8_t* pixels;     // targetSize * channels bytes
 };
 
+// The fields up to `source` describe the columns (and, for a square scaled
+// to a square, the rows too): sourceSize and targetSize are widths there.
 struct WrapResampler {
   double scale;
   std::int32_t sourceSize;
@@ -31,9 +37,28 @@ struct WrapResampler {
   std::int16_t* weights;         // targetSize * taps
   std::uint16_t* steps;          // targetSize
   std::uint8_t* workRow;         // (sourceSize + taps) * channels
-  RowCacheEntry* rowCache;       // taps entries
-  const std::uint8_t** rowPointers;  // taps
+  RowCacheEntry* rowCache;       // rowTaps entries
+  const std::uint8_t** rowPointers;  // rowTaps
   RowSource source;
+  // The rows. A square scaled to a square shares the column tables.
+  double rowScale;
+  std::int32_t sourceRows;
+  std::int32_t targetRows;
+  std::int32_t rowTaps;
+  std::int32_t rowWindowFirst;   // first source row of output row 0's window
+  std::int16_t* rowWeights;      // targetRows * rowTaps
+  std::uint16_t* rowSteps;       // targetRows
+  // Pixels from the work row's start to output column 0's window: 0 when
+  // wrapping; when reflecting the centres sit half a pixel in (see below).
+  std::int32_t columnStart;
+  EdgeMode edge;
+};
+
+struct ResampleSizes {
+  std::int32_t sourceWidth;
+  std::int32_t sourceHeight;
+  std::int32_t targetWidth;
+  std::int32_t targetHeight;
 };
 
 // Null when any allocation fails (everything allocated so far is released),
@@ -42,16 +67,25 @@ struct WrapResampler {
 // reduction by 65535 or more, or tables of 2 GB or more.
 WrapResampler* createWrapResampler(std::int32_t sourceSize, std::int32_t targetSize,
                                    std::int32_t channels, RowSource source);
+// The same for independent widths and heights and either edge mode; the
+// limits above hold for each axis. Wrapping, output pixel i is centred on
+// source pixel i / scale, so that a reduction by a whole factor f takes
+// every f-th pixel's neighbourhood (the square call is this with wrap).
+// Reflecting, it is centred on (i + 0.5) / scale - 0.5: the mirror axes at
+// -0.5 and N - 0.5 of the source land on those of the result, so the result
+// mirrors as the source does. Output rows outside 0 .. targetHeight - 1 are
+// wrapped or reflected likewise.
+WrapResampler* createWrapResampler(const ResampleSizes& sizes, std::int32_t channels, EdgeMode edge,
+                                   RowSource source);
 void destroyWrapResampler(WrapResampler* resampler);
-// Writes output row `row` (any integer; wraps modulo targetSize) into
-// destination (targetSize * channels bytes) and answers 0, or answers the
-// source's failure value and leaves destination untouched.
+// Writes output row `row` (any integer; wraps modulo the target height, or
+// reflects) into destination (target width * channels bytes) and answers 0,
+// or answers the source's failure value and leaves destination untouched.
 int resampleRow(WrapResampler* resampler, std::int32_t row, std::uint8_t* destination);
 
 // Exposed for tests.
-int ceilWithTolerance(double x);
-double cubicKernel(double x);
 void buildWeightTable(WrapResampler* resampler);
-// The vector passes in use: 0 scalar, 1 SSE2, 2 AVX2, at most `level` and
-// what the processor offers; answers the level now in use.
+// The vector passes in use by the resampler and the point sampler: 0 scalar,
+// 1 SSE2 (SSSE3 where a pass needs it), 2 AVX2, at most `level` and what the
+// processor offers; answers the level now in use.
 int limitWrapResamplerSimd(int level);
