@@ -25,7 +25,7 @@ bool prefilterTexture(const TexelBlock& texture, double scale, EdgeMode edge, Pr
   const std::int32_t width = reducedSide(texture.width, scale);
   const std::int32_t height = reducedSide(texture.height, scale);
   if (width == texture.width && height == texture.height) {
-    result = PrefilteredTexture{texture, BlockFrame{texture.width, texture.height, width, height, edge}, nullptr};
+    result = PrefilteredTexture{texture, BlockFrame{texture.width, texture.height, width, height}, nullptr};
     return true;
   }
   const std::int32_t rowBytes = width * texture.channels;
@@ -34,8 +34,8 @@ bool prefilterTexture(const TexelBlock& texture, double scale, EdgeMode edge, Pr
   if (reduced == nullptr) return false;
   TexelBlock source = texture;
   WrapResampler* resampler =
-      createWrapResampler(ResampleSizes{texture.width, texture.height, width, height}, texture.channels, edge,
-                          RowSource{fetchTexelRow, &source});
+      createWrapResampler(ResampleShape{texture.width, texture.height, width, height, edge, Alignment::centres},
+                          texture.channels, RowSource{fetchTexelRow, &source});
   if (resampler == nullptr) {
     platform::releaseMemory(reduced);
     return false;
@@ -45,7 +45,7 @@ bool prefilterTexture(const TexelBlock& texture, double scale, EdgeMode edge, Pr
   }
   destroyWrapResampler(resampler);
   result = PrefilteredTexture{TexelBlock{reduced, width, height, texture.channels, rowBytes},
-                              BlockFrame{texture.width, texture.height, width, height, edge}, reduced};
+                              BlockFrame{texture.width, texture.height, width, height}, reduced};
   return true;
 }
 

@@ -65,12 +65,10 @@ TextureMap fillTextureMap(const FillTransform& transform, const BlockFrame& fram
   double c = 1.0;
   double s = 0.0;
   turnOf(transform.angleDegrees, c, s);
-  // Block pixel i of a wrapped reduction is centred on texture pixel
-  // i / k, i.e. block position b = (t - 0.5) k + 0.5; of a mirrored one on
-  // (i + 0.5) / k - 0.5, i.e. b = t k.
+  // Block pixel i of a reduction is centred on texture pixel (i + 0.5) / k
+  // - 0.5, so texture position t is block position t k.
   const double kx = static_cast<double>(frame.blockWidth) / frame.textureWidth;
   const double ky = static_cast<double>(frame.blockHeight) / frame.textureHeight;
-  const double centring = frame.edge == EdgeMode::reflect ? 0.0 : 0.5;
   // Turning the texture counter-clockwise on screen takes (1, 0) to
   // (cos, -sin) with rows running down; going back turns the other way.
   const double dx = 0.5 - offsetX;
@@ -78,9 +76,9 @@ TextureMap fillTextureMap(const FillTransform& transform, const BlockFrame& fram
   TextureMap map{};
   map.ux = toFixed(kx * c / scale);
   map.uy = toFixed(-kx * s / scale);
-  map.u0 = toFixed(kx * (c * dx - s * dy) / scale + centring * (1.0 - kx));
+  map.u0 = toFixed(kx * (c * dx - s * dy) / scale);
   map.vx = toFixed(ky * s / scale);
   map.vy = toFixed(ky * c / scale);
-  map.v0 = toFixed(ky * (s * dx + c * dy) / scale + centring * (1.0 - ky));
+  map.v0 = toFixed(ky * (s * dx + c * dy) / scale);
   return map;
 }

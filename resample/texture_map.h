@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "resample/edge_index.h"
 #include "resample/point_sampler.h"
 
 struct FillTransform {
@@ -16,14 +15,12 @@ struct FillTransform {
 };
 
 // The block the sampler samples: the texture itself (block size = texture
-// size), or its reduction by prefilterTexture, whose pixels are centred
-// differently when wrapping and when reflecting.
+// size), or its reduction by prefilterTexture with the pixel centres aligned.
 struct BlockFrame {
   std::int32_t textureWidth;
   std::int32_t textureHeight;
   std::int32_t blockWidth;
   std::int32_t blockHeight;
-  EdgeMode edge;
 };
 
 // Output pixel (x, y) + 0.5 goes back through the offset, the turn and the

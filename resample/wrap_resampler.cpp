@@ -63,7 +63,7 @@ bool computeAxis(std::int32_t sourceSize, std::int32_t targetSize, Axis& axis) {
   return static_cast<std::int64_t>(targetSize) * axis.taps * 2 <= kMaximumTableBytes;
 }
 
-bool computeGeometry(const ResampleSizes& sizes, std::int32_t channels, Axis& columns, Axis& rows) {
+bool computeGeometry(const ResampleShape& sizes, std::int32_t channels, Axis& columns, Axis& rows) {
   if (channels < 1 || !computeAxis(sizes.sourceWidth, sizes.targetWidth, columns) ||
       !computeAxis(sizes.sourceHeight, sizes.targetHeight, rows)) {
     return false;
@@ -276,7 +276,7 @@ std::int32_t buildAxisTable(const Axis& axis, std::int32_t targetSize, bool cent
 }  // namespace
 
 void buildWeightTable(WrapResampler* resampler) {
-  const bool centred = resampler->edge == EdgeMode::reflect;
+  const bool centred = resampler->alignment == Alignment::centres;
   const Axis columns{resampler->scale, resampler->taps, -resampler->leftOffset};
   resampler->columnStart =
       buildAxisTable(columns, resampler->targetSize, centred, resampler->weights, resampler->steps);
@@ -292,12 +292,12 @@ void buildWeightTable(WrapResampler* resampler) {
 
 WrapResampler* createWrapResampler(std::int32_t sourceSize, std::int32_t targetSize, std::int32_t channels,
                                    RowSource source) {
-  return createWrapResampler(ResampleSizes{sourceSize, sourceSize, targetSize, targetSize}, channels, EdgeMode::wrap,
-                             source);
+  return createWrapResampler(
+      ResampleShape{sourceSize, sourceSize, targetSize, targetSize, EdgeMode::wrap, Alignment::origins}, channels,
+      source);
 }
 
-WrapResampler* createWrapResampler(const ResampleSizes& sizes, std::int32_t channels, EdgeMode edge,
-                                   RowSource source) {
+WrapResampler* createWrapResampler(const ResampleShape& sizes, std::int32_t channels, RowSource source) {
   Axis columns{};
   Axis rows{};
   if (source.fetch == nullptr || !computeGeometry(sizes, channels, columns, rows)) return nullptr;
@@ -319,7 +319,8 @@ WrapResampler* createWrapResampler(const ResampleSizes& sizes, std::int32_t chan
   resampler->sourceRows = sizes.sourceHeight;
   resampler->targetRows = sizes.targetHeight;
   resampler->rowTaps = rows.taps;
-  resampler->edge = edge;
+  resampler->edge = sizes.edge;
+  resampler->alignment = sizes.alignment;
 
   const std::int32_t taps = resampler->taps;
   const std::int32_t rowTaps = resampler->rowTaps;

@@ -22,6 +22,13 @@ struct RowCacheEntry {
   std::uint8_t* pixels;     // targetSize * channels bytes
 };
 
+// Where output pixel i is centred in the source.
+enum class Alignment : std::int32_t {
+  origins = 0,  // on source pixel i / scale: output pixel 0 on source pixel 0
+  centres = 1,  // on (i + 0.5) / scale - 0.5: the outer edges coincide, so a
+                // mirrored source gives a result that mirrors on the same axes
+};
+
 // The fields up to `source` describe the columns (and, for a square scaled
 // to a square, the rows too): sourceSize and targetSize are widths there.
 struct WrapResampler {
@@ -48,17 +55,20 @@ struct WrapResampler {
   std::int32_t rowWindowFirst;   // first source row of output row 0's window
   std::int16_t* rowWeights;      // targetRows * rowTaps
   std::uint16_t* rowSteps;       // targetRows
-  // Pixels from the work row's start to output column 0's window: 0 when
-  // wrapping; when reflecting the centres sit half a pixel in (see below).
+  // Pixels from the work row's start to output column 0's window: 0 unless
+  // the pixel centres are aligned (see ResampleShape).
   std::int32_t columnStart;
   EdgeMode edge;
+  Alignment alignment;
 };
 
-struct ResampleSizes {
+struct ResampleShape {
   std::int32_t sourceWidth;
   std::int32_t sourceHeight;
   std::int32_t targetWidth;
   std::int32_t targetHeight;
+  EdgeMode edge;
+  Alignment alignment;
 };
 
 // Null when any allocation fails (everything allocated so far is released),
@@ -67,16 +77,11 @@ struct ResampleSizes {
 // reduction by 65535 or more, or tables of 2 GB or more.
 WrapResampler* createWrapResampler(std::int32_t sourceSize, std::int32_t targetSize,
                                    std::int32_t channels, RowSource source);
-// The same for independent widths and heights and either edge mode; the
-// limits above hold for each axis. Wrapping, output pixel i is centred on
-// source pixel i / scale, so that a reduction by a whole factor f takes
-// every f-th pixel's neighbourhood (the square call is this with wrap).
-// Reflecting, it is centred on (i + 0.5) / scale - 0.5: the mirror axes at
-// -0.5 and N - 0.5 of the source land on those of the result, so the result
-// mirrors as the source does. Output rows outside 0 .. targetHeight - 1 are
-// wrapped or reflected likewise.
-WrapResampler* createWrapResampler(const ResampleSizes& sizes, std::int32_t channels, EdgeMode edge,
-                                   RowSource source);
+// The same for independent widths and heights, either edge mode and either
+// alignment; the limits above hold for each axis. The square call is this
+// with wrap and origins. Output rows outside 0 .. targetHeight - 1 are
+// wrapped or reflected as the source is.
+WrapResampler* createWrapResampler(const ResampleShape& shape, std::int32_t channels, RowSource source);
 void destroyWrapResampler(WrapResampler* resampler);
 // Writes output row `row` (any integer; wraps modulo the target height, or
 // reflects) into destination (target width * channels bytes) and answers 0,
