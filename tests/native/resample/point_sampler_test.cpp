@@ -129,6 +129,31 @@ double psnr(const Bytes& a, const Bytes& b) {
   return mean == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mean);
 }
 
+struct Comparison {
+  bool reduction;     // a smooth 120 x 90 texture into 90 x 70, else a harsh 37 x 29 into 53 x 41
+  bool interpolated;  // ImageMagick's Catmull-Rom alone, else its default filter
+  int sampleBytes;
+};
+
+// Every fill on an RGB and on a gray texture, ours and ImageMagick's side by
+// side for `check`.
+template <std::size_t N, typename Check>
+void againstImageMagick(const Fill (&fills)[N], const Comparison& how, Check check) {
+  const int width = how.reduction ? 90 : 53;
+  const int height = how.reduction ? 70 : 41;
+  for (const int channels : {3, 1}) {
+    const Texture texture = how.reduction ? makeTexture(120, 90, channels, 7u + channels, true)
+                                          : makeTexture(37, 29, channels, 29u + channels + how.sampleBytes, false);
+    for (const Fill& fill : fills) {
+      SCOPED_TRACE(describe(fill) + " channels " + std::to_string(channels));
+      const Bytes ours = ourFill(texture, fill, width, height, how.sampleBytes);
+      const Bytes theirs = magickFill(texture, fill, width, height, how.interpolated, 8 * how.sampleBytes);
+      ASSERT_EQ(ours.size(), theirs.size());
+      check(ours, theirs);
+    }
+  }
+}
+
 }  // namespace
 
 TEST(PointSampler, EnlargementsAndTurnsMatchImageMagicksCatmullRom) {
@@ -139,16 +164,9 @@ TEST(PointSampler, EnlargementsAndTurnsMatchImageMagicksCatmullRom) {
       {3.0, 17, 1, 1, EdgeMode::reflect},      {10.0, 300, -40, 21, EdgeMode::wrap},
       {1.0, 180, 0, 0, EdgeMode::reflect},
   };
-  for (const int channels : {3, 1}) {
-    const Texture texture = makeTexture(37, 29, channels, 29u + channels, false);
-    for (const Fill& fill : fills) {
-      SCOPED_TRACE(describe(fill) + " channels " + std::to_string(channels));
-      const Bytes ours = ourFill(texture, fill, 53, 41);
-      const Bytes theirs = magickFill(texture, fill, 53, 41, true);
-      ASSERT_EQ(ours.size(), theirs.size());
-      EXPECT_LE(largestDifference(ours, theirs), 2);
-    }
-  }
+  againstImageMagick(fills, Comparison{false, true, 1}, [](const Bytes& ours, const Bytes& theirs) {
+    EXPECT_LE(largestDifference(ours, theirs), 2);
+  });
 }
 
 TEST(PointSampler, PrefilteredReductionsStayCloseToImageMagicksDistort) {
@@ -156,16 +174,9 @@ TEST(PointSampler, PrefilteredReductionsStayCloseToImageMagicksDistort) {
       {0.73, 30, 0, 0, EdgeMode::wrap},     {0.1, 0, 0, 0, EdgeMode::wrap},    {0.5, 45, 3, 7, EdgeMode::reflect},
       {0.3, -60, -2, 5, EdgeMode::reflect}, {0.25, 90, 0, 0, EdgeMode::wrap},
   };
-  for (const int channels : {3, 1}) {
-    const Texture texture = makeTexture(120, 90, channels, 7u + channels, true);
-    for (const Fill& fill : fills) {
-      SCOPED_TRACE(describe(fill) + " channels " + std::to_string(channels));
-      const Bytes ours = ourFill(texture, fill, 90, 70);
-      const Bytes theirs = magickFill(texture, fill, 90, 70, false);
-      ASSERT_EQ(ours.size(), theirs.size());
-      EXPECT_GE(psnr(ours, theirs), 30.0);
-    }
-  }
+  againstImageMagick(fills, Comparison{true, false, 1}, [](const Bytes& ours, const Bytes& theirs) {
+    EXPECT_GE(psnr(ours, theirs), 30.0);
+  });
 }
 
 // Sixteen-bit samples carry the interpolated value, not a widened byte:
@@ -174,22 +185,15 @@ TEST(PointSampler, PrefilteredReductionsStayCloseToImageMagicksDistort) {
 // differ most), where rounding to 8 bits first would add up to half a level.
 TEST(PointSampler, WideSamplesFollowImageMagicksSixteenBitOutput) {
   const Fill fills[] = {{1.5, 30, 3.25, -7.5, EdgeMode::wrap}, {2.5, -45, 0, 0, EdgeMode::reflect}};
-  for (const int channels : {3, 1}) {
-    const Texture texture = makeTexture(37, 29, channels, 5u + channels, false);
-    for (const Fill& fill : fills) {
-      SCOPED_TRACE(describe(fill) + " channels " + std::to_string(channels));
-      const Bytes ours = ourFill(texture, fill, 53, 41, 2);
-      const Bytes theirs = magickFill(texture, fill, 53, 41, true, 16);
-      ASSERT_EQ(ours.size(), theirs.size());
-      double largest = 0;
-      for (std::size_t i = 0; i < ours.size(); i += 2) {
-        const double our = (ours[i] | ours[i + 1] << 8) * 65535.0 / kWideTop;  // little-endian, 0 .. 32768
-        const double their = theirs[i] << 8 | theirs[i + 1];                    // big-endian, 0 .. 65535
-        largest = std::max(largest, std::fabs(our - their));
-      }
-      EXPECT_LE(largest, 80.0);
+  againstImageMagick(fills, Comparison{false, true, 2}, [](const Bytes& ours, const Bytes& theirs) {
+    double largest = 0;
+    for (std::size_t i = 0; i < ours.size(); i += 2) {
+      const double our = (ours[i] | ours[i + 1] << 8) * 65535.0 / kWideTop;  // little-endian, 0 .. 32768
+      const double their = theirs[i] << 8 | theirs[i + 1];                    // big-endian, 0 .. 65535
+      largest = std::max(largest, std::fabs(our - their));
     }
-  }
+    EXPECT_LE(largest, 80.0);
+  });
 }
 
 // The same samples whatever the vector level, wherever a run starts and
