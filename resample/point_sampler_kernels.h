@@ -90,6 +90,7 @@ struct PixelWalk {
     // rows[0] is row -2.
     const std::size_t offset = static_cast<std::size_t>(column + 1) * static_cast<std::size_t>(sampler->channels);
     const std::uint8_t* const* rows = sampler->rows + (row + 1);
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k) taps[k] = rows[k] + offset;
     across4 = sampler->phaseWeights[columnPhase];
     down4 = sampler->phaseWeights[rowPhase];

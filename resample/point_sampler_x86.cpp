@@ -52,9 +52,10 @@ __attribute__((target("avx2"))) inline __m256i roundColumns(__m256i sums) {
 }
 
 // The sums S of red, green and blue in lanes 0 to 2 of each half.
-__attribute__((target("avx2"))) inline __m256i sumsOfTwo(const PixelTaps& a, const PixelTaps& b) {
-  const __m256i mask = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(kPairByChannel.bytes)));
+__attribute__((target("avx2"), always_inline)) inline __m256i sumsOfTwo(const PixelTaps& a, const PixelTaps& b,
+                                                                        __m256i mask) {
   __m256i rows[4];
+#pragma GCC unroll 4
   for (int k = 0; k < 4; ++k) rows[k] = _mm256_shuffle_epi8(pairOf(a.rows[k], b.rows[k]), mask);
   const __m256i down = weightsOf(a.down, b.down);
   __m256i columns[3] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
@@ -100,6 +101,7 @@ template <bool Wide>
 __attribute__((target("avx2"))) void sampleRgbWith(PixelWalk& walk, std::int32_t count, const SampleTarget& target) {
   std::uint8_t* out = target.first;
   const std::ptrdiff_t step = target.pixelBytes;
+  const __m256i mask = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(kPairByChannel.bytes)));
   std::int32_t i = 0;
   PixelTaps a;
   PixelTaps b;
@@ -108,7 +110,7 @@ __attribute__((target("avx2"))) void sampleRgbWith(PixelWalk& walk, std::int32_t
     walk.advance();
     walk.locate(b.rows, b.across, b.down);
     walk.advance();
-    const __m256i sums = sumsOfTwo(a, b);
+    const __m256i sums = sumsOfTwo(a, b, mask);
     store<Wide>(_mm256_castsi256_si128(sums), out);
     store<Wide>(_mm256_extracti128_si256(sums, 1), out + step);
     out += 2 * step;
@@ -117,7 +119,7 @@ __attribute__((target("avx2"))) void sampleRgbWith(PixelWalk& walk, std::int32_t
     // The last pixel alone: the same pixel in both halves.
     walk.locate(a.rows, a.across, a.down);
     walk.advance();
-    store<Wide>(_mm256_castsi256_si128(sumsOfTwo(a, a)), out);
+    store<Wide>(_mm256_castsi256_si128(sumsOfTwo(a, a, mask)), out);
   }
 }
 

@@ -93,7 +93,8 @@ void transformedRow(benchmark::State& state) {
   release(prepared);
 }
 
-BENCHMARK(transformedFill)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(transformedFill)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->MeasureProcessCPUTime();
 BENCHMARK(transformedRow)->Args({0, 73})->Args({0, 100})->Args({0, 400})->Args({1, 73})->Args({1, 100})->ArgNames({"mirror", "scale"})
     ->Unit(benchmark::kMicrosecond);
 
