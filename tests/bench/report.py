@@ -94,10 +94,13 @@ def main():
          stb256 / 256 if stb256 else None, 0.25)
 
     goal("transformed fill rgb 8000², 512² at 73 % and 30°, every core (wall clock)",
-         real(ours, "transformedFill/threads:0/real_time"), "vips replicate + bicubic affine + crop",
-         real(peers, "vipsAffine/real_time"), 0.5)
-    goal("the same on one thread (wall clock; for reference)", real(ours, "transformedFill/threads:1/real_time"),
-         "vips replicate + bicubic affine + crop", real(peers, "vipsAffine/real_time"), 0.5)
+         real(ours, "transformedFill/threads:0/process_time/real_time"), "vips replicate + bicubic affine + crop",
+         real(peers, "vipsAffine/process_time/real_time"), 0.5)
+    goal("the same on one thread (wall clock; for reference)", real(ours, "transformedFill/threads:1/process_time/real_time"),
+         "vips replicate + bicubic affine + crop", real(peers, "vipsAffine/process_time/real_time"), 0.5)
+    goal("the same, CPU time of all threads (for reference; a busy machine inflates wall clocks)",
+         cpu(ours, "transformedFill/threads:0/process_time/real_time"), "vips, CPU time of all threads",
+         cpu(peers, "vipsAffine/process_time/real_time"), 0.5)
 
     process = {}
     process_path = os.path.join(results, "process.txt")
