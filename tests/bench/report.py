@@ -167,6 +167,15 @@ def main():
             if v:
                 out(f"| {'mirror' if mirror else 'tile'} at {scale} % | {fmt_time(v)} | {v / 8000 * 1e9:.1f} ns |")
     out("")
+    out("Preferences swatch, 160 x 160 from a decoded 2048² texture at 30°, prefilter and sampler included")
+    out("(CPU time; the goal of 30 ms includes reading the PNG):")
+    out("")
+    out("| Scale | Swatch |")
+    out("|---|---|")
+    for scale in (10, 400):
+        v = cpu(ours, f"swatch/scale:{scale}")
+        out(f"| {scale} % | {fmt_time(v) if v else '—'} |")
+    out("")
 
     out("Fill, 8000 x 8000 through ENTRYPOINT1 and the simulated host (whole filter run; per Continue is the")
     out("Continue calls' time divided by their number):")

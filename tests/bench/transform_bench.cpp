@@ -2,7 +2,9 @@
 // reduction, the point sampler's creation and every row of an 8000 x 8000
 // RGB document, on one thread and on every core (rows split in bands, as a
 // fill mode would), timed by the wall clock as libvips is in the peers.
-// Also one row alone at 100 % and 30 degrees, and mirrored.
+// Also one row alone, tiled and mirrored, and the Preferences swatch: a
+// 2048 x 2048 texture (decoded) prefiltered and sampled into 160 x 160
+// pixels.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -22,8 +24,9 @@ struct Prepared {
   TextureMap map{};
 };
 
-bool prepare(const std::vector<std::uint8_t>& tile, double scale, double degrees, EdgeMode edge, Prepared& out) {
-  const TexelBlock texture{tile.data(), 512, 512, 3, 512 * 3};
+bool prepare(const std::vector<std::uint8_t>& tile, double scale, double degrees, EdgeMode edge, Prepared& out,
+             int side = 512) {
+  const TexelBlock texture{tile.data(), side, side, 3, side * 3};
   if (!prefilterTexture(texture, scale, edge, out.prefiltered)) return false;
   out.sampler = createPointSampler(out.prefiltered.block, edge);
   out.map = fillTextureMap(FillTransform{scale, degrees, 0, 0}, out.prefiltered.frame);
@@ -93,9 +96,32 @@ void transformedRow(benchmark::State& state) {
   release(prepared);
 }
 
+// range(0): the scale in percent.
+void swatch(benchmark::State& state) {
+  constexpr int kTexture = 2048;
+  constexpr int kSwatch = 160;
+  const std::vector<std::uint8_t> texture = bench::makeTile(kTexture, 3);
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kSwatch) * kSwatch * 3);
+  for (auto _ : state) {
+    Prepared prepared;
+    if (!prepare(texture, static_cast<double>(state.range(0)) / 100.0, bench::kTransformDegrees, EdgeMode::wrap,
+                 prepared, kTexture)) {
+      state.SkipWithError("no sampler");
+      break;
+    }
+    for (int y = 0; y < kSwatch; ++y) {
+      samplePoints(*prepared.sampler, prepared.map, 0, y, kSwatch,
+                   SampleTarget{pixels.data() + static_cast<std::size_t>(y) * kSwatch * 3, 3, 1});
+    }
+    release(prepared);
+    benchmark::DoNotOptimize(pixels.data());
+  }
+}
+
 BENCHMARK(transformedFill)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime()
     ->MeasureProcessCPUTime();
 BENCHMARK(transformedRow)->Args({0, 73})->Args({0, 100})->Args({0, 400})->Args({1, 73})->Args({1, 100})->ArgNames({"mirror", "scale"})
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(swatch)->Arg(10)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 }  // namespace
