@@ -153,17 +153,16 @@ void samplePoints(const PointSampler& sampler, const TextureMap& map, std::int32
                   std::int32_t count, const SampleTarget& target) {
   if (count <= 0 || target.first == nullptr || (target.sampleBytes != 1 && target.sampleBytes != 2)) return;
   PixelWalk walk = point_kernels::startWalk(sampler, map, x, y);
-  const bool wide = target.sampleBytes == 2;
-  if (sampler.channels == 1) {
-    wide ? sampleScalar<1, 2>(walk, count, target) : sampleScalar<1, 1>(walk, count, target);
-    return;
-  }
 #if defined(ORIELVMX_X86)
-  const int level = simd::level();
-  if (level >= simd::avx2Level) {
-    point_kernels::sampleRgbAvx2(walk, count, target);
+  if (simd::level() >= simd::avx2Level) {
+    point_kernels::sampleAvx2(walk, count, target);
     return;
   }
 #endif
-  wide ? sampleScalar<3, 2>(walk, count, target) : sampleScalar<3, 1>(walk, count, target);
+  const bool wide = target.sampleBytes == 2;
+  if (sampler.channels == 1) {
+    wide ? sampleScalar<1, 2>(walk, count, target) : sampleScalar<1, 1>(walk, count, target);
+  } else {
+    wide ? sampleScalar<3, 2>(walk, count, target) : sampleScalar<3, 1>(walk, count, target);
+  }
 }

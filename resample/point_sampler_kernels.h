@@ -36,8 +36,9 @@ inline std::uint16_t wideSample(std::int32_t sum) {
   const std::int32_t value = (sum + (1 << (kSumBits - kBits - 1))) >> (kSumBits - kBits);
   if (value <= 0) return 0;
   if (value >= 255 << kBits) return static_cast<std::uint16_t>(kWideTop);
-  constexpr std::int64_t kDivisor = std::int64_t{255} << kBits;
-  return static_cast<std::uint16_t>((static_cast<std::int64_t>(value) * kWideTop + kDivisor / 2) / kDivisor);
+  // value * 32768 / (255 * 4096), rounded: (16 value + 255) / 510 in 32 bits.
+  static_assert(kWideTop == 32768 && kBits == 12);
+  return static_cast<std::uint16_t>((16 * value + 255) / 510);
 }
 
 inline void putWide(std::uint8_t* out, std::int32_t sum) {
@@ -105,9 +106,9 @@ PixelWalk startWalk(const PointSampler& sampler, const TextureMap& map, std::int
 
 #if defined(ORIELVMX_X86)
 
-// Three channels, `count` pixels, leaving the walk after the last.
-__attribute__((target("avx2"))) ORIELVMX_REALIGN void sampleRgbAvx2(PixelWalk& walk, std::int32_t count,
-                                                                     const SampleTarget& target);
+// One or three channels, `count` pixels, leaving the walk after the last.
+__attribute__((target("avx2"))) ORIELVMX_REALIGN void sampleAvx2(PixelWalk& walk, std::int32_t count,
+                                                                  const SampleTarget& target);
 
 #endif
 
