@@ -10,8 +10,10 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "platform/posix/platform_posix_test.h"
 #include "resample/point_sampler.h"
 #include "resample/prefilter.h"
 #include "resample/texture_map.h"
@@ -247,5 +249,33 @@ TEST(PointSampler, EveryLevelAndEverySplitGiveTheScalarSamples) {
         }
       }
     }
+  }
+}
+
+// Blocks it cannot serve are refused, and running out of memory at any
+// allocation, in the sampler or the prefilter, leaves nothing behind.
+TEST(PointSampler, RefusesWhatItCannotServeAndLeaksNothing) {
+  const Texture texture = makeTexture(40, 30, 3, 1u, false);
+  TexelBlock block = texture.block();
+  for (const auto& [channels, width, height] : {std::tuple{2, 40, 30}, {4, 10, 30}, {3, 0, 30}, {3, 40, 0}, {3, 40000, 1}}) {
+    const TexelBlock bad{texture.bytes.data(), width, height, channels, 120000};
+    EXPECT_EQ(createPointSampler(bad, EdgeMode::wrap), nullptr) << channels << " " << width << "x" << height;
+  }
+  block.rowBytes = 119;
+  EXPECT_EQ(createPointSampler(block, EdgeMode::wrap), nullptr);
+  block.rowBytes = 120;
+
+  const long before = platform::test::blocksOutstanding();
+  for (long k = 1;; ++k) {
+    platform::test::failAllocationAfter(k);
+    PrefilteredTexture prefiltered{};
+    const bool reduced = prefilterTexture(block, 0.3, EdgeMode::reflect, prefiltered);
+    PointSampler* sampler = reduced ? createPointSampler(prefiltered.block, EdgeMode::reflect) : nullptr;
+    platform::test::failAllocationAfter(0);
+    const bool complete = sampler != nullptr;
+    destroyPointSampler(sampler);
+    if (reduced) releasePrefiltered(prefiltered);
+    EXPECT_EQ(platform::test::blocksOutstanding(), before) << "failing allocation " << k;
+    if (complete) break;
   }
 }
