@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "resample/cpu_features.h"
+#include "resample/simd_level.h"
 #include "resample/wrap_index.h"
 #include "resample/wrap_resampler_kernels.h"
 
@@ -19,8 +20,7 @@ using wrap_kernels::workRowBytes;
 
 namespace {
 
-constexpr double kCentreTolerance = 0.000001;  // a centre this close above a whole position is that position
-constexpr double kUnitSupport = 4.0;           // kernel width in source pixels at unit scale
+constexpr double kUnitSupport = 4.0;  // kernel width in source pixels at unit scale
 
 // Widest step between the first taps of two output indices that the 16-bit
 // step table can hold.
@@ -35,37 +35,43 @@ inline std::uint8_t clampToByte(std::int32_t acc) {
   return static_cast<std::uint8_t>(std::clamp(acc >> kFractionBits, 0, 255));
 }
 
-struct Geometry {
+// The filter along one axis.
+struct Axis {
   double scale;
   std::int32_t taps;
   std::int32_t half;
 };
+
+double supportOf(double scale) { return scale >= 1.0 ? kUnitSupport : kUnitSupport / scale; }
+
+// From the unrounded support, not from the taps.
+std::int32_t halfSupportOf(double scale) { return static_cast<std::int32_t>(std::floor(supportOf(scale) * 0.5)); }
 
 // Creation refuses, rather than corrupting memory, sizes the resampler was not
 // made for: an empty source or target, a left wrap margin wider than the
 // source row (half > sourceSize, i.e. a reduction to one pixel or an
 // enlargement of a one-pixel source), steps that would not fit 16 bits, and
 // tables whose byte counts would overflow an int.
-bool computeGeometry(std::int32_t sourceSize, std::int32_t targetSize, std::int32_t channels,
-                     Geometry& geometry) {
-  if (sourceSize < 1 || targetSize < 1 || channels < 1) return false;
+bool computeAxis(std::int32_t sourceSize, std::int32_t targetSize, Axis& axis) {
+  if (sourceSize < 1 || targetSize < 1) return false;
   // Bounds taps (about 4 * sourceSize / targetSize) before it is converted to an int.
   if (sourceSize / targetSize >= kMaximumStep) return false;
+  axis.scale = static_cast<double>(targetSize) / static_cast<double>(sourceSize);
+  axis.taps = axis.scale >= 1.0 ? 4 : ceilWithTolerance(supportOf(axis.scale));
+  axis.half = halfSupportOf(axis.scale);
+  if (axis.half > sourceSize) return false;
+  return static_cast<std::int64_t>(targetSize) * axis.taps * 2 <= kMaximumTableBytes;
+}
 
-  geometry.scale = static_cast<double>(targetSize) / static_cast<double>(sourceSize);
-  const double support = geometry.scale >= 1.0 ? kUnitSupport : kUnitSupport / geometry.scale;
-  geometry.taps = geometry.scale >= 1.0 ? 4 : ceilWithTolerance(support);
-  geometry.half = static_cast<std::int32_t>(std::floor(support * 0.5));
-  if (geometry.half > sourceSize) return false;
-
-  const std::int64_t taps = geometry.taps;
-  const std::int64_t target = targetSize;
-  if (target * taps * 2 > kMaximumTableBytes) return false;
+bool computeGeometry(const ResampleShape& sizes, std::int32_t channels, Axis& columns, Axis& rows) {
+  if (channels < 1 || !computeAxis(sizes.sourceWidth, sizes.targetWidth, columns) ||
+      !computeAxis(sizes.sourceHeight, sizes.targetHeight, rows)) {
+    return false;
+  }
   // The work row and, after it, its channels one plane each (see planeStride).
-  if ((sourceSize + taps + 16) * channels * 2 > kMaximumTableBytes) return false;
-  if (target * channels > kMaximumTableBytes) return false;
-  if (taps * static_cast<std::int64_t>(sizeof(RowCacheEntry)) > kMaximumTableBytes) return false;
-  return true;
+  if ((sizes.sourceWidth + static_cast<std::int64_t>(columns.taps) + 16) * channels * 2 > kMaximumTableBytes) return false;
+  if (static_cast<std::int64_t>(sizes.targetWidth) * channels > kMaximumTableBytes) return false;
+  return static_cast<std::int64_t>(rows.taps) * static_cast<std::int64_t>(sizeof(RowCacheEntry)) <= kMaximumTableBytes;
 }
 
 template <typename T>
@@ -79,11 +85,13 @@ void releaseIfAllocated(void* block) {
 
 void releaseParts(WrapResampler* resampler) {
   if (resampler->rowCache != nullptr) {
-    for (std::int32_t slot = 0; slot < resampler->taps; ++slot) {
+    for (std::int32_t slot = 0; slot < resampler->rowTaps; ++slot) {
       releaseIfAllocated(resampler->rowCache[slot].pixels);
     }
   }
   releaseIfAllocated(resampler->rowCache);
+  if (resampler->rowWeights != resampler->weights) releaseIfAllocated(resampler->rowWeights);
+  if (resampler->rowSteps != resampler->steps) releaseIfAllocated(resampler->rowSteps);
   releaseIfAllocated(resampler->weights);
   releaseIfAllocated(resampler->steps);
   releaseIfAllocated(resampler->workRow);
@@ -91,7 +99,8 @@ void releaseParts(WrapResampler* resampler) {
 }
 
 // Output column x reads the taps workRow pixels from c(x) on, which are the
-// source columns c(x) - half .. c(x) - half + taps - 1 already wrapped. A fixed
+// source columns c(x) - half .. c(x) - half + taps - 1 already wrapped (or
+// reflected). A fixed
 // channel count lets the compiler unroll the channel loop. Columns from
 // `firstColumn` on; `cursor` is the byte offset of that column's window.
 template <int FixedChannels>
@@ -135,7 +144,9 @@ void filterRowHorizontalFrom(const WrapResampler& resampler, int firstColumn, st
 namespace {
 
 void filterRowHorizontal(const WrapResampler& resampler, std::uint8_t* pixels) {
-  wrap_kernels::filterRowHorizontalFrom(resampler, 0, 0, pixels);
+  wrap_kernels::filterRowHorizontalFrom(
+      resampler, 0, static_cast<std::size_t>(resampler.columnStart) * static_cast<std::size_t>(resampler.channels),
+      pixels);
 }
 
 // Bytes are combined a block at a time into int32 accumulators, one pass per
@@ -157,32 +168,19 @@ void combineRowsVertical(const std::uint8_t* const* rows, const std::int16_t* we
   }
 }
 
-// The vector passes are chosen at run time by what the processor offers;
-// the tests and the fuzz harness cap the level to hold them against the
-// scalar loops.
-enum SimdLevel : int { simdScalar = 0, simdSse2 = 1, simdAvx2 = 2 };
-
-int limitedSimdLevel = simdAvx2;
-
-int detectedSimdLevel() {
-  const cpu::Features& offered = cpu::features();
-  if (offered.avx2 && offered.ssse3) return simdAvx2;
-  if (offered.sse2) return simdSse2;
-  return simdScalar;
-}
-
-int simdLevel() { return std::min(detectedSimdLevel(), limitedSimdLevel); }
+using simd::avx2Level;
+using simd::sse2Level;
 
 void filterWorkRow(const WrapResampler& resampler, std::uint8_t* pixels) {
 #if defined(ORIELVMX_X86)
-  const int level = simdLevel();
-  if (level >= simdSse2 && resampler.taps % 8 == 0) {
-    if (level >= simdAvx2) {
+  const int level = simd::level();
+  if (level >= sse2Level && resampler.taps % 8 == 0) {
+    if (level >= avx2Level) {
       wrap_kernels::splitPlanesSsse3(resampler);
     } else {
       wrap_kernels::splitPlanesScalar(resampler, 0);
     }
-    if (level >= simdAvx2) {
+    if (level >= avx2Level) {
       wrap_kernels::filterPlanesAvx2(resampler, pixels);
     } else {
       wrap_kernels::filterPlanesSse2(resampler, pixels);
@@ -197,21 +195,35 @@ void combineRows(const std::uint8_t* const* rows, const std::int16_t* weights, s
                  std::int32_t byteCount, std::uint8_t* destination) {
   std::int32_t done = 0;
 #if defined(ORIELVMX_X86)
-  const int level = simdLevel();
+  const int level = simd::level();
   std::uint32_t pairs[wrap_kernels::kMaximumPairs];
-  if (level >= simdSse2 && wrap_kernels::packWeightPairs(weights, taps, pairs)) {
-    done = level >= simdAvx2 ? wrap_kernels::combineRowsAvx2(rows, pairs, taps, byteCount, destination)
+  if (level >= sse2Level && wrap_kernels::packWeightPairs(weights, taps, pairs)) {
+    done = level >= avx2Level ? wrap_kernels::combineRowsAvx2(rows, pairs, taps, byteCount, destination)
                              : wrap_kernels::combineRowsSse2(rows, pairs, taps, byteCount, destination);
   }
 #endif
   combineRowsVertical(rows, weights, taps, done, byteCount, destination);
 }
 
-// Reads source row (index mod sourceSize) into workRow between its margins,
-// fills the margins from the row's other end and filters it into pixels.
-// A failed read leaves pixels as they were.
+// Mirrored margins, pixel by pixel: a margin may be wider than the row.
+void reflectMargins(const WrapResampler& resampler) {
+  const std::size_t channels = static_cast<std::size_t>(resampler.channels);
+  const std::int32_t half = -resampler.leftOffset;
+  const std::int32_t width = resampler.sourceSize;
+  std::uint8_t* workRow = resampler.workRow;
+  const std::uint8_t* row = workRow + static_cast<std::size_t>(half) * channels;
+  for (std::int32_t column = resampler.windowFirst; column <= resampler.windowLast; ++column) {
+    if (column >= 0 && column < width) continue;
+    std::memcpy(workRow + static_cast<std::size_t>(column + half) * channels,
+                row + static_cast<std::size_t>(reflectIndex(column, width)) * channels, channels);
+  }
+}
+
+// Reads source row (index mod sourceRows, or reflected) into workRow between
+// its margins, fills the margins from the row's other end (or its mirror
+// image) and filters it into pixels. A failed read leaves pixels as they were.
 int loadCacheEntry(WrapResampler& resampler, std::int32_t index, std::uint8_t* pixels) {
-  const std::int32_t sourceRow = wrapIndex(index, resampler.sourceSize);
+  const std::int32_t sourceRow = edgeIndex(index, resampler.sourceRows, resampler.edge);
   const std::size_t channels = static_cast<std::size_t>(resampler.channels);
   const std::size_t half = static_cast<std::size_t>(-resampler.leftOffset);
   const std::size_t rowBytes = static_cast<std::size_t>(resampler.sourceSize) * channels;
@@ -220,125 +232,132 @@ int loadCacheEntry(WrapResampler& resampler, std::int32_t index, std::uint8_t* p
   const int result = resampler.source.fetch(resampler.source.context, sourceRow, workRow + half * channels);
   if (result != 0) return result;
 
-  // half <= sourceSize (checked at creation), so the left margin's source
-  // never overlaps it.
-  std::memcpy(workRow, workRow + rowBytes, half * channels);
-  // Forwards, byte by byte: when the right margin is wider than the row it
-  // reads bytes it has just written and so keeps repeating the row.
-  const std::size_t rightBytes = static_cast<std::size_t>(resampler.rightOffset) * channels;
-  std::uint8_t* from = workRow + half * channels;
-  std::uint8_t* to = from + rowBytes;
-  for (std::size_t b = 0; b < rightBytes; ++b) to[b] = from[b];
+  if (resampler.edge == EdgeMode::reflect) {
+    reflectMargins(resampler);
+  } else {
+    // half <= sourceSize (checked at creation), so the left margin's source
+    // never overlaps it.
+    std::memcpy(workRow, workRow + rowBytes, half * channels);
+    // Forwards, byte by byte: when the right margin is wider than the row it
+    // reads bytes it has just written and so keeps repeating the row.
+    const std::size_t rightBytes = static_cast<std::size_t>(resampler.rightOffset) * channels;
+    std::uint8_t* from = workRow + half * channels;
+    std::uint8_t* to = from + rowBytes;
+    for (std::size_t b = 0; b < rightBytes; ++b) to[b] = from[b];
+  }
 
   filterWorkRow(resampler, pixels);
   return 0;
 }
 
+// The weights and steps of one axis; answers c(0), the first whole source
+// position at or after output 0's centre.
+std::int32_t buildAxisTable(const Axis& axis, std::int32_t targetSize, bool centred, std::int16_t* weights,
+                            std::uint16_t* steps) {
+  std::int32_t firstCentre = 0;
+  std::int32_t previousFirst = 0;
+  for (std::int32_t i = 0; i < targetSize; ++i) {
+    const double centre = centred ? (static_cast<double>(i) + 0.5) / axis.scale - 0.5
+                                  : static_cast<double>(i) / axis.scale;
+    const std::int32_t first = ceilWithTolerance(centre);
+    if (i >= 1) {
+      steps[i - 1] = static_cast<std::uint16_t>(first - previousFirst);
+    } else {
+      firstCentre = first;
+    }
+    previousFirst = first;
+    cubicTapWeights(static_cast<double>(first) - centre, axis.scale, -axis.half, axis.taps,
+                    weights + static_cast<std::size_t>(i) * axis.taps);
+  }
+  steps[targetSize - 1] = 0;
+  return firstCentre;
+}
+
 }  // namespace
 
-int ceilWithTolerance(double x) {
-  const double y = x - kCentreTolerance;
-  const int whole = static_cast<int>(y);  // truncates toward zero
-  return y < 0 ? whole : whole + 1;
-}
-
-// Keys' cubic convolution kernel with a = -0.5 (Catmull-Rom), in the nested
-// forms whose double rounding the weight tables depend on.
-double cubicKernel(double x) {
-  if (x < -2.0) return 0.0;
-  if (x < -1.0) {
-    const double t = x + 2.0;
-    return 0.5 * t * ((t - 1.0) * t);
-  }
-  if (x < 0.0) {
-    const double t = x + 1.0;
-    return 0.5 * t * (t * (-3.0 * t + 4.0) + 1.0);
-  }
-  if (x < 1.0) return 0.5 * ((3.0 * x - 5.0) * x * x + 2.0);
-  if (x < 2.0) {
-    const double t = x - 1.0;
-    return 0.5 * t * ((2.0 - t) * t - 1.0);
-  }
-  return 0.0;
-}
-
 void buildWeightTable(WrapResampler* resampler) {
-  const bool reducing = resampler->scale < 1.0;
-  const std::int32_t taps = resampler->taps;
-  const std::int32_t remainderTap = taps + resampler->leftOffset;  // tap number taps - half
-  std::int32_t previousFirst = 0;
-  for (std::int32_t i = 0; i < resampler->targetSize; ++i) {
-    const double centre = static_cast<double>(i) / resampler->scale;
-    const std::int32_t first = ceilWithTolerance(centre);
-    const double frac = static_cast<double>(first) - centre;
-    if (i >= 1) resampler->steps[i - 1] = static_cast<std::uint16_t>(first - previousFirst);
-    previousFirst = first;
-
-    std::int16_t* weights = resampler->weights + static_cast<std::size_t>(i) * taps;
-    std::int32_t sum = 0;
-    for (std::int32_t j = resampler->leftOffset; j < resampler->rightOffset; ++j) {
-      const double distance = reducing ? (j + frac) * resampler->scale : j + frac;
-      const auto weight = static_cast<std::int16_t>(static_cast<std::int32_t>(cubicKernel(distance) * kOne + 0.5));
-      weights[j - resampler->leftOffset] = weight;
-      sum += weight;
-    }
-    if (sum == 0) continue;
-    // Truncating division loses up to one unit per tap; the loss goes to one
-    // tap so that every output index sums to exactly kOne and flat areas stay flat.
-    std::int16_t total = 0;
-    for (std::int32_t t = 0; t < taps; ++t) {
-      weights[t] = static_cast<std::int16_t>(weights[t] * kOne / sum);
-      total = static_cast<std::int16_t>(total + weights[t]);
-    }
-    weights[remainderTap] = static_cast<std::int16_t>(weights[remainderTap] + (kOne - total));
+  const bool centred = resampler->alignment == Alignment::centres;
+  const Axis columns{resampler->scale, resampler->taps, -resampler->leftOffset};
+  resampler->columnStart =
+      buildAxisTable(columns, resampler->targetSize, centred, resampler->weights, resampler->steps);
+  if (resampler->rowWeights == resampler->weights) {
+    resampler->rowWindowFirst = resampler->columnStart + resampler->leftOffset;
+    return;
   }
-  if (resampler->targetSize >= 1) resampler->steps[resampler->targetSize - 1] = 0;
+  const std::int32_t rowHalf = halfSupportOf(resampler->rowScale);
+  const Axis rows{resampler->rowScale, resampler->rowTaps, rowHalf};
+  resampler->rowWindowFirst =
+      buildAxisTable(rows, resampler->targetRows, centred, resampler->rowWeights, resampler->rowSteps) - rowHalf;
 }
 
 WrapResampler* createWrapResampler(std::int32_t sourceSize, std::int32_t targetSize, std::int32_t channels,
                                    RowSource source) {
-  Geometry geometry{};
-  if (source.fetch == nullptr || !computeGeometry(sourceSize, targetSize, channels, geometry)) return nullptr;
+  return createWrapResampler(
+      ResampleShape{sourceSize, sourceSize, targetSize, targetSize, EdgeMode::wrap, Alignment::origins}, channels,
+      source);
+}
+
+WrapResampler* createWrapResampler(const ResampleShape& sizes, std::int32_t channels, RowSource source) {
+  Axis columns{};
+  Axis rows{};
+  if (source.fetch == nullptr || !computeGeometry(sizes, channels, columns, rows)) return nullptr;
 
   void* block = platform::allocateMemory(sizeof(WrapResampler));
   if (block == nullptr) return nullptr;
   auto* resampler = new (block) WrapResampler{};
-  resampler->scale = geometry.scale;
-  resampler->sourceSize = sourceSize;
-  resampler->targetSize = targetSize;
+  resampler->scale = columns.scale;
+  resampler->sourceSize = sizes.sourceWidth;
+  resampler->targetSize = sizes.targetWidth;
   resampler->channels = channels;
   resampler->source = source;
-  resampler->taps = geometry.taps;
-  resampler->leftOffset = -geometry.half;
-  resampler->rightOffset = geometry.taps - geometry.half;
+  resampler->taps = columns.taps;
+  resampler->leftOffset = -columns.half;
+  resampler->rightOffset = columns.taps - columns.half;
   resampler->windowFirst = resampler->leftOffset;
-  resampler->windowLast = (sourceSize - 1) + resampler->rightOffset;
+  resampler->windowLast = (sizes.sourceWidth - 1) + resampler->rightOffset;
+  resampler->rowScale = rows.scale;
+  resampler->sourceRows = sizes.sourceHeight;
+  resampler->targetRows = sizes.targetHeight;
+  resampler->rowTaps = rows.taps;
+  resampler->edge = sizes.edge;
+  resampler->alignment = sizes.alignment;
 
   const std::int32_t taps = resampler->taps;
-  resampler->weights = allocateArray<std::int16_t>(static_cast<std::int64_t>(targetSize) * taps);
-  resampler->steps = allocateArray<std::uint16_t>(targetSize);
+  const std::int32_t rowTaps = resampler->rowTaps;
+  const std::int32_t targetWidth = sizes.targetWidth;
+  resampler->weights = allocateArray<std::int16_t>(static_cast<std::int64_t>(targetWidth) * taps);
+  resampler->steps = allocateArray<std::uint16_t>(targetWidth);
+  const bool square = sizes.sourceWidth == sizes.sourceHeight && sizes.targetWidth == sizes.targetHeight;
+  if (square) {
+    resampler->rowWeights = resampler->weights;
+    resampler->rowSteps = resampler->steps;
+  } else {
+    resampler->rowWeights = allocateArray<std::int16_t>(static_cast<std::int64_t>(sizes.targetHeight) * rowTaps);
+    resampler->rowSteps = allocateArray<std::uint16_t>(sizes.targetHeight);
+  }
   // The work row, then one plane per channel for the vector passes.
   resampler->workRow = allocateArray<std::uint8_t>(
       static_cast<std::int64_t>(workRowBytes(*resampler) + planeStride(*resampler) * static_cast<std::size_t>(channels)));
-  resampler->rowCache = allocateArray<RowCacheEntry>(taps);
+  resampler->rowCache = allocateArray<RowCacheEntry>(rowTaps);
   // Every key starts one below the first index ever requested, so the first
   // request for each row misses. Pixels stay null until allocated, so a
   // failure releases only real blocks.
   if (resampler->rowCache != nullptr) {
-    for (std::int32_t slot = 0; slot < taps; ++slot) {
-      new (&resampler->rowCache[slot]) RowCacheEntry{resampler->windowFirst - 1, nullptr};
+    for (std::int32_t slot = 0; slot < rowTaps; ++slot) {
+      new (&resampler->rowCache[slot]) RowCacheEntry{-rows.half - 1, nullptr};
     }
   }
-  resampler->rowPointers = allocateArray<const std::uint8_t*>(taps);
-  if (resampler->weights == nullptr || resampler->steps == nullptr || resampler->workRow == nullptr ||
-      resampler->rowCache == nullptr || resampler->rowPointers == nullptr) {
+  resampler->rowPointers = allocateArray<const std::uint8_t*>(rowTaps);
+  if (resampler->weights == nullptr || resampler->steps == nullptr || resampler->rowWeights == nullptr ||
+      resampler->rowSteps == nullptr || resampler->workRow == nullptr || resampler->rowCache == nullptr ||
+      resampler->rowPointers == nullptr) {
     destroyWrapResampler(resampler);
     return nullptr;
   }
 
   bool allocated = true;
-  for (std::int32_t slot = 0; slot < taps; ++slot) {
-    resampler->rowCache[slot].pixels = allocateArray<std::uint8_t>(static_cast<std::int64_t>(targetSize) * channels);
+  for (std::int32_t slot = 0; slot < rowTaps; ++slot) {
+    resampler->rowCache[slot].pixels = allocateArray<std::uint8_t>(static_cast<std::int64_t>(targetWidth) * channels);
     allocated = allocated && resampler->rowCache[slot].pixels != nullptr;
   }
   if (!allocated) {
@@ -358,10 +377,10 @@ void destroyWrapResampler(WrapResampler* resampler) {
 }
 
 int resampleRow(WrapResampler* resampler, std::int32_t row, std::uint8_t* destination) {
-  const std::int32_t taps = resampler->taps;
-  const std::int32_t outputRow = wrapIndex(row, resampler->targetSize);
-  std::int32_t first = resampler->windowFirst;
-  for (std::int32_t i = 0; i < outputRow; ++i) first += resampler->steps[i];
+  const std::int32_t taps = resampler->rowTaps;
+  const std::int32_t outputRow = edgeIndex(row, resampler->targetRows, resampler->edge);
+  std::int32_t first = resampler->rowWindowFirst;
+  for (std::int32_t i = 0; i < outputRow; ++i) first += resampler->rowSteps[i];
 
   // Keyed by the unwrapped index: consecutive indices of one window always
   // land in distinct slots, even where the window crosses the texture's edge.
@@ -375,12 +394,9 @@ int resampleRow(WrapResampler* resampler, std::int32_t row, std::uint8_t* destin
     resampler->rowPointers[index - first] = entry.pixels;
   }
 
-  combineRows(resampler->rowPointers, resampler->weights + static_cast<std::size_t>(outputRow) * taps, taps,
+  combineRows(resampler->rowPointers, resampler->rowWeights + static_cast<std::size_t>(outputRow) * taps, taps,
               resampler->targetSize * resampler->channels, destination);
   return 0;
 }
 
-int limitWrapResamplerSimd(int level) {
-  limitedSimdLevel = std::clamp(level, static_cast<int>(simdScalar), static_cast<int>(simdAvx2));
-  return simdLevel();
-}
+int limitWrapResamplerSimd(int level) { return simd::limitLevel(level); }

@@ -186,7 +186,7 @@ struct ColumnWalk {
         steps(resampler.steps),
         stride(planeStride(resampler)),
         planes(resampler.workRow + workRowBytes(resampler)),
-        cursor(0),
+        cursor(static_cast<std::size_t>(resampler.columnStart)),
         starts{} {}
 
   // Sets `starts` for columns x .. x + 3 and answers their first weight.
@@ -276,9 +276,11 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN void filterPlanesSse2(const Wra
 namespace {
 
 // Halving (source exactly twice the target): scale is 0.5 exactly, so every
-// centre is the whole position 2x, every step 2 and every column has the
-// same 8 weights. Then the taps pair up as neighbouring bytes, and 16 bytes
-// from 2x + 2k hold the pairs (2k, 2k + 1) of columns x .. x + 7: one
+// centre lies at the same place relative to a whole position (2x wrapping,
+// 2x + 0.5 reflecting), every step is 2 and every column has the same 8
+// weights. Then the taps pair up as neighbouring bytes, and 16 bytes from
+// the first window's start + 2x + 2k hold the pairs (2k, 2k + 1) of columns
+// x .. x + 7: one
 // vpmaddwd with that pair of weights serves eight columns.
 // The eight columns whose windows start at `samples`, 2 bytes apart.
 __attribute__((target("avx2"))) inline __m256i halvingSums(const std::uint8_t* samples, const __m256i* pairWeights,
@@ -298,7 +300,8 @@ __attribute__((target("avx2"))) ORIELVMX_REALIGN void filterPlanesHalvingAvx2(co
   const int target = resampler.targetSize;
   const std::int16_t* weights = resampler.weights;
   const std::size_t stride = planeStride(resampler);
-  const std::uint8_t* planes = resampler.workRow + workRowBytes(resampler);
+  const std::size_t start = static_cast<std::size_t>(resampler.columnStart);
+  const std::uint8_t* planes = resampler.workRow + workRowBytes(resampler) + start;
   __m256i pairWeights[4];
   for (int k = 0; k < 4; ++k) {
     const std::uint32_t packed = static_cast<std::uint16_t>(weights[2 * k]) |
@@ -328,7 +331,8 @@ __attribute__((target("avx2"))) ORIELVMX_REALIGN void filterPlanesHalvingAvx2(co
       std::memcpy(out + 20, &secondLast, 4);
     }
   }
-  filterRowHorizontalFrom(resampler, x, static_cast<std::size_t>(2 * x) * static_cast<std::size_t>(channels), pixels);
+  filterRowHorizontalFrom(resampler, x, (start + static_cast<std::size_t>(2 * x)) * static_cast<std::size_t>(channels),
+                          pixels);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ set(ORIELVMX_BENCH_SUPPORT
 add_executable(orielvmx_bench
   ${CMAKE_SOURCE_DIR}/tests/bench/fill_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/bench/resample_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/bench/transform_bench.cpp
   ${ORIELVMX_BENCH_SUPPORT})
 target_include_directories(orielvmx_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(orielvmx_bench PRIVATE orielvmx_hostdriver orielvmx_host

@@ -1,5 +1,6 @@
-// An in-memory square texture serving rows to a WrapResampler, with a log of
-// the rows asked for and a switch that makes reads of one row fail.
+// An in-memory texture (square unless a height is given) serving rows to a
+// WrapResampler, with a log of the rows asked for and a switch that makes
+// reads of one row fail.
 #pragma once
 
 #include <cstdint>
@@ -14,20 +15,23 @@
 namespace resample_test {
 
 struct MemoryTexture {
-  int size = 0;
+  int size = 0;  // the width
+  int height = 0;
   int channels = 3;
-  std::vector<std::uint8_t> bytes;  // size rows of size * channels bytes
+  std::vector<std::uint8_t> bytes;  // height rows of size * channels bytes
   std::vector<int> fetchLog;
   bool requestOutOfRange = false;
   int failingRow = -1;
   int failuresLeft = 0;
 
-  MemoryTexture(int size, int channels) : size(size), channels(channels), bytes(std::size_t(size) * size * channels) {}
+  MemoryTexture(int size, int channels) : MemoryTexture(size, size, channels) {}
+  MemoryTexture(int width, int height, int channels)
+      : size(width), height(height), channels(channels), bytes(std::size_t(width) * height * channels) {}
 
   std::uint8_t& at(int x, int y, int ch) { return bytes[(std::size_t(y) * size + x) * channels + ch]; }
 
   void fill(const std::function<std::uint8_t(int x, int y, int ch)>& value) {
-    for (int y = 0; y < size; ++y)
+    for (int y = 0; y < height; ++y)
       for (int x = 0; x < size; ++x)
         for (int ch = 0; ch < channels; ++ch) at(x, y, ch) = value(x, y, ch);
   }
@@ -39,7 +43,7 @@ struct MemoryTexture {
 
   static int fetch(void* context, std::int32_t row, std::uint8_t* destination) {
     auto& texture = *static_cast<MemoryTexture*>(context);
-    if (row < 0 || row >= texture.size) {
+    if (row < 0 || row >= texture.height) {
       texture.requestOutOfRange = true;
       return -1;
     }
@@ -65,11 +69,18 @@ inline ResamplerPtr makeResampler(MemoryTexture& texture, int targetSize) {
   return ResamplerPtr(createWrapResampler(texture.size, targetSize, texture.channels, texture.source()));
 }
 
+inline ResamplerPtr makeResampler(MemoryTexture& texture, int targetWidth, int targetHeight, EdgeMode edge,
+                                  Alignment alignment) {
+  return ResamplerPtr(createWrapResampler(
+      ResampleShape{texture.size, texture.height, targetWidth, targetHeight, edge, alignment}, texture.channels,
+      texture.source()));
+}
+
 // Every output row, top to bottom.
 inline std::vector<std::uint8_t> resampleAll(WrapResampler& resampler) {
   const std::size_t rowBytes = std::size_t(resampler.targetSize) * resampler.channels;
-  std::vector<std::uint8_t> out(rowBytes * resampler.targetSize);
-  for (int row = 0; row < resampler.targetSize; ++row) {
+  std::vector<std::uint8_t> out(rowBytes * resampler.targetRows);
+  for (int row = 0; row < resampler.targetRows; ++row) {
     if (resampleRow(&resampler, row, out.data() + row * rowBytes) != 0) return {};
   }
   return out;

@@ -1,6 +1,6 @@
 // The resampler against a plain two-pass reference written from the filter's
-// definition (its own kernel, centres and normalisation), and a seam check on
-// the tiled result.
+// definition (its own kernel, centres and normalisation), square or not,
+// wrapped or mirrored, and a seam check on the tiled result.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,7 +33,7 @@ double keys(double x) {
   return 0;
 }
 
-ReferenceFilter referenceFilter(int sourceSize, int targetSize) {
+ReferenceFilter referenceFilter(int sourceSize, int targetSize, bool centred) {
   ReferenceFilter filter;
   const double scale = double(targetSize) / sourceSize;
   const bool reducing = scale < 1;
@@ -42,7 +42,7 @@ ReferenceFilter referenceFilter(int sourceSize, int targetSize) {
   filter.taps = reducing ? int(std::floor(tolerant)) + 1 : 4;
   filter.half = int(std::floor(support / 2));
   for (int i = 0; i < targetSize; ++i) {
-    const double centre = i / scale;
+    const double centre = centred ? (i + 0.5) / scale - 0.5 : i / scale;
     const double shifted = centre - 1e-6;
     const int first = shifted < 0 ? int(std::trunc(shifted)) : int(std::floor(shifted)) + 1;
     const double frac = first - centre;
@@ -66,28 +66,45 @@ std::uint8_t clampTo8(int acc) { return acc >= 255 * 16384 ? 255 : acc <= 0 ? 0 
 
 int wrap(int index, int size) { return ((index % size) + size) % size; }
 
-Bytes referenceResample(const MemoryTexture& texture, int targetSize) {
-  const int size = texture.size;
-  const int channels = texture.channels;
-  const ReferenceFilter filter = referenceFilter(size, targetSize);
-  auto source = [&](int x, int y, int ch) { return int(texture.bytes[(std::size_t(y) * size + x) * channels + ch]); };
+// Mirrored: period 2N, the second half backwards.
+int reflect(int index, int size) {
+  const int folded = wrap(index, 2 * size);
+  return folded < size ? folded : 2 * size - 1 - folded;
+}
 
-  std::vector<Bytes> filteredRows(size, Bytes(std::size_t(targetSize) * channels));
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < targetSize; ++x)
+struct Shape {
+  int sourceWidth;
+  int sourceHeight;
+  int targetWidth;
+  int targetHeight;
+  bool mirrored = false;
+  bool centred = false;
+};
+
+Bytes referenceResample(const MemoryTexture& texture, const Shape& shape) {
+  const int width = texture.size;
+  const int channels = texture.channels;
+  const ReferenceFilter across = referenceFilter(width, shape.targetWidth, shape.centred);
+  const ReferenceFilter down = referenceFilter(texture.height, shape.targetHeight, shape.centred);
+  auto index = [&](int i, int size) { return shape.mirrored ? reflect(i, size) : wrap(i, size); };
+  auto source = [&](int x, int y, int ch) { return int(texture.bytes[(std::size_t(y) * width + x) * channels + ch]); };
+
+  std::vector<Bytes> filteredRows(texture.height, Bytes(std::size_t(shape.targetWidth) * channels));
+  for (int y = 0; y < texture.height; ++y)
+    for (int x = 0; x < shape.targetWidth; ++x)
       for (int ch = 0; ch < channels; ++ch) {
         int acc = 8192;
-        for (int t = 0; t < filter.taps; ++t)
-          acc += filter.weights[x][t] * source(wrap(filter.firstTap[x] + t, size), y, ch);
+        for (int t = 0; t < across.taps; ++t)
+          acc += across.weights[x][t] * source(index(across.firstTap[x] + t, width), y, ch);
         filteredRows[y][std::size_t(x) * channels + ch] = clampTo8(acc);
       }
 
   Bytes out;
-  for (int y = 0; y < targetSize; ++y)
-    for (std::size_t b = 0; b < std::size_t(targetSize) * channels; ++b) {
+  for (int y = 0; y < shape.targetHeight; ++y)
+    for (std::size_t b = 0; b < std::size_t(shape.targetWidth) * channels; ++b) {
       int acc = 8192;
-      for (int t = 0; t < filter.taps; ++t)
-        acc += filter.weights[y][t] * filteredRows[wrap(filter.firstTap[y] + t, size)][b];
+      for (int t = 0; t < down.taps; ++t)
+        acc += down.weights[y][t] * filteredRows[index(down.firstTap[y] + t, texture.height)][b];
       out.push_back(clampTo8(acc));
     }
   return out;
@@ -96,14 +113,22 @@ Bytes referenceResample(const MemoryTexture& texture, int targetSize) {
 }  // namespace
 
 TEST(WrapResamplerReference, MatchesTheTwoPassDefinitionOnRandomTextures) {
-  const std::pair<int, int> cases[] = {{512, 256}, {512, 128}, {512, 64}, {128, 64}, {100, 30}, {64, 128}, {37, 11}};
-  for (const auto& [source, target] : cases) {
-    SCOPED_TRACE(testing::Message() << source << " -> " << target);
-    MemoryTexture texture(source, 3);
-    texture.fillRandom(unsigned(source * 1000 + target));
-    auto resampler = makeResampler(texture, target);
+  const Shape cases[] = {{512, 512, 256, 256}, {512, 512, 128, 128}, {512, 512, 64, 64}, {128, 128, 64, 64},
+                         {100, 100, 30, 30},   {64, 64, 128, 128},   {37, 37, 11, 11},
+                         // Sizes of their own across and down, mirrored edges, aligned centres.
+                         {37, 29, 11, 50},     {40, 30, 20, 15, true, true}, {64, 48, 24, 48, true, true},
+                         {33, 20, 70, 9, false, true},                 {16, 24, 5, 7, true, true}};
+  for (const Shape& shape : cases) {
+    SCOPED_TRACE(testing::Message() << shape.sourceWidth << "x" << shape.sourceHeight << " -> " << shape.targetWidth
+                                    << "x" << shape.targetHeight << (shape.mirrored ? " mirrored" : "")
+                                    << (shape.centred ? " centred" : ""));
+    MemoryTexture texture(shape.sourceWidth, shape.sourceHeight, 3);
+    texture.fillRandom(unsigned(shape.sourceWidth * 1000 + shape.targetWidth));
+    auto resampler = makeResampler(texture, shape.targetWidth, shape.targetHeight,
+                                   shape.mirrored ? EdgeMode::reflect : EdgeMode::wrap,
+                                   shape.centred ? Alignment::centres : Alignment::origins);
     ASSERT_NE(resampler, nullptr);
-    const Bytes expected = referenceResample(texture, target);
+    const Bytes expected = referenceResample(texture, shape);
     const Bytes actual = resampleAll(*resampler);
     ASSERT_EQ(actual.size(), expected.size());
     const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin());

@@ -1,7 +1,8 @@
 // The vector passes (SSE2 and AVX2, as far as this processor has them)
 // against the scalar loops, byte for byte: whole reductions, rows asked for
 // out of order, channel counts other than 3, column counts that leave a
-// remainder after the groups of four, and samples at both ends of the range
+// remainder after the groups of four, sizes of their own across and down,
+// mirrored edges with aligned centres, and samples at both ends of the range
 // so that ringing saturates.
 #include <gtest/gtest.h>
 
@@ -48,30 +49,40 @@ TEST(WrapResamplerSimd, EveryLevelGivesTheScalarBytes) {
     int source;
     int target;
     int channels;
+    int sourceHeight = 0;  // 0: square
+    int targetHeight = 0;
+    EdgeMode edge = EdgeMode::wrap;
   };
   // Whole factors (taps 8, 16, 32) take the vector passes; 100 -> 30 and the
   // enlargement keep the scalar horizontal pass and vectorise the vertical.
+  // Mirrored cases align centres, which moves every window by c(0).
   const Case cases[] = {{512, 256, 3}, {512, 128, 3}, {512, 64, 3}, {128, 64, 3}, {96, 48, 3},
                         {200, 25, 3},  {46, 23, 3},   {40, 10, 1},  {72, 9, 4},   {60, 30, 2},
-                        {100, 30, 3},  {64, 128, 3},  {37, 11, 3},  {18, 9, 5}};
+                        {100, 30, 3},  {64, 128, 3},  {37, 11, 3},  {18, 9, 5},
+                        {512, 256, 3, 256, 64},       {96, 48, 3, 40, 40, EdgeMode::reflect},
+                        {200, 25, 3, 64, 21, EdgeMode::reflect},    {45, 70, 1, 33, 12, EdgeMode::reflect}};
   const int widest = limitWrapResamplerSimd(2);
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.source << " -> " << c.target << " x" << c.channels);
-    MemoryTexture texture(c.source, c.channels);
+    SCOPED_TRACE(testing::Message() << c.source << " -> " << c.target << " x" << c.channels << " rows "
+                                    << c.sourceHeight << " -> " << c.targetHeight);
+    const int sourceHeight = c.sourceHeight > 0 ? c.sourceHeight : c.source;
+    const int targetHeight = c.targetHeight > 0 ? c.targetHeight : c.target;
+    const Alignment alignment = c.edge == EdgeMode::reflect ? Alignment::centres : Alignment::origins;
+    MemoryTexture texture(c.source, sourceHeight, c.channels);
     fillHarsh(texture, unsigned(c.source * 131 + c.target * 7 + c.channels));
     std::vector<int> order;
-    for (int r = 0; r < c.target; ++r) order.push_back(r);
+    for (int r = 0; r < targetHeight; ++r) order.push_back(r);
     std::mt19937 random(unsigned(c.target));
-    for (int i = 0; i < c.target; ++i) order.push_back(int(random() % (3 * c.target)) - c.target);
+    for (int i = 0; i < targetHeight; ++i) order.push_back(int(random() % (3 * targetHeight)) - targetHeight);
 
     ASSERT_EQ(limitWrapResamplerSimd(0), 0);
-    auto scalar = makeResampler(texture, c.target);
+    auto scalar = makeResampler(texture, c.target, targetHeight, c.edge, alignment);
     ASSERT_NE(scalar, nullptr);
     const Bytes expected = rowsInOrder(*scalar, order);
     ASSERT_FALSE(expected.empty());
     for (int level = 1; level <= widest; ++level) {
       ASSERT_EQ(limitWrapResamplerSimd(level), level);
-      auto vector = makeResampler(texture, c.target);
+      auto vector = makeResampler(texture, c.target, targetHeight, c.edge, alignment);
       ASSERT_NE(vector, nullptr);
       EXPECT_EQ(rowsInOrder(*vector, order), expected) << "level " << level;
     }
