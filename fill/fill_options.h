@@ -29,13 +29,55 @@ enum TileOrigin : std::int32_t {
   originDocument = 1,
 };
 
+// How the texture repeats: side by side, every other copy mirrored across
+// and down (so any picture repeats without a hard edge), or without visible
+// repetition at all.
+enum RepeatMode : std::int32_t {
+  repeatTile = 0,
+  repeatMirror = 1,
+  repeatRandom = 2,
+};
+constexpr int kRepeatModeCount = 3;
+
+// Ranges of the options the user types or stores; a value outside its range
+// is refused where it is typed and read as the default where it is stored.
+constexpr std::int32_t kScaleMinimum = 1;
+constexpr std::int32_t kScaleMaximum = 1000;
+constexpr std::int32_t kScaleDefault = 100;
+// Offsets are document pixels; a host's document is at most 300000 pixels a side.
+constexpr std::int32_t kOffsetLimit = 300000;
+constexpr std::int32_t kSeedMaximum = 99999;
+constexpr std::int32_t kSeedDefault = 1;
+
 // Room for the chosen texture's path, its terminating zero included.
 constexpr int kFileNameBytes = 512;
 
 struct FillOptions {
   std::int32_t sizeChoice = sizeActual;  // SizeChoice
   std::int32_t tileOrigin = originDocument;  // TileOrigin
+  // Applied after the size choice: 50 % of 256X256 is a 128-pixel period.
+  std::int32_t scalePercent = kScaleDefault;
+  // Any value, taken modulo 360; positive turns the texture counter-clockwise
+  // as seen on screen.
+  double angleDegrees = 0.0;
+  // Where the texture's top-left corner lands, in document pixels from the
+  // tile origin.
+  std::int32_t offsetX = 0;
+  std::int32_t offsetY = 0;
+  std::int32_t repeat = repeatTile;  // RepeatMode
+  // The variation of a fill without repetition, 0 to kSeedMaximum.
+  std::int32_t seed = kSeedDefault;
+  // Its cell size in percent of the period; 0 lets the fill choose.
+  std::int32_t cellPercent = 0;
+  // PNG, JPEG, BMP and TIFF textures other than the library's are made
+  // seamless at Start before anything else.
+  bool makeSeamless = false;
 };
+
+// True when the options ask for no more than the size choice and the tile
+// origin (and perhaps a texture made seamless first): the tile fill every
+// earlier release made, byte for byte.
+bool plainTileFill(const FillOptions& options);
 
 // The side a size choice asks for; 0 for Actual and for values outside the list.
 constexpr std::int32_t chosenSide(std::int32_t sizeChoice) {
