@@ -1,12 +1,16 @@
 #include "fill/fill_job.h"
 
+#include <cmath>
+
 #include <cstring>
 
 #include "fill/band_rect.h"
 #include "fill/fill_mode.h"
 #include "fill/pixel_layout.h"
 #include "fill/result_codes.h"
+#include "fill/copy_fill.h"
 #include "fill/tile_fill.h"
+#include "fill/transformed_fill.h"
 #include "platform/messages.h"
 #include "resources/strings.h"
 
@@ -22,6 +26,19 @@ void releaseFillJob(FillJob* job) {
   texture::releaseTextureSource(&job->source);
   clearFillJob(job);
 }
+
+namespace {
+
+// The tile fill for everything earlier releases could ask for, run copies
+// wherever the texture keeps its own size and direction, and the sampler for
+// every other scale and angle.
+const FillMode* modeFor(const FillOptions& options) {
+  if (plainTileFill(options)) return &kTileFill;
+  if (options.scalePercent == kScaleDefault && std::fmod(options.angleDegrees, 360.0) == 0.0) return &kCopyFill;
+  return &kTransformedFill;
+}
+
+}  // namespace
 
 void startFillJob(FillJob* job, HostView& view, std::int16_t* result) {
   texture::TextureSource* source = &job->source;
@@ -43,7 +60,7 @@ void startFillJob(FillJob* job, HostView& view, std::int16_t* result) {
   }
   // A mode that fails part way reports it in the result and keeps what it
   // set up for Finish to release.
-  job->mode = &kTileFill;
+  job->mode = modeFor(job->options);
   job->mode->prepare(*job, view, result);
 }
 

@@ -10,6 +10,7 @@
 #include "fill/result_codes.h"
 #include "fill/sample_band_writer.h"
 #include "fill/scaling_factors.h"
+#include "fill/start_setup.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "resample/wrap_index.h"
@@ -113,31 +114,12 @@ const FillMode kTileFill = {prepareTileFill, tileFillReady, tileBandRows, render
 
 void prepareFill(const char* fileName, FillJob& job, HostView& view, std::int16_t* result) {
   texture::TextureSource* source = &job.source;
-  view.inLoPlane = 0;
-  job.rowsTotal = view.filterRect.bottom - view.filterRect.top;
+  requestPlanes(job, view, result);
   const PixelLayout layout = pixelLayoutOf(view);
-  if (layout.supported) {
-    view.inHiPlane = static_cast<std::int16_t>(layout.requestedPlanes - 1);
-  } else {
-    *result = filterBadMode;
-  }
-  // A host that gives fewer bytes per pixel than the planes requested would
-  // have every row overrun; refuse it before any band is written.
-  if (*result == noErr && view.planes < view.inHiPlane - view.inLoPlane + 1) {
-    *result = filterBadParameters;
-  }
-
   const ScalingFactors factors = scalingFactors(fileName, *source);
   const std::int32_t r = factors.replication;
-
   setFirstBand(view, r);
-
-  if (factors.resampledSize != 0) {
-    source->scaledHeight = source->scaledWidth = factors.resampledSize;
-  } else {
-    source->scaledHeight = source->height / factors.reduction;
-    source->scaledWidth = source->width / factors.reduction;
-  }
+  sizeTexture(*source, factors);
 
   if (source->tileOrigin == originDocument && source->scaledWidth > 0 && source->scaledHeight > 0) {
     const std::int32_t column = floorDivide(view.filterRect.left + r / 2, r);

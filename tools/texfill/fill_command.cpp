@@ -8,6 +8,7 @@
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
 #include "tools/texfill/document_io.h"
+#include "tools/texfill/fill_option_args.h"
 #include "tools/hostdriver/host_driver.h"
 #include "tools/hostdriver/plugin_binding.h"
 #include "tools/texfill/size_option.h"
@@ -19,10 +20,10 @@ namespace {
 
 constexpr const char* kName = "fill";
 
-struct FillOptions {
+struct FillCommandOptions {
   std::string texture;
   SizeRequest size;
-  int tileOrigin = 1;
+  fill::FillOptions fill;
   bool haveRect = false;
   fill::Rect16 rect{};
   bool gray = false;
@@ -32,7 +33,7 @@ struct FillOptions {
   std::string output;
 };
 
-bool readOptions(const ParsedArgs& parsed, FillOptions& options, std::string& error) {
+bool readOptions(const ParsedArgs& parsed, FillCommandOptions& options, std::string& error) {
   if (parsed.positional.size() != 2) {
     error = "expected IN and OUT, got " + std::to_string(parsed.positional.size()) + " file names";
     return false;
@@ -54,8 +55,9 @@ bool readOptions(const ParsedArgs& parsed, FillOptions& options, std::string& er
     if (!parseSize(size->second, options.size, error)) return false;
   }
   if (const auto origin = parsed.options.find("--origin"); origin != parsed.options.end()) {
-    if (!parseOrigin(origin->second, options.tileOrigin, error)) return false;
+    if (!parseOrigin(origin->second, options.fill.tileOrigin, error)) return false;
   }
+  if (!readFillOptions(parsed, options.fill, error)) return false;
   if (const auto rect = parsed.options.find("--rect"); rect != parsed.options.end()) {
     if (!parseRect(rect->second, options.rect, error)) return false;
     options.haveRect = true;
@@ -72,7 +74,7 @@ bool readOptions(const ParsedArgs& parsed, FillOptions& options, std::string& er
   return true;
 }
 
-bool checkRect(const FillOptions& options, const Image& document, fill::Rect16& rect,
+bool checkRect(const FillCommandOptions& options, const Image& document, fill::Rect16& rect,
                std::string& error) {
   if (!options.haveRect) {
     rect = {0, 0, static_cast<std::int16_t>(document.height),
@@ -88,7 +90,7 @@ bool checkRect(const FillOptions& options, const Image& document, fill::Rect16& 
   return true;
 }
 
-void noteSizeWithoutEffect(const FillOptions& options) {
+void noteSizeWithoutEffect(const FillCommandOptions& options) {
   if (options.size.sizeChoice == 0 || isLibraryTexture(options.texture)) return;
   std::fprintf(stderr,
                "texfill fill: note: %s is neither a library texture (a 512x512 RGB or 128x128 "
@@ -153,15 +155,17 @@ int printPluginMessages() {
 }  // namespace
 
 int fillCommand(const Args& args) {
-  static const std::vector<OptionSpec> specs = {{"--texture", true}, {"--size", true},
-                                                {"--origin", true},  {"--rect", true},
-                                                {"--gray", false},   {"--verbose", false},
-                                                {"--plugin", true}};
+  static const std::vector<OptionSpec> specs = [] {
+    std::vector<OptionSpec> all = {{"--texture", true}, {"--size", true},     {"--origin", true}, {"--rect", true},
+                                   {"--gray", false},   {"--verbose", false}, {"--plugin", true}};
+    all.insert(all.end(), fillOptionSpecs().begin(), fillOptionSpecs().end());
+    return all;
+  }();
   ParsedArgs parsed;
   std::string error;
   if (!parseArgs(args, specs, parsed, error)) return usageError(kName, error);
   if (parsed.help) return printHelp(kName) ? exitOk : exitFailure;
-  FillOptions options;
+  FillCommandOptions options;
   if (!readOptions(parsed, options, error)) return usageError(kName, error);
 
   if (!std::ifstream(options.texture, std::ios::binary)) {
@@ -199,7 +203,8 @@ int fillCommand(const Args& args) {
     noteSizeWithoutEffect(options);
   }
 
-  hostdriver::choosePluginTexture({1, texturePath, options.size.sizeChoice, options.tileOrigin});
+  options.fill.sizeChoice = options.size.sizeChoice;
+  hostdriver::choosePluginTexture({1, texturePath, options.fill});
   hostdriver::takePluginMessages();
   hostdriver::takeChoiceProblems();
   const hostdriver::RunLog outcome = fillDocument(entry, document, rect);

@@ -1,0 +1,120 @@
+#include "fill/copy_fill.h"
+
+#include <cstring>
+
+#include "fill/band_rect.h"
+#include "fill/band_writer.h"
+#include "fill/prepared_texture.h"
+#include "fill/result_codes.h"
+#include "fill/sample_band_writer.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+#include "resample/edge_index.h"
+#include "resources/strings.h"
+
+namespace fill {
+namespace {
+
+struct CopyFillState {
+  PreparedTexture prepared;  // mirrored: every row followed by itself reversed
+  std::int32_t period;       // texels a row repeats after
+  std::int32_t rows;         // rows of the texture
+  EdgeMode edge;
+  std::int32_t originX;      // document position of texel (0, 0)
+  std::int32_t originY;
+};
+
+CopyFillState* stateOf(const FillJob& job) { return static_cast<CopyFillState*>(job.modeState); }
+
+// Rows of `texels` texels of `channels` bytes become rows of twice as many,
+// the second half the first reversed.
+std::uint8_t* mirroredRows(const TexelBlock& block) {
+  const std::size_t rowBytes = static_cast<std::size_t>(block.width) * block.channels;
+  auto* rows = static_cast<std::uint8_t*>(platform::allocateMemory(2 * rowBytes * block.height));
+  if (rows == nullptr) return nullptr;
+  for (std::int32_t y = 0; y < block.height; ++y) {
+    const std::uint8_t* from = texelRow(block, y);
+    std::uint8_t* to = rows + 2 * rowBytes * y;
+    std::memcpy(to, from, rowBytes);
+    for (std::int32_t x = 0; x < block.width; ++x) {
+      std::memcpy(to + rowBytes + static_cast<std::size_t>(x) * block.channels,
+                  from + static_cast<std::size_t>(block.width - 1 - x) * block.channels,
+                  static_cast<std::size_t>(block.channels));
+    }
+  }
+  return rows;
+}
+
+int prepareCopyFill(FillJob& job, HostView& view, std::int16_t* result) {
+  auto* state = static_cast<CopyFillState*>(platform::allocateMemory(sizeof(CopyFillState)));
+  if (state == nullptr) {
+    *result = memFullErr;
+    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+    return 0;
+  }
+  *state = CopyFillState{};
+  job.modeState = state;
+  if (prepareWholeTexture(job, view, state->prepared, result) == 0) return 0;
+  TexelBlock& block = state->prepared.block;
+  state->edge = job.options.repeat == repeatMirror ? EdgeMode::reflect : EdgeMode::wrap;
+  state->period = block.width;
+  state->rows = block.height;
+  if (state->edge == EdgeMode::reflect) {
+    std::uint8_t* rows = mirroredRows(block);
+    if (rows == nullptr) {
+      *result = memFullErr;
+      platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+      return 0;
+    }
+    platform::releaseMemory(state->prepared.pixels);
+    state->prepared.pixels = rows;
+    state->period = 2 * block.width;
+    block.pixels = rows;
+    block.rowBytes *= 2;
+  }
+  const bool fromSelection = job.options.tileOrigin != originDocument;
+  state->originX = (fromSelection ? view.filterRect.left : 0) + job.options.offsetX;
+  state->originY = (fromSelection ? view.filterRect.top : 0) + job.options.offsetY;
+  setFirstBand(view, computedBandRows(view));
+  return 1;
+}
+
+bool copyFillReady(const FillJob& job) { return stateOf(job) != nullptr && stateOf(job)->prepared.pixels != nullptr; }
+
+std::int32_t copyBandRows(const FillJob&, const HostView& view) {
+  return bandExtent(view.inRect.top, view.inRect.bottom, view.outRect.top, view.outRect.bottom);
+}
+
+int renderCopyBand(FillJob& job, const BandTarget& band, std::int16_t*) {
+  const CopyFillState& state = *stateOf(job);
+  const TexelBlock& block = state.prepared.block;
+  const PixelLayout& layout = band.layout;
+  const std::int32_t texelBytes = block.channels;
+  const std::int32_t phase = wrapIndex(band.left - state.originX, state.period);
+  for (std::int32_t i = 0; i < band.rows; ++i) {
+    const std::uint8_t* row = texelRow(block, edgeIndex(band.top + i - state.originY, state.rows, state.edge));
+    std::uint8_t* out = band.pixels + static_cast<std::ptrdiff_t>(i) * band.rowBytes;
+    if (layout.sampleBytes == 1 && !layout.opaquePlane) {
+      writeBand(row, state.period * texelBytes, phase * texelBytes, texelBytes, layout.pixelBytes, 1, band.columns, 1,
+                out, band.rowBytes);
+    } else {
+      const SampleFormat format{layout.colourPlanes, layout.sampleBytes, layout.opaquePlane, layout.pixelBytes};
+      writeSampleBand(row, state.period, phase, format, 1, band.columns, 1, out, band.rowBytes);
+    }
+  }
+  return 1;
+}
+
+void releaseCopyFill(FillJob& job) {
+  CopyFillState* state = stateOf(job);
+  if (state == nullptr) return;
+  releasePreparedTexture(state->prepared);
+  platform::releaseMemory(state);
+  job.modeState = nullptr;
+}
+
+}  // namespace
+
+const FillMode kCopyFill = {prepareCopyFill, copyFillReady, copyBandRows, renderCopyBand, releaseCopyFill};
+
+}  // namespace fill
