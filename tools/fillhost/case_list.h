@@ -19,12 +19,15 @@
 // short:   ... but leaves advanceState null, as a host of the short record
 //          whose memory after the record happens to look like those fields;
 // planes=N: samples a document pixel (after case=);
-// blank:   the transparency plane starts fully transparent.
+// blank:   the transparency plane starts fully transparent;
+// scale=P, angle=D, offset=X,Y, repeat=tile|mirror|random, seed=N, cell=P:
+//          the fill options of Preferences (whole numbers).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "fill/fill_options.h"
 #include "tools/fillhost/fill_host.h"
 
 namespace fillhost {
@@ -33,8 +36,7 @@ struct FillCase {
   std::string name;
   std::string texture;  // empty for "cancel" and "fail"
   int chooserStatus = 1;  // 1 chosen, 2 cancelled, 0 failed
-  int sizeChoice = 0;
-  int tileOrigin = 1;
+  fill::FillOptions options;  // the size choice and origin fields, and the options
   FillRequest request;
   int expectedResult = 0;
   int expectedBoxes = -1;  // -1: not checked

@@ -90,6 +90,14 @@ constexpr CaseLine kCases[] = {
     {false, "layer-blank-gray16-256 lowres.tif 2 doc gray16 150 120 0 0 120 150 case=4 blank"},
     {false, "layer-selection-rgb16 hires.tif 4 sel rgb16 180 140 5 6 130 170 case=5"},
     {false, "lab-mode hires.tif 0 doc 9 40 40 0 0 40 40 expect=-30101"},
+    // Scale, angle, offset and mirrored repeats, set in Preferences.
+    {true, "turned-73-30-rgb-doc hires.tif 0 doc rgb 300 200 10 20 190 290 scale=73 angle=30"},
+    {false, "turned-250-gray-sel lowres.tif 2 sel gray 200 160 7 9 150 190 scale=250 angle=-45 offset=3,-8"},
+    {false, "scaled-10-rgb16-doc hires.tif 0 doc rgb16 160 120 0 0 120 160 scale=10"},
+    {false, "turned-layer-rgb-doc rgb.png 0 doc rgb 150 110 3 4 100 140 scale=300 angle=100 case=4 blank"},
+    {true, "mirror-rgb-doc lowres.tif 0 doc rgb 300 300 5 6 290 280 repeat=mirror"},
+    {false, "mirror-turned-gray-doc hires.tif 3 doc gray 200 150 0 0 150 200 repeat=mirror angle=90"},
+    {false, "offset-rgb-sel hires.tif 0 sel rgb 240 180 17 13 171 233 offset=-100,55"},
 };
 
 // name, size, the options and output prefix convert takes, and whether the
