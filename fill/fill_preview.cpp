@@ -1,24 +1,118 @@
 #include "fill/fill_preview.h"
 
 #include <cstring>
-#include <new>
+
+#include "fill/fill_job.h"
+#include "fill/prepare_scaling.h"
+#include "fill/prepared_texture.h"
+#include "fill/result_codes.h"
+#include "fill/scaling_factors.h"
+#include "fill/start_setup.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+#include "resample/point_sampler.h"
+#include "resample/prefilter.h"
+#include "resample/texture_map.h"
 
 namespace fill {
 
+// What a redraw keeps from the last one: the texture as the size choice
+// prepares it (read once per file and size), and the sampler of the last
+// scale and repeat.
 struct FillPreview {
-  int unused;
+  char path[kFileNameBytes];
+  std::int32_t sizeChoice;
+  bool readable;
+  PreparedTexture prepared;
+  PointSampler* sampler;
+  std::int32_t samplerScale;
+  EdgeMode samplerEdge;
+  BlockFrame frame;
 };
 
-FillPreview* createFillPreview() { return new (std::nothrow) FillPreview{}; }
+namespace {
 
-void destroyFillPreview(FillPreview* preview) { delete preview; }
+void forgetSampler(FillPreview& preview) {
+  destroyPointSampler(preview.sampler);
+  preview.sampler = nullptr;
+}
 
-bool drawFillPreview(FillPreview*, const char*, const FillOptions&, std::int32_t width, std::int32_t height,
-                     std::uint8_t* rgb) {
-  if (rgb != nullptr && width > 0 && height > 0) {
-    std::memset(rgb, 255, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+void forgetTexture(FillPreview& preview) {
+  forgetSampler(preview);
+  releasePreparedTexture(preview.prepared);
+  preview.readable = false;
+}
+
+// The texture read as a fill of a `side` x `side` document would read it.
+bool readTexture(FillPreview& preview, const char* path, std::int32_t sizeChoice, std::int32_t side) {
+  forgetTexture(preview);
+  std::strncpy(preview.path, path, sizeof preview.path - 1);
+  preview.path[sizeof preview.path - 1] = '\0';
+  preview.sizeChoice = sizeChoice;
+  FillJob job{};
+  std::memcpy(job.fileName, preview.path, sizeof job.fileName);
+  job.options.sizeChoice = sizeChoice;
+  job.source.sizeChoice = sizeChoice;
+  HostView view{};
+  view.filterRect = Rect16{0, 0, static_cast<std::int16_t>(side), static_cast<std::int16_t>(side)};
+  std::int16_t result = noErr;
+  if (texture::openTextureSource(job.fileName, &job.source) != 0) {
+    sizeTexture(job.source, scalingFactors(job.fileName, job.source));
+    preview.readable = prepareScaling(job.fileName, job, view, &result) != 0 &&
+                       readPreparedTexture(job, view, 3, preview.prepared, &result) != 0;
   }
-  return false;
+  releaseFillJob(&job);
+  return preview.readable;
+}
+
+bool makeSampler(FillPreview& preview, std::int32_t scalePercent, EdgeMode edge) {
+  if (preview.sampler != nullptr && preview.samplerScale == scalePercent && preview.samplerEdge == edge) return true;
+  forgetSampler(preview);
+  PrefilteredTexture filtered{};
+  if (!prefilterTexture(preview.prepared.block, scalePercent / 100.0, edge, filtered)) return false;
+  preview.sampler = createPointSampler(filtered.block, edge);
+  preview.frame = filtered.frame;
+  releasePrefiltered(filtered);
+  preview.samplerScale = scalePercent;
+  preview.samplerEdge = edge;
+  return preview.sampler != nullptr;
+}
+
+}  // namespace
+
+FillPreview* createFillPreview() {
+  auto* preview = static_cast<FillPreview*>(platform::allocateMemory(sizeof(FillPreview)));
+  if (preview != nullptr) *preview = FillPreview{};
+  return preview;
+}
+
+void destroyFillPreview(FillPreview* preview) {
+  if (preview == nullptr) return;
+  forgetTexture(*preview);
+  platform::releaseMemory(preview);
+}
+
+bool drawFillPreview(FillPreview* preview, const char* path, const FillOptions& options, std::int32_t width,
+                     std::int32_t height, std::uint8_t* rgb) {
+  if (rgb == nullptr || width <= 0 || height <= 0) return false;
+  const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+  std::memset(rgb, 255, bytes);
+  if (preview == nullptr || path == nullptr || path[0] == '\0') return false;
+  const platform::QuietMessages quiet;
+  const bool sameTexture = std::strncmp(preview->path, path, sizeof preview->path) == 0 &&
+                           preview->sizeChoice == options.sizeChoice;
+  if (!sameTexture && !readTexture(*preview, path, options.sizeChoice, width > height ? width : height)) return false;
+  if (!preview->readable) return false;
+  const EdgeMode edge = options.repeat == repeatMirror ? EdgeMode::reflect : EdgeMode::wrap;
+  if (!makeSampler(*preview, options.scalePercent, edge)) return false;
+  const FillTransform transform{options.scalePercent / 100.0, options.angleDegrees,
+                                static_cast<double>(options.offsetX), static_cast<double>(options.offsetY)};
+  const TextureMap map = fillTextureMap(transform, preview->frame);
+  for (std::int32_t y = 0; y < height; ++y) {
+    samplePoints(*preview->sampler, map, 0, y, width,
+                 SampleTarget{rgb + static_cast<std::size_t>(y) * width * 3, 3, 1});
+  }
+  return true;
 }
 
 }  // namespace fill

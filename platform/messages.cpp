@@ -10,9 +10,17 @@ namespace platform {
 
 ModuleHandle moduleInstance = nullptr;
 
+namespace {
+// Message boxes come only from the host's thread.
+int quietDepth = 0;
+}  // namespace
+
+QuietMessages::QuietMessages() { ++quietDepth; }
+QuietMessages::~QuietMessages() { --quietDepth; }
+
 int showTableMessage(unsigned id, unsigned boxType) {
   static char text[256];
-  if (moduleInstance == nullptr) return -1;
+  if (moduleInstance == nullptr || quietDepth > 0) return -1;
   WindowHandle owner = activeWindow();
   loadString(moduleInstance, id, text, sizeof text);
   return messageBox(owner, text, "", boxType);
@@ -21,7 +29,7 @@ int showTableMessage(unsigned id, unsigned boxType) {
 int showTableMessageFormatted(unsigned id, unsigned boxType, ...) {
   static char format[256];
   static char text[512];
-  if (moduleInstance == nullptr) return -1;
+  if (moduleInstance == nullptr || quietDepth > 0) return -1;
   WindowHandle owner = activeWindow();
   loadString(moduleInstance, id, format, sizeof format);
   va_list arguments;

@@ -10,4 +10,15 @@ int showTableMessage(unsigned id, unsigned boxType);
 // the text is cut at 511 characters.
 int showTableMessageFormatted(unsigned id, unsigned boxType, ...);
 
+// While one of these lives, neither shows anything (both answer -1): for work
+// the user did not ask for in so many words, such as redrawing a swatch as
+// they type, where a box for every keystroke would stand in their way.
+class QuietMessages {
+ public:
+  QuietMessages();
+  ~QuietMessages();
+  QuietMessages(const QuietMessages&) = delete;
+  QuietMessages& operator=(const QuietMessages&) = delete;
+};
+
 }  // namespace platform
