@@ -59,6 +59,12 @@ fill fabric-actual "Fabric, Actual" \
   --texture "$library/fabric.tif" --rect 40,160,360,480
 fill water-gray "Water 256X256 on a gray document" \
   --texture "$library/water.tif" --size 256X256 --gray --rect 200,0,400,640
+fill brick-turned "Brick 256X256 turned 30 degrees" \
+  --texture "$library/brick.tif" --size 256X256 --angle 30 --rect 20,20,380,620
+fill wood-scaled "Oak at 35 % with an offset" \
+  --texture "$library/wood.tif" --scale 35 --offset 40,25 --rect 20,20,380,620
+fill granite-mirrored "Granite 256X256 mirrored, not seamless by itself" \
+  --texture "$library/granite.tif" --size 256X256 --repeat mirror --offset 64,0 --rect 20,20,380,620
 
 # Two fills side by side on a small document, shown at full size:
 # anchored at the document they join without a seam; anchored at each
@@ -85,7 +91,7 @@ for texture in "$library"/*.tif; do
   previews+=("$out/previews/$name.png=$long")
 done
 
-"$texfill" sheet --columns 4 --cell 320 --title "texfill: one document, eleven fills" \
+"$texfill" sheet --columns 4 --cell 320 --title "texfill: one document, fourteen fills" \
   "$out/contact-sheet.png" "${captions[@]}"
 "$texfill" sheet --columns 5 --cell 256 --title "The sample library: preview x4, texture tiled 2x2" \
   "$out/library-sheet.png" "${previews[@]}"
@@ -125,6 +131,8 @@ if [ -f "$win_texfill" ] && [ -f "$plugin" ] && command -v wine >/dev/null; then
 brick-128 brick.tif --size 128X128 --rect 10,10,190,300
 clouds-512-gray clouds.tif --size 512X512 --origin selection --gray --rect 20,30,180,290
 wood-64 wood.tif --size 64X64 --origin selection
+brick-turned brick.tif --size 256X256 --scale 73 --angle 30 --rect 5,5,195,315
+wood-mirrored wood.tif --repeat mirror --offset 17,-9 --gray
 CASES
     echo "$same of $total" > summary.txt
     [ "$same" -eq "$total" ]

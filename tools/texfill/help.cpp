@@ -48,6 +48,8 @@ constexpr const char* kFill = R"TXT(NAME
 
 SYNOPSIS
     texfill fill --texture FILE [--size SIZE] [--origin document|selection]
+                 [--scale PERCENT] [--angle DEGREES] [--offset X,Y]
+                 [--repeat tile|mirror|random] [--seed N] [--cell PERCENT]
                  [--rect TOP,LEFT,BOTTOM,RIGHT] [--gray] [--verbose] IN OUT
     texfill.exe fill --plugin PATH.8BF --texture FILE [OPTIONS] IN.tif OUT.tif
 
@@ -107,6 +109,31 @@ OPTIONS
         (the default, so separate fills join seamlessly) or at the
         rectangle's top-left corner (Preferences: "Top left of selection").
 
+    --scale PERCENT
+        The texture's size in percent after --size, 1 to 1000 (default 100):
+        50 with 256X256 repeats every 128 pixels. Reductions are filtered
+        first, so a small scale does not flicker or alias.
+
+    --angle DEGREES
+        Turn the texture counter-clockwise as seen on screen (negative:
+        clockwise); any decimal number, taken modulo 360. Default 0.
+
+    --offset X,Y
+        Move the texture X pixels right and Y down from the origin (whole
+        pixels, -300000 to 300000). Default 0,0.
+
+    --repeat tile|mirror|random
+        tile (the default) repeats the texture side by side; mirror reflects
+        every other copy across and down, so any picture repeats without a
+        hard edge, seamless or not; random fills without visible repetition
+        (see --seed and --cell).
+
+    The scale, angle and offset are those of the plug-in's Preferences
+    dialog. Every pixel samples the endlessly repeated texture at its centre
+    with a cubic filter, so fills anchored at the document still join and a
+    fill is the same however the host splits it into bands. With the
+    defaults the fill is the plug-in's plain tile fill, byte for byte.
+
     --rect TOP,LEFT,BOTTOM,RIGHT
         The area to fill (the host's filter rectangle; bottom and right are
         exclusive). Default: the whole document.
@@ -142,6 +169,9 @@ EXAMPLES
     texfill fill --texture wood.tif --rect 40,40,200,300 --origin selection \
         photo.png out.png
     texfill fill --texture clouds.tif --size 100 --gray photo.tif out.tif
+    texfill fill --texture brick.tif --size 256X256 --scale 50 --angle 30 \
+        wall.png out.png
+    texfill fill --texture photo-of-bark.jpg --repeat mirror in.png out.png
 )TXT";
 
 constexpr const char* kList = R"TXT(NAME
@@ -175,6 +205,7 @@ constexpr const char* kPreview = R"TXT(NAME
 
 SYNOPSIS
     texfill preview [--scale N] [--sixteen] [--no-tiles] FILE OUT.png
+    texfill preview --swatch [--size SIZE] [FILL OPTIONS] FILE OUT.png
 
 DESCRIPTION
     Writes OUT.png with, on the left, the 64x64 preview that the Open
@@ -183,6 +214,12 @@ DESCRIPTION
     panel's black frame; on the right, the texture itself tiled two by two,
     where a seam would show along the middle lines. A file without a
     preview gives the white square the panel shows, with a note on stderr.
+
+    With --swatch, OUT.png is instead the 160x160 swatch of the plug-in's
+    Preferences dialog: the top-left corner of a document filled with FILE
+    and the fill options of texfill fill (--size, --scale, --angle, --offset,
+    --repeat, --seed, --cell, with the same meanings; --scale is then the
+    fill's percentage). A texture that cannot be read gives a white swatch.
 
 OPTIONS
     --scale N      enlarge the preview N times (1 to 16, default 4)
