@@ -16,14 +16,22 @@
 
 namespace fill {
 
+// Halvings of the prepared texture: a small scale prefilters from the
+// smallest one still at least as fine as the swatch, so that a redraw stays
+// quick however large the texture. The fill itself prefilters from the
+// texture in one step; the swatch differs from it by less than a level.
+constexpr int kPreviewLevels = 4;
+
 // What a redraw keeps from the last one: the texture as the size choice
-// prepares it (read once per file and size), and the sampler of the last
-// scale and repeat.
+// prepares it (read once per file and size), its halvings, and the sampler
+// of the last scale and repeat.
 struct FillPreview {
   char path[kFileNameBytes];
   std::int32_t sizeChoice;
   bool readable;
   PreparedTexture prepared;
+  PrefilteredTexture halvings[kPreviewLevels];  // [k]: halved k times; [0] unused
+  EdgeMode halvingEdge;
   PointSampler* sampler;
   std::int32_t samplerScale;
   EdgeMode samplerEdge;
@@ -37,8 +45,16 @@ void forgetSampler(FillPreview& preview) {
   preview.sampler = nullptr;
 }
 
+void forgetHalvings(FillPreview& preview) {
+  for (PrefilteredTexture& halving : preview.halvings) {
+    releasePrefiltered(halving);
+    halving = PrefilteredTexture{};
+  }
+}
+
 void forgetTexture(FillPreview& preview) {
   forgetSampler(preview);
+  forgetHalvings(preview);
   releasePreparedTexture(preview.prepared);
   preview.readable = false;
 }
@@ -65,13 +81,35 @@ bool readTexture(FillPreview& preview, const char* path, std::int32_t sizeChoice
   return preview.readable;
 }
 
+// The texture, or the halving to prefilter `scale` from, made when first
+// needed; `frame` relates it to the texture.
+const TexelBlock* sourceFor(FillPreview& preview, double scale, EdgeMode edge, double& rest) {
+  if (edge != preview.halvingEdge) {
+    forgetHalvings(preview);
+    preview.halvingEdge = edge;
+  }
+  const TexelBlock* block = &preview.prepared.block;
+  rest = scale;
+  for (int level = 1; level < kPreviewLevels && rest * 2.0 <= 1.0 && block->width >= 4 && block->height >= 4;
+       ++level) {
+    PrefilteredTexture& halving = preview.halvings[level];
+    if (halving.block.pixels == nullptr && !prefilterTexture(*block, 0.5, edge, halving)) break;
+    rest *= static_cast<double>(block->width) / halving.block.width;
+    block = &halving.block;
+  }
+  return block;
+}
+
 bool makeSampler(FillPreview& preview, std::int32_t scalePercent, EdgeMode edge) {
   if (preview.sampler != nullptr && preview.samplerScale == scalePercent && preview.samplerEdge == edge) return true;
   forgetSampler(preview);
+  double rest = 1.0;
+  const TexelBlock* source = sourceFor(preview, scalePercent / 100.0, edge, rest);
   PrefilteredTexture filtered{};
-  if (!prefilterTexture(preview.prepared.block, scalePercent / 100.0, edge, filtered)) return false;
+  if (!prefilterTexture(*source, rest, edge, filtered)) return false;
   preview.sampler = createPointSampler(filtered.block, edge);
-  preview.frame = filtered.frame;
+  const TexelBlock& texture = preview.prepared.block;
+  preview.frame = BlockFrame{texture.width, texture.height, filtered.block.width, filtered.block.height};
   releasePrefiltered(filtered);
   preview.samplerScale = scalePercent;
   preview.samplerEdge = edge;

@@ -60,6 +60,15 @@ std::vector<FillCase> fillCases() {
   // served as the TIFF rows are.
   cases.push_back({"rgb/png2048/actual", false, 0, 3, true});
   cases.push_back({"rgb/png2048/512", false, 1, 3, true});
+  // Preferences' options through the whole engine: mirrored copies at 100 %,
+  // and the transformed fill of the goal (73 %, 30 degrees) on every core.
+  fill::FillOptions mirrored;
+  mirrored.repeat = fill::repeatMirror;
+  cases.push_back({"rgb/512/mirror", false, 0, 3, false, mirrored});
+  fill::FillOptions turned;
+  turned.scalePercent = 73;
+  turned.angleDegrees = 30;
+  cases.push_back({"rgb/512/turned", false, 0, 3, false, turned});
   return cases;
 }
 
@@ -73,8 +82,9 @@ FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase) {
   const auto seconds = [](Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
   };
-  chooser::provideChoice({.status = 1, .fileName = texturePath(fillCase),
-                          .options = {.sizeChoice = fillCase.sizeChoice, .tileOrigin = 1}});
+  fill::FillOptions options = fillCase.options;
+  options.sizeChoice = fillCase.sizeChoice;
+  chooser::provideChoice({.status = 1, .fileName = texturePath(fillCase), .options = options});
   FillTiming timing;
   const auto started = Clock::now();
   host.call(host::filterSelectorParameters);

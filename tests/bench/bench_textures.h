@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fill/fill_options.h"
 #include "tests/native/support/simulated_host.h"
 
 namespace bench {
@@ -26,6 +27,8 @@ struct FillCase {
   std::int32_t sizeChoice;
   std::int16_t imageMode;  // 1 gray, 3 RGB, 10 gray 16-bit, 11 RGB 16-bit
   bool png = false;        // the PNG instead of either TIFF
+  // Preferences' options; the size choice above replaces theirs.
+  fill::FillOptions options{};
 };
 
 // Every size choice of both textures into RGB, and the goal cases into gray.

@@ -93,6 +93,10 @@ def main():
     goal("one on-the-fly row 512 -> 256", cpu(ours, "oneRow/from:512/to:256"), "stb 512 -> 256 ÷ 256",
          stb256 / 256 if stb256 else None, 0.25)
 
+    goal("fill rgb 8000², Mirror at 100 %", cpu(ours, "fill/rgb/512/mirror"), "fill rgb 8000², Actual (repeat)",
+         cpu(ours, "fill/rgb/512/actual"), 1.5)
+    goal("fill rgb 8000², 73 % and 30° through the engine (wall clock)", real(ours, "fill/rgb/512/turned"),
+         "vips replicate + bicubic affine + crop", real(peers, "vipsAffine/process_time/real_time"), 0.5)
     goal("transformed fill rgb 8000², 512² at 73 % and 30°, every core (wall clock)",
          real(ours, "transformedFill/threads:0/process_time/real_time"), "vips replicate + bicubic affine + crop",
          real(peers, "vipsAffine/process_time/real_time"), 0.5)
@@ -167,14 +171,16 @@ def main():
             if v:
                 out(f"| {'mirror' if mirror else 'tile'} at {scale} % | {fmt_time(v)} | {v / 8000 * 1e9:.1f} ns |")
     out("")
-    out("Preferences swatch, 160 x 160 from a decoded 2048² texture at 30°, prefilter and sampler included")
-    out("(CPU time; the goal of 30 ms includes reading the PNG):")
+    out("Preferences swatch, 160 x 160 from a 2048² texture at 30°: the sampler alone from the decoded texture,")
+    out("and a redraw by the product's renderer after a scale change (the PNG is read once per file; goal 30 ms):")
     out("")
-    out("| Scale | Swatch |")
-    out("|---|---|")
+    out("| Scale | Prefilter + sampler | Redraw | Goal |")
+    out("|---|---|---|---|")
     for scale in (10, 400):
         v = cpu(ours, f"swatch/scale:{scale}")
-        out(f"| {scale} % | {fmt_time(v) if v else '—'} |")
+        r = cpu(ours, f"swatchRedraw/scale:{scale}")
+        verdict = "—" if r is None else ("met" if r <= 0.030 else "NOT MET")
+        out(f"| {scale} % | {fmt_time(v) if v else '—'} | {fmt_time(r) if r else '—'} | {verdict} |")
     out("")
 
     out("Fill, 8000 x 8000 through ENTRYPOINT1 and the simulated host (whole filter run; per Continue is the")

@@ -11,10 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "fill/fill_preview.h"
 #include "resample/point_sampler.h"
 #include "resample/prefilter.h"
 #include "resample/texture_map.h"
 #include "tests/bench/baseline.h"
+#include "tests/bench/bench_textures.h"
 
 namespace {
 
@@ -118,10 +120,36 @@ void swatch(benchmark::State& state) {
   }
 }
 
+// The swatch as Preferences redraws it, through the product's own renderer:
+// the 2048 x 2048 PNG is read on the first draw only, and every timed redraw
+// changes the scale (by one percent either way), so each one prefilters
+// anew, the most a keystroke can ask for. range(0): the scale in percent.
+void swatchRedraw(benchmark::State& state) {
+  constexpr int kSwatch = 160;
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kSwatch) * kSwatch * 3);
+  fill::FillPreview* preview = fill::createFillPreview();
+  fill::FillOptions options;
+  options.scalePercent = static_cast<std::int32_t>(state.range(0));
+  options.angleDegrees = bench::kTransformDegrees;
+  const char* path = bench::textures().png.c_str();
+  if (!fill::drawFillPreview(preview, path, options, kSwatch, kSwatch, pixels.data())) {
+    state.SkipWithError("the PNG cannot be read");
+  }
+  bool up = true;
+  for (auto _ : state) {
+    options.scalePercent = static_cast<std::int32_t>(state.range(0)) + (up ? 1 : 0);
+    up = !up;
+    fill::drawFillPreview(preview, path, options, kSwatch, kSwatch, pixels.data());
+    benchmark::DoNotOptimize(pixels.data());
+  }
+  fill::destroyFillPreview(preview);
+}
+
 BENCHMARK(transformedFill)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime()
     ->MeasureProcessCPUTime();
 BENCHMARK(transformedRow)->Args({0, 73})->Args({0, 100})->Args({0, 400})->Args({1, 73})->Args({1, 100})->ArgNames({"mirror", "scale"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(swatch)->Arg(10)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
+BENCHMARK(swatchRedraw)->Arg(10)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 }  // namespace
