@@ -85,10 +85,16 @@ std::int32_t copyBandRows(const FillJob&, const HostView& view) {
   return bandExtent(view.inRect.top, view.inRect.bottom, view.outRect.top, view.outRect.bottom);
 }
 
-int renderCopyBand(FillJob& job, const BandTarget& band, std::int16_t*) {
+int renderCopyBand(FillJob& job, const BandTarget& band, std::int16_t* result) {
   const CopyFillState& state = *stateOf(job);
   const TexelBlock& block = state.prepared.block;
   const PixelLayout& layout = band.layout;
+  // The texture was prepared in the document's colour as Start saw it; a
+  // host that has changed the mode since would have rows overrun.
+  if (layout.colourPlanes != block.channels) {
+    *result = filterBadParameters;
+    return 0;
+  }
   const std::int32_t texelBytes = block.channels;
   const std::int32_t phase = wrapIndex(band.left - state.originX, state.period);
   for (std::int32_t i = 0; i < band.rows; ++i) {

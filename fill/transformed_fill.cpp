@@ -80,7 +80,13 @@ void renderRow(void* context, std::int32_t row) {
   writeOpaquePlane(first, band.columns, band.layout);
 }
 
-int renderTransformedBand(FillJob& job, const BandTarget& band, std::int16_t*) {
+int renderTransformedBand(FillJob& job, const BandTarget& band, std::int16_t* result) {
+  // The sampler holds the document's colour as Start saw it; a host that
+  // has changed the mode since would have rows overrun.
+  if (band.layout.colourPlanes != stateOf(job)->sampler->channels) {
+    *result = filterBadParameters;
+    return 0;
+  }
   BandWork work{stateOf(job), &band};
   forEachBandRow(band.rows, renderRow, &work);
   return 1;

@@ -14,7 +14,9 @@
 //         outRect by -2 .. 2 before each Continue (bytes 22-25, when there
 //         is no script)
 //   1, 2  sizeChoice, tileOrigin (signed)
-//   3     chooser answer: 0 chosen, 1 cancelled, 2 failed (mod 3)
+//   3     bits 0-1 chooser answer: 0 chosen, 1 cancelled, 2 failed (mod 3);
+//         bits 2-3 repeat (tile, mirror, without repetition, tile); bits
+//         4-7 one of Preferences' scales, angles and offsets (0: none)
 //   4-11  filterRect top, left, bottom, right (16-bit little-endian)
 //   12-15 planes, imageMode (16-bit)
 //   16-19 outRowBytes minus the band's width x planes (32-bit)
@@ -32,6 +34,7 @@
 #include <vector>
 
 #include "chooser/posix/choice_provider.h"
+#include "fill/fill_options.h"
 #include "host/entry.h"
 #include "host/filter_record.h"
 #include "resample/wrap_resampler.h"
@@ -68,6 +71,33 @@ std::int32_t little32(const std::uint8_t* p) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                                    (static_cast<std::uint32_t>(p[2]) << 16) |
                                    (static_cast<std::uint32_t>(p[3]) << 24));
+}
+
+// Preferences' options: the tile fill (scale 100, angle 0, no offset), run
+// copies (an offset, whole turns, mirrors), and the sampler at scales from
+// the smallest to the largest.
+fill::FillOptions optionsOf(const Header& h) {
+  struct Transform {
+    std::int32_t scale;
+    double angle;
+    std::int32_t offsetX;
+    std::int32_t offsetY;
+  };
+  static constexpr Transform kTransforms[16] = {
+      {100, 0, 0, 0},    {100, 360, 5, -3}, {50, 30, 0, 0},  {250, -45, 7, 1},  {1, 10, 0, 0},   {1000, 200, -9, 9},
+      {73, 30, 0, 0},    {100, 90, 0, 0},   {10, 0, 300000, -300000}, {100, -0.5, 0, 0}, {33, 135, 1, 2},
+      {400, 1e6, 0, 0},  {100, 0, -1, 0},   {99, 0, 0, 0},   {101, 270, 3, 3}, {2, 359.9, 0, 0},
+  };
+  const Transform& t = kTransforms[h.chooser >> 4];
+  fill::FillOptions options;
+  options.sizeChoice = h.sizeChoice;
+  options.tileOrigin = h.tileOrigin;
+  options.repeat = ((h.chooser >> 2) & 3) % fill::kRepeatModeCount;
+  options.scalePercent = t.scale;
+  options.angleDegrees = t.angle;
+  options.offsetX = t.offsetX;
+  options.offsetY = t.offsetY;
+  return options;
 }
 
 Header parseHeader(const std::uint8_t* p) {
@@ -192,8 +222,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path =
       fuzzing::writeInputFile(data + kHeaderBytes, size - kHeaderBytes, kNames[header.flags & 3]);
 
-  const int status = header.chooser % 3 == 0 ? 1 : header.chooser % 3 == 1 ? 2 : 0;
-  chooser::provideChoice({.status = status, .fileName = path, .options = {.sizeChoice = header.sizeChoice, .tileOrigin = header.tileOrigin}});
+  const int answer = (header.chooser & 3) % 3;
+  const int status = answer == 0 ? 1 : answer == 1 ? 2 : 0;
+  chooser::provideChoice({.status = status, .fileName = path, .options = optionsOf(header)});
   abortCalls = 0;
   abortFrom = header.abortAt == 255 ? -1 : header.abortAt;
 
