@@ -140,12 +140,15 @@ Band handOverBand(host::FilterRecord& record) {
   const std::int64_t height = std::int64_t{r.bottom} - r.top;
   const std::int64_t width = std::int64_t{r.right} - r.left;
   const std::int64_t planes = record.planes;
-  std::int64_t rowBytes = width * (planes > 0 ? planes : 0) + std::int64_t{record.outRowBytes};
+  // 16-bit documents: two bytes a sample, as hosts lay them out.
+  const std::int64_t sampleBytes = record.imageMode == 10 || record.imageMode == 11 ? 2 : 1;
+  const std::int64_t pixelBytes = planes * sampleBytes;
+  std::int64_t rowBytes = width * (planes > 0 ? pixelBytes : 0) + std::int64_t{record.outRowBytes};
   if (rowBytes > INT32_MAX || rowBytes < INT32_MIN) rowBytes = 0;
   record.outRowBytes = static_cast<std::int32_t>(rowBytes);
   if (height < 1 || width < 1 || planes < 1) return band;
   const std::uint64_t stride = static_cast<std::uint64_t>(rowBytes < 0 ? -rowBytes : rowBytes);
-  const std::uint64_t rowLength = static_cast<std::uint64_t>(width * planes);
+  const std::uint64_t rowLength = static_cast<std::uint64_t>(width * pixelBytes);
   const std::uint64_t size = static_cast<std::uint64_t>(height - 1) * stride + rowLength;
   if (size > kLargestBand) return band;
   band.size = static_cast<std::size_t>(size);
@@ -153,13 +156,13 @@ Band handOverBand(host::FilterRecord& record) {
   std::memset(band.bytes.get(), kCanary, band.size);
   band.writable.assign(band.size, 0);
   const std::uint64_t first = rowBytes < 0 ? static_cast<std::uint64_t>(height - 1) * stride : 0;
-  // The fill owns the first one or three bytes of each pixel; further
+  // The fill owns the first one or three samples of each pixel; further
   // planes (transparency, say) are the host's.
-  const std::int64_t owned = record.imageMode == 1 ? 1 : 3;
+  const std::int64_t owned = (record.imageMode == 1 || record.imageMode == 10 ? 1 : 3) * sampleBytes;
   for (std::int64_t row = 0; row < height; ++row) {
     const std::uint64_t start = rowBytes < 0 ? first - row * stride : row * stride;
     for (std::uint64_t b = 0; b < rowLength; ++b) {
-      if (static_cast<std::int64_t>(b % planes) < owned) band.writable[start + b] = 1;
+      if (static_cast<std::int64_t>(b % pixelBytes) < owned) band.writable[start + b] = 1;
     }
   }
   record.outData = band.bytes.get() + first;
