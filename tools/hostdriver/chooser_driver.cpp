@@ -9,9 +9,6 @@
 namespace hostdriver {
 namespace {
 
-// Long enough for a loaded machine; only a failing check waits it out.
-constexpr int kWaitMilliseconds = 30000;
-
 struct DriverState {
   std::mutex lock;
   bool installed = false;
@@ -32,7 +29,7 @@ void noteProblem(const std::string& problem) {
 
 // The dialog is up and initialised once the long-name list is filled in.
 bool waitForChooser(HWND dialog) {
-  return waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kWaitMilliseconds);
+  return waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kDialogWait);
 }
 
 void answerOpenTexture(HWND dialog, const ChooserAnswer& answer) {
@@ -137,23 +134,23 @@ bool typeFileName(HWND dialog, const std::string& text) {
   // inside WM_SETTEXT, so the dialog is up to date once the text is there.
   std::string lower = text;
   CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
-  return waitUntil([&] { return controlText(dialog, IDC_FILE_NAME) == lower; }, kWaitMilliseconds);
+  return waitUntil([&] { return controlText(dialog, IDC_FILE_NAME) == lower; }, kDialogWait);
 }
 
 std::string answerPreferences(HWND chooser, int radioId, int buttonId, bool* documentWasChecked) {
   if (!pressButton(chooser, IDC_PREFERENCES_BUTTON)) return "cannot press Preferences";
-  HWND preferences = findDialog("Preferences", kWaitMilliseconds);
+  HWND preferences = findDialog("Preferences", kDialogWait);
   if (preferences == nullptr) return "no Preferences dialog";
   if (documentWasChecked != nullptr) {
     *documentWasChecked = buttonChecked(preferences, IDC_ORIGIN_DOCUMENT);
   }
   std::string problem;
   clickButton(preferences, radioId);
-  if (!waitUntil([&] { return buttonChecked(preferences, radioId); }, kWaitMilliseconds)) {
+  if (!waitUntil([&] { return buttonChecked(preferences, radioId); }, kDialogWait)) {
     problem = "radio button " + std::to_string(radioId) + " did not check";
   }
   pressButton(preferences, buttonId);
-  if (!waitUntil([&] { return !IsWindow(preferences); }, kWaitMilliseconds)) {
+  if (!waitUntil([&] { return !IsWindow(preferences); }, kDialogWait)) {
     problem += " Preferences did not close";
   }
   return problem;

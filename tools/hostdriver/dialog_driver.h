@@ -35,6 +35,11 @@ std::vector<SeenDialog> takeSeenDialogs();
 // with OK.
 std::vector<SeenDialog> takeMessageBoxes();
 
+// How long a dialog is waited for to do what it was asked: long enough for a
+// loaded machine, where Wine may take seconds to list a directory; only a
+// failing check waits it out.
+constexpr int kDialogWait = 30000;
+
 // Window helpers; every message to the dialog's thread has a time limit, so a
 // hung plug-in fails a test instead of hanging it.
 // SendMessage with that limit; 0 when the time ran out. Messages sent from

@@ -26,7 +26,6 @@ namespace wintest {
 using namespace hostdriver;
 namespace {
 
-constexpr int kWait = 5000;
 const std::string kLongFileName = std::string(70, 'q') + ".tif";
 
 // Long names of the fixture files, by lower-case file name.
@@ -242,7 +241,7 @@ std::string checkPngAndJpegTextures(const PluginUnderTest& plugin) {
     if (types != want) problem += " file types differ";
     // Every texture but the .hrt copy.
     selectComboItem(dialog, IDC_FILE_TYPE, 3);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles - 1; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles - 1; }, kDialogWait)) {
       problem += " All Textures lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
     }
     problem += longNamesMatch(dialog);
@@ -265,11 +264,11 @@ std::string checkPngAndJpegTextures(const PluginUnderTest& plugin) {
     problem += previewDrawn(dialog, "open-texture-jpeg");
 
     selectComboItem(dialog, IDC_FILE_TYPE, 4);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 1; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 1; }, kDialogWait)) {
       problem += " PNG lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
     }
     selectComboItem(dialog, IDC_FILE_TYPE, 5);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 1; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 1; }, kDialogWait)) {
       problem += " JPEG lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
     }
     pressButton(dialog, IDCANCEL);
@@ -321,7 +320,7 @@ std::string checkDoubleClickOpens(const PluginUnderTest& plugin) {
     std::string problem;
     // "All Files (*.*)": the platform lists the other files and says so.
     selectComboItem(dialog, IDC_FILE_TYPE, 2);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles; }, kDialogWait)) {
       problem += " the long names did not follow the file type";
     }
     problem += longNamesMatch(dialog);
@@ -362,7 +361,7 @@ std::string checkViewSwitch(const PluginUnderTest& plugin) {
     RECT before{};
     GetWindowRect(GetDlgItem(dialog, IDC_LONG_NAME_LIST), &before);
     clickButton(dialog, IDC_FILE_NAMES_VIEW);
-    waitUntil([&] { return buttonChecked(dialog, IDC_FILE_NAMES_VIEW); }, kWait);
+    waitUntil([&] { return buttonChecked(dialog, IDC_FILE_NAMES_VIEW); }, kDialogWait);
     if (!controlVisible(dialog, IDC_FILE_LIST) || controlVisible(dialog, IDC_LONG_NAME_LIST)) {
       problem += " File Names did not show the file list";
     }
@@ -371,16 +370,16 @@ std::string checkViewSwitch(const PluginUnderTest& plugin) {
     if (!EqualRect(&files, &before)) problem += " file list not in the long names' place";
     // Unchecking the Preview box is stored as 2.
     clickButton(dialog, IDC_PREVIEW_CHECK);
-    waitUntil([&] { return !buttonChecked(dialog, IDC_PREVIEW_CHECK); }, kWait);
+    waitUntil([&] { return !buttonChecked(dialog, IDC_PREVIEW_CHECK); }, kDialogWait);
     clickButton(dialog, IDC_LONG_NAMES_VIEW);
-    waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kWait);
+    waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kDialogWait);
     RECT after{};
     GetWindowRect(GetDlgItem(dialog, IDC_LONG_NAME_LIST), &after);
     if (!EqualRect(&after, &before) || !controlVisible(dialog, IDC_LONG_NAME_LIST)) {
       problem += " long names not back in place";
     }
     clickButton(dialog, IDC_FILE_NAMES_VIEW);
-    waitUntil([&] { return buttonChecked(dialog, IDC_FILE_NAMES_VIEW); }, kWait);
+    waitUntil([&] { return buttonChecked(dialog, IDC_FILE_NAMES_VIEW); }, kDialogWait);
     pressButton(dialog, IDCANCEL);
     return problem;
   });
@@ -392,7 +391,7 @@ std::string checkViewSwitch(const PluginUnderTest& plugin) {
     if (!buttonChecked(dialog, IDC_LONG_NAMES_VIEW)) problem += " not on the long names";
     if (buttonChecked(dialog, IDC_PREVIEW_CHECK)) problem += " Preview checked after prv=2";
     clickButton(dialog, IDC_PREVIEW_CHECK);
-    waitUntil([&] { return buttonChecked(dialog, IDC_PREVIEW_CHECK); }, kWait);
+    waitUntil([&] { return buttonChecked(dialog, IDC_PREVIEW_CHECK); }, kDialogWait);
     pressButton(dialog, IDCANCEL);
     return problem;
   });
@@ -421,7 +420,7 @@ std::string checkDirectoryChange(const PluginUnderTest& plugin) {
     SendMessageA(directories, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DIRECTORY_LIST, LBN_DBLCLK),
                  reinterpret_cast<LPARAM>(directories));
-    if (!waitUntil([&] { return listCount(dialog, IDC_FILE_LIST) == 2; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_FILE_LIST) == 2; }, kDialogWait)) {
       problem += " the file list did not change";
     }
     if (!controlText(dialog, IDC_FILE_NAME).empty()) {
@@ -432,7 +431,7 @@ std::string checkDirectoryChange(const PluginUnderTest& plugin) {
     // after the Open command, and the long names follow.
     typeFileName(dialog, "..");
     pressButton(dialog, IDOK);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles; }, kWait)) {
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles; }, kDialogWait)) {
       problem += " the long names did not follow the typed directory";
     }
     problem += longNamesMatch(dialog);
@@ -490,12 +489,12 @@ std::string checkPreferencesCancelled(const PluginUnderTest& plugin) {
 std::string checkPreferencesScreenshot(const PluginUnderTest& plugin) {
   const Run run = runWithChooser(plugin, [](HWND dialog) {
     pressButton(dialog, IDC_PREFERENCES_BUTTON);
-    HWND preferences = findDialog("Preferences", kWait);
+    HWND preferences = findDialog("Preferences", kDialogWait);
     if (preferences == nullptr) return std::string(" no Preferences");
     std::string problem = placedAt(preferences, 1);
     saveScreenshot(captureWindow(preferences), "preferences");
     PostMessageA(preferences, WM_SYSCOMMAND, SC_CLOSE, 0);
-    waitUntil([&] { return !IsWindow(preferences); }, kWait);
+    waitUntil([&] { return !IsWindow(preferences); }, kDialogWait);
     pressButton(dialog, IDCANCEL);
     if (IsWindow(preferences)) problem += " the close box did not close Preferences";
     return problem;
@@ -516,7 +515,7 @@ std::string closeAbout(HWND about, CloseBy how) {
     case CloseBy::enterKey: PostMessageA(about, WM_KEYDOWN, VK_RETURN, 0); break;
     case CloseBy::closeBox: PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0); break;
   }
-  if (!waitUntil([&] { return !IsWindow(about); }, kWait)) problem += " About stayed up";
+  if (!waitUntil([&] { return !IsWindow(about); }, kDialogWait)) problem += " About stayed up";
   return problem;
 }
 
@@ -535,7 +534,7 @@ std::string checkAboutFromSelector(const PluginUnderTest& plugin, CloseBy how, b
 std::string checkAboutFromDialog(const PluginUnderTest& plugin) {
   const Run run = runWithChooser(plugin, [](HWND dialog) {
     pressButton(dialog, IDC_ABOUT_BUTTON);
-    HWND about = findDialog(kAboutCaption, kWait);
+    HWND about = findDialog(kAboutCaption, kDialogWait);
     if (about == nullptr) return std::string(" no About dialog");
     std::string problem = closeAbout(about, CloseBy::enterKey);
     if (!IsWindow(dialog)) problem += " the Open Texture dialog went away";

@@ -14,7 +14,6 @@ using namespace hostdriver;
 
 namespace {
 
-constexpr int kWait = 5000;
 
 }  // namespace
 
@@ -48,12 +47,12 @@ Run runWithChooser(const PluginUnderTest& plugin, const std::function<std::strin
     if (caption != kChooserCaption || driven) return false;
     driven = true;
     std::string problem;
-    if (!waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kWait)) {
+    if (!waitUntil([&] { return buttonChecked(dialog, IDC_LONG_NAMES_VIEW); }, kDialogWait)) {
       problem = "the dialog did not initialise";
       pressButton(dialog, IDCANCEL);
     } else {
       problem = drive(dialog);
-      if (IsWindow(dialog) && !waitUntil([&] { return !IsWindow(dialog); }, kWait)) {
+      if (IsWindow(dialog) && !waitUntil([&] { return !IsWindow(dialog); }, kDialogWait)) {
         problem += " (the dialog stayed up; cancelled)";
         pressButton(dialog, IDCANCEL);
       }
@@ -65,7 +64,7 @@ Run runWithChooser(const PluginUnderTest& plugin, const std::function<std::strin
   takeSeenDialogs();
   run.fill = runFill(plugin);
   // The handler may still be finishing on the watcher thread.
-  if (driven && !waitUntil([&] { return done.load(); }, 3 * kWait)) run.problem += " handler hung";
+  if (driven && !waitUntil([&] { return done.load(); }, 3 * kDialogWait)) run.problem += " handler hung";
   clearDialogHandlers();
   run.boxes = takeMessageBoxes();
   if (!driven) run.problem += " no Open Texture dialog";
@@ -86,7 +85,7 @@ std::string runAboutWith(const PluginUnderTest& plugin, const std::function<std:
   });
   takeSeenDialogs();
   const std::int16_t result = hostdriver::callAbout(plugin.entry);
-  if (claimed && !waitUntil([&] { return done.load(); }, 3 * kWait)) problem += " handler hung";
+  if (claimed && !waitUntil([&] { return done.load(); }, 3 * kDialogWait)) problem += " handler hung";
   clearDialogHandlers();
   const std::vector<SeenDialog> boxes = takeMessageBoxes();
   return problem + resultText("About", result, 0) +

@@ -28,7 +28,6 @@ namespace wintest {
 using namespace hostdriver;
 namespace {
 
-constexpr int kWait = 5000;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // What the preview frame and the banner control showed at 96 DPI before the
@@ -228,7 +227,7 @@ std::string checkAbout(const PluginUnderTest& plugin, int dpi) {
         expectSize("picture control", picture, scaled(263, dpi), scaled(203, dpi));
     problem += expectPicture("picture", capture, picture, resource, 263);
     pressButton(dialog, IDOK);
-    if (!waitUntil([&] { return !IsWindow(dialog); }, kWait)) problem += " About stayed up";
+    if (!waitUntil([&] { return !IsWindow(dialog); }, kDialogWait)) problem += " About stayed up";
     return problem;
   });
 }
