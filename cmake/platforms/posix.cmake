@@ -7,7 +7,7 @@ if(ORIELVMX_TESTS)
   include(GoogleTest)
   file(GLOB_RECURSE ORIELVMX_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp)
   add_executable(orielvmx_tests ${ORIELVMX_TEST_SOURCES})
-  target_link_libraries(orielvmx_tests PRIVATE orielvmx_host GTest::gtest GTest::gtest_main)
+  target_link_libraries(orielvmx_tests PRIVATE orielvmx_host orielvmx_fill GTest::gtest GTest::gtest_main)
   # Tests name only the fields of a choice or a file layout that matter to them.
   target_compile_options(orielvmx_tests PRIVATE -Wno-missing-field-initializers)
   target_compile_definitions(orielvmx_tests PRIVATE ORIELVMX_TEST_DATA_DIR="${CMAKE_BINARY_DIR}/test-data"

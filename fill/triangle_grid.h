@@ -1,0 +1,65 @@
+// The triangle grid of the by-example fill: which three patches a point
+// blends and with what weights, and where each patch comes from.
+//
+// The texture plane is cut into equilateral triangles of edge E texels
+// (Heitz and Neyret 2018, Deliot and Heitz 2019). Skewed coordinates
+// A = (u - v / sqrt 3) / E and B = 2 v / (sqrt 3 E) turn the triangles'
+// corners into the whole-number points, so a point's triangle and its
+// barycentric weights come from the whole and fractional parts of (A, B).
+#pragma once
+
+#include <cstdint>
+
+namespace stochastic {
+
+constexpr std::int32_t kWeightOne = 65536;  // barycentric weights in 16-bit fractions
+
+struct GridTriangle {
+  std::int32_t cornerA[3];
+  std::int32_t cornerB[3];
+  std::int32_t weight[3];  // add up to kWeightOne
+};
+
+// From 32.32 fixed-point skewed coordinates. The whole parts are taken
+// modulo 2^32; corners that far apart may share a patch.
+inline GridTriangle gridTriangle(std::int64_t skewedA, std::int64_t skewedB) {
+  const auto a = static_cast<std::int32_t>(static_cast<std::uint64_t>(skewedA >> 32));
+  const auto b = static_cast<std::int32_t>(static_cast<std::uint64_t>(skewedB >> 32));
+  const auto fractionA = static_cast<std::int32_t>((skewedA >> 16) & 0xFFFF);
+  const auto fractionB = static_cast<std::int32_t>((skewedB >> 16) & 0xFFFF);
+  if (fractionA + fractionB < kWeightOne) {
+    return {{a, a, a + 1}, {b, b + 1, b}, {kWeightOne - fractionA - fractionB, fractionB, fractionA}};
+  }
+  return {{a + 1, a + 1, a}, {b + 1, b, b + 1}, {fractionA + fractionB - kWeightOne, kWeightOne - fractionB,
+                                                 kWeightOne - fractionA}};
+}
+
+// Bits of a corner and the seed, well mixed: two rounds of multiply and
+// xor-shift per input word (the constants are from Chris Wellons' hash
+// prospector, public domain).
+inline std::uint32_t mixBits(std::uint32_t h) {
+  h ^= h >> 16;
+  h *= 0x21F0AAADu;
+  h ^= h >> 15;
+  h *= 0x735A2D97u;
+  h ^= h >> 15;
+  return h;
+}
+
+inline std::uint32_t cornerHash(std::int32_t a, std::int32_t b, std::uint32_t seed) {
+  return mixBits(mixBits(mixBits(seed + 0x9E3779B9u) + static_cast<std::uint32_t>(a)) + static_cast<std::uint32_t>(b));
+}
+
+// Where the patch of a corner starts: a whole texel, so that a translation
+// reads texel centres and keeps the texture sharp.
+struct PatchOffset {
+  std::int32_t column;  // 0 .. width - 1
+  std::int32_t row;     // 0 .. height - 1
+};
+
+inline PatchOffset patchOffset(std::uint32_t hash, std::int32_t width, std::int32_t height) {
+  return {static_cast<std::int32_t>(((hash & 0xFFFFu) * static_cast<std::uint64_t>(width)) >> 16),
+          static_cast<std::int32_t>(((hash >> 16) * static_cast<std::uint64_t>(height)) >> 16)};
+}
+
+}  // namespace stochastic
