@@ -1,67 +1,96 @@
 // The integer arithmetic of the by-example fill, shared by the scalar loops
 // and the x86 vector passes, which must give the same bits.
 //
-// Budget. A Gaussianised read A is a signed 16-bit value in kGaussianOne
-// (4096) units, |A| <= 22528. Blend weights w are 15-bit fractions
-// (32767 is one). The blend takes P = (A w) >> 16 for each of the three
-// corners, as pmulhw does, so P is in 2048ths of a deviation, and
-// S = P1 + P2 + P3 stays within |S| <= 11267 since the weights add up to
-// one. The blend keeps the variance by dividing by the root of the sum of
-// squared weights: G = S + ((2 S) R) >> 16, where R (at most 23988, the
-// root of 3 less one in 1/32768 units) comes from a table by the sum of
-// squares; 2S fits 16 bits, and |G| <= 19515. The lookup node nearest to G
-// is (G + 16388) >> 3, clamped to 0 .. 4095: nodes lie 8 units (1/256
-// deviation) apart from -8 deviations on.
+// Budget. Corner weights w are 15-bit fractions adding up to one (32768),
+// a single weight of one stored as 32767 so that it fits 16 bits. A
+// Gaussianised read A is a signed 16-bit value in kGaussianOne (4096)
+// units, |A| <= 22528. The blend takes P = (A w) >> 16 for each of the
+// three corners, as pmulhw does, so P is in 2048ths of a deviation, and
+// S = P1 + P2 + P3 stays within |S| <= 11267. Dividing by the root of the
+// sum of squared weights keeps the variance: G = S + ((2 S) R) >> 16, where
+// R, at most 23988 (the root of 3 less one, in 1/32768 units), comes from
+// a table by q = sum of (w w) >> 16, q >> 2 its index (q <= 16383); 2S fits
+// 16 bits, and |G| <= 19515. The lookup node nearest to G is
+// (G + kNodeOffset) >> 2, clamped to 0 .. 6143: nodes lie 4 units (1/512
+// deviation) apart from -6 deviations on; G + kNodeOffset stays below 2^15.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "fill/stochastic_render.h"
 #include "fill/stochastic_texture.h"
+#include "fill/triangle_grid.h"
 #include "resample/cpu_features.h"
 
 namespace stochastic::kernels {
 
-constexpr std::int32_t kNormaliserEntries = 4096;
-constexpr std::int32_t kWeightSquareOne = 16384;  // the sum of squares (w w) >> 16 of weights adding up to one
+// One more entry than indices, so that a 32-bit gather at the last index
+// stays inside the table.
+constexpr std::int32_t kNormaliserEntries = 4097;
+constexpr std::int32_t kWeightSquareOne = 16384;  // the sum of squares q of weights adding up to one
 constexpr std::int32_t kLargestNormaliser = 23988;
-constexpr std::int32_t kNodeOffset = 16388;  // 8 deviations in 2048ths, and half a node to round
-constexpr int kNodeShift = 3;
+constexpr int kNodeShift = 2;
+// Half a node to round to the nearest, and the three units that the
+// truncating products lose on average.
+constexpr std::int32_t kNodeOffset = kLookupNodes / 2 * (1 << kNodeShift) + (1 << kNodeShift) / 2 + 3;
+static_assert(2048 >> kNodeShift == kLookupNodesPerDeviation, "nodes are 1 << kNodeShift blended units apart");
 
-// Output pixels go through the stages in chunks: the reads and weights of a
-// chunk (by the translation or the general path), then the blend into
-// lookup nodes (vectorised), then the samples.
+// Output pixels go through the stages in chunks: the reads and grid
+// fractions of a chunk (by the translation or the general path), then the
+// blend into lookup nodes (vectorised), then the samples.
 constexpr std::int32_t kChunkPixels = 256;
 
 struct Chunk {
   alignas(32) std::int16_t reads[3][3][kChunkPixels];  // corner, channel, pixel
-  alignas(32) std::int16_t weights[3][kChunkPixels];
-  alignas(32) std::int16_t normaliser[kChunkPixels];
+  alignas(32) std::int16_t fractionA[kChunkPixels];    // 15-bit fractions of the skewed coordinates
+  alignas(32) std::int16_t fractionB[kChunkPixels];
   alignas(32) std::uint16_t nodes[3][kChunkPixels];  // channel, pixel
 };
 
-inline std::int32_t blendScalar(std::int32_t a0, std::int32_t a1, std::int32_t a2, std::int32_t w0, std::int32_t w1,
-                                std::int32_t w2, std::int32_t normaliser) {
-  const std::int32_t sum = ((a0 * w0) >> 16) + ((a1 * w1) >> 16) + ((a2 * w2) >> 16);
-  const std::int32_t blended = sum + ((2 * sum * normaliser) >> 16);
-  const std::int32_t node = (blended + kNodeOffset) >> kNodeShift;
-  return node < 0 ? 0 : node > kLookupNodes - 1 ? kLookupNodes - 1 : node;
+inline void cornerWeights(std::int32_t fractionA, std::int32_t fractionB, std::int32_t weight[3]) {
+  const std::int32_t sum = fractionA + fractionB;
+  if (sum < kWeightOne) {
+    weight[0] = std::min(kWeightOne - sum, kWeightOne - 1);
+    weight[1] = fractionB;
+    weight[2] = fractionA;
+  } else {
+    // Both fractions are at least 1 here, so no weight reaches one.
+    weight[0] = sum - kWeightOne;
+    weight[1] = kWeightOne - fractionB;
+    weight[2] = kWeightOne - fractionA;
+  }
+}
+
+inline std::int32_t normaliserIndex(const std::int32_t weight[3]) {
+  return (((weight[0] * weight[0]) >> 16) + ((weight[1] * weight[1]) >> 16) + ((weight[2] * weight[2]) >> 16)) >> 2;
+}
+
+// The node nearest to a blended value in 2048ths of a deviation.
+inline std::uint16_t lookupNode(std::int32_t blended) {
+  return static_cast<std::uint16_t>(std::clamp((blended + kNodeOffset) >> kNodeShift, 0, kLookupNodes - 1));
+}
+
+inline std::uint16_t blendedNode(std::int32_t a0, std::int32_t a1, std::int32_t a2, const std::int32_t weight[3],
+                                 std::int32_t normaliser) {
+  const std::int32_t sum = ((a0 * weight[0]) >> 16) + ((a1 * weight[1]) >> 16) + ((a2 * weight[2]) >> 16);
+  return lookupNode(sum + ((2 * sum * normaliser) >> 16));
 }
 
 // Pixels [first, count) of the chunk, scalar.
-void blendChunkScalar(Chunk& chunk, std::int32_t channels, std::int32_t first, std::int32_t count);
+void blendChunkScalar(const StochasticTexture& texture, Chunk& chunk, std::int32_t first, std::int32_t count);
 
 // The samples of `count` pixels from their lookup nodes.
-void writeSamplesScalar(const StochasticTexture& texture, const Chunk& chunk, std::int32_t count,
-                        const StochasticTarget& target, std::uint8_t* out);
+void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t count,
+                  const StochasticTarget& target, std::uint8_t* out);
 
 #if defined(ORIELVMX_X86)
 // Answer how many leading pixels they blended; the scalar loop does the rest.
-__attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t blendChunkSse2(Chunk& chunk, std::int32_t channels,
-                                                                            std::int32_t count);
-__attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t blendChunkAvx2(Chunk& chunk, std::int32_t channels,
-                                                                            std::int32_t count);
+__attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t blendChunkSse2(const StochasticTexture& texture,
+                                                                            Chunk& chunk, std::int32_t count);
+__attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t blendChunkAvx2(const StochasticTexture& texture,
+                                                                            Chunk& chunk, std::int32_t count);
 #endif
 
 }  // namespace stochastic::kernels

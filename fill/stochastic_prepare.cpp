@@ -179,7 +179,7 @@ void fillNormaliser(std::int16_t* normaliser) {
     const double squares = std::max((4.0 * j + 1.5) / kernels::kWeightSquareOne, 1.0 / 3.0);
     const double inverseRoot = 1.0 / std::sqrt(squares);
     normaliser[j] = static_cast<std::int16_t>(
-        std::min<std::int64_t>(roundToWhole((inverseRoot - 1.0) * 32768.0), kernels::kLargestNormaliser));
+        std::clamp<std::int64_t>(roundToWhole((inverseRoot - 1.0) * 32768.0), 0, kernels::kLargestNormaliser));
   }
 }
 

@@ -52,6 +52,10 @@ struct StochasticPlacement {
   bool translation;
 };
 
+// The triangle edge, in texels, for a cell size in percent of the shorter
+// period (0: the texture's own choice), never below 2 texels.
+double stochasticCellEdge(const StochasticTexture& texture, std::int32_t cellPercent);
+
 // False, placement untouched, for a seed or cell size out of range, or a
 // map with a value that is not finite or beyond kLargestStep or
 // kLargestOrigin.

@@ -18,9 +18,11 @@
 namespace stochastic {
 
 // The way back from a blended Gaussian value to samples: nodes every
-// 1/256 deviation from -8 to +8 deviations, the nearest node taken.
-constexpr std::int32_t kLookupNodes = 4096;
-constexpr std::int32_t kLookupNodesPerDeviation = 256;
+// 1/512 deviation from -6 to +6 deviations, the nearest node taken. The
+// texture's own values stay within 5.5 deviations, and beyond its extremes
+// the way back is constant.
+constexpr std::int32_t kLookupNodes = 6144;
+constexpr std::int32_t kLookupNodesPerDeviation = 512;
 // Samples leave the tables in quarters of a 16-bit sample (0 .. 32768, the
 // hosts' 16-bit range): kSampleTop is the brightest.
 constexpr std::int32_t kSampleTop = 4 * 32768;

@@ -12,26 +12,40 @@
 
 namespace stochastic {
 
-constexpr std::int32_t kWeightOne = 65536;  // barycentric weights in 16-bit fractions
+constexpr std::int32_t kWeightOne = 32768;  // barycentric weights and fractions in 15 bits
 
-struct GridTriangle {
-  std::int32_t cornerA[3];
-  std::int32_t cornerB[3];
-  std::int32_t weight[3];  // add up to kWeightOne
+struct GridPoint {
+  std::int32_t a;  // whole parts, modulo 2^32: corners that far apart may share a patch
+  std::int32_t b;
+  std::int32_t fractionA;  // 0 .. kWeightOne - 1
+  std::int32_t fractionB;
 };
 
-// From 32.32 fixed-point skewed coordinates. The whole parts are taken
-// modulo 2^32; corners that far apart may share a patch.
-inline GridTriangle gridTriangle(std::int64_t skewedA, std::int64_t skewedB) {
-  const auto a = static_cast<std::int32_t>(static_cast<std::uint64_t>(skewedA >> 32));
-  const auto b = static_cast<std::int32_t>(static_cast<std::uint64_t>(skewedB >> 32));
-  const auto fractionA = static_cast<std::int32_t>((skewedA >> 16) & 0xFFFF);
-  const auto fractionB = static_cast<std::int32_t>((skewedB >> 16) & 0xFFFF);
-  if (fractionA + fractionB < kWeightOne) {
-    return {{a, a, a + 1}, {b, b + 1, b}, {kWeightOne - fractionA - fractionB, fractionB, fractionA}};
-  }
-  return {{a + 1, a + 1, a}, {b + 1, b, b + 1}, {fractionA + fractionB - kWeightOne, kWeightOne - fractionB,
-                                                 kWeightOne - fractionA}};
+// From 32.32 fixed-point skewed coordinates.
+inline GridPoint gridPoint(std::int64_t skewedA, std::int64_t skewedB) {
+  return {static_cast<std::int32_t>(static_cast<std::uint64_t>(skewedA >> 32)),
+          static_cast<std::int32_t>(static_cast<std::uint64_t>(skewedB >> 32)),
+          static_cast<std::int32_t>((skewedA >> 17) & (kWeightOne - 1)),
+          static_cast<std::int32_t>((skewedB >> 17) & (kWeightOne - 1))};
+}
+
+inline bool inUpperTriangle(std::int32_t fractionA, std::int32_t fractionB) {
+  return fractionA + fractionB < kWeightOne;
+}
+
+struct TriangleCorners {
+  std::int32_t a[3];
+  std::int32_t b[3];
+};
+
+// The corners in the order cornerWeights gives their weights: (a, b),
+// (a, b + 1), (a + 1, b) in the upper triangle of the cell, (a + 1, b + 1),
+// (a + 1, b), (a, b + 1) in the lower.
+inline TriangleCorners triangleCorners(const GridPoint& point) {
+  const std::int32_t a = point.a;
+  const std::int32_t b = point.b;
+  if (inUpperTriangle(point.fractionA, point.fractionB)) return {{a, a, a + 1}, {b, b + 1, b}};
+  return {{a + 1, a + 1, a}, {b + 1, b, b + 1}};
 }
 
 // Bits of a corner and the seed, well mixed: two rounds of multiply and

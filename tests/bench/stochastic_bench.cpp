@@ -89,7 +89,7 @@ void rowsOracle(benchmark::State& state) {
   for (auto _ : state) {
     for (int y = 0; y < kSampleRows; ++y) {
       benchmark::DoNotOptimize(
-          stochastic_test::oracleRow(*p.texture, kOptions, kTranslation, 0, y * 499, bench::kDocumentSide, 1));
+          stochastic_test::oracleRow(*p.texture, kOptions, kTranslation, 0, y * 499, bench::kDocumentSide, 1).samples);
     }
   }
 }

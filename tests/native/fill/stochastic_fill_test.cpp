@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fill/normal_distribution.h"
+#include "fill/stochastic_kernels.h"
 #include "fill/stochastic_render.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/fill/stochastic_oracle.h"
@@ -103,7 +104,14 @@ const Placing kPlacings[] = {
     {"mirrored and sheared", {-1, 0.2, 5, 0.1, 0.9, 0}, {7, 60}, 1},
 };
 
-// Within one level of 8-bit samples, or of 16-bit samples at 128 units a level.
+// 8-bit samples within one level of the oracle's. And every sample, 8- or
+// 16-bit, within one unit of the oracle's range over blended values within
+// kSlack (3/1024 deviation) of its exact ones: the integer blend is that
+// close (three truncated products, weights and normaliser in 15 bits, the
+// nearest node), and where the histogram has a gap, that close can mean a
+// level or more of a 16-bit sample.
+constexpr double kSlack = 6.0 / 2048;
+
 TEST(StochasticFill, EqualsTheOracleWithinOneLevel) {
   for (const Texture& t : textures()) {
     const TexturePointer texture = prepare(t.image);
@@ -111,16 +119,21 @@ TEST(StochasticFill, EqualsTheOracleWithinOneLevel) {
     for (const Placing& p : kPlacings) {
       SCOPED_TRACE(std::string(t.name) + ", " + p.name);
       const StochasticPlacement placement = place(*texture, p.options, p.map);
-      const int tolerance = p.sampleBytes == 1 ? 1 : 129;
       int worst = 0;
+      int outside = 0;
       for (int y = -70; y < 90; y += 7) {
         const std::vector<std::int32_t> have = renderRow(*texture, placement, -60, y, 211, p.sampleBytes);
-        const std::vector<std::int32_t> expected = oracleRow(*texture, p.options, p.map, -60, y, 211, p.sampleBytes);
-        ASSERT_EQ(have.size(), expected.size());
-        for (std::size_t i = 0; i < have.size(); ++i) worst = std::max(worst, std::abs(have[i] - expected[i]));
+        const stochastic_test::OracleRow oracle = oracleRow(*texture, p.options, p.map, -60, y, 211, p.sampleBytes, kSlack);
+        ASSERT_EQ(have.size(), oracle.samples.size());
+        for (std::size_t i = 0; i < have.size(); ++i) {
+          worst = std::max(worst, std::abs(have[i] - oracle.samples[i]));
+          outside += have[i] < oracle.lowest[i] - 1 || have[i] > oracle.highest[i] + 1;
+        }
       }
-      EXPECT_LE(worst, tolerance);
-      std::printf("%s / %s: %d\n", t.name, p.name, worst);
+      if (p.sampleBytes == 1) {
+        EXPECT_LE(worst, 1);
+      }
+      EXPECT_EQ(outside, 0);
     }
   }
 }
@@ -178,7 +191,7 @@ TEST(StochasticFill, TheLookupTakesEachTexelBack) {
       std::uint64_t sum = 0;
       for (int k = 0; k < texture->channels; ++k) {
         const int g = texture->planes[k * texels + i] / 2;  // in 2048ths, as blended
-        sum += texture->lookup[k * stochastic::kLookupNodes + std::clamp((g + 16388) >> 3, 0, 4095)];
+        sum += texture->lookup[k * stochastic::kLookupNodes + stochastic::kernels::lookupNode(g)];
       }
       for (int c = 0; c < texture->channels; ++c) {
         const double level = (double((sum >> (21 * c)) & 0x1FFFFF) - texture->fieldOffset[c]) * 255.0 /

@@ -37,16 +37,29 @@ double field(const StochasticTexture& texture, int k, int j, int c) {
   return double((entry >> (21 * c)) & 0x1FFFFF);
 }
 
+// Channel k's contribution to sample c at blended value g, linear between nodes.
+double contribution(const StochasticTexture& texture, int k, int c, double g) {
+  const double node = std::clamp(g * stochastic::kLookupNodesPerDeviation + stochastic::kLookupNodes / 2, 0.0,
+                                 double(stochastic::kLookupNodes - 1));
+  const int j = std::min(int(node), stochastic::kLookupNodes - 2);
+  const double f = node - j;
+  return field(texture, k, j, c) * (1 - f) + field(texture, k, j + 1, c) * f;
+}
+
+std::int32_t sampleOf(const StochasticTexture& texture, int c, double quarters, int sampleBytes) {
+  const double value = quarters - texture.fieldOffset[c];
+  const double scaled = sampleBytes == 1 ? value * 255.0 / stochastic::kSampleTop : value / 4.0;
+  const double top = sampleBytes == 1 ? 255.0 : 32768.0;
+  return std::int32_t(std::floor(std::clamp(scaled, 0.0, top) + 0.5));
+}
+
 }  // namespace
 
-std::vector<std::int32_t> oracleRow(const StochasticTexture& texture, const StochasticOptions& options,
-                                    const StochasticMap& map, std::int32_t x, std::int32_t y, std::int32_t count,
-                                    std::int32_t sampleBytes) {
-  const double shorter = std::min(texture.width, texture.height);
-  const double edge =
-      std::max(2.0, options.cellPercent == 0 ? texture.automaticCellEdge : options.cellPercent * shorter / 100.0);
+OracleRow oracleRow(const StochasticTexture& texture, const StochasticOptions& options, const StochasticMap& map,
+                    std::int32_t x, std::int32_t y, std::int32_t count, std::int32_t sampleBytes, double slack) {
+  const double edge = stochasticCellEdge(texture, options.cellPercent);
   const double root3 = std::sqrt(3.0);
-  std::vector<std::int32_t> samples;
+  OracleRow row;
   for (std::int32_t px = x; px < x + count; ++px) {
     const double u = map.uPerX * (px + 0.5) + map.uPerY * (y + 0.5) + map.uOrigin;
     const double v = map.vPerX * (px + 0.5) + map.vPerY * (y + 0.5) + map.vOrigin;
@@ -54,20 +67,14 @@ std::vector<std::int32_t> oracleRow(const StochasticTexture& texture, const Stoc
     const double b = 2 * v / (root3 * edge);
     const double wholeA = std::floor(a), wholeB = std::floor(b);
     const double fa = a - wholeA, fb = b - wholeB;
-    double corners[3][2];
-    double weights[3];
-    if (fa + fb < 1) {
-      const double c[3][2] = {{wholeA, wholeB}, {wholeA, wholeB + 1}, {wholeA + 1, wholeB}};
-      std::copy(&c[0][0], &c[0][0] + 6, &corners[0][0]);
-      weights[0] = 1 - fa - fb, weights[1] = fb, weights[2] = fa;
-    } else {
-      const double c[3][2] = {{wholeA + 1, wholeB + 1}, {wholeA + 1, wholeB}, {wholeA, wholeB + 1}};
-      std::copy(&c[0][0], &c[0][0] + 6, &corners[0][0]);
-      weights[0] = fa + fb - 1, weights[1] = 1 - fb, weights[2] = 1 - fa;
-    }
+    const bool upper = fa + fb < 1;
+    const double corners[3][2] = {{upper ? wholeA : wholeA + 1, upper ? wholeB : wholeB + 1},
+                                  {upper ? wholeA : wholeA + 1, upper ? wholeB + 1 : wholeB},
+                                  {upper ? wholeA + 1 : wholeA, upper ? wholeB : wholeB + 1}};
+    const double weights[3] = {upper ? 1 - fa - fb : fa + fb - 1, upper ? fb : 1 - fb, upper ? fa : 1 - fa};
     const double norm = std::sqrt(weights[0] * weights[0] + weights[1] * weights[1] + weights[2] * weights[2]);
 
-    double quarters[3] = {0, 0, 0};
+    double quarters[3] = {0, 0, 0}, lowest[3] = {0, 0, 0}, highest[3] = {0, 0, 0};
     for (int k = 0; k < texture.channels; ++k) {
       double g = 0;
       for (int i = 0; i < 3; ++i) {
@@ -77,22 +84,21 @@ std::vector<std::int32_t> oracleRow(const StochasticTexture& texture, const Stoc
         g += weights[i] * gaussianAt(texture, k, u - 0.5 + offset.column, v - 0.5 + offset.row);
       }
       g /= norm;
-      const double node = std::clamp(g * stochastic::kLookupNodesPerDeviation + stochastic::kLookupNodes / 2, 0.0,
-                                     double(stochastic::kLookupNodes - 1));
-      const int j = std::min(int(node), stochastic::kLookupNodes - 2);
-      const double f = node - j;
       for (int c = 0; c < texture.channels; ++c) {
-        quarters[c] += field(texture, k, j, c) * (1 - f) + field(texture, k, j + 1, c) * f;
+        const double below = contribution(texture, k, c, g - slack);
+        const double above = contribution(texture, k, c, g + slack);
+        quarters[c] += contribution(texture, k, c, g);
+        lowest[c] += std::min(below, above);
+        highest[c] += std::max(below, above);
       }
     }
     for (int c = 0; c < texture.channels; ++c) {
-      const double value = quarters[c] - texture.fieldOffset[c];
-      const double scaled = sampleBytes == 1 ? value * 255.0 / stochastic::kSampleTop : value / 4.0;
-      const double top = sampleBytes == 1 ? 255.0 : 32768.0;
-      samples.push_back(std::int32_t(std::floor(std::clamp(scaled, 0.0, top) + 0.5)));
+      row.samples.push_back(sampleOf(texture, c, quarters[c], sampleBytes));
+      row.lowest.push_back(sampleOf(texture, c, lowest[c], sampleBytes));
+      row.highest.push_back(sampleOf(texture, c, highest[c], sampleBytes));
     }
   }
-  return samples;
+  return row;
 }
 
 }  // namespace stochastic_test

@@ -1,0 +1,177 @@
+#!/usr/bin/python3
+"""Measures fills of the by-example fill without repetition against the
+issue's quality goals, on the stochastic sample textures (drawn by
+`texfill gen-sample`) and on two photographs of surfaces from Debian's
+python3-skimage (gravel and grass, gray):
+
+  repetition gone  the normalised autocorrelation of the luminance at lags
+                   of one and two periods, across and down, at most 0.3
+                   (a tiled fill has about 1.0 there);
+  histogram kept   each channel's mean within 2 levels and its standard
+                   deviation within 5 % of the texture's;
+  seamless         the gradient energy across every grid line (horizontal
+                   triangle edges, band boundaries, the rows and columns
+                   where tiles would meet) within 10 % of that of the lines
+                   around it.
+
+  stochastic_quality.py --tool STOCHASTIC_FILL --texfill TEXFILL --work DIR
+                        [--size N] [--small]
+
+--small (for the test run) fills 1024 x 1024 from textures drawn at 128 to
+256 pixels; otherwise fills are N x N (default 4096) from the samples'
+own sizes. Prints one table row per texture; exits 1 when a goal is missed.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+
+import numpy as np
+
+SAMPLES = ["marble", "clouds", "granite", "rust", "sand"]
+PHOTOS = {"gravel": "gravel.png", "grass": "grass.png"}
+PHOTO_DIR = "/usr/lib/python3/dist-packages/skimage/data"
+SMALL_SIZES = {"marble": 256, "clouds": 192, "granite": 128, "rust": 200, "sand": 160}
+BAND = 64
+
+AUTOCORRELATION_LIMIT = 0.3
+MEAN_LIMIT = 2.0
+DEVIATION_LIMIT = 0.05
+GRADIENT_LIMIT = 0.10
+
+
+def read_pnm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    fields = []
+    position = 0
+    while len(fields) < 4:
+        while data[position:position + 1].isspace():
+            position += 1
+        end = position
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[position:end])
+        position = end
+    position += 1
+    channels = 3 if fields[0] == b"P6" else 1
+    width, height = int(fields[1]), int(fields[2])
+    pixels = np.frombuffer(data, dtype=np.uint8, count=width * height * channels, offset=position)
+    return pixels.reshape(height, width, channels).astype(np.float64)
+
+
+def luminance(image):
+    if image.shape[2] == 1:
+        return image[:, :, 0]
+    return (306 * image[:, :, 0] + 601 * image[:, :, 1] + 117 * image[:, :, 2]) / 1024
+
+
+def autocorrelation(plane, dx, dy):
+    height, width = plane.shape
+    a = plane[0:height - dy, 0:width - dx]
+    b = plane[dy:height, dx:width]
+    a = a - a.mean()
+    b = b - b.mean()
+    return float((a * b).mean() / np.sqrt((a * a).mean() * (b * b).mean()))
+
+
+def line_energies(image):
+    """Mean squared difference between each row and the next, and each
+    column and the next, over every channel."""
+    rows = ((image[1:, :, :] - image[:-1, :, :]) ** 2).mean(axis=(1, 2))
+    columns = ((image[:, 1:, :] - image[:, :-1, :]) ** 2).mean(axis=(0, 2))
+    return rows, columns
+
+
+def worst_seam(energies, lines):
+    """The largest relative departure of a grid line's gradient energy from
+    the mean of the three lines on either side of it (the next ones left
+    out, as the line itself spreads into them)."""
+    worst = 0.0
+    for line in lines:
+        neighbours = [i for i in list(range(line - 4, line - 1)) + list(range(line + 2, line + 5))
+                      if 0 <= i < len(energies)]
+        if line < 0 or line >= len(energies) or len(neighbours) < 6:
+            continue
+        around = energies[neighbours].mean()
+        if around > 0:
+            worst = max(worst, abs(energies[line] / around - 1))
+    return worst
+
+
+def measure(name, texture_png, gray, size, args):
+    out = os.path.join(args.work, name + ".pnm")
+    texture_pnm = os.path.join(args.work, name + "-texture.pnm")
+    command = [args.tool, texture_png, out, str(size), str(size), "--band", str(BAND), "--texture-out", texture_pnm]
+    if gray:
+        command.append("--gray")
+    reply = subprocess.run(command, check=True, capture_output=True, text=True).stdout.split()
+    edge = float(reply[1])
+    period_x, period_y = int(reply[3]), int(reply[4])
+
+    fill = read_pnm(out)
+    texture = read_pnm(texture_pnm)
+    plane = luminance(fill)
+    correlations = [autocorrelation(plane, k * period_x, 0) for k in (1, 2) if k * period_x < size // 2 * 2] + \
+                   [autocorrelation(plane, 0, k * period_y) for k in (1, 2) if k * period_y < size // 2 * 2]
+    mean_error = max(abs(fill[:, :, c].mean() - texture[:, :, c].mean()) for c in range(fill.shape[2]))
+    deviation_error = max(abs(fill[:, :, c].std() / texture[:, :, c].std() - 1) for c in range(fill.shape[2]))
+
+    rows, columns = line_energies(fill)
+    # Pixel row y holds v = y + 0.5; horizontal triangle edges lie at
+    # v = n sqrt(3) edge / 2, between row floor(v - 0.5) and the next.
+    spacing = np.sqrt(3) * edge / 2
+    triangle_rows = [int(np.floor(n * spacing - 0.5)) for n in range(1, int(size / spacing) + 1)]
+    band_rows = list(range(BAND - 1, size - 1, BAND))
+    tile_rows = list(range(period_y - 1, size - 1, period_y))
+    tile_columns = list(range(period_x - 1, size - 1, period_x))
+    seam = max(worst_seam(rows, triangle_rows), worst_seam(rows, band_rows), worst_seam(rows, tile_rows),
+               worst_seam(columns, tile_columns))
+
+    met = (max(correlations) <= AUTOCORRELATION_LIMIT and mean_error <= MEAN_LIMIT
+           and deviation_error <= DEVIATION_LIMIT and seam <= GRADIENT_LIMIT)
+    print(f"| {name} | {period_x}x{period_y}{' gray' if fill.shape[2] == 1 else ''} | {edge:.1f} | "
+          f"{max(correlations):.3f} | {mean_error:.2f} | {100 * deviation_error:.2f} % | {100 * seam:.1f} % | "
+          f"{'met' if met else 'NOT MET'} |", flush=True)
+    return met
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--tool", required=True)
+    parser.add_argument("--texfill", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--size", type=int, default=4096)
+    parser.add_argument("--small", action="store_true")
+    args = parser.parse_args()
+    os.makedirs(args.work, exist_ok=True)
+    size = 1024 if args.small else args.size
+
+    print(f"Fills of {size} x {size}, cell size chosen by the texture; goals: autocorrelation at 1 and 2 periods "
+          f"<= {AUTOCORRELATION_LIMIT}, mean within {MEAN_LIMIT} levels, deviation within "
+          f"{100 * DEVIATION_LIMIT:.0f} %, grid-line gradient energy within {100 * GRADIENT_LIMIT:.0f} %.")
+    print()
+    print("| Texture | Period | Triangle edge | Worst autocorrelation | Worst mean error | Worst deviation error "
+          "| Worst grid line | |")
+    print("|---|---|---|---|---|---|---|---|")
+    all_met = True
+    for name in SAMPLES:
+        png = os.path.join(args.work, name + "-sample.png")
+        command = [args.texfill, "gen-sample", name, png]
+        if args.small:
+            command[2:2] = ["--size", str(SMALL_SIZES[name])]
+        subprocess.run(command, check=True, capture_output=True)
+        all_met &= measure(name, png, False, size, args)
+    for name, file in PHOTOS.items():
+        path = os.path.join(PHOTO_DIR, file)
+        if not os.path.exists(path):
+            print(f"| {name} | missing: {path} (python3-skimage) | | | | | | NOT MET |")
+            all_met = False
+            continue
+        all_met &= measure(name, path, True, size, args)
+    return 0 if all_met else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
