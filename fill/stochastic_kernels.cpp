@@ -10,10 +10,11 @@ namespace {
 constexpr std::uint64_t kFieldMask = 0x1FFFFF;
 
 template <int Channels, int SampleBytes>
-void writeSamplesOf(const StochasticTexture& texture, const Chunk& chunk, std::int32_t count,
+void writeSamplesOf(const StochasticTexture& texture, const Chunk& chunk, std::int32_t first, std::int32_t count,
                     std::int32_t pixelBytes, std::uint8_t* out) {
   const std::uint64_t* lookup = texture.lookup;
-  for (std::int32_t p = 0; p < count; ++p, out += pixelBytes) {
+  out += static_cast<std::ptrdiff_t>(first) * pixelBytes;
+  for (std::int32_t p = first; p < count; ++p, out += pixelBytes) {
     std::uint64_t sum = lookup[chunk.nodes[0][p]];
     if constexpr (Channels == 3) sum += lookup[kLookupNodes + chunk.nodes[1][p]] + lookup[2 * kLookupNodes + chunk.nodes[2][p]];
     for (int c = 0; c < Channels; ++c) {
@@ -43,15 +44,15 @@ void blendChunkScalar(const StochasticTexture& texture, Chunk& chunk, std::int32
   }
 }
 
-void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t count,
+void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t first, std::int32_t count,
                   const StochasticTarget& target, std::uint8_t* out) {
   const bool wide = target.sampleBytes == 2;
   if (texture.channels == 3) {
-    wide ? writeSamplesOf<3, 2>(texture, chunk, count, target.pixelBytes, out)
-         : writeSamplesOf<3, 1>(texture, chunk, count, target.pixelBytes, out);
+    wide ? writeSamplesOf<3, 2>(texture, chunk, first, count, target.pixelBytes, out)
+         : writeSamplesOf<3, 1>(texture, chunk, first, count, target.pixelBytes, out);
   } else {
-    wide ? writeSamplesOf<1, 2>(texture, chunk, count, target.pixelBytes, out)
-         : writeSamplesOf<1, 1>(texture, chunk, count, target.pixelBytes, out);
+    wide ? writeSamplesOf<1, 2>(texture, chunk, first, count, target.pixelBytes, out)
+         : writeSamplesOf<1, 1>(texture, chunk, first, count, target.pixelBytes, out);
   }
 }
 

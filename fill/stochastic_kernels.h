@@ -81,8 +81,9 @@ inline std::uint16_t blendedNode(std::int32_t a0, std::int32_t a1, std::int32_t 
 // Pixels [first, count) of the chunk, scalar.
 void blendChunkScalar(const StochasticTexture& texture, Chunk& chunk, std::int32_t first, std::int32_t count);
 
-// The samples of `count` pixels from their lookup nodes.
-void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t count,
+// The samples of pixels [first, count) from their lookup nodes; `out` is
+// where pixel 0 goes.
+void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t first, std::int32_t count,
                   const StochasticTarget& target, std::uint8_t* out);
 
 #if defined(ORIELVMX_X86)
@@ -91,6 +92,12 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t blendChunkSse2(con
                                                                             Chunk& chunk, std::int32_t count);
 __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t blendChunkAvx2(const StochasticTexture& texture,
                                                                             Chunk& chunk, std::int32_t count);
+// Packed samples only (pixelBytes = channels x sampleBytes): answers how
+// many leading pixels it wrote.
+__attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t writeSamplesAvx2(const StochasticTexture& texture,
+                                                                              const Chunk& chunk, std::int32_t count,
+                                                                              const StochasticTarget& target,
+                                                                              std::uint8_t* out);
 #endif
 
 }  // namespace stochastic::kernels

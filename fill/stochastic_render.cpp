@@ -66,6 +66,15 @@ void blendChunk(const StochasticTexture& texture, kernels::Chunk& chunk, std::in
   kernels::blendChunkScalar(texture, chunk, done, count);
 }
 
+void writeSamples(const StochasticTexture& texture, const kernels::Chunk& chunk, std::int32_t count,
+                  const StochasticTarget& target, std::uint8_t* out) {
+  std::int32_t done = 0;
+#if defined(ORIELVMX_X86)
+  if (simdLevel() >= simdAvx2) done = kernels::writeSamplesAvx2(texture, chunk, count, target, out);
+#endif
+  kernels::writeSamples(texture, chunk, done, count, target, out);
+}
+
 }  // namespace
 
 }  // namespace stochastic
@@ -139,7 +148,7 @@ bool renderStochasticRow(const StochasticTexture& texture, const StochasticPlace
       gatherGeneral(texture, placement, pointWalk, chunk, pixels);
     }
     blendChunk(texture, chunk, pixels);
-    kernels::writeSamples(texture, chunk, pixels, target, out);
+    writeSamples(texture, chunk, pixels, target, out);
     out += static_cast<std::ptrdiff_t>(pixels) * target.pixelBytes;
   }
   return true;

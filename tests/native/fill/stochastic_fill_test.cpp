@@ -144,10 +144,11 @@ TEST(StochasticFill, EveryPathAndSplitGivesTheSameBytes) {
   struct LevelGuard {
     ~LevelGuard() { limitStochasticSimd(2); }
   } guard;
-  const TexturePointer texture = prepare(textures()[0].image);
-  ASSERT_NE(texture, nullptr);
+  for (int t = 0; t < 2; ++t)
   for (const Placing& p : kPlacings) {
-    SCOPED_TRACE(p.name);
+    SCOPED_TRACE(std::string(textures()[t].name) + ", " + p.name);
+    const TexturePointer texture = prepare(textures()[t].image);
+    ASSERT_NE(texture, nullptr);
     const StochasticPlacement placement = place(*texture, p.options, p.map);
     limitStochasticSimd(0);
     std::vector<std::vector<std::int32_t>> scalarRows;
