@@ -2,11 +2,11 @@
 // (stochastic_quality.py) until texfill reaches it:
 //
 //   stochastic_fill TEXTURE.png OUT.pnm WIDTH HEIGHT [--seed N] [--cell PERCENT]
-//                   [--gray] [--band ROWS] [--texture-out TEXTURE.pnm]
+//                   [--gray] [--band ROWS] [--call PIXELS] [--texture-out TEXTURE.pnm]
 //
-// Rows are rendered band by band, bands in reverse order and each band's
-// rows split in two calls at a different column, so that a seam at a band
-// or call boundary would show. Writes binary PPM (RGB) or PGM (gray), and
+// Rows are rendered band by band, bands in reverse order, each row in calls
+// of --call pixels from its right end back, so that a seam at a band or
+// call boundary would show. Writes binary PPM (RGB) or PGM (gray), and
 // prints the triangle edge and period the fill used.
 #include <algorithm>
 #include <cstdio>
@@ -31,7 +31,7 @@ bool writePnm(const std::string& path, const texfill::Image& image) {
 int usage() {
   std::fprintf(stderr,
                "usage: stochastic_fill TEXTURE.png OUT.pnm WIDTH HEIGHT [--seed N] [--cell PERCENT] [--gray]"
-               " [--band ROWS] [--texture-out TEXTURE.pnm]\n");
+               " [--band ROWS] [--call PIXELS] [--texture-out TEXTURE.pnm]\n");
   return 2;
 }
 
@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   StochasticOptions options{1, 0};
   bool gray = false;
   int band = 64;
+  int call = 64;
   std::string textureOut;
   for (int i = 5; i < argc; ++i) {
     const std::string option = argv[i];
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
       options.cellPercent = std::atoi(argv[++i]);
     } else if (option == "--band" && hasValue) {
       band = std::atoi(argv[++i]);
+    } else if (option == "--call" && hasValue) {
+      call = std::atoi(argv[++i]);
     } else if (option == "--texture-out" && hasValue) {
       textureOut = argv[++i];
     } else if (option == "--gray") {
@@ -64,7 +67,7 @@ int main(int argc, char** argv) {
       return usage();
     }
   }
-  if (width < 1 || height < 1 || band < 1) return usage();
+  if (width < 1 || height < 1 || band < 1 || call < 1) return usage();
 
   texfill::Image texture;
   std::string error;
@@ -88,11 +91,11 @@ int main(int argc, char** argv) {
   texfill::Image out = texfill::makeImage(width, height, texture.channels);
   const int pixelBytes = texture.channels;
   for (int top = (height - 1) / band * band; top >= 0; top -= band) {
-    const int split = (top / band * 37) % width;
     for (int y = top; y < std::min(height, top + band); ++y) {
       std::uint8_t* row = texfill::rowOf(out, y);
-      renderStochasticRow(*prepared, placement, split, y, width - split, {row + split * pixelBytes, pixelBytes, 1});
-      renderStochasticRow(*prepared, placement, 0, y, split, {row, pixelBytes, 1});
+      for (int x = (width - 1) / call * call; x >= 0; x -= call) {
+        renderStochasticRow(*prepared, placement, x, y, std::min(call, width - x), {row + x * pixelBytes, pixelBytes, 1});
+      }
     }
   }
   std::printf("edge %.6f period %d %d\n", stochasticCellEdge(*prepared, options.cellPercent), texture.width,
