@@ -48,16 +48,13 @@ inline TriangleCorners triangleCorners(const GridPoint& point) {
   return {{a + 1, a + 1, a}, {b + 1, b, b + 1}};
 }
 
-// Bits of a corner and the seed, well mixed: two rounds of multiply and
-// xor-shift per input word (the constants are from Chris Wellons' hash
-// prospector, public domain).
+// Bits of a corner and the seed, well mixed: two rounds of xor-shift and
+// multiply per input word (constants from Chris Wellons' hash prospector,
+// public domain), so that neighbouring corners get unrelated patches.
 inline std::uint32_t mixBits(std::uint32_t h) {
-  h ^= h >> 16;
-  h *= 0x21F0AAADu;
-  h ^= h >> 15;
-  h *= 0x735A2D97u;
-  h ^= h >> 15;
-  return h;
+  h = (h ^ (h >> 16)) * 0x21F0AAADu;
+  h = (h ^ (h >> 15)) * 0x735A2D97u;
+  return h ^ (h >> 15);
 }
 
 inline std::uint32_t cornerHash(std::int32_t a, std::int32_t b, std::uint32_t seed) {
