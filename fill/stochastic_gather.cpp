@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fill/interpolation_gain.h"
+#include "fill/normal_distribution.h"
 #include "fill/triangle_grid.h"
 #include "resample/wrap_index.h"
 
@@ -39,16 +41,17 @@ void copyWrapped(const std::int16_t* textureRow, std::int32_t width, std::int32_
   }
 }
 
-// Bilinear rather than cubic: the method blends linearly anyway, the
+// Bilinear rather than cubic: the method blends linearly anyway (and the
+// interpolation gain makes up the variance a linear read loses), the
 // cubic's overshoot would push Gaussian values past those the texture has,
 // and it would take four times the reads.
-std::int16_t bilinear(const std::int16_t* plane, std::int32_t width, std::int32_t column0, std::int32_t column1,
+std::int32_t bilinear(const std::int16_t* plane, std::int32_t width, std::int32_t column0, std::int32_t column1,
                       std::int32_t row0, std::int32_t row1, std::int32_t fractionU, std::int32_t fractionV) {
   const std::int16_t* top = plane + static_cast<std::ptrdiff_t>(row0) * width;
   const std::int16_t* bottom = plane + static_cast<std::ptrdiff_t>(row1) * width;
   const std::int32_t upper = (top[column0] * (16384 - fractionU) + top[column1] * fractionU + 8192) >> 14;
   const std::int32_t lower = (bottom[column0] * (16384 - fractionU) + bottom[column1] * fractionU + 8192) >> 14;
-  return static_cast<std::int16_t>((upper * (16384 - fractionV) + lower * fractionV + 8192) >> 14);
+  return (upper * (16384 - fractionV) + lower * fractionV + 8192) >> 14;
 }
 
 }  // namespace
@@ -107,6 +110,11 @@ void gatherGeneral(const StochasticTexture& texture, const StochasticPlacement& 
     const auto baseRow = static_cast<std::int32_t>(walk.v >> 32);
     const auto fractionU = static_cast<std::int32_t>((walk.u >> 18) & 0x3FFF);
     const auto fractionV = static_cast<std::int32_t>((walk.v >> 18) & 0x3FFF);
+    std::int32_t gain[3];
+    for (std::int32_t k = 0; k < texture.channels; ++k) {
+      const std::int16_t* gains = texture.interpolationGain + static_cast<std::ptrdiff_t>(2) * kGainEntries * k;
+      gain[k] = (gains[(fractionU + 2) >> 2] * gains[kGainEntries + ((fractionV + 2) >> 2)] + 8192) >> 14;
+    }
     for (int i = 0; i < 3; ++i) {
       std::int32_t column0 = baseColumn + patches.offset[i].column;
       if (column0 >= texture.width) column0 -= texture.width;
@@ -115,8 +123,10 @@ void gatherGeneral(const StochasticTexture& texture, const StochasticPlacement& 
       if (row0 >= texture.height) row0 -= texture.height;
       const std::int32_t row1 = row0 + 1 == texture.height ? 0 : row0 + 1;
       for (std::int32_t k = 0; k < texture.channels; ++k) {
-        chunk.reads[i][k][p] =
+        const std::int32_t read =
             bilinear(planeOf(texture, k), texture.width, column0, column1, row0, row1, fractionU, fractionV);
+        chunk.reads[i][k][p] =
+            static_cast<std::int16_t>(std::clamp((read * gain[k] + 8192) >> 14, -kGaussianLimit, kGaussianLimit));
       }
     }
     walk.skewedA += placement.gridA.perX;

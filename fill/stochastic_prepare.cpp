@@ -6,6 +6,7 @@
 
 #include "fill/colour_decorrelation.h"
 #include "fill/feature_size.h"
+#include "fill/interpolation_gain.h"
 #include "fill/normal_distribution.h"
 #include "fill/stochastic_kernels.h"
 #include "fill/stochastic_texture.h"
@@ -207,10 +208,11 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
   texture->planes = allocateArray<std::int16_t>(texels * block.channels);
   texture->lookup = allocateArray<std::uint64_t>(static_cast<std::int64_t>(kLookupNodes) * block.channels);
   texture->normaliser = allocateArray<std::int16_t>(kernels::kNormaliserEntries);
+  texture->interpolationGain = allocateArray<std::int16_t>(static_cast<std::int64_t>(2) * kGainEntries * block.channels);
   auto* nodes = allocateArray<double[kLookupNodes]>(3);
   Scratch scratch;
   if (texture->planes == nullptr || texture->lookup == nullptr || texture->normaliser == nullptr ||
-      nodes == nullptr || !scratch.allocate(texels)) {
+      texture->interpolationGain == nullptr || nodes == nullptr || !scratch.allocate(texels)) {
     releaseIfAllocated(nodes);
     releaseStochasticTexture(texture);
     return nullptr;
@@ -220,8 +222,15 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
   const ColourAxes axes = axesOf(block);
   for (int k = 0; k < block.channels; ++k) {
     computeKeys(block, axes, k, scratch.keys);
-    gaussianise(scratch, texels, texture->planes + texels * k);
+    std::int16_t* plane = texture->planes + texels * k;
+    gaussianise(scratch, texels, plane);
     nodeValues(scratch.order, texels, nodes[k]);
+    const LagCorrelation neighbours = lagCorrelation(plane, block.width, block.height, 1);
+    texture->neighbourCorrelation[k][0] = neighbours.across;
+    texture->neighbourCorrelation[k][1] = neighbours.down;
+    std::int16_t* gains = texture->interpolationGain + static_cast<std::ptrdiff_t>(2) * kGainEntries * k;
+    fillInterpolationGains(neighbours.across, gains);
+    fillInterpolationGains(neighbours.down, gains + kGainEntries);
   }
   fillLookup(*texture, axes, nodes);
   fillNormaliser(texture->normaliser);
@@ -235,6 +244,7 @@ void releaseStochasticTexture(StochasticTexture* texture) {
   stochastic::releaseIfAllocated(texture->planes);
   stochastic::releaseIfAllocated(texture->lookup);
   stochastic::releaseIfAllocated(texture->normaliser);
+  stochastic::releaseIfAllocated(texture->interpolationGain);
   texture->~StochasticTexture();
   platform::releaseMemory(texture);
 }

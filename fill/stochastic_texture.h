@@ -50,9 +50,19 @@ struct StochasticTexture {
   std::int16_t* normaliser;
   // The triangle edge, in texels, the texture asks for (see feature_size.h).
   double automaticCellEdge;
+  // Each channel's correlation between neighbours across and down, and the
+  // gains of bilinear reads by fraction across, then down, kGainEntries
+  // each (see interpolation_gain.h).
+  double neighbourCorrelation[3][2];
+  std::int16_t* interpolationGain;
 };
 
 // Null when the block is not 1 or 3 channels of 1 to kMaximumTexels texels,
 // or memory runs out (everything taken so far is given back).
+//
+// For a gray document prepare the texture's gray, (306 R + 601 G + 117 B)
+// >> 10 a texel as the tile fill writes it: the fill then keeps the
+// histogram of that gray exactly, rather than that of a gray worked out
+// after blending colours, at a third of the work.
 StochasticTexture* prepareStochasticTexture(const TexelBlock& block);
 void releaseStochasticTexture(StochasticTexture* texture);

@@ -2,13 +2,15 @@
 // (stochastic_quality.py) until texfill reaches it:
 //
 //   stochastic_fill TEXTURE.png OUT.pnm WIDTH HEIGHT [--seed N] [--cell PERCENT]
-//                   [--gray] [--band ROWS] [--call PIXELS] [--texture-out TEXTURE.pnm]
+//                   [--gray] [--band ROWS] [--call PIXELS] [--angle DEGREES] [--scale PERCENT]
+//                   [--texture-out TEXTURE.pnm]
 //
 // Rows are rendered band by band, bands in reverse order, each row in calls
 // of --call pixels from its right end back, so that a seam at a band or
 // call boundary would show. Writes binary PPM (RGB) or PGM (gray), and
 // prints the triangle edge and period the fill used.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +33,7 @@ bool writePnm(const std::string& path, const texfill::Image& image) {
 int usage() {
   std::fprintf(stderr,
                "usage: stochastic_fill TEXTURE.png OUT.pnm WIDTH HEIGHT [--seed N] [--cell PERCENT] [--gray]"
-               " [--band ROWS] [--call PIXELS] [--texture-out TEXTURE.pnm]\n");
+               " [--band ROWS] [--call PIXELS] [--angle DEGREES] [--scale PERCENT] [--texture-out TEXTURE.pnm]\n");
   return 2;
 }
 
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
   bool gray = false;
   int band = 64;
   int call = 64;
+  double angle = 0;
+  double scale = 100;
   std::string textureOut;
   for (int i = 5; i < argc; ++i) {
     const std::string option = argv[i];
@@ -59,6 +63,10 @@ int main(int argc, char** argv) {
       band = std::atoi(argv[++i]);
     } else if (option == "--call" && hasValue) {
       call = std::atoi(argv[++i]);
+    } else if (option == "--angle" && hasValue) {
+      angle = std::atof(argv[++i]);
+    } else if (option == "--scale" && hasValue) {
+      scale = std::atof(argv[++i]);
     } else if (option == "--texture-out" && hasValue) {
       textureOut = argv[++i];
     } else if (option == "--gray") {
@@ -67,7 +75,7 @@ int main(int argc, char** argv) {
       return usage();
     }
   }
-  if (width < 1 || height < 1 || band < 1 || call < 1) return usage();
+  if (width < 1 || height < 1 || band < 1 || call < 1 || !(scale > 0)) return usage();
 
   texfill::Image texture;
   std::string error;
@@ -82,8 +90,13 @@ int main(int argc, char** argv) {
                          texture.width * texture.channels};
   StochasticTexture* prepared = prepareStochasticTexture(block);
   StochasticPlacement placement{};
-  const StochasticMap identity{1, 0, 0, 0, 1, 0};
-  if (prepared == nullptr || !placeStochasticTexture(*prepared, options, identity, &placement)) {
+  // The texture turned by `angle` counter-clockwise on screen and scaled
+  // about the origin: the inverse map from pixels to texels.
+  const double turn = angle * 3.141592653589793 / 180;
+  const double c = std::cos(turn) * 100 / scale;
+  const double s = std::sin(turn) * 100 / scale;
+  const StochasticMap map{c, -s, 0, s, c, 0};
+  if (prepared == nullptr || !placeStochasticTexture(*prepared, options, map, &placement)) {
     std::fprintf(stderr, "stochastic_fill: the texture or the options cannot be used\n");
     releaseStochasticTexture(prepared);
     return 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fill/interpolation_gain.h"
 #include "fill/normal_distribution.h"
 #include "fill/triangle_grid.h"
 
@@ -28,7 +29,11 @@ double gaussianAt(const StochasticTexture& texture, int channel, double s, doubl
   };
   const double top = at(s0, t0) * (1 - fs) + at(s0 + 1, t0) * fs;
   const double bottom = at(s0, t0 + 1) * (1 - fs) + at(s0 + 1, t0 + 1) * fs;
-  return top * (1 - ft) + bottom * ft;
+  // The variance the read lost, made up (see interpolation_gain.h).
+  const double variance = stochastic::interpolatedVariance(fs, texture.neighbourCorrelation[channel][0]) *
+                          stochastic::interpolatedVariance(ft, texture.neighbourCorrelation[channel][1]);
+  const double limit = double(stochastic::kGaussianLimit) / stochastic::kGaussianOne;
+  return std::clamp((top * (1 - ft) + bottom * ft) / std::sqrt(variance), -limit, limit);
 }
 
 // Field c of channel k's lookup entry at node j, as the tables hold it.
