@@ -41,19 +41,6 @@ void copyWrapped(const std::int16_t* textureRow, std::int32_t width, std::int32_
   }
 }
 
-// Bilinear rather than cubic: the method blends linearly anyway (and the
-// interpolation gain makes up the variance a linear read loses), the
-// cubic's overshoot would push Gaussian values past those the texture has,
-// and it would take four times the reads.
-std::int32_t bilinear(const std::int16_t* plane, std::int32_t width, std::int32_t column0, std::int32_t column1,
-                      std::int32_t row0, std::int32_t row1, std::int32_t fractionU, std::int32_t fractionV) {
-  const std::int16_t* top = plane + static_cast<std::ptrdiff_t>(row0) * width;
-  const std::int16_t* bottom = plane + static_cast<std::ptrdiff_t>(row1) * width;
-  const std::int32_t upper = (top[column0] * (16384 - fractionU) + top[column1] * fractionU + 8192) >> 14;
-  const std::int32_t lower = (bottom[column0] * (16384 - fractionU) + bottom[column1] * fractionU + 8192) >> 14;
-  return (upper * (16384 - fractionV) + lower * fractionV + 8192) >> 14;
-}
-
 }  // namespace
 
 void gatherTranslation(const StochasticTexture& texture, const StochasticPlacement& placement, RowWalk& walk,
@@ -91,43 +78,63 @@ void gatherTranslation(const StochasticTexture& texture, const StochasticPlaceme
   }
 }
 
+namespace {
+
+struct TriangleRun {
+  std::int32_t first;
+  Patches patches;
+};
+
+}  // namespace
+
+void readCornerScalar(const StochasticTexture& texture, const ReadPoints& points, const PatchOffset& offset,
+                      std::int32_t first, std::int32_t end, std::int16_t (*reads)[kernels::kChunkPixels]) {
+  const std::int32_t stride = texture.channels == 3 ? 4 : 1;
+  for (std::int32_t p = first; p < end; ++p) {
+    const TexelSquare square = texelSquare(texture, points, offset, p);
+    const std::int16_t* top = texture.texels + square.top * stride;
+    const std::int16_t* bottom = texture.texels + square.bottom * stride;
+    const std::int32_t fu = points.fractionU[p];
+    const std::int32_t fv = points.fractionV[p];
+    for (std::int32_t k = 0; k < texture.channels; ++k) {
+      const std::int32_t left = square.left * stride + k;
+      const std::int32_t right = square.right * stride + k;
+      const std::int32_t upper = (top[left] * (kReadFractionOne - fu) + top[right] * fu + kReadFractionOne / 2) >> 14;
+      const std::int32_t lower =
+          (bottom[left] * (kReadFractionOne - fu) + bottom[right] * fu + kReadFractionOne / 2) >> 14;
+      const std::int32_t read = (upper * (kReadFractionOne - fv) + lower * fv + kReadFractionOne / 2) >> 14;
+      const std::int32_t gained = (read * points.gain[p][k] + kGainOne / 2) >> 14;
+      reads[k][p] = static_cast<std::int16_t>(std::clamp(gained, -kGaussianLimit, kGaussianLimit));
+    }
+  }
+}
+
 void gatherGeneral(const StochasticTexture& texture, const StochasticPlacement& placement, PointWalk& walk,
-                   kernels::Chunk& chunk, std::int32_t count) {
-  TriangleCorners cached{};
-  Patches patches{};
-  bool haveCached = false;
+                   kernels::Chunk& chunk, std::int32_t count, bool vectorised) {
+  ReadPoints points;
+  TriangleRun runs[kernels::kChunkPixels];
+  std::int32_t runCount = 0;
+  TriangleCorners current{};
   for (std::int32_t p = 0; p < count; ++p) {
     const GridPoint point = gridPoint(walk.skewedA, walk.skewedB);
     const TriangleCorners corners = triangleCorners(point);
-    if (!haveCached || std::memcmp(&corners, &cached, sizeof corners) != 0) {
-      patches = patchesOf(texture, corners, placement.seed);
-      cached = corners;
-      haveCached = true;
+    if (runCount == 0 || std::memcmp(&corners, &current, sizeof corners) != 0) {
+      runs[runCount++] = {p, patchesOf(texture, corners, placement.seed)};
+      current = corners;
     }
     chunk.fractionA[p] = static_cast<std::int16_t>(point.fractionA);
     chunk.fractionB[p] = static_cast<std::int16_t>(point.fractionB);
-    const auto baseColumn = static_cast<std::int32_t>(walk.u >> 32);
-    const auto baseRow = static_cast<std::int32_t>(walk.v >> 32);
+    points.column[p] = static_cast<std::int32_t>(walk.u >> 32);
+    points.row[p] = static_cast<std::int32_t>(walk.v >> 32);
     const auto fractionU = static_cast<std::int32_t>((walk.u >> 18) & 0x3FFF);
     const auto fractionV = static_cast<std::int32_t>((walk.v >> 18) & 0x3FFF);
-    std::int32_t gain[3];
+    points.fractionU[p] = fractionU;
+    points.fractionV[p] = fractionV;
+    points.gain[p][3] = 0;
     for (std::int32_t k = 0; k < texture.channels; ++k) {
       const std::int16_t* gains = texture.interpolationGain + static_cast<std::ptrdiff_t>(2) * kGainEntries * k;
-      gain[k] = (gains[(fractionU + 2) >> 2] * gains[kGainEntries + ((fractionV + 2) >> 2)] + 8192) >> 14;
-    }
-    for (int i = 0; i < 3; ++i) {
-      std::int32_t column0 = baseColumn + patches.offset[i].column;
-      if (column0 >= texture.width) column0 -= texture.width;
-      const std::int32_t column1 = column0 + 1 == texture.width ? 0 : column0 + 1;
-      std::int32_t row0 = baseRow + patches.offset[i].row;
-      if (row0 >= texture.height) row0 -= texture.height;
-      const std::int32_t row1 = row0 + 1 == texture.height ? 0 : row0 + 1;
-      for (std::int32_t k = 0; k < texture.channels; ++k) {
-        const std::int32_t read =
-            bilinear(planeOf(texture, k), texture.width, column0, column1, row0, row1, fractionU, fractionV);
-        chunk.reads[i][k][p] =
-            static_cast<std::int16_t>(std::clamp((read * gain[k] + 8192) >> 14, -kGaussianLimit, kGaussianLimit));
-      }
+      points.gain[p][k] = static_cast<std::int16_t>(
+          (gains[(fractionU + 2) >> 2] * gains[kGainEntries + ((fractionV + 2) >> 2)] + kGainOne / 2) >> 14);
     }
     walk.skewedA += placement.gridA.perX;
     walk.skewedB += placement.gridB.perX;
@@ -135,6 +142,18 @@ void gatherGeneral(const StochasticTexture& texture, const StochasticPlacement& 
     if (walk.u >= walk.periodU) walk.u -= walk.periodU;
     walk.v += walk.stepV;
     if (walk.v >= walk.periodV) walk.v -= walk.periodV;
+  }
+  for (std::int32_t r = 0; r < runCount; ++r) {
+    const std::int32_t end = r + 1 < runCount ? runs[r + 1].first : count;
+    for (int i = 0; i < 3; ++i) {
+#if defined(ORIELVMX_X86)
+      if (vectorised && texture.channels == 3) {
+        readCornerSse2(texture, points, runs[r].patches.offset[i], runs[r].first, end, chunk.reads[i]);
+        continue;
+      }
+#endif
+      readCornerScalar(texture, points, runs[r].patches.offset[i], runs[r].first, end, chunk.reads[i]);
+    }
   }
 }
 

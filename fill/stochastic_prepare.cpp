@@ -184,6 +184,15 @@ void fillNormaliser(std::int16_t* normaliser) {
   }
 }
 
+void interleave(const std::int16_t* planes, std::int64_t texels, std::int16_t* out) {
+  for (std::int64_t i = 0; i < texels; ++i) {
+    out[4 * i] = planes[i];
+    out[4 * i + 1] = planes[texels + i];
+    out[4 * i + 2] = planes[2 * texels + i];
+    out[4 * i + 3] = 0;
+  }
+}
+
 bool blockIsUsable(const TexelBlock& block) {
   if (block.pixels == nullptr || block.width < 1 || block.height < 1) return false;
   if (block.channels != 1 && block.channels != 3) return false;
@@ -209,10 +218,12 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
   texture->lookup = allocateArray<std::uint64_t>(static_cast<std::int64_t>(kLookupNodes) * block.channels);
   texture->normaliser = allocateArray<std::int16_t>(kernels::kNormaliserEntries);
   texture->interpolationGain = allocateArray<std::int16_t>(static_cast<std::int64_t>(2) * kGainEntries * block.channels);
+  texture->texels = block.channels == 3 ? allocateArray<std::int16_t>(4 * texels) : texture->planes;
   auto* nodes = allocateArray<double[kLookupNodes]>(3);
   Scratch scratch;
   if (texture->planes == nullptr || texture->lookup == nullptr || texture->normaliser == nullptr ||
-      texture->interpolationGain == nullptr || nodes == nullptr || !scratch.allocate(texels)) {
+      texture->interpolationGain == nullptr || texture->texels == nullptr || nodes == nullptr ||
+      !scratch.allocate(texels)) {
     releaseIfAllocated(nodes);
     releaseStochasticTexture(texture);
     return nullptr;
@@ -232,6 +243,7 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
     fillInterpolationGains(neighbours.across, gains);
     fillInterpolationGains(neighbours.down, gains + kGainEntries);
   }
+  if (block.channels == 3) interleave(texture->planes, texels, texture->texels);
   fillLookup(*texture, axes, nodes);
   fillNormaliser(texture->normaliser);
   texture->automaticCellEdge = automaticCellEdge(texture->planes, block.width, block.height);
@@ -245,6 +257,7 @@ void releaseStochasticTexture(StochasticTexture* texture) {
   stochastic::releaseIfAllocated(texture->lookup);
   stochastic::releaseIfAllocated(texture->normaliser);
   stochastic::releaseIfAllocated(texture->interpolationGain);
+  if (texture->texels != texture->planes) stochastic::releaseIfAllocated(texture->texels);
   texture->~StochasticTexture();
   platform::releaseMemory(texture);
 }

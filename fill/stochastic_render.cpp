@@ -145,7 +145,7 @@ bool renderStochasticRow(const StochasticTexture& texture, const StochasticPlace
     if (placement.translation) {
       gatherTranslation(texture, placement, rowWalk, chunk, pixels);
     } else {
-      gatherGeneral(texture, placement, pointWalk, chunk, pixels);
+      gatherGeneral(texture, placement, pointWalk, chunk, pixels, simdLevel() >= simdSse2);
     }
     blendChunk(texture, chunk, pixels);
     writeSamples(texture, chunk, pixels, target, out);

@@ -38,6 +38,10 @@ struct StochasticTexture {
   // One plane per decorrelated channel, width x height, row 0 first: the
   // Gaussianised texture in stochastic::kGaussianOne units.
   std::int16_t* planes;
+  // The same values texel by texel for reads at any position: four values
+  // a texel for RGB (the fourth 0), so that one cache line serves all the
+  // channels; the plane itself for gray.
+  std::int16_t* texels;
   // One table of kLookupNodes entries per channel. An entry packs the node's
   // contribution to each sample in 21-bit fields (red in the low bits), each
   // offset so that it is never negative and three of them never carry into
