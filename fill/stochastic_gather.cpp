@@ -26,18 +26,22 @@ Patches patchesOf(const StochasticTexture& texture, const TriangleCorners& corne
   return patches;
 }
 
-const std::int16_t* planeOf(const StochasticTexture& texture, std::int32_t channel) {
-  return texture.planes + static_cast<std::int64_t>(texture.width) * texture.height * channel;
-}
-
-void copyWrapped(const std::int16_t* textureRow, std::int32_t width, std::int32_t column, std::int32_t count,
-                 std::int16_t* to) {
-  while (count > 0) {
-    const std::int32_t stretch = std::min(count, width - column);
-    std::memcpy(to, textureRow + column, static_cast<std::size_t>(stretch) * sizeof(std::int16_t));
-    to += stretch;
-    count -= stretch;
-    column = 0;
+// Blends a triangle's run, cut where any of its three stretches of texels
+// wraps from the end of a texture row to its start.
+void blendWrapped(const StochasticTexture& texture, kernels::Chunk& chunk, const std::int32_t row[3],
+                  std::int32_t column[3], std::int32_t first, std::int32_t end) {
+  const std::int64_t texels = static_cast<std::int64_t>(texture.width) * texture.height;
+  while (first < end) {
+    std::int32_t stretch = end - first;
+    for (int i = 0; i < 3; ++i) stretch = std::min(stretch, texture.width - column[i]);
+    kernels::RunSources sources{};
+    for (int i = 0; i < 3; ++i) {
+      const std::int16_t* start = texture.planes + static_cast<std::ptrdiff_t>(row[i]) * texture.width + column[i];
+      for (std::int32_t k = 0; k < texture.channels; ++k) sources.corner[i][k] = start + texels * k;
+      column[i] = column[i] + stretch == texture.width ? 0 : column[i] + stretch;
+    }
+    kernels::blendRun(texture, chunk, sources, first, first + stretch);
+    first += stretch;
   }
 }
 
@@ -59,19 +63,18 @@ void gatherTranslation(const StochasticTexture& texture, const StochasticPlaceme
     const std::int64_t untilLimit = (limit - walk.skewedA + step - 1) / step;
     const auto run = static_cast<std::int32_t>(std::min<std::int64_t>(untilLimit, count - pixel));
 
-    const Patches patches = patchesOf(texture, triangleCorners(point), placement.seed);
-    for (int i = 0; i < 3; ++i) {
-      const std::int32_t row = wrapIndex(walk.row + patches.offset[i].row, texture.height);
-      const std::int32_t column = wrapIndex(walk.column + patches.offset[i].column, texture.width);
-      for (std::int32_t k = 0; k < texture.channels; ++k) {
-        copyWrapped(planeOf(texture, k) + static_cast<std::ptrdiff_t>(row) * texture.width, texture.width, column,
-                    run, chunk.reads[i][k] + pixel);
-      }
-    }
     std::int64_t skewedA = walk.skewedA;
     for (std::int32_t p = pixel; p < pixel + run; ++p, skewedA += step) {
       chunk.fractionA[p] = static_cast<std::int16_t>((skewedA >> 17) & (kWeightOne - 1));
     }
+    const Patches patches = patchesOf(texture, triangleCorners(point), placement.seed);
+    std::int32_t row[3];
+    std::int32_t column[3];
+    for (int i = 0; i < 3; ++i) {
+      row[i] = wrapIndex(walk.row + patches.offset[i].row, texture.height);
+      column[i] = wrapIndex(walk.column + patches.offset[i].column, texture.width);
+    }
+    blendWrapped(texture, chunk, row, column, pixel, pixel + run);
     walk.skewedA = skewedA;
     walk.column = static_cast<std::int32_t>((walk.column + static_cast<std::int64_t>(run)) % texture.width);
     pixel += run;
@@ -88,7 +91,7 @@ struct TriangleRun {
 }  // namespace
 
 void readCornerScalar(const StochasticTexture& texture, const ReadPoints& points, const PatchOffset& offset,
-                      std::int32_t first, std::int32_t end, std::int16_t (*reads)[kernels::kChunkPixels]) {
+                      std::int32_t first, std::int32_t end, std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]) {
   const std::int32_t stride = texture.channels == 3 ? 4 : 1;
   for (std::int32_t p = first; p < end; ++p) {
     const TexelSquare square = texelSquare(texture, points, offset, p);
@@ -155,6 +158,10 @@ void gatherGeneral(const StochasticTexture& texture, const StochasticPlacement& 
       readCornerScalar(texture, points, runs[r].patches.offset[i], runs[r].first, end, chunk.reads[i]);
     }
   }
+  kernels::RunSources sources{};
+  for (int i = 0; i < 3; ++i)
+    for (std::int32_t k = 0; k < texture.channels; ++k) sources.corner[i][k] = chunk.reads[i][k];
+  kernels::blendRun(texture, chunk, sources, 0, count);
 }
 
 }  // namespace stochastic

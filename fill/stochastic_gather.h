@@ -1,5 +1,6 @@
-// The first stage of rendering the by-example fill: for each pixel of a
-// chunk, the three corners' reads and the point's grid fractions.
+// The first stages of rendering the by-example fill: for each pixel of a
+// chunk, the point's grid fractions and the three corners' reads, blended
+// into lookup nodes run by run.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@ namespace stochastic {
 
 // The translation path: along a row the skewed B is constant and A grows
 // by a fixed step, so the row falls into runs inside one triangle, each
-// reading three contiguous stretches of texels.
+// blending three contiguous stretches of texels where they lie.
 struct RowWalk {
   std::int64_t skewedA;
   std::int64_t skewedB;
@@ -75,14 +76,14 @@ inline TexelSquare texelSquare(const StochasticTexture& texture, const ReadPoint
 // values past those the texture has, and it would take four times the
 // reads.
 void readCornerScalar(const StochasticTexture& texture, const ReadPoints& points, const PatchOffset& offset,
-                      std::int32_t first, std::int32_t end, std::int16_t (*reads)[kernels::kChunkPixels]);
+                      std::int32_t first, std::int32_t end, std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]);
 #if defined(ORIELVMX_X86)
 // RGB only: the three channels of a texel side by side in one vector.
 __attribute__((target("sse2"))) ORIELVMX_REALIGN void readCornerSse2(const StochasticTexture& texture,
                                                                     const ReadPoints& points,
                                                                     const PatchOffset& offset, std::int32_t first,
                                                                     std::int32_t end,
-                                                                    std::int16_t (*reads)[kernels::kChunkPixels]);
+                                                                    std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]);
 #endif
 
 }  // namespace stochastic

@@ -39,7 +39,7 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN void readCornerSse2(const Stoch
                                                                     const ReadPoints& points,
                                                                     const PatchOffset& offset, std::int32_t first,
                                                                     std::int32_t end,
-                                                                    std::int16_t (*reads)[kernels::kChunkPixels]) {
+                                                                    std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i lowest = _mm_set1_epi16(-kGaussianLimit);
   const __m128i highest = _mm_set1_epi16(kGaussianLimit);

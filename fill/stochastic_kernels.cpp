@@ -1,4 +1,5 @@
-// The scalar blend and the samples of the by-example fill.
+// The scalar blend and samples of the by-example fill, and the choice of
+// vector passes.
 #include "fill/stochastic_kernels.h"
 
 #include <cstring>
@@ -8,6 +9,25 @@ namespace stochastic::kernels {
 namespace {
 
 constexpr std::uint64_t kFieldMask = 0x1FFFFF;
+
+// Vector passes, chosen at run time; tests cap the level to hold them
+// against the scalar loops.
+enum SimdLevel : int { simdScalar = 0, simdSse2 = 1, simdAvx2 = 2 };
+int limitedSimdLevel = simdAvx2;
+
+void blendRunScalar(const StochasticTexture& texture, Chunk& chunk, const RunSources& sources, std::int32_t first,
+                    std::int32_t end) {
+  for (std::int32_t p = first; p < end; ++p) {
+    std::int32_t weight[3];
+    cornerWeights(chunk.fractionA[p], chunk.fractionB[p], weight);
+    const std::int32_t normaliser = texture.normaliser[normaliserIndex(weight)];
+    for (std::int32_t k = 0; k < texture.channels; ++k) {
+      const std::int32_t i = p - first;
+      chunk.nodes[k][p] = blendedNode(sources.corner[0][k][i], sources.corner[1][k][i], sources.corner[2][k][i], weight,
+                                      normaliser);
+    }
+  }
+}
 
 template <int Channels, int SampleBytes>
 void writeSamplesOf(const StochasticTexture& texture, const Chunk& chunk, std::int32_t first, std::int32_t count,
@@ -32,27 +52,40 @@ void writeSamplesOf(const StochasticTexture& texture, const Chunk& chunk, std::i
 
 }  // namespace
 
-void blendChunkScalar(const StochasticTexture& texture, Chunk& chunk, std::int32_t first, std::int32_t count) {
-  for (std::int32_t p = first; p < count; ++p) {
-    std::int32_t weight[3];
-    cornerWeights(chunk.fractionA[p], chunk.fractionB[p], weight);
-    const std::int32_t normaliser = texture.normaliser[normaliserIndex(weight)];
-    for (std::int32_t k = 0; k < texture.channels; ++k) {
-      chunk.nodes[k][p] = blendedNode(chunk.reads[0][k][p], chunk.reads[1][k][p], chunk.reads[2][k][p], weight,
-                                      normaliser);
-    }
-  }
+int simdLevel() {
+  const cpu::Features& offered = cpu::features();
+  const int detected = offered.avx2 ? simdAvx2 : offered.sse2 ? simdSse2 : simdScalar;
+  return std::min(detected, limitedSimdLevel);
 }
 
-void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t first, std::int32_t count,
+int limitSimdLevel(int level) {
+  limitedSimdLevel = std::clamp(level, static_cast<int>(simdScalar), static_cast<int>(simdAvx2));
+  return simdLevel();
+}
+
+void blendRun(const StochasticTexture& texture, Chunk& chunk, const RunSources& sources, std::int32_t first,
+              std::int32_t end) {
+#if defined(ORIELVMX_X86)
+  const int level = simdLevel();
+  if (level >= simdAvx2) return blendRunAvx2(texture, chunk, sources, first, end);
+  if (level >= simdSse2) return blendRunSse2(texture, chunk, sources, first, end);
+#endif
+  blendRunScalar(texture, chunk, sources, first, end);
+}
+
+void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t count,
                   const StochasticTarget& target, std::uint8_t* out) {
+  std::int32_t done = 0;
+#if defined(ORIELVMX_X86)
+  if (simdLevel() >= simdAvx2) done = writeSamplesAvx2(texture, chunk, count, target, out);
+#endif
   const bool wide = target.sampleBytes == 2;
   if (texture.channels == 3) {
-    wide ? writeSamplesOf<3, 2>(texture, chunk, first, count, target.pixelBytes, out)
-         : writeSamplesOf<3, 1>(texture, chunk, first, count, target.pixelBytes, out);
+    wide ? writeSamplesOf<3, 2>(texture, chunk, done, count, target.pixelBytes, out)
+         : writeSamplesOf<3, 1>(texture, chunk, done, count, target.pixelBytes, out);
   } else {
-    wide ? writeSamplesOf<1, 2>(texture, chunk, first, count, target.pixelBytes, out)
-         : writeSamplesOf<1, 1>(texture, chunk, first, count, target.pixelBytes, out);
+    wide ? writeSamplesOf<1, 2>(texture, chunk, done, count, target.pixelBytes, out)
+         : writeSamplesOf<1, 1>(texture, chunk, done, count, target.pixelBytes, out);
   }
 }
 

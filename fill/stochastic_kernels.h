@@ -37,16 +37,27 @@ constexpr int kNodeShift = 2;
 constexpr std::int32_t kNodeOffset = kLookupNodes / 2 * (1 << kNodeShift) + (1 << kNodeShift) / 2 + 3;
 static_assert(2048 >> kNodeShift == kLookupNodesPerDeviation, "nodes are 1 << kNodeShift blended units apart");
 
-// Output pixels go through the stages in chunks: the reads and grid
-// fractions of a chunk (by the translation or the general path), then the
-// blend into lookup nodes (vectorised), then the samples.
+// Output pixels go through the stages in chunks: the grid fractions of a
+// chunk and its blend into lookup nodes, run by run (vectorised), then the
+// samples. The vector blends run on past a run's end by up to kChunkSpill
+// pixels; what they write there the next run writes again, so every array
+// they touch has that much room after it, and the planes too.
 constexpr std::int32_t kChunkPixels = 256;
+constexpr std::int32_t kChunkSpill = 16;
 
 struct Chunk {
-  alignas(32) std::int16_t reads[3][3][kChunkPixels];  // corner, channel, pixel
-  alignas(32) std::int16_t fractionA[kChunkPixels];    // 15-bit fractions of the skewed coordinates
-  alignas(32) std::int16_t fractionB[kChunkPixels];
-  alignas(32) std::uint16_t nodes[3][kChunkPixels];  // channel, pixel
+  // The general path's reads: corner, channel, pixel.
+  alignas(32) std::int16_t reads[3][3][kChunkPixels + kChunkSpill];
+  // 15-bit fractions of the skewed coordinates.
+  alignas(32) std::int16_t fractionA[kChunkPixels + kChunkSpill];
+  alignas(32) std::int16_t fractionB[kChunkPixels + kChunkSpill];
+  alignas(32) std::uint16_t nodes[3][kChunkPixels + kChunkSpill];  // channel, pixel
+};
+
+// Where a run of pixels inside one triangle reads: for corner i and
+// channel k, the values of its first pixel and those after it.
+struct RunSources {
+  const std::int16_t* corner[3][3];
 };
 
 inline void cornerWeights(std::int32_t fractionA, std::int32_t fractionB, std::int32_t weight[3]) {
@@ -78,20 +89,26 @@ inline std::uint16_t blendedNode(std::int32_t a0, std::int32_t a1, std::int32_t 
   return lookupNode(sum + ((2 * sum * normaliser) >> 16));
 }
 
-// Pixels [first, count) of the chunk, scalar.
-void blendChunkScalar(const StochasticTexture& texture, Chunk& chunk, std::int32_t first, std::int32_t count);
+// The vector passes in use: 0 scalar, 1 SSE2, 2 AVX2.
+int simdLevel();
+int limitSimdLevel(int level);
 
-// The samples of pixels [first, count) from their lookup nodes; `out` is
-// where pixel 0 goes.
-void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t first, std::int32_t count,
+// The lookup nodes of pixels [first, end), which read `sources`.
+void blendRun(const StochasticTexture& texture, Chunk& chunk, const RunSources& sources, std::int32_t first,
+              std::int32_t end);
+
+// The samples of the chunk's first `count` pixels from their lookup nodes.
+void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int32_t count,
                   const StochasticTarget& target, std::uint8_t* out);
 
 #if defined(ORIELVMX_X86)
-// Answer how many leading pixels they blended; the scalar loop does the rest.
-__attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t blendChunkSse2(const StochasticTexture& texture,
-                                                                            Chunk& chunk, std::int32_t count);
-__attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t blendChunkAvx2(const StochasticTexture& texture,
-                                                                            Chunk& chunk, std::int32_t count);
+// Pixels [first, end) and up to kChunkSpill after them.
+__attribute__((target("sse2"))) ORIELVMX_REALIGN void blendRunSse2(const StochasticTexture& texture, Chunk& chunk,
+                                                                  const RunSources& sources, std::int32_t first,
+                                                                  std::int32_t end);
+__attribute__((target("avx2"))) ORIELVMX_REALIGN void blendRunAvx2(const StochasticTexture& texture, Chunk& chunk,
+                                                                  const RunSources& sources, std::int32_t first,
+                                                                  std::int32_t end);
 // Packed samples only (pixelBytes = channels x sampleBytes): answers how
 // many leading pixels it wrote.
 __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t writeSamplesAvx2(const StochasticTexture& texture,

@@ -214,7 +214,8 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
   texture->height = block.height;
   texture->channels = block.channels;
   const std::int64_t texels = static_cast<std::int64_t>(block.width) * block.height;
-  texture->planes = allocateArray<std::int16_t>(texels * block.channels);
+  // Room after the planes for the vector blends to read on past a run.
+  texture->planes = allocateArray<std::int16_t>(texels * block.channels + kernels::kChunkSpill);
   texture->lookup = allocateArray<std::uint64_t>(static_cast<std::int64_t>(kLookupNodes) * block.channels);
   texture->normaliser = allocateArray<std::int16_t>(kernels::kNormaliserEntries);
   texture->interpolationGain = allocateArray<std::int16_t>(static_cast<std::int64_t>(2) * kGainEntries * block.channels);
@@ -229,6 +230,8 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
     return nullptr;
   }
 
+  std::fill(texture->planes + texels * block.channels, texture->planes + texels * block.channels + kernels::kChunkSpill,
+            std::int16_t{0});
   fillQuantileBoundaries(scratch.boundaries);
   const ColourAxes axes = axesOf(block);
   for (int k = 0; k < block.channels; ++k) {

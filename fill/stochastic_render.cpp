@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 #include "fill/stochastic_gather.h"
 #include "fill/stochastic_kernels.h"
@@ -41,39 +42,6 @@ std::int64_t wrapWide(std::int64_t value, std::int64_t period) {
 }
 
 bool hasFraction(std::int64_t fixed) { return (fixed & (kFixedWhole - 1)) != 0; }
-
-// Vector passes, chosen at run time; tests cap the level to hold them
-// against the scalar loop.
-enum SimdLevel : int { simdScalar = 0, simdSse2 = 1, simdAvx2 = 2 };
-int limitedSimdLevel = simdAvx2;
-
-int simdLevel() {
-  const cpu::Features& offered = cpu::features();
-  const int detected = offered.avx2 ? simdAvx2 : offered.sse2 ? simdSse2 : simdScalar;
-  return std::min(detected, limitedSimdLevel);
-}
-
-void blendChunk(const StochasticTexture& texture, kernels::Chunk& chunk, std::int32_t count) {
-  std::int32_t done = 0;
-#if defined(ORIELVMX_X86)
-  const int level = simdLevel();
-  if (level >= simdAvx2) {
-    done = kernels::blendChunkAvx2(texture, chunk, count);
-  } else if (level >= simdSse2) {
-    done = kernels::blendChunkSse2(texture, chunk, count);
-  }
-#endif
-  kernels::blendChunkScalar(texture, chunk, done, count);
-}
-
-void writeSamples(const StochasticTexture& texture, const kernels::Chunk& chunk, std::int32_t count,
-                  const StochasticTarget& target, std::uint8_t* out) {
-  std::int32_t done = 0;
-#if defined(ORIELVMX_X86)
-  if (simdLevel() >= simdAvx2) done = kernels::writeSamplesAvx2(texture, chunk, count, target, out);
-#endif
-  kernels::writeSamples(texture, chunk, done, count, target, out);
-}
 
 }  // namespace
 
@@ -139,23 +107,23 @@ bool renderStochasticRow(const StochasticTexture& texture, const StochasticPlace
                       periodV};
 
   kernels::Chunk chunk;
+  // The vector blends read fractions past the end of a run; they must hold
+  // fractions (zeros will do) wherever no run has written yet.
+  std::fill(std::begin(chunk.fractionA), std::end(chunk.fractionA), std::int16_t{0});
+  std::fill(std::begin(chunk.fractionB), std::end(chunk.fractionB), std::int16_t{0});
+  const bool vectorised = kernels::simdLevel() > 0;
   std::uint8_t* out = target.pixels;
   for (std::int32_t done = 0; done < count; done += kernels::kChunkPixels) {
     const std::int32_t pixels = std::min(count - done, kernels::kChunkPixels);
     if (placement.translation) {
       gatherTranslation(texture, placement, rowWalk, chunk, pixels);
     } else {
-      gatherGeneral(texture, placement, pointWalk, chunk, pixels, simdLevel() >= simdSse2);
+      gatherGeneral(texture, placement, pointWalk, chunk, pixels, vectorised);
     }
-    blendChunk(texture, chunk, pixels);
-    writeSamples(texture, chunk, pixels, target, out);
+    kernels::writeSamples(texture, chunk, pixels, target, out);
     out += static_cast<std::ptrdiff_t>(pixels) * target.pixelBytes;
   }
   return true;
 }
 
-int limitStochasticSimd(int level) {
-  using namespace stochastic;
-  limitedSimdLevel = std::clamp(level, static_cast<int>(simdScalar), static_cast<int>(simdAvx2));
-  return simdLevel();
-}
+int limitStochasticSimd(int level) { return stochastic::kernels::limitSimdLevel(level); }

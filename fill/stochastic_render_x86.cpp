@@ -2,7 +2,8 @@
 // arithmetic of stochastic_kernels.h lane by lane. pmulhw is (a b) >> 16
 // exactly; a weight of one comes out as 32767 through 32767 - s + 1 less
 // one where s is 0; and blended values plus the node offset stay below
-// 2^15. So every node comes out as the scalar loop's.
+// 2^15. So every node comes out as the scalar loop's. They run on past the
+// end of a run to the next whole vector (see kChunkSpill).
 #include "fill/stochastic_kernels.h"
 
 #if defined(ORIELVMX_X86)
@@ -56,15 +57,15 @@ __attribute__((target("sse2"))) inline __m128i nodesOf(__m128i a0, __m128i a1, _
 }
 
 __attribute__((target("sse2"))) inline __m128i load8(const std::int16_t* row, std::int32_t p) {
-  return _mm_load_si128(reinterpret_cast<const __m128i*>(row + p));
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + p));
 }
 
 }  // namespace
 
-__attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t blendChunkSse2(const StochasticTexture& texture,
-                                                                            Chunk& chunk, std::int32_t count) {
-  const std::int32_t whole = count / 8 * 8;
-  for (std::int32_t p = 0; p < whole; p += 8) {
+__attribute__((target("sse2"))) ORIELVMX_REALIGN void blendRunSse2(const StochasticTexture& texture, Chunk& chunk,
+                                                                  const RunSources& sources, std::int32_t first,
+                                                                  std::int32_t end) {
+  for (std::int32_t p = first; p < end; p += 8) {
     const Weights128 weights = weightsOf(load8(chunk.fractionA, p), load8(chunk.fractionB, p));
     alignas(16) std::uint16_t index[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(index), normaliserIndices(weights));
@@ -72,13 +73,13 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN std::int32_t blendChunkSse2(con
         texture.normaliser[index[0]], texture.normaliser[index[1]], texture.normaliser[index[2]],
         texture.normaliser[index[3]], texture.normaliser[index[4]], texture.normaliser[index[5]],
         texture.normaliser[index[6]], texture.normaliser[index[7]]);
+    const std::int32_t i = p - first;
     for (std::int32_t k = 0; k < texture.channels; ++k) {
-      const __m128i nodes = nodesOf(load8(chunk.reads[0][k], p), load8(chunk.reads[1][k], p),
-                                    load8(chunk.reads[2][k], p), weights, normaliser);
-      _mm_store_si128(reinterpret_cast<__m128i*>(chunk.nodes[k] + p), nodes);
+      const __m128i nodes = nodesOf(load8(sources.corner[0][k], i), load8(sources.corner[1][k], i),
+                                    load8(sources.corner[2][k], i), weights, normaliser);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(chunk.nodes[k] + p), nodes);
     }
   }
-  return whole;
 }
 
 namespace {
@@ -116,32 +117,32 @@ __attribute__((target("avx2"))) inline __m256i normalisersOf(const std::int16_t*
 }
 
 __attribute__((target("avx2"))) inline __m256i load16(const std::int16_t* row, std::int32_t p) {
-  return _mm256_load_si256(reinterpret_cast<const __m256i*>(row + p));
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + p));
 }
 
 }  // namespace
 
-__attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t blendChunkAvx2(const StochasticTexture& texture,
-                                                                            Chunk& chunk, std::int32_t count) {
+__attribute__((target("avx2"))) ORIELVMX_REALIGN void blendRunAvx2(const StochasticTexture& texture, Chunk& chunk,
+                                                                  const RunSources& sources, std::int32_t first,
+                                                                  std::int32_t end) {
   const __m256i offset = _mm256_set1_epi16(kNodeOffset);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i last = _mm256_set1_epi16(kLookupNodes - 1);
-  const std::int32_t whole = count / 16 * 16;
-  for (std::int32_t p = 0; p < whole; p += 16) {
+  for (std::int32_t p = first; p < end; p += 16) {
     const Weights256 weights = weightsOf16(chunk.fractionA, chunk.fractionB, p);
     const __m256i normaliser = normalisersOf(texture.normaliser, weights);
+    const std::int32_t i = p - first;
     for (std::int32_t k = 0; k < texture.channels; ++k) {
       const __m256i sum = _mm256_add_epi16(
-          _mm256_add_epi16(_mm256_mulhi_epi16(load16(chunk.reads[0][k], p), weights.w[0]),
-                           _mm256_mulhi_epi16(load16(chunk.reads[1][k], p), weights.w[1])),
-          _mm256_mulhi_epi16(load16(chunk.reads[2][k], p), weights.w[2]));
+          _mm256_add_epi16(_mm256_mulhi_epi16(load16(sources.corner[0][k], i), weights.w[0]),
+                           _mm256_mulhi_epi16(load16(sources.corner[1][k], i), weights.w[1])),
+          _mm256_mulhi_epi16(load16(sources.corner[2][k], i), weights.w[2]));
       const __m256i blended = _mm256_add_epi16(sum, _mm256_mulhi_epi16(_mm256_add_epi16(sum, sum), normaliser));
       const __m256i node =
           _mm256_min_epi16(_mm256_max_epi16(_mm256_srai_epi16(_mm256_add_epi16(blended, offset), kNodeShift), zero), last);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(chunk.nodes[k] + p), node);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(chunk.nodes[k] + p), node);
     }
   }
-  return whole;
 }
 
 }  // namespace stochastic::kernels
