@@ -56,10 +56,12 @@ void invert(const std::int32_t axis[3][3], double inverse[3][3]) {
   double m[3][3];
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) m[r][c] = static_cast<double>(axis[r][c]) / kAxisOne;
-  const double cofactor[3][3] = {
-      {m[1][1] * m[2][2] - m[1][2] * m[2][1], m[1][2] * m[2][0] - m[1][0] * m[2][2], m[1][0] * m[2][1] - m[1][1] * m[2][0]},
-      {m[0][2] * m[2][1] - m[0][1] * m[2][2], m[0][0] * m[2][2] - m[0][2] * m[2][0], m[0][1] * m[2][0] - m[0][0] * m[2][1]},
-      {m[0][1] * m[1][2] - m[0][2] * m[1][1], m[0][2] * m[1][0] - m[0][0] * m[1][2], m[0][0] * m[1][1] - m[0][1] * m[1][0]}};
+  const double cofactor[3][3] = {{m[1][1] * m[2][2] - m[1][2] * m[2][1], m[1][2] * m[2][0] - m[1][0] * m[2][2],
+                                  m[1][0] * m[2][1] - m[1][1] * m[2][0]},
+                                 {m[0][2] * m[2][1] - m[0][1] * m[2][2], m[0][0] * m[2][2] - m[0][2] * m[2][0],
+                                  m[0][1] * m[2][0] - m[0][0] * m[2][1]},
+                                 {m[0][1] * m[1][2] - m[0][2] * m[1][1], m[0][2] * m[1][0] - m[0][0] * m[1][2],
+                                  m[0][0] * m[1][1] - m[0][1] * m[1][0]}};
   const double determinant = m[0][0] * cofactor[0][0] + m[0][1] * cofactor[0][1] + m[0][2] * cofactor[0][2];
   // inverse = adjugate / determinant, the adjugate being the transposed cofactors.
   for (int r = 0; r < 3; ++r)

@@ -91,7 +91,7 @@ struct TriangleRun {
 }  // namespace
 
 void readCornerScalar(const StochasticTexture& texture, const ReadPoints& points, const PatchOffset& offset,
-                      std::int32_t first, std::int32_t end, std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]) {
+                      std::int32_t first, std::int32_t end, kernels::ChunkValues* reads) {
   const std::int32_t stride = texture.channels == 3 ? 4 : 1;
   for (std::int32_t p = first; p < end; ++p) {
     const TexelSquare square = texelSquare(texture, points, offset, p);

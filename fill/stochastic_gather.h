@@ -76,14 +76,13 @@ inline TexelSquare texelSquare(const StochasticTexture& texture, const ReadPoint
 // values past those the texture has, and it would take four times the
 // reads.
 void readCornerScalar(const StochasticTexture& texture, const ReadPoints& points, const PatchOffset& offset,
-                      std::int32_t first, std::int32_t end, std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]);
+                      std::int32_t first, std::int32_t end, kernels::ChunkValues* reads);
 #if defined(ORIELVMX_X86)
 // RGB only: the three channels of a texel side by side in one vector.
 __attribute__((target("sse2"))) ORIELVMX_REALIGN void readCornerSse2(const StochasticTexture& texture,
-                                                                    const ReadPoints& points,
-                                                                    const PatchOffset& offset, std::int32_t first,
-                                                                    std::int32_t end,
-                                                                    std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]);
+                                                                     const ReadPoints& points,
+                                                                     const PatchOffset& offset, std::int32_t first,
+                                                                     std::int32_t end, kernels::ChunkValues* reads);
 #endif
 
 }  // namespace stochastic

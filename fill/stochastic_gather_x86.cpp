@@ -23,9 +23,8 @@ __attribute__((target("sse2"))) inline __m128i texelAt(const std::int16_t* row, 
 // (a (one - f) + b f + one / 2) >> 14 in each 32-bit lane, from 16-bit a
 // and b paired with the weights (one - f, f).
 __attribute__((target("sse2"))) inline __m128i weighPairs(__m128i a, __m128i b, __m128i weights) {
-  return _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), weights),
-                                      _mm_set1_epi32(kReadFractionOne / 2)),
-                        14);
+  return _mm_srai_epi32(
+      _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), weights), _mm_set1_epi32(kReadFractionOne / 2)), 14);
 }
 
 __attribute__((target("sse2"))) inline __m128i fractionPair(std::int32_t fraction) {
@@ -36,10 +35,9 @@ __attribute__((target("sse2"))) inline __m128i fractionPair(std::int32_t fractio
 }  // namespace
 
 __attribute__((target("sse2"))) ORIELVMX_REALIGN void readCornerSse2(const StochasticTexture& texture,
-                                                                    const ReadPoints& points,
-                                                                    const PatchOffset& offset, std::int32_t first,
-                                                                    std::int32_t end,
-                                                                    std::int16_t (*reads)[kernels::kChunkPixels + kernels::kChunkSpill]) {
+                                                                     const ReadPoints& points,
+                                                                     const PatchOffset& offset, std::int32_t first,
+                                                                     std::int32_t end, kernels::ChunkValues* reads) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i lowest = _mm_set1_epi16(-kGaussianLimit);
   const __m128i highest = _mm_set1_epi16(kGaussianLimit);
@@ -51,13 +49,13 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN void readCornerSse2(const Stoch
     const __m128i upper = weighPairs(texelAt(top, square.left), texelAt(top, square.right), across);
     const __m128i lower = weighPairs(texelAt(bottom, square.left), texelAt(bottom, square.right), across);
     // Bilinear values lie between their texels', so they fit 16 bits.
-    const __m128i read = weighPairs(_mm_packs_epi32(upper, upper), _mm_packs_epi32(lower, lower),
-                                    fractionPair(points.fractionV[p]));
+    const __m128i read =
+        weighPairs(_mm_packs_epi32(upper, upper), _mm_packs_epi32(lower, lower), fractionPair(points.fractionV[p]));
     const __m128i gain = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(points.gain[p]));
     const __m128i gained = _mm_srai_epi32(
-        _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(_mm_packs_epi32(read, read), zero),
-                                     _mm_unpacklo_epi16(gain, zero)),
-                      _mm_set1_epi32(kGainOne / 2)),
+        _mm_add_epi32(
+            _mm_madd_epi16(_mm_unpacklo_epi16(_mm_packs_epi32(read, read), zero), _mm_unpacklo_epi16(gain, zero)),
+            _mm_set1_epi32(kGainOne / 2)),
         14);
     // Saturating to 16 bits first leaves the clamp's answer unchanged.
     const __m128i clamped = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(gained, gained), lowest), highest);

@@ -23,8 +23,8 @@ void blendRunScalar(const StochasticTexture& texture, Chunk& chunk, const RunSou
     const std::int32_t normaliser = texture.normaliser[normaliserIndex(weight)];
     for (std::int32_t k = 0; k < texture.channels; ++k) {
       const std::int32_t i = p - first;
-      chunk.nodes[k][p] = blendedNode(sources.corner[0][k][i], sources.corner[1][k][i], sources.corner[2][k][i], weight,
-                                      normaliser);
+      chunk.nodes[k][p] =
+          blendedNode(sources.corner[0][k][i], sources.corner[1][k][i], sources.corner[2][k][i], weight, normaliser);
     }
   }
 }
@@ -36,7 +36,8 @@ void writeSamplesOf(const StochasticTexture& texture, const Chunk& chunk, std::i
   out += static_cast<std::ptrdiff_t>(first) * pixelBytes;
   for (std::int32_t p = first; p < count; ++p, out += pixelBytes) {
     std::uint64_t sum = lookup[chunk.nodes[0][p]];
-    if constexpr (Channels == 3) sum += lookup[kLookupNodes + chunk.nodes[1][p]] + lookup[2 * kLookupNodes + chunk.nodes[2][p]];
+    if constexpr (Channels == 3)
+      sum += lookup[kLookupNodes + chunk.nodes[1][p]] + lookup[2 * kLookupNodes + chunk.nodes[2][p]];
     for (int c = 0; c < Channels; ++c) {
       const auto field = static_cast<std::int32_t>((sum >> (21 * c)) & kFieldMask);
       const std::int32_t value = std::clamp(field - texture.fieldOffset[c], 0, kSampleTop);

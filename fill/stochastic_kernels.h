@@ -45,12 +45,15 @@ static_assert(2048 >> kNodeShift == kLookupNodesPerDeviation, "nodes are 1 << kN
 constexpr std::int32_t kChunkPixels = 256;
 constexpr std::int32_t kChunkSpill = 16;
 
+// One value per pixel of a chunk.
+using ChunkValues = std::int16_t[kChunkPixels + kChunkSpill];
+
 struct Chunk {
   // The general path's reads: corner, channel, pixel.
-  alignas(32) std::int16_t reads[3][3][kChunkPixels + kChunkSpill];
+  alignas(32) ChunkValues reads[3][3];
   // 15-bit fractions of the skewed coordinates.
-  alignas(32) std::int16_t fractionA[kChunkPixels + kChunkSpill];
-  alignas(32) std::int16_t fractionB[kChunkPixels + kChunkSpill];
+  alignas(32) ChunkValues fractionA;
+  alignas(32) ChunkValues fractionB;
   alignas(32) std::uint16_t nodes[3][kChunkPixels + kChunkSpill];  // channel, pixel
 };
 
@@ -104,17 +107,17 @@ void writeSamples(const StochasticTexture& texture, const Chunk& chunk, std::int
 #if defined(ORIELVMX_X86)
 // Pixels [first, end) and up to kChunkSpill after them.
 __attribute__((target("sse2"))) ORIELVMX_REALIGN void blendRunSse2(const StochasticTexture& texture, Chunk& chunk,
-                                                                  const RunSources& sources, std::int32_t first,
-                                                                  std::int32_t end);
+                                                                   const RunSources& sources, std::int32_t first,
+                                                                   std::int32_t end);
 __attribute__((target("avx2"))) ORIELVMX_REALIGN void blendRunAvx2(const StochasticTexture& texture, Chunk& chunk,
-                                                                  const RunSources& sources, std::int32_t first,
-                                                                  std::int32_t end);
+                                                                   const RunSources& sources, std::int32_t first,
+                                                                   std::int32_t end);
 // Packed samples only (pixelBytes = channels x sampleBytes): answers how
 // many leading pixels it wrote.
 __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t writeSamplesAvx2(const StochasticTexture& texture,
-                                                                              const Chunk& chunk, std::int32_t count,
-                                                                              const StochasticTarget& target,
-                                                                              std::uint8_t* out);
+                                                                               const Chunk& chunk, std::int32_t count,
+                                                                               const StochasticTarget& target,
+                                                                               std::uint8_t* out);
 #endif
 
 }  // namespace stochastic::kernels

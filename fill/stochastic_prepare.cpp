@@ -96,8 +96,7 @@ void computeKeys(const TexelBlock& block, const ColourAxes& axes, int channel, s
 }
 
 // One stable counting pass on the digit at `shift`.
-void sortPass(const std::uint32_t* keys, const std::uint32_t* from, std::uint32_t* to, std::int64_t count,
-              int shift) {
+void sortPass(const std::uint32_t* keys, const std::uint32_t* from, std::uint32_t* to, std::int64_t count, int shift) {
   std::uint32_t starts[kDigitMask + 2] = {};
   for (std::int64_t i = 0; i < count; ++i) ++starts[((keys[from[i]] >> shift) & kDigitMask) + 1];
   for (std::uint32_t d = 1; d <= kDigitMask + 1; ++d) starts[d] += starts[d - 1];
@@ -145,8 +144,8 @@ void nodeValues(const std::uint32_t* sorted, std::int64_t texels, double* nodes)
 void fillLookup(StochasticTexture& texture, const ColourAxes& axes, double nodes[3][kLookupNodes]) {
   if (texture.channels == 1) {
     for (std::int32_t j = 0; j < kLookupNodes; ++j) {
-      texture.lookup[j] = static_cast<std::uint64_t>(std::clamp<std::int64_t>(
-          roundToWhole(nodes[0][j] * kQuartersPerLevel), 0, kSampleTop));
+      texture.lookup[j] = static_cast<std::uint64_t>(
+          std::clamp<std::int64_t>(roundToWhole(nodes[0][j] * kQuartersPerLevel), 0, kSampleTop));
     }
     texture.fieldOffset[0] = texture.fieldOffset[1] = texture.fieldOffset[2] = 0;
     return;
@@ -218,7 +217,8 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
   texture->planes = allocateArray<std::int16_t>(texels * block.channels + kernels::kChunkSpill);
   texture->lookup = allocateArray<std::uint64_t>(static_cast<std::int64_t>(kLookupNodes) * block.channels);
   texture->normaliser = allocateArray<std::int16_t>(kernels::kNormaliserEntries);
-  texture->interpolationGain = allocateArray<std::int16_t>(static_cast<std::int64_t>(2) * kGainEntries * block.channels);
+  texture->interpolationGain =
+      allocateArray<std::int16_t>(static_cast<std::int64_t>(2) * kGainEntries * block.channels);
   texture->texels = block.channels == 3 ? allocateArray<std::int16_t>(4 * texels) : texture->planes;
   auto* nodes = allocateArray<double[kLookupNodes]>(3);
   Scratch scratch;

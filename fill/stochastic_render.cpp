@@ -70,12 +70,12 @@ bool placeStochasticTexture(const StochasticTexture& texture, const StochasticOp
   result.v = fixedAffine(map.vPerX, map.vPerY, v0 - 0.5);
   result.gridA = fixedAffine((map.uPerX - map.vPerX / root3) / edge, (map.uPerY - map.vPerY / root3) / edge,
                              (u0 - v0 / root3) / edge);
-  result.gridB = fixedAffine(2.0 * map.vPerX / (root3 * edge), 2.0 * map.vPerY / (root3 * edge),
-                             2.0 * v0 / (root3 * edge));
+  result.gridB =
+      fixedAffine(2.0 * map.vPerX / (root3 * edge), 2.0 * map.vPerY / (root3 * edge), 2.0 * v0 / (root3 * edge));
   result.seed = static_cast<std::uint32_t>(options.seed);
   result.translation = result.u.perX == kFixedWhole && result.u.perY == 0 && result.v.perX == 0 &&
-                       result.v.perY == kFixedWhole && !hasFraction(result.u.origin) &&
-                       !hasFraction(result.v.origin) && result.gridB.perX == 0 && result.gridA.perX > 0;
+                       result.v.perY == kFixedWhole && !hasFraction(result.u.origin) && !hasFraction(result.v.origin) &&
+                       result.gridB.perX == 0 && result.gridA.perX > 0;
   *placement = result;
   return true;
 }
@@ -83,8 +83,7 @@ bool placeStochasticTexture(const StochasticTexture& texture, const StochasticOp
 bool renderStochasticRow(const StochasticTexture& texture, const StochasticPlacement& placement, std::int32_t x,
                          std::int32_t y, std::int32_t count, const StochasticTarget& target) {
   using namespace stochastic;
-  if (count < 0 || std::abs(x) > kLargestPosition || std::abs(y) > kLargestPosition ||
-      count > kLargestPosition - x) {
+  if (count < 0 || std::abs(x) > kLargestPosition || std::abs(y) > kLargestPosition || count > kLargestPosition - x) {
     return false;
   }
   if (target.pixels == nullptr || (target.sampleBytes != 1 && target.sampleBytes != 2) ||
@@ -95,16 +94,11 @@ bool renderStochasticRow(const StochasticTexture& texture, const StochasticPlace
   const std::int64_t periodV = static_cast<std::int64_t>(texture.height) << 32;
   const std::int64_t u = wrapWide(valueAt(placement.u, x, y), periodU);
   const std::int64_t v = wrapWide(valueAt(placement.v, x, y), periodV);
-  RowWalk rowWalk{valueAt(placement.gridA, x, y), valueAt(placement.gridB, x, y),
-                  static_cast<std::int32_t>(u >> 32), static_cast<std::int32_t>(v >> 32)};
-  PointWalk pointWalk{rowWalk.skewedA,
-                      rowWalk.skewedB,
-                      u,
-                      v,
-                      wrapWide(placement.u.perX, periodU),
-                      wrapWide(placement.v.perX, periodV),
-                      periodU,
-                      periodV};
+  RowWalk rowWalk{valueAt(placement.gridA, x, y), valueAt(placement.gridB, x, y), static_cast<std::int32_t>(u >> 32),
+                  static_cast<std::int32_t>(v >> 32)};
+  PointWalk pointWalk{
+      rowWalk.skewedA, rowWalk.skewedB, u, v, wrapWide(placement.u.perX, periodU), wrapWide(placement.v.perX, periodV),
+      periodU,         periodV};
 
   kernels::Chunk chunk;
   // The vector blends read fractions past the end of a run; they must hold

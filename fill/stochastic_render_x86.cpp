@@ -30,8 +30,8 @@ __attribute__((target("sse2"))) inline Weights128 weightsOf(__m128i fractionA, _
   const __m128i largest = _mm_set1_epi16(kWeightOne - 1);
   const __m128i sum = _mm_add_epi16(fractionA, fractionB);
   const __m128i lower = _mm_srai_epi16(sum, 15);
-  const __m128i upperFirst = _mm_add_epi16(_mm_sub_epi16(largest, sum),
-                                           _mm_add_epi16(one, _mm_cmpeq_epi16(sum, _mm_setzero_si128())));
+  const __m128i upperFirst =
+      _mm_add_epi16(_mm_sub_epi16(largest, sum), _mm_add_epi16(one, _mm_cmpeq_epi16(sum, _mm_setzero_si128())));
   const __m128i lowerFirst = _mm_and_si128(sum, largest);
   const __m128i lowerSecond = _mm_add_epi16(_mm_sub_epi16(largest, fractionB), one);
   const __m128i lowerThird = _mm_add_epi16(_mm_sub_epi16(largest, fractionA), one);
@@ -48,9 +48,8 @@ __attribute__((target("sse2"))) inline __m128i normaliserIndices(const Weights12
 
 __attribute__((target("sse2"))) inline __m128i nodesOf(__m128i a0, __m128i a1, __m128i a2, const Weights128& weights,
                                                        __m128i normaliser) {
-  const __m128i sum = _mm_add_epi16(
-      _mm_add_epi16(_mm_mulhi_epi16(a0, weights.w[0]), _mm_mulhi_epi16(a1, weights.w[1])),
-      _mm_mulhi_epi16(a2, weights.w[2]));
+  const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_mulhi_epi16(a0, weights.w[0]), _mm_mulhi_epi16(a1, weights.w[1])),
+                                    _mm_mulhi_epi16(a2, weights.w[2]));
   const __m128i blended = _mm_add_epi16(sum, _mm_mulhi_epi16(_mm_add_epi16(sum, sum), normaliser));
   const __m128i shifted = _mm_srai_epi16(_mm_add_epi16(blended, _mm_set1_epi16(kNodeOffset)), kNodeShift);
   return _mm_min_epi16(_mm_max_epi16(shifted, _mm_setzero_si128()), _mm_set1_epi16(kLookupNodes - 1));
@@ -63,16 +62,16 @@ __attribute__((target("sse2"))) inline __m128i load8(const std::int16_t* row, st
 }  // namespace
 
 __attribute__((target("sse2"))) ORIELVMX_REALIGN void blendRunSse2(const StochasticTexture& texture, Chunk& chunk,
-                                                                  const RunSources& sources, std::int32_t first,
-                                                                  std::int32_t end) {
+                                                                   const RunSources& sources, std::int32_t first,
+                                                                   std::int32_t end) {
   for (std::int32_t p = first; p < end; p += 8) {
     const Weights128 weights = weightsOf(load8(chunk.fractionA, p), load8(chunk.fractionB, p));
     alignas(16) std::uint16_t index[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(index), normaliserIndices(weights));
-    const __m128i normaliser = _mm_setr_epi16(
-        texture.normaliser[index[0]], texture.normaliser[index[1]], texture.normaliser[index[2]],
-        texture.normaliser[index[3]], texture.normaliser[index[4]], texture.normaliser[index[5]],
-        texture.normaliser[index[6]], texture.normaliser[index[7]]);
+    const __m128i normaliser =
+        _mm_setr_epi16(texture.normaliser[index[0]], texture.normaliser[index[1]], texture.normaliser[index[2]],
+                       texture.normaliser[index[3]], texture.normaliser[index[4]], texture.normaliser[index[5]],
+                       texture.normaliser[index[6]], texture.normaliser[index[7]]);
     const std::int32_t i = p - first;
     for (std::int32_t k = 0; k < texture.channels; ++k) {
       const __m128i nodes = nodesOf(load8(sources.corner[0][k], i), load8(sources.corner[1][k], i),
@@ -83,6 +82,10 @@ __attribute__((target("sse2"))) ORIELVMX_REALIGN void blendRunSse2(const Stochas
 }
 
 namespace {
+
+__attribute__((target("avx2"))) inline __m256i load16(const std::int16_t* row, std::int32_t p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + p));
+}
 
 // The weights of 16 pixels, worked out as two halves of 8: they take a
 // small part of the blend's time, and one way of working them out is
@@ -109,22 +112,18 @@ __attribute__((target("avx2"))) inline __m256i normalisersOf(const std::int16_t*
   const __m256i index = _mm256_srli_epi16(squares, 2);
   const auto* base = reinterpret_cast<const int*>(table);
   const __m256i mask = _mm256_set1_epi32(0xFFFF);
-  const __m256i low = _mm256_and_si256(
-      _mm256_i32gather_epi32(base, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)), 2), mask);
+  const __m256i low =
+      _mm256_and_si256(_mm256_i32gather_epi32(base, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)), 2), mask);
   const __m256i high = _mm256_and_si256(
       _mm256_i32gather_epi32(base, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)), 2), mask);
   return _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8);
 }
 
-__attribute__((target("avx2"))) inline __m256i load16(const std::int16_t* row, std::int32_t p) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + p));
-}
-
 }  // namespace
 
 __attribute__((target("avx2"))) ORIELVMX_REALIGN void blendRunAvx2(const StochasticTexture& texture, Chunk& chunk,
-                                                                  const RunSources& sources, std::int32_t first,
-                                                                  std::int32_t end) {
+                                                                   const RunSources& sources, std::int32_t first,
+                                                                   std::int32_t end) {
   const __m256i offset = _mm256_set1_epi16(kNodeOffset);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i last = _mm256_set1_epi16(kLookupNodes - 1);
@@ -133,13 +132,13 @@ __attribute__((target("avx2"))) ORIELVMX_REALIGN void blendRunAvx2(const Stochas
     const __m256i normaliser = normalisersOf(texture.normaliser, weights);
     const std::int32_t i = p - first;
     for (std::int32_t k = 0; k < texture.channels; ++k) {
-      const __m256i sum = _mm256_add_epi16(
-          _mm256_add_epi16(_mm256_mulhi_epi16(load16(sources.corner[0][k], i), weights.w[0]),
-                           _mm256_mulhi_epi16(load16(sources.corner[1][k], i), weights.w[1])),
-          _mm256_mulhi_epi16(load16(sources.corner[2][k], i), weights.w[2]));
+      const __m256i sum =
+          _mm256_add_epi16(_mm256_add_epi16(_mm256_mulhi_epi16(load16(sources.corner[0][k], i), weights.w[0]),
+                                            _mm256_mulhi_epi16(load16(sources.corner[1][k], i), weights.w[1])),
+                           _mm256_mulhi_epi16(load16(sources.corner[2][k], i), weights.w[2]));
       const __m256i blended = _mm256_add_epi16(sum, _mm256_mulhi_epi16(_mm256_add_epi16(sum, sum), normaliser));
-      const __m256i node =
-          _mm256_min_epi16(_mm256_max_epi16(_mm256_srai_epi16(_mm256_add_epi16(blended, offset), kNodeShift), zero), last);
+      const __m256i node = _mm256_min_epi16(
+          _mm256_max_epi16(_mm256_srai_epi16(_mm256_add_epi16(blended, offset), kNodeShift), zero), last);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(chunk.nodes[k] + p), node);
     }
   }

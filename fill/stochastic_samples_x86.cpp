@@ -30,7 +30,8 @@ __attribute__((target("avx2"))) inline void storeTwelve(__m128i bytes, std::uint
 
 // Samples in 32-bit lanes, offset already taken, to their final values.
 __attribute__((target("avx2"))) inline __m256i finalSamples(__m256i value, int sampleBytes) {
-  const __m256i clamped = _mm256_min_epi32(_mm256_max_epi32(value, _mm256_setzero_si256()), _mm256_set1_epi32(kSampleTop));
+  const __m256i clamped =
+      _mm256_min_epi32(_mm256_max_epi32(value, _mm256_setzero_si256()), _mm256_set1_epi32(kSampleTop));
   if (sampleBytes == 1) {
     const __m256i times255 = _mm256_sub_epi32(_mm256_slli_epi32(clamped, 8), clamped);
     return _mm256_srli_epi32(_mm256_add_epi32(times255, _mm256_set1_epi32(65536)), 17);
@@ -45,8 +46,8 @@ __attribute__((target("avx2"))) std::int32_t writeRgb(const StochasticTexture& t
   const __m256i offset = _mm256_setr_epi32(texture.fieldOffset[0], texture.fieldOffset[1], texture.fieldOffset[2], 0,
                                            texture.fieldOffset[0], texture.fieldOffset[1], texture.fieldOffset[2], 0);
   const __m128i packBytes = _mm_load_si128(reinterpret_cast<const __m128i*>(kPackFourBytePixels.bytes));
-  const __m256i packWords = _mm256_broadcastsi128_si256(
-      _mm_load_si128(reinterpret_cast<const __m128i*>(kPackTwoWordPixels.bytes)));
+  const __m256i packWords =
+      _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(kPackTwoWordPixels.bytes)));
   const std::int32_t whole = count / 4 * 4;
   for (std::int32_t p = 0; p < whole; p += 4) {
     __m256i sum = _mm256_setzero_si256();
@@ -55,8 +56,9 @@ __attribute__((target("avx2"))) std::int32_t writeRgb(const StochasticTexture& t
       sum = _mm256_add_epi64(sum, _mm256_i32gather_epi64(lookup + k * kLookupNodes, nodes, 8));
     }
     // 32-bit lanes R G of each pixel, and B with a zero.
-    const __m256i redGreen = _mm256_or_si256(_mm256_and_si256(sum, fieldMask),
-                                             _mm256_slli_epi64(_mm256_and_si256(_mm256_srli_epi64(sum, 21), fieldMask), 32));
+    const __m256i redGreen =
+        _mm256_or_si256(_mm256_and_si256(sum, fieldMask),
+                        _mm256_slli_epi64(_mm256_and_si256(_mm256_srli_epi64(sum, 21), fieldMask), 32));
     const __m256i blue = _mm256_srli_epi64(sum, 42);
     // Pixels 0 and 2, then 1 and 3, as R G B 0 each.
     const __m256i even = finalSamples(_mm256_sub_epi32(_mm256_unpacklo_epi64(redGreen, blue), offset), sampleBytes);
@@ -84,7 +86,8 @@ __attribute__((target("avx2"))) std::int32_t writeGray(const StochasticTexture& 
   const std::int32_t whole = count / 8 * 8;
   for (std::int32_t p = 0; p < whole; p += 8) {
     const __m256i nodes = _mm256_cvtepu16_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(chunk.nodes[0] + p)));
-    const __m256i samples = finalSamples(_mm256_sub_epi32(_mm256_i32gather_epi32(lookup, nodes, 8), offset), sampleBytes);
+    const __m256i samples =
+        finalSamples(_mm256_sub_epi32(_mm256_i32gather_epi32(lookup, nodes, 8), offset), sampleBytes);
     const __m128i words = _mm_packus_epi32(_mm256_castsi256_si128(samples), _mm256_extracti128_si256(samples, 1));
     if (sampleBytes == 1) {
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), _mm_packus_epi16(words, words));
@@ -98,9 +101,9 @@ __attribute__((target("avx2"))) std::int32_t writeGray(const StochasticTexture& 
 }  // namespace
 
 __attribute__((target("avx2"))) ORIELVMX_REALIGN std::int32_t writeSamplesAvx2(const StochasticTexture& texture,
-                                                                              const Chunk& chunk, std::int32_t count,
-                                                                              const StochasticTarget& target,
-                                                                              std::uint8_t* out) {
+                                                                               const Chunk& chunk, std::int32_t count,
+                                                                               const StochasticTarget& target,
+                                                                               std::uint8_t* out) {
   if (target.pixelBytes != texture.channels * target.sampleBytes) return 0;
   return texture.channels == 3 ? writeRgb(texture, chunk, count, target.sampleBytes, out)
                                : writeGray(texture, chunk, count, target.sampleBytes, out);

@@ -119,8 +119,13 @@ void prepare(benchmark::State& state) {
   }
 }
 
-BENCHMARK(document)->Args({3, 1})->Args({3, 2})->Args({1, 1})->ArgNames({"channels", "bytes"})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(document)
+    ->Args({3, 1})
+    ->Args({3, 2})
+    ->Args({1, 1})
+    ->ArgNames({"channels", "bytes"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(rowsInteger)->Unit(benchmark::kMillisecond);
 BENCHMARK(rowsTurned)->Unit(benchmark::kMillisecond);
 BENCHMARK(rowsOracle)->Unit(benchmark::kMillisecond);

@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
     for (int y = top; y < std::min(height, top + band); ++y) {
       std::uint8_t* row = texfill::rowOf(out, y);
       for (int x = (width - 1) / call * call; x >= 0; x -= call) {
-        renderStochasticRow(*prepared, placement, x, y, std::min(call, width - x), {row + x * pixelBytes, pixelBytes, 1});
+        renderStochasticRow(*prepared, placement, x, y, std::min(call, width - x),
+                            {row + x * pixelBytes, pixelBytes, 1});
       }
     }
   }
