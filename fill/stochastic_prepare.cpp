@@ -192,6 +192,31 @@ void interleave(const std::int16_t* planes, std::int64_t texels, std::int16_t* o
   }
 }
 
+// Each channel's Gaussian plane, lookup node values and neighbour
+// correlations; false when the sort's memory cannot be had.
+bool gaussianiseChannels(const TexelBlock& block, const ColourAxes& axes, StochasticTexture& texture,
+                         double nodes[3][kLookupNodes]) {
+  const std::int64_t texels = static_cast<std::int64_t>(block.width) * block.height;
+  Scratch scratch;
+  if (!scratch.allocate(texels)) return false;
+  std::fill(texture.planes + texels * block.channels, texture.planes + texels * block.channels + kernels::kChunkSpill,
+            std::int16_t{0});
+  fillQuantileBoundaries(scratch.boundaries);
+  for (int k = 0; k < block.channels; ++k) {
+    computeKeys(block, axes, k, scratch.keys);
+    std::int16_t* plane = texture.planes + texels * k;
+    gaussianise(scratch, texels, plane);
+    nodeValues(scratch.order, texels, nodes[k]);
+    const LagCorrelation neighbours = lagCorrelation(plane, block.width, block.height, 1);
+    texture.neighbourCorrelation[k][0] = neighbours.across;
+    texture.neighbourCorrelation[k][1] = neighbours.down;
+    std::int16_t* gains = texture.interpolationGain + static_cast<std::ptrdiff_t>(2) * kGainEntries * k;
+    fillInterpolationGains(neighbours.across, gains);
+    fillInterpolationGains(neighbours.down, gains + kGainEntries);
+  }
+  return true;
+}
+
 bool blockIsUsable(const TexelBlock& block) {
   if (block.pixels == nullptr || block.width < 1 || block.height < 1) return false;
   if (block.channels != 1 && block.channels != 3) return false;
@@ -219,38 +244,28 @@ StochasticTexture* prepareStochasticTexture(const TexelBlock& block) {
   texture->normaliser = allocateArray<std::int16_t>(kernels::kNormaliserEntries);
   texture->interpolationGain =
       allocateArray<std::int16_t>(static_cast<std::int64_t>(2) * kGainEntries * block.channels);
-  texture->texels = block.channels == 3 ? allocateArray<std::int16_t>(4 * texels) : texture->planes;
   auto* nodes = allocateArray<double[kLookupNodes]>(3);
-  Scratch scratch;
-  if (texture->planes == nullptr || texture->lookup == nullptr || texture->normaliser == nullptr ||
-      texture->interpolationGain == nullptr || texture->texels == nullptr || nodes == nullptr ||
-      !scratch.allocate(texels)) {
-    releaseIfAllocated(nodes);
+  const ColourAxes axes = axesOf(block);
+  bool prepared = texture->planes != nullptr && texture->lookup != nullptr && texture->normaliser != nullptr &&
+                  texture->interpolationGain != nullptr && nodes != nullptr &&
+                  gaussianiseChannels(block, axes, *texture, nodes);
+  // Taken only now that the sort's memory is given back: for the largest
+  // textures the two together would be the peak.
+  if (prepared) {
+    texture->texels = block.channels == 3 ? allocateArray<std::int16_t>(4 * texels) : texture->planes;
+    prepared = texture->texels != nullptr;
+  }
+  if (prepared) {
+    if (block.channels == 3) interleave(texture->planes, texels, texture->texels);
+    fillLookup(*texture, axes, nodes);
+    fillNormaliser(texture->normaliser);
+    texture->automaticCellEdge = automaticCellEdge(texture->planes, block.width, block.height);
+  }
+  releaseIfAllocated(nodes);
+  if (!prepared) {
     releaseStochasticTexture(texture);
     return nullptr;
   }
-
-  std::fill(texture->planes + texels * block.channels, texture->planes + texels * block.channels + kernels::kChunkSpill,
-            std::int16_t{0});
-  fillQuantileBoundaries(scratch.boundaries);
-  const ColourAxes axes = axesOf(block);
-  for (int k = 0; k < block.channels; ++k) {
-    computeKeys(block, axes, k, scratch.keys);
-    std::int16_t* plane = texture->planes + texels * k;
-    gaussianise(scratch, texels, plane);
-    nodeValues(scratch.order, texels, nodes[k]);
-    const LagCorrelation neighbours = lagCorrelation(plane, block.width, block.height, 1);
-    texture->neighbourCorrelation[k][0] = neighbours.across;
-    texture->neighbourCorrelation[k][1] = neighbours.down;
-    std::int16_t* gains = texture->interpolationGain + static_cast<std::ptrdiff_t>(2) * kGainEntries * k;
-    fillInterpolationGains(neighbours.across, gains);
-    fillInterpolationGains(neighbours.down, gains + kGainEntries);
-  }
-  if (block.channels == 3) interleave(texture->planes, texels, texture->texels);
-  fillLookup(*texture, axes, nodes);
-  fillNormaliser(texture->normaliser);
-  texture->automaticCellEdge = automaticCellEdge(texture->planes, block.width, block.height);
-  releaseIfAllocated(nodes);
   return texture;
 }
 
