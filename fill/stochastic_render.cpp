@@ -17,7 +17,7 @@ namespace {
 constexpr double kFixedOne = 4294967296.0;  // 2^32
 constexpr std::int64_t kFixedWhole = std::int64_t{1} << 32;
 
-// Exact: a power-of-two scaling and floor.
+// The same in every build: a power-of-two scaling, one addition and floor.
 std::int64_t toFixed(double value) { return static_cast<std::int64_t>(std::floor(value * kFixedOne + 0.5)); }
 
 bool withinLimits(const StochasticMap& map) {

@@ -30,7 +30,9 @@ struct StochasticOptions {
 // y + 0.5) maps to u = uPerX (x + 0.5) + uPerY (y + 0.5) + uOrigin, and v
 // likewise, in texels, texel centres at half-integers. Scale 100 % and
 // angle 0 is uPerX = vPerY = 1, uPerY = vPerX = 0; whole origins then read
-// texel centres exactly.
+// texel centres exactly. Reads between texels are bilinear, so a map that
+// steps more than about two texels a pixel aliases: prepare a reduced
+// texture for reductions.
 struct StochasticMap {
   double uPerX, uPerY, uOrigin;
   double vPerX, vPerY, vOrigin;
@@ -48,7 +50,8 @@ struct StochasticPlacement {
   FixedAffine gridA, gridB;  // skewed triangle grid (see triangle_grid.h)
   std::uint32_t seed;
   // Every read at a texel centre, one texel further per pixel: rows are
-  // copied run by run. Cleared, the general path gives the same bytes.
+  // blended run by run straight from the planes. Cleared, the general path
+  // gives the same bytes.
   bool translation;
 };
 
