@@ -32,7 +32,10 @@ import os
 import subprocess
 import sys
 
-import numpy as np
+try:
+    import numpy as np
+except ImportError:
+    sys.exit("stochastic_quality.py: needs Debian's python3-numpy (apt-get install python3-numpy)")
 
 SAMPLES = ["marble", "clouds", "granite", "rust", "sand"]
 PHOTOS = {"gravel": "gravel.png", "grass": "grass.png"}

@@ -205,6 +205,33 @@ TEST(StochasticFill, TheLookupTakesEachTexelBack) {
   }
 }
 
+// Textures of a texel or a line of texels: every run wraps at once. A
+// single texel fills everything with its colour; every level agrees.
+TEST(StochasticFill, TinyTexturesFillEvenly) {
+  struct LevelGuard {
+    ~LevelGuard() { limitStochasticSimd(2); }
+  } guard;
+  texfill::Image single = texfill::makeImage(1, 1, 3);
+  single.pixels = {10, 200, 77};
+  const texfill::Image lines[] = {single, noiseImage(1, 7, 3, 5, false), noiseImage(9, 1, 1, 6, false),
+                                  noiseImage(2, 2, 1, 7, true)};
+  for (const texfill::Image& image : lines) {
+    SCOPED_TRACE(std::to_string(image.width) + "x" + std::to_string(image.height));
+    const TexturePointer texture = prepare(image);
+    ASSERT_NE(texture, nullptr);
+    for (const Placing& p : kPlacings) {
+      const StochasticPlacement placement = place(*texture, p.options, p.map);
+      limitStochasticSimd(0);
+      const std::vector<std::int32_t> scalar = renderRow(*texture, placement, -40, 3, 300, 1);
+      limitStochasticSimd(2);
+      EXPECT_EQ(renderRow(*texture, placement, -40, 3, 300, 1), scalar) << p.name;
+      if (image.width * image.height == 1) {
+        for (std::size_t i = 0; i < scalar.size(); ++i) ASSERT_EQ(scalar[i], image.pixels[i % 3]) << p.name;
+      }
+    }
+  }
+}
+
 TEST(StochasticFill, NormalDistributionIsExactToTwelveDigits) {
   double worst = 0;
   for (double x = -8.5; x <= 8.5; x += 0.0123) {
