@@ -16,6 +16,16 @@ if(ORIELVMX_TESTS)
   # Includes point only downward; the second test shows the check can fail.
   add_test(NAME layering COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-layers.sh ${CMAKE_SOURCE_DIR})
   add_test(NAME layering-check-fails COMMAND bash ${CMAKE_SOURCE_DIR}/tests/layers/check_layers_test.sh)
+
+  # The by-example fill's quality goals on small fills; the same script
+  # without --small measures the 4096 x 4096 fills on record. Debian's own
+  # python3, where python3-numpy installs.
+  add_executable(stochastic_fill tests/quality/stochastic_fill_tool.cpp)
+  target_link_libraries(stochastic_fill PRIVATE orielvmx_fill texfill_lib)
+  find_program(ORIELVMX_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  add_test(NAME stochastic-quality
+    COMMAND ${ORIELVMX_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tests/quality/stochastic_quality.py --small
+      --tool $<TARGET_FILE:stochastic_fill> --texfill $<TARGET_FILE:texfill> --work ${CMAKE_BINARY_DIR}/quality)
 endif()
 
 add_subdirectory(tools)

@@ -1,5 +1,5 @@
 # Benchmarks: the fill through the entry point, the resampler, the memcpy-run
-# baseline (orielvmx_bench); the peers stb_image_resize and libvips
+# baseline, the by-example fill and its oracle (orielvmx_bench); the peers stb_image_resize and libvips
 # (orielvmx_bench_peers); single operations for callgrind and the heap
 # watermark (orielvmx_bench_once). Meant for a Release build:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DORIELVMX_BENCH=ON
@@ -20,9 +20,12 @@ add_executable(orielvmx_bench
   ${CMAKE_SOURCE_DIR}/tests/bench/fill_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/bench/resample_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/bench/transform_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/bench/stochastic_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/native/fill/stochastic_oracle.cpp
   ${ORIELVMX_BENCH_SUPPORT})
 target_include_directories(orielvmx_bench PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(orielvmx_bench PRIVATE orielvmx_hostdriver orielvmx_host
+# texfill_lib draws the sample textures the by-example fill is measured on.
+target_link_libraries(orielvmx_bench PRIVATE orielvmx_hostdriver orielvmx_host orielvmx_fill texfill_lib
   GTest::gtest benchmark::benchmark_main)
 
 add_executable(orielvmx_bench_peers ${CMAKE_SOURCE_DIR}/tests/bench/peers_bench.cpp)

@@ -28,7 +28,8 @@ def load(path):
         medians[name] = {
             "cpu": b["cpu_time"] * scale,
             "real": b["real_time"] * scale,
-            "counters": {k: v for k, v in b.items() if k in ("continue_ns", "start_us", "continues")},
+            "counters": {k: v for k, v in b.items()
+                         if k in ("continue_ns", "start_us", "continues", "threads", "every_thread_cpu_ms")},
         }
     return medians, data.get("context", {})
 
@@ -116,6 +117,25 @@ def main():
     texfill = statistics.median(process["texfill"]) if "texfill" in process else None
     vips = statistics.median(process["vips"]) if "vips" in process else None
     goal("whole process: texfill fill -> 8000² TIFF", texfill, "vips replicate + crop -> TIFF", vips, 1, "<")
+
+    # The by-example fill renders rows on every core (wall clock); the tile
+    # fill it is held to runs on one (CPU time). Its oracle and the integer
+    # rows it is held to both run on one thread.
+    by_example = real(ours, "document/channels:3/bytes:1/real_time")
+    goal("without repetition rgb 8000² from 512², every core", by_example, "fill rgb/512/actual",
+         cpu(ours, "fill/rgb/512/actual"), 15)
+    # On a busy machine other processes take the cores the wall clock
+    # counts on; the processor time of every thread shared among the cores
+    # is what an idle machine's wall clock would be.
+    entry = ours.get("document/channels:3/bytes:1/real_time")
+    if entry and entry["counters"].get("threads"):
+        idle = entry["counters"]["every_thread_cpu_ms"] / 1e3 / entry["counters"]["threads"]
+        goal("the same: processor time of every thread ÷ cores", idle, "fill rgb/512/actual",
+             cpu(ours, "fill/rgb/512/actual"), 15)
+    goal("without repetition rgb16 8000² from 512², every core", real(ours, "document/channels:3/bytes:2/real_time"),
+         "the same in 8-bit", by_example, 1.5)
+    goal("without repetition, 16 rows of 8000, one thread", cpu(ours, "rowsInteger"),
+         "the double-precision oracle", cpu(ours, "rowsOracle"), 0.2)
 
     out("| Goal figure | Median | Anchor (same run) | Anchor median | Ratio | Goal | |")
     out("|---|---|---|---|---|---|---|")
