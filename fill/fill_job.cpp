@@ -9,6 +9,7 @@
 #include "fill/pixel_layout.h"
 #include "fill/result_codes.h"
 #include "fill/copy_fill.h"
+#include "fill/random_fill.h"
 #include "fill/tile_fill.h"
 #include "fill/transformed_fill.h"
 #include "platform/messages.h"
@@ -29,11 +30,12 @@ void releaseFillJob(FillJob* job) {
 
 namespace {
 
-// The tile fill for everything earlier releases could ask for, run copies
-// wherever the texture keeps its own size and direction, and the sampler for
-// every other scale and angle.
+// The tile fill for everything earlier releases could ask for, the fill
+// without repetition when asked, run copies wherever the texture keeps its
+// own size and direction, and the sampler for every other scale and angle.
 const FillMode* modeFor(const FillOptions& options) {
   if (plainTileFill(options)) return &kTileFill;
+  if (options.repeat == repeatRandom) return &kRandomFill;
   if (options.scalePercent == kScaleDefault && std::fmod(options.angleDegrees, 360.0) == 0.0) return &kCopyFill;
   return &kTransformedFill;
 }

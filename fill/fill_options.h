@@ -48,6 +48,9 @@ constexpr std::int32_t kScaleDefault = 100;
 constexpr std::int32_t kOffsetLimit = 300000;
 constexpr std::int32_t kSeedMaximum = 99999;
 constexpr std::int32_t kSeedDefault = 1;
+// The cell of the fill without repetition, in percent of the shorter period;
+// 0 lets the fill choose from the texture.
+constexpr std::int32_t kCellMaximum = 100;
 
 // Room for the chosen texture's path, its terminating zero included.
 constexpr int kFileNameBytes = 512;

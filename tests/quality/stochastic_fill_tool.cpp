@@ -1,5 +1,7 @@
-// Fills a picture with the by-example fill, for the quality script
-// (stochastic_quality.py) until texfill reaches it:
+// Fills a picture with the by-example fill for the quality script
+// (stochastic_quality.py), split as no host splits it, so that a seam at a
+// band or call boundary would show (texfill fill --repeat random makes the
+// same pixels band by band through the plug-in):
 //
 //   stochastic_fill TEXTURE.png OUT.pnm WIDTH HEIGHT [--seed N] [--cell PERCENT]
 //                   [--gray] [--band ROWS] [--call PIXELS] [--angle DEGREES] [--scale PERCENT]

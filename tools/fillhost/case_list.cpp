@@ -76,7 +76,7 @@ bool parseFillOption(const std::string& option, fill::FillOptions* options) {
   }
   if (name == "scale") return parseInt(value, 1, 1000, &options->scalePercent);
   if (name == "seed") return parseInt(value, 0, fill::kSeedMaximum, &options->seed);
-  if (name == "cell") return parseInt(value, 0, 400, &options->cellPercent);
+  if (name == "cell") return parseInt(value, 0, fill::kCellMaximum, &options->cellPercent);
   return false;
 }
 

@@ -98,6 +98,10 @@ constexpr CaseLine kCases[] = {
     {true, "mirror-rgb-doc lowres.tif 0 doc rgb 300 300 5 6 290 280 repeat=mirror"},
     {false, "mirror-turned-gray-doc hires.tif 3 doc gray 200 150 0 0 150 200 repeat=mirror angle=90"},
     {false, "offset-rgb-sel hires.tif 0 sel rgb 240 180 17 13 171 233 offset=-100,55"},
+    // Without repetition: the variation, the cell, and Preferences' transform.
+    {true, "random-rgb-doc hires.tif 2 doc rgb 300 200 10 20 190 290 repeat=random"},
+    {false, "random-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=random seed=4242 cell=40"},
+    {false, "random-turned-layer-rgb rgb.png 0 doc rgb 150 110 3 4 100 140 repeat=random angle=30 scale=150 case=4 blank"},
 };
 
 // name, size, the options and output prefix convert takes, and whether the

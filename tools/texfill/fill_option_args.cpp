@@ -8,7 +8,6 @@ namespace {
 
 // Beyond this an angle in degrees no longer has a fraction to speak of.
 constexpr double kAngleLimit = 1e9;
-constexpr long kCellMaximum = 400;
 
 bool parseSignedInt(const std::string& text, long minimum, long maximum, long& value) {
   if (!text.empty() && text[0] == '-') {
@@ -106,8 +105,8 @@ bool readFillOptions(const ParsedArgs& parsed, fill::FillOptions& options, std::
     options.seed = static_cast<std::int32_t>(value);
   }
   if (const std::string* text = given(parsed, "--cell")) {
-    if (!parseInt(*text, 0, kCellMaximum, value)) {
-      error = "--cell " + *text + ": expected a percentage of the period from 1 to 400, or 0 to let the fill choose";
+    if (!parseInt(*text, 0, fill::kCellMaximum, value)) {
+      error = "--cell " + *text + ": expected a percentage of the period from 1 to 100, or 0 to let the fill choose";
       return false;
     }
     options.cellPercent = static_cast<std::int32_t>(value);

@@ -1,7 +1,8 @@
-// Fills with a scale, an angle, an offset or mirrored copies, through the
-// entry point: any split of the rectangle gives the same bytes (so fills
-// anchored at the document join), the copy mode agrees with the tile fill,
-// and a turned, scaled fill agrees with ImageMagick's distort.
+// Fills with a scale, an angle, an offset, mirrored copies or without
+// repetition, through the entry point: any split of the rectangle gives the
+// same bytes (so fills anchored at the document join), the copy mode agrees
+// with the tile fill, and a turned, scaled fill agrees with ImageMagick's
+// distort.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -73,6 +74,7 @@ TEST_F(TransformedFillTest, AnySplitOfTheRectangleGivesTheSameBytes) {
       with(100, 0, 0, 0, fill::repeatMirror), with(100, 360, 5, -9, fill::repeatTile),
       with(73, 30, 0, 0, fill::repeatTile),   with(250, -45, 3, 4, fill::repeatMirror),
       with(10, 100, -20, 7, fill::repeatTile), with(100, 90, 0, 0, fill::repeatMirror),
+      with(100, 0, 0, 0, fill::repeatRandom), with(60, 25, 9, -4, fill::repeatRandom),
   };
   const std::vector<fill::Rect16> whole = {{0, 0, kHeight, kWidth}};
   const std::vector<fill::Rect16> quarters = {{0, 0, 30, 44}, {0, 44, 30, kWidth}, {30, 0, kHeight, 44},
