@@ -55,6 +55,8 @@ fill granite-64 "Granite (low-res) 64X64" \
   --texture "$library/granite.tif" --size 64X64 --rect 250,60,390,580
 fill marble-150 "Marble at 150 px (texfill's own --size N)" \
   --texture "$library/marble.tif" --size 150 --rect 20,20,380,620
+fill marble-150-random "Marble at 150 px without repetition" \
+  --texture "$library/marble.tif" --size 150 --repeat random --rect 20,20,380,620
 fill fabric-actual "Fabric, Actual" \
   --texture "$library/fabric.tif" --rect 40,160,360,480
 fill water-gray "Water 256X256 on a gray document" \
@@ -91,7 +93,7 @@ for texture in "$library"/*.tif; do
   previews+=("$out/previews/$name.png=$long")
 done
 
-"$texfill" sheet --columns 4 --cell 320 --title "texfill: one document, fourteen fills" \
+"$texfill" sheet --columns 4 --cell 320 --title "texfill: one document, fifteen fills" \
   "$out/contact-sheet.png" "${captions[@]}"
 "$texfill" sheet --columns 5 --cell 256 --title "The sample library: preview x4, texture tiled 2x2" \
   "$out/library-sheet.png" "${previews[@]}"
@@ -133,6 +135,7 @@ clouds-512-gray clouds.tif --size 512X512 --origin selection --gray --rect 20,30
 wood-64 wood.tif --size 64X64 --origin selection
 brick-turned brick.tif --size 256X256 --scale 73 --angle 30 --rect 5,5,195,315
 wood-mirrored wood.tif --repeat mirror --offset 17,-9 --gray
+clouds-random clouds.tif --size 256X256 --repeat random --seed 77
 CASES
     echo "$same of $total" > summary.txt
     [ "$same" -eq "$total" ]

@@ -126,7 +126,20 @@ OPTIONS
         tile (the default) repeats the texture side by side; mirror reflects
         every other copy across and down, so any picture repeats without a
         hard edge, seamless or not; random fills without visible repetition
-        (see --seed and --cell).
+        (see --seed and --cell): every pixel blends three randomly offset
+        copies of the texture so that its histogram is kept but no period
+        shows. Good for stone, marble, sand, clouds, grass and rust; it
+        blurs the structure of bricks, tiles and lettering.
+
+    --seed N
+        The variation of --repeat random, 0 to 99999 (default 1): another
+        number, another arrangement. The same number always gives the same
+        fill.
+
+    --cell PERCENT
+        The cell of --repeat random in percent of the texture's shorter
+        side, 1 to 100; 0 (the default) chooses it from the texture, large
+        enough that its features survive the blending.
 
     The scale, angle and offset are those of the plug-in's Preferences
     dialog. Every pixel samples the endlessly repeated texture at its centre
