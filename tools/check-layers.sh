@@ -8,7 +8,7 @@
 # The layers, bottom to top. A file may include headers of its own layer and
 # of the layers before it; the layer of a file or header is its first folder.
 # Layers named together on one entry are one layer.
-LAYERS=(resources platform resample texture chooser host "tools tests")
+LAYERS=(resources platform resample texture seamless chooser host "tools tests")
 set -uo pipefail
 
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
