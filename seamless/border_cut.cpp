@@ -18,17 +18,20 @@ constexpr std::int32_t kFeather = 2;
 // One arm of the cross, in its own coordinates: `along` runs the length of
 // the seam (rows of the left-right arm), `offset` across it, from -half to
 // half - 1, 0 being the first pixel past the wrap. The strip is the picture
-// itself, half a period further on across the seam.
+// itself, `shift` pixels further on across the seam.
 struct Arm {
   Picture* picture;
   bool acrossColumns;  // true: the arm covers the left and right borders
   std::int32_t length;  // pixels along the seam
   std::int32_t period;  // pixels across it (the picture's side)
   std::int32_t half;    // half-width of the band
+  std::int32_t shift;
+  std::int32_t alongShift;  // and this many along it
 };
 
 std::int32_t wrapped(std::int32_t position, std::int32_t period) {
-  return position < 0 ? position + period : position;
+  if (position < 0) return position + period;
+  return position >= period ? position - period : position;
 }
 
 // The picture's pixel at (along, offset), and the strip's.
@@ -38,7 +41,7 @@ std::int32_t pictureSample(const Arm& arm, std::int32_t along, std::int32_t offs
                            : sampleAt(*arm.picture, along, across, channel);
 }
 std::int32_t stripSample(const Arm& arm, std::int32_t along, std::int32_t offset, std::int32_t channel) {
-  return pictureSample(arm, along, offset + arm.period / 2, channel);
+  return pictureSample(arm, wrapped(along + arm.alongShift, arm.length), offset + arm.shift, channel);
 }
 
 std::int64_t difference(const Arm& arm, std::int32_t along, std::int32_t offset) {
@@ -127,7 +130,72 @@ void layStrip(const Arm& arm, const std::int32_t* left, const std::int32_t* righ
   }
 }
 
-bool cutArm(const Arm& arm) {
+// The difference between the strip and the picture where the paths may
+// run, on every `every`-th step along.
+std::int64_t overlapCost(const Arm& arm, std::int32_t every) {
+  std::int64_t cost = 0;
+  for (std::int32_t along = 0; along < arm.length; along += every) {
+    for (std::int32_t offset = kFeather + 1; offset <= arm.half; ++offset) {
+      cost += difference(arm, along, offset) + difference(arm, along, -offset - 1);
+    }
+  }
+  return cost;
+}
+
+// As quilting picks the patch that best matches what it overlaps: the
+// strip's source, among the shifts that keep it clear of the band, whose
+// pixels differ least from the picture's. A coarse grid first, then
+// halving steps around the best. Shifting along the seam is only possible
+// once the picture repeats that way, that is for the second arm.
+void chooseShift(Arm& arm, bool alongToo) {
+  const std::int32_t low = 2 * (arm.half + kFeather);
+  const std::int32_t high = arm.period - low;
+  std::int32_t step = arm.period / 64 > 1 ? arm.period / 64 : 1;
+  std::int32_t alongStep = alongToo && arm.length / 64 > 1 ? arm.length / 64 : 1;
+  std::int64_t bestCost = -1;
+  std::int32_t best = arm.period / 2;
+  std::int32_t bestAlong = 0;
+  const std::int32_t alongEnd = alongToo ? arm.length : 1;
+  for (std::int32_t along = 0; along < alongEnd; along += alongStep) {
+    for (std::int32_t shift = low; shift <= high; shift += step) {
+      arm.shift = shift;
+      arm.alongShift = along;
+      const std::int64_t cost = overlapCost(arm, 8);
+      if (bestCost < 0 || cost < bestCost) {
+        bestCost = cost;
+        best = shift;
+        bestAlong = along;
+      }
+    }
+  }
+  while (step > 1 || alongStep > 1) {
+    step = step > 1 ? step / 2 : 1;
+    alongStep = alongStep > 1 ? alongStep / 2 : 1;
+    const std::int32_t centre = best;
+    const std::int32_t centreAlong = bestAlong;
+    bestCost = -1;
+    for (std::int32_t a = -1; a <= 1; ++a) {
+      if (!alongToo && a != 0) continue;
+      for (std::int32_t b = -1; b <= 1; ++b) {
+        const std::int32_t shift = centre + b * step;
+        if (shift < low || shift > high) continue;
+        arm.shift = shift;
+        arm.alongShift = wrapped(centreAlong + a * alongStep, arm.length);
+        const std::int64_t cost = overlapCost(arm, 2);
+        if (bestCost < 0 || cost < bestCost) {
+          bestCost = cost;
+          best = shift;
+          bestAlong = arm.alongShift;
+        }
+      }
+    }
+  }
+  arm.shift = best;
+  arm.alongShift = bestAlong;
+}
+
+bool cutArm(Arm& arm, bool alongToo) {
+  chooseShift(arm, alongToo);
   WorkBuffer<std::int32_t> paths;
   if (!paths.allocate(2 * static_cast<std::int64_t>(arm.length))) return false;
   std::int32_t* left = paths.data();
@@ -151,13 +219,13 @@ std::int64_t cutUnits(const Picture&) { return 2; }
 
 Outcome cutAcrossBorders(Picture& picture, ProgressMeter& meter) {
   if (picture.width >= kMinimumCutSide) {
-    const Arm arm{&picture, true, picture.height, picture.width, halfBand(picture.width)};
-    if (!cutArm(arm)) return Outcome::outOfMemory;
+    Arm arm{&picture, true, picture.height, picture.width, halfBand(picture.width), 0, 0};
+    if (!cutArm(arm, false)) return Outcome::outOfMemory;
   }
   if (!meter.advance(1)) return Outcome::aborted;
   if (picture.height >= kMinimumCutSide) {
-    const Arm arm{&picture, false, picture.width, picture.height, halfBand(picture.height)};
-    if (!cutArm(arm)) return Outcome::outOfMemory;
+    Arm arm{&picture, false, picture.width, picture.height, halfBand(picture.height), 0, 0};
+    if (!cutArm(arm, picture.width >= kMinimumCutSide)) return Outcome::outOfMemory;
   }
   return meter.advance(1) ? Outcome::done : Outcome::aborted;
 }

@@ -3,14 +3,15 @@
 // "Image Quilting for Texture Synthesis and Transfer", SIGGRAPH 2001).
 //
 // Tiled, the picture's seams form a cross where four copies meet. A strip
-// as tall as the picture, taken from its middle columns, is laid over the
-// left and right borders: across the wrap it continues as the middle of the
-// picture does. It meets the picture on either side along the path of
-// least difference between the two, found by dynamic programming row by
-// row, with a narrow feather. The same is then done across the top and
-// bottom borders with a strip of middle rows of the result, which carries
-// the first strip along. What is left (where the paths leave the picture)
-// is for the smooth decomposition.
+// as tall as the picture, taken from the columns that best match it (as
+// quilting picks its patches), is laid over the left and right borders:
+// across the wrap it continues as those columns do. It meets the picture on
+// either side along the path of least difference between the two, found by
+// dynamic programming row by row, with a narrow feather. The same is then
+// done across the top and bottom borders with a strip of rows of the
+// result, which now repeats across and so may come from any column too.
+// What is left (where the paths leave the picture) is for the smooth
+// decomposition.
 #pragma once
 
 #include "seamless/progress_meter.h"
