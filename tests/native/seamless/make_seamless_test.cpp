@@ -11,6 +11,7 @@
 
 #include "platform/posix/platform_posix_test.h"
 #include "seamless/seamless.h"
+#include "tests/native/seamless/seam_ratio.h"
 
 namespace {
 
@@ -39,6 +40,10 @@ struct TestPicture {
   seamless::Picture view() { return {bytes.data(), width, height, channels, sampleBytes}; }
 };
 
+double seamRatio(const TestPicture& p) {
+  return seamtest::seamRatio(p.width, p.height, p.channels, [&p](int x, int y, int c) { return p.at(x, y, c); });
+}
+
 // A surface photographed under light from one side: grain, a blotchy
 // middle scale, stripes whose period does not divide the picture, and a
 // brightness gradient. None of it repeats with the picture's period.
@@ -62,31 +67,6 @@ TestPicture surface(int width, int height, int channels, int sampleBytes, unsign
     }
   }
   return picture;
-}
-
-// Mean absolute difference across the wrap-around edges over that between
-// neighbouring interior pixels; 1 for a picture that tiles as well as it
-// reads. Edges of one pixel have no interior that way and are left out.
-double seamRatio(const TestPicture& p) {
-  double wrap = 0, interior = 0;
-  long wraps = 0, interiors = 0;
-  for (int c = 0; c < p.channels; ++c) {
-    for (int y = 0; y < p.height; ++y) {
-      for (int x = 0; x < p.width; ++x) {
-        const int right = p.at((x + 1) % p.width, y, c) - p.at(x, y, c);
-        const int down = p.at(x, (y + 1) % p.height, c) - p.at(x, y, c);
-        if (p.width > 1) {
-          (x + 1 == p.width ? wrap : interior) += std::abs(right);
-          ++(x + 1 == p.width ? wraps : interiors);
-        }
-        if (p.height > 1) {
-          (y + 1 == p.height ? wrap : interior) += std::abs(down);
-          ++(y + 1 == p.height ? wraps : interiors);
-        }
-      }
-    }
-  }
-  return (wrap / wraps) / (interior / interiors);
 }
 
 // The periodic component p of u, from its definition: p's periodic
