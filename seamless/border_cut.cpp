@@ -150,8 +150,11 @@ std::int64_t overlapCost(const Arm& arm, std::int32_t every) {
 void chooseShift(Arm& arm, bool alongToo) {
   const std::int32_t low = 2 * (arm.half + kFeather);
   const std::int32_t high = arm.period - low;
-  std::int32_t step = arm.period / 64 > 1 ? arm.period / 64 : 1;
-  std::int32_t alongStep = alongToo && arm.length / 64 > 1 ? arm.length / 64 : 1;
+  // A 32 by 16 grid seen on every 16th step along, then each halving of
+  // the steps tries the eight neighbours of the best on every 4th: about a
+  // tenth of a second for a million pixels.
+  std::int32_t step = arm.period / 32 > 1 ? arm.period / 32 : 1;
+  std::int32_t alongStep = alongToo && arm.length / 16 > 1 ? arm.length / 16 : 1;
   std::int64_t bestCost = -1;
   std::int32_t best = arm.period / 2;
   std::int32_t bestAlong = 0;
@@ -160,7 +163,7 @@ void chooseShift(Arm& arm, bool alongToo) {
     for (std::int32_t shift = low; shift <= high; shift += step) {
       arm.shift = shift;
       arm.alongShift = along;
-      const std::int64_t cost = overlapCost(arm, 8);
+      const std::int64_t cost = overlapCost(arm, 16);
       if (bestCost < 0 || cost < bestCost) {
         bestCost = cost;
         best = shift;
@@ -181,7 +184,7 @@ void chooseShift(Arm& arm, bool alongToo) {
         if (shift < low || shift > high) continue;
         arm.shift = shift;
         arm.alongShift = wrapped(centreAlong + a * alongStep, arm.length);
-        const std::int64_t cost = overlapCost(arm, 2);
+        const std::int64_t cost = overlapCost(arm, 4);
         if (bestCost < 0 || cost < bestCost) {
           bestCost = cost;
           best = shift;
