@@ -43,6 +43,8 @@ struct Working {
   WorkBuffer<Complex> downJumps;    // height: transform of the jumps from the last column to the first
   WorkBuffer<UnitRoot> acrossRoots;  // width
   WorkBuffer<UnitRoot> downRoots;    // height
+  WorkBuffer<double> acrossKept;     // width: see keptShare
+  WorkBuffer<double> downKept;       // height
 };
 
 bool allocate(Working& working, const Picture& picture) {
@@ -52,7 +54,31 @@ bool allocate(Working& working, const Picture& picture) {
   return working.spectrum.allocate(width * height) && working.line.allocate(2 * longer) &&
          working.block.allocate(kColumnBlock * height) && working.acrossJumps.allocate(width) &&
          working.downJumps.allocate(height) && working.acrossRoots.allocate(width) &&
-         working.downRoots.allocate(height);
+         working.downRoots.allocate(height) && working.acrossKept.allocate(width) &&
+         working.downKept.allocate(height);
+}
+
+// The smooth component is taken out whole at the borders, where the seam
+// is, and less and less towards the middle, whose half is kept exactly as
+// it was: acrossKept[x] * downKept[y] of it is kept. (Moisan's p takes
+// it out everywhere, which spreads each border's jump over the whole
+// picture and shifts the shading of its middle too.) Across the outer
+// quarter the share rises as a smoothstep from nothing at the border to all
+// of it, so what is taken out stays smooth; the borders, and so the jumps
+// across the wrap, are those of the periodic component.
+void fillKeptShares(double* shares, std::int32_t side) {
+  const std::int32_t quarter = side / 4;
+  for (std::int32_t i = 0; i < side; ++i) {
+    const std::int32_t fromBorder = i < side - 1 - i ? i : side - 1 - i;
+    if (quarter == 0) {
+      shares[i] = 0.0;  // no middle to keep: all of it goes
+    } else if (fromBorder >= quarter) {
+      shares[i] = 1.0;
+    } else {
+      const double t = static_cast<double>(fromBorder) / quarter;
+      shares[i] = t * t * (3.0 - 2.0 * t);
+    }
+  }
 }
 
 double sampleOrZero(const Picture& picture, std::int32_t x, std::int32_t y, std::int32_t channel) {
@@ -128,11 +154,12 @@ void subtractColumns(Picture& picture, std::int32_t first, std::int32_t x0, std:
     transform(plans.inverseDown(), block + static_cast<std::int64_t>(i) * height, column);
     const std::int32_t x = x0 + i;
     for (std::int32_t y = 0; y < height; ++y) {
+      const double taken = (1.0 - working.acrossKept[x] * working.downKept[y]) * scale;
       setSample(picture, x, y, first,
-                quantizeSample(sampleAt(picture, x, y, first) - column[y].real * scale, maximum));
+                quantizeSample(sampleAt(picture, x, y, first) - column[y].real * taken, maximum));
       if (first + 1 < picture.channels) {
         setSample(picture, x, y, first + 1,
-                  quantizeSample(sampleAt(picture, x, y, first + 1) - column[y].imaginary * scale, maximum));
+                  quantizeSample(sampleAt(picture, x, y, first + 1) - column[y].imaginary * taken, maximum));
       }
     }
   }
@@ -154,6 +181,8 @@ Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
   if (!plans.create(picture.width, picture.height) || !allocate(working, picture)) return Outcome::outOfMemory;
   for (std::int32_t q = 0; q < picture.width; ++q) working.acrossRoots[q] = unitRoot(q, picture.width);
   for (std::int32_t r = 0; r < picture.height; ++r) working.downRoots[r] = unitRoot(r, picture.height);
+  fillKeptShares(working.acrossKept.data(), picture.width);
+  fillKeptShares(working.downKept.data(), picture.height);
   for (std::int32_t first = 0; first < picture.channels; first += 2) {
     transformBorderJumps(picture, first, plans, working);
     for (std::int32_t r = 0; r < picture.height; ++r) {

@@ -39,7 +39,7 @@ run() {
   case "$1" in
     smooth) "$texfill" make-seamless "$2" "$3" ;;
     cut) "$texfill" make-seamless --method cut "$2" "$3" ;;
-    gegl) gegl "$2" -o "$3" -- gegl:tile-seamless 2>/dev/null ;;
+    gegl) gegl "$2" -o "$3" -- gegl:tile-seamless >/dev/null 2>&1 ;;  # it reports a leak of its own on stdout
     gmic) gmic -v -1 "$2" periodize_poisson cut 0,255 -o "$3" ;;
   esac
 }

@@ -247,17 +247,18 @@ DESCRIPTION
     RGB) and writes OUT (PNG for .png, uncompressed TIFF for .tif or .tiff)
     at the same size, bit depth and colours, changed so that copies of it
     placed side by side and one above the other join without a visible
-    edge. The picture stays where it is: its middle is kept as it was.
+    edge. The picture stays where it is, and its middle is kept.
 
 METHODS
     smooth (the default)
         Splits the picture into a periodic part and a smooth part that
-        carries the jumps from each border to the opposite one, and keeps
-        the periodic part (L. Moisan's periodic plus smooth decomposition).
-        Every detail stays where it was; what changes is a slow shift of
-        brightness and colour that spreads each border's jump over the whole
-        picture. Pick it for grass, gravel, sand, bark, plaster, fabric:
-        any surface without long straight features.
+        carries the jumps from each border to the opposite one (L. Moisan's
+        periodic plus smooth decomposition), and takes the smooth part out
+        in full at the borders, fading to nothing a quarter of the way in:
+        the middle half of the picture is kept exactly. Every detail stays
+        where it was; what changes is a slow shift of brightness and colour
+        near the borders. Pick it for grass, gravel, sand, bark, plaster,
+        fabric, foliage: any surface without long straight features.
 
     cut
         Covers the left and right borders, then the top and bottom ones,
