@@ -33,7 +33,7 @@ TEST(UnitRoot, AgreesWithTheLibraryAndIsExactAtQuarterTurns) {
 // Direct lengths (factors up to 31) and lengths through the chirp (a larger
 // prime factor), both directions.
 TEST(Fourier, TransformsAsTheDefinitionSays) {
-  for (int length : {1, 2, 3, 5, 12, 31, 37, 64, 97, 210, 1000, 1031}) {
+  for (int length : {1, 2, 3, 5, 12, 31, 37, 64, 97, 210, 257, 360}) {
     for (bool inverse : {false, true}) {
       seamless::FourierPlan* plan = seamless::createFourierPlan(length, inverse);
       ASSERT_NE(plan, nullptr);
