@@ -14,8 +14,9 @@
 #   ./run.sh demo    build everything, then run the demo
 #   ./run.sh build   build the native and the Windows trees only
 #   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh),
-#                    then the large-library dialogs under Wine
-#                    (tests/bench/large_library.sh)
+#                    make-seamless against GEGL and G'MIC
+#                    (tests/bench/seamless_compare.sh), then the large-library
+#                    dialogs under Wine (tests/bench/large_library.sh)
 #   ./run.sh fuzz [SECONDS]  libFuzzer targets (clang, ASan/UBSan), each
 #                    for SECONDS, default 60 (tools/fuzz/run-fuzz.sh)
 #   ./run.sh valgrind  native build, then its tests under memcheck
@@ -237,6 +238,7 @@ case "$command" in
   bench)
     stage deps bash tools/setup/install-deps.sh bench || summary
     stage bench bash tests/bench/run_bench.sh "$@"
+    stage seamless bash tests/bench/seamless_compare.sh
     windows_libs "$triplet"
     stage wine-prefix bash tools/setup/wine-prefix.sh "$wine_arch" || summary
     stage large-library run_under_wine win32 tests/bench/large_library.sh

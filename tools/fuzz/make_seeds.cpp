@@ -409,6 +409,27 @@ void writeKeptNamesTarget() {
                   {"/library/a.tif", 100, 7, 1, "the same path again"}}));
 }
 
+// The make_seamless target's header (tests/fuzz/make_seamless.cpp) and a
+// few samples: gray and RGB, 8 and 16 bits, both methods, flattened, sizes
+// with large prime factors, one pixel, one row, and a stop half way.
+void writeSeamlessTarget() {
+  struct Picture {
+    const char* name;
+    int width, height, channels, sampleBytes, options;
+  };
+  const Picture pictures[] = {{"gray-8-smooth", 40, 33, 1, 1, 0},   {"rgb-16-cut", 64, 48, 3, 2, 1},
+                              {"rgb-8-cut-flat", 37, 41, 3, 1, 5},  {"gray-16-flat", 97, 5, 1, 2, 4},
+                              {"one-pixel", 1, 1, 3, 1, 5},         {"one-row", 4099, 1, 3, 1, 1},
+                              {"stopped", 50, 50, 3, 1, 1 | 8 << 3}};
+  for (const Picture& p : pictures) {
+    Bytes bytes = {std::uint8_t(p.width), std::uint8_t(p.width >> 8), std::uint8_t(p.height),
+                   std::uint8_t(p.height >> 8), std::uint8_t(p.channels), std::uint8_t(p.sampleBytes),
+                   std::uint8_t(p.options), 0};
+    for (int i = 0; i < 97; ++i) bytes.push_back(std::uint8_t(i * 37 + (i / 7) * 11));
+    seed("make_seamless", p.name, bytes);
+  }
+}
+
 // The 32-byte host header of the filter_run target (see tests/fuzz/filter_run.cpp).
 struct RunHeader {
   std::uint8_t flags = 0;
@@ -584,6 +605,7 @@ int main(int argc, char** argv) {
   writePreviewTarget();
   writeSettingsTarget();
   writeKeptNamesTarget();
+  writeSeamlessTarget();
   writeFilterRunTarget();
   return failures == 0 ? 0 : 1;
 }

@@ -15,6 +15,7 @@ int previewCommand(const Args& args);
 int packCommand(const Args& args);
 int genSampleCommand(const Args& args);
 int sheetCommand(const Args& args);
+int makeSeamlessCommand(const Args& args);
 
 // Man-page-style help: "" for the overview, or a subcommand's name. Null,
 // or false, for an unknown name.

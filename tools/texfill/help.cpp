@@ -19,7 +19,8 @@ SYNOPSIS
     texfill fill --texture FILE [OPTIONS] IN OUT
     texfill list [--type tif|bmp|png|jpg|all] DIR
     texfill preview [OPTIONS] FILE OUT.png
-    texfill pack --name "Long name" [--low] IN OUT.tif
+    texfill pack --name "Long name" [--low] [--make-seamless] IN OUT.tif
+    texfill make-seamless [--method smooth|cut] [--flatten] IN OUT
     texfill gen-sample NAME OUT.png | --list
     texfill sheet [OPTIONS] OUT.png PICTURE[=CAPTION]...
     texfill SUBCOMMAND --help
@@ -32,15 +33,17 @@ DESCRIPTION
     The other subcommands look after a texture library: `list` shows a
     directory as the dialog lists it, `preview` renders the preview the
     dialog's panel shows, `pack` turns a seamless picture into a library
-    texture, `gen-sample` draws the procedural pictures of the sample library
-    and `sheet` lays pictures out on a contact sheet.
+    texture, `make-seamless` turns a photograph of a surface into a picture
+    that tiles without a seam, `gen-sample` draws the procedural pictures of
+    the sample library and `sheet` lays pictures out on a contact sheet.
 
 EXIT STATUS
     0    success
     1    failure; no output file was written
     2    usage error
     3    (fill) the output was written, but the plug-in showed a message
-    130  (fill) interrupted with Ctrl-C; no output file was written
+    130  (fill, make-seamless, pack) interrupted with Ctrl-C; no output file
+         was written
 )TXT";
 
 constexpr const char* kFill = R"TXT(NAME
@@ -244,11 +247,13 @@ constexpr const char* kPack = R"TXT(NAME
     texfill pack - make a library texture from a seamless picture
 
 SYNOPSIS
-    texfill pack --name "Long name" [--low] [--quiet] IN OUT.tif
+    texfill pack --name "Long name" [--low] [--quiet]
+                 [--make-seamless [--method smooth|cut] [--flatten]] IN OUT.tif
 
 DESCRIPTION
     Reads IN (an 8-bit RGB or grayscale PNG or TIFF), which must be square
-    and should tile seamlessly, and writes the library TIFF OUT.tif:
+    and should tile seamlessly (or be made so with --make-seamless), and
+    writes the library TIFF OUT.tif:
 
       directory 1  the texture, uncompressed: 512x512 RGB, or with --low
                    128x128 with one 8-bit sample (gray); ImageDescription
@@ -271,10 +276,69 @@ OPTIONS
     --name "Long name"  the long name (required)
     --low               make a low-resolution (128x128 one-sample) texture
     --quiet             do not say how the picture was scaled
+    --make-seamless     make IN seamless first, as `texfill make-seamless`
+                        does, before it is scaled; --method and --flatten
+                        as there
 
 EXAMPLES
     texfill pack --name "Carrara Marble;veined" marble.png marble.tif
     texfill pack --name "Cloudy Sky" --low clouds.png clouds.tif
+    texfill pack --name "Gravel" --make-seamless gravel-photo.png gravel.tif
+)TXT";
+
+constexpr const char* kMakeSeamless = R"TXT(NAME
+    texfill make-seamless - make a photograph of a surface tile without a seam
+
+SYNOPSIS
+    texfill make-seamless [--method smooth|cut] [--flatten] IN OUT
+
+DESCRIPTION
+    Reads IN (a PNG or TIFF of 8 or 16 bits a sample, or a JPEG; gray or
+    RGB) and writes OUT (PNG for .png, uncompressed TIFF for .tif or .tiff)
+    at the same size, bit depth and colours, changed so that copies of it
+    placed side by side and one above the other join without a visible
+    edge. The picture stays where it is, and its middle is kept.
+
+METHODS
+    smooth (the default)
+        Splits the picture into a periodic part and a smooth part that
+        carries the jumps from each border to the opposite one (L. Moisan's
+        periodic plus smooth decomposition), and takes the smooth part out
+        in full at the borders, fading to nothing a quarter of the way in:
+        the middle half of the picture is kept exactly. Every detail stays
+        where it was; what changes is a slow shift of brightness and colour
+        near the borders. Pick it for grass, gravel, sand, bark, plaster,
+        fabric, foliage: any surface without long straight features.
+
+    cut
+        Covers the left and right borders, then the top and bottom ones,
+        with a strip from the middle of the picture, joined to the picture
+        along the path where the two differ least (found row by row, as in
+        Efros and Freeman's image quilting) with a two-pixel feather, then
+        applies smooth to what is left. Pick it when features run across
+        the border and smooth would leave them broken or bent: planks,
+        bricks and their joints, tiles, stones. The borders then repeat
+        some of the middle's content.
+
+OPTIONS
+    --method smooth|cut
+        As above; smooth when not given.
+
+    --flatten
+        Before either method, divide out the large-scale change of
+        brightness (a very wide blur of the picture's brightness, kept to
+        the picture's mean), so that a photograph lit from one side does not
+        tile into light and dark stripes. Detail smaller than about a
+        quarter of the picture stays. Leave it off for pictures lit evenly:
+        it changes the picture's overall shading.
+
+EXIT STATUS
+    0 written; 1 failure, nothing written; 2 usage error (OUT not written);
+    130 interrupted by Ctrl-C, nothing written.
+
+EXAMPLES
+    texfill make-seamless gravel.jpg gravel-tile.png
+    texfill make-seamless --method cut --flatten planks.tif planks-tile.tif
 )TXT";
 
 constexpr const char* kGenSample = R"TXT(NAME
@@ -315,9 +379,10 @@ DESCRIPTION
     small bitmap font.
 )TXT";
 
-constexpr Page kPages[] = {{"", kOverview},        {"fill", kFill},   {"list", kList},
-                           {"preview", kPreview},  {"pack", kPack},   {"gen-sample", kGenSample},
-                           {"sheet", kSheet}};
+constexpr Page kPages[] = {{"", kOverview},       {"fill", kFill},
+                           {"list", kList},        {"preview", kPreview},
+                           {"pack", kPack},        {"make-seamless", kMakeSeamless},
+                           {"gen-sample", kGenSample}, {"sheet", kSheet}};
 
 }  // namespace
 

@@ -8,7 +8,12 @@
 
 #include <cerrno>
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
+#include <utility>
+
+#include "texture/jpeg_file.h"
+#include "tools/texfill/document_io.h"
 
 namespace texfill {
 namespace {
@@ -79,6 +84,27 @@ bool writeJpeg(const std::string& path, const Image& image, int quality, const s
     ok = false;
   }
   return ok;
+}
+
+bool readJpeg(const std::string& path, Image& image, std::string& error) {
+  texture::TextureInfo info{};
+  if (texture::describeJpeg(path.c_str(), &info) == 0) {
+    error = "not a JPEG file of gray or colour pictures";
+    return false;
+  }
+  if (!checkImageSize(static_cast<std::uint64_t>(info.width), static_cast<std::uint64_t>(info.height), error)) {
+    return false;
+  }
+  Image rgb = makeImage(info.width, info.height, 3);
+  const texture::DecodeProgress silent{nullptr, nullptr, nullptr};
+  if (texture::decodeJpeg(path.c_str(), info.width, info.height, rgb.pixels.data(), silent) != texture::decodeDone) {
+    error = "damaged or unreadable JPEG";
+    return false;
+  }
+  // The decoder gives RGB; a gray file's three samples are equal, and the
+  // gray weights add up to one.
+  image = info.kind == texture::kindJpeg8 ? toGray(rgb) : std::move(rgb);
+  return true;
 }
 
 }  // namespace texfill

@@ -1,4 +1,5 @@
-// Writing JPEG pictures through libjpeg, for the sample textures.
+// JPEG pictures: written through libjpeg for the sample textures, read
+// through the plug-in's own decoder for make-seamless.
 #pragma once
 
 #include <string>
@@ -12,5 +13,10 @@ namespace texfill {
 // plug-in lists a JPEG texture by. False with a reason (no file name).
 bool writeJpeg(const std::string& path, const Image& image, int quality, const std::string& comment,
                std::string& error);
+
+// Baseline or progressive, gray or colour, within the size limits of
+// document_io.h; a gray file gives a gray image. False with a reason (no
+// file name).
+bool readJpeg(const std::string& path, Image& image, std::string& error);
 
 }  // namespace texfill

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   if (command == "fill") return texfill::fillCommand(args);
 #if defined(_WIN32)
   if (command == "list" || command == "preview" || command == "pack" ||
-      command == "gen-sample" || command == "sheet") {
+      command == "gen-sample" || command == "sheet" || command == "make-seamless") {
     std::fprintf(stderr, "texfill: %s needs the engine linked in; use the native texfill\n",
                  command.c_str());
     return texfill::exitUsage;
@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   if (command == "pack") return texfill::packCommand(args);
   if (command == "gen-sample") return texfill::genSampleCommand(args);
   if (command == "sheet") return texfill::sheetCommand(args);
+  if (command == "make-seamless") return texfill::makeSeamlessCommand(args);
 #endif
   std::fprintf(stderr, "texfill: unknown subcommand %s; try 'texfill --help'\n", command.c_str());
   return texfill::exitUsage;

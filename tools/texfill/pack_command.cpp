@@ -9,6 +9,7 @@
 #include "tools/texfill/document_io.h"
 #include "tools/texfill/library_tiff.h"
 #include "tools/texfill/pack.h"
+#include "tools/texfill/seamless_image.h"
 #include "tools/texfill/wrap_scale.h"
 
 namespace texfill {
@@ -67,8 +68,9 @@ bool makeLibraryTexture(const Image& input, const std::string& name, bool low,
 }
 
 int packCommand(const Args& args) {
-  static const std::vector<OptionSpec> specs = {{"--name", true}, {"--low", false},
-                                                {"--quiet", false}};
+  static const std::vector<OptionSpec> specs = {{"--name", true}, {"--low", false}, {"--quiet", false},
+                                                {"--make-seamless", false}, {"--method", true},
+                                                {"--flatten", false}};
   ParsedArgs parsed;
   std::string error;
   if (!parseArgs(args, specs, parsed, error)) return usageError(kName, error);
@@ -83,6 +85,16 @@ int packCommand(const Args& args) {
   const std::string& name = nameOption->second;
   const bool low = parsed.options.count("--low") != 0;
   const bool quiet = parsed.options.count("--quiet") != 0;
+  const bool makeSeamless = parsed.options.count("--make-seamless") != 0;
+  seamless::Options seamlessOptions{seamless::Method::smooth, parsed.options.count("--flatten") != 0};
+  if (const auto method = parsed.options.find("--method"); method != parsed.options.end()) {
+    if (!parseSeamlessMethod(method->second, seamlessOptions.method)) {
+      return usageError(kName, "--method takes smooth or cut, not \"" + method->second + "\"");
+    }
+  }
+  if (!makeSeamless && (parsed.options.count("--method") != 0 || seamlessOptions.flatten)) {
+    return usageError(kName, "--method and --flatten go with --make-seamless");
+  }
   if (lowerExtension(output) != "tif") {
     return usageError(kName, "OUT must end in .tif: the plug-in offers its sizes only for .tif files");
   }
@@ -95,6 +107,11 @@ int packCommand(const Args& args) {
   if (!readImageFile(input, picture, error)) {
     complain(kName, error);
     return exitFailure;
+  }
+  bool aborted = false;
+  if (makeSeamless && !makeImageSeamless(picture, seamlessOptions, aborted, error)) {
+    complain(kName, input + ": " + error + "; " + output + " not written");
+    return aborted ? exitInterrupted : exitFailure;
   }
   LibraryTexture library;
   std::string scaling;

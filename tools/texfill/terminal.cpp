@@ -9,6 +9,7 @@ namespace texfill {
 namespace {
 
 int lastPercent = -1;
+const char* progressLabel = "filling";
 bool barDrawn = false;
 long bandDelayMs = -1;  // -1: not read yet
 
@@ -40,10 +41,12 @@ void reportProgress(std::int32_t done, std::int32_t total) {
   const int filled = percent * kWidth / 100;
   for (int i = 0; i < kWidth; ++i) bar[i] = i < filled ? '#' : '.';
   bar[kWidth] = '\0';
-  std::fprintf(stderr, "\rtexfill: filling [%s] %3d%%", bar, percent);
+  std::fprintf(stderr, "\rtexfill: %s [%s] %3d%%", progressLabel, bar, percent);
   std::fflush(stderr);
   barDrawn = true;
 }
+
+void setProgressLabel(const char* label) { progressLabel = label; }
 
 void endProgress() {
   if (barDrawn) eraseBarLine();

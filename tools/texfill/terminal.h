@@ -19,6 +19,8 @@ unsigned char abortRequested();
 // The progressProc handed to the plug-in: redraws the bar when the percentage
 // changes. Nothing is drawn unless stderr is a terminal.
 void reportProgress(std::int32_t done, std::int32_t total);
+// The word before the bar ("filling" unless set).
+void setProgressLabel(const char* label);
 // Clears the bar's line, if one was drawn.
 void endProgress();
 

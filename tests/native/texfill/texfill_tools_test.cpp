@@ -46,7 +46,7 @@ TEST(TexfillCli, RectanglesAreCheckedForShape) {
 }
 
 TEST(TexfillCli, EverySubcommandHasAManualPage) {
-  for (const char* name : {"", "fill", "list", "preview", "pack", "gen-sample", "sheet"}) {
+  for (const char* name : {"", "fill", "list", "preview", "pack", "make-seamless", "gen-sample", "sheet"}) {
     const char* page = texfill::manualPage(name);
     ASSERT_NE(page, nullptr) << name;
     for (const char* section : {"NAME\n", "SYNOPSIS\n", "DESCRIPTION\n"}) {
