@@ -10,6 +10,7 @@
 #include "fill/result_codes.h"
 #include "fill/copy_fill.h"
 #include "fill/random_fill.h"
+#include "fill/seamless_texture.h"
 #include "fill/tile_fill.h"
 #include "fill/transformed_fill.h"
 #include "platform/messages.h"
@@ -58,6 +59,10 @@ void startFillJob(FillJob* job, HostView& view, std::int16_t* result) {
     }
     platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
     *result = readErr;
+    return;
+  }
+  if (job->options.makeSeamless && makeOpenedTextureSeamless(*source, job->fileName, result) == 0) {
+    releaseFillJob(job);
     return;
   }
   // A mode that fails part way reports it in the result and keeps what it

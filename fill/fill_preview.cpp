@@ -7,6 +7,7 @@
 #include "fill/prepared_texture.h"
 #include "fill/result_codes.h"
 #include "fill/scaling_factors.h"
+#include "fill/seamless_texture.h"
 #include "fill/start_setup.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -28,6 +29,7 @@ constexpr int kPreviewLevels = 4;
 struct FillPreview {
   char path[kFileNameBytes];
   std::int32_t sizeChoice;
+  bool madeSeamless;
   bool readable;
   PreparedTexture prepared;
   PrefilteredTexture halvings[kPreviewLevels];  // [k]: halved k times; [0] unused
@@ -60,11 +62,13 @@ void forgetTexture(FillPreview& preview) {
 }
 
 // The texture read as a fill of a `side` x `side` document would read it.
-bool readTexture(FillPreview& preview, const char* path, std::int32_t sizeChoice, std::int32_t side) {
+bool readTexture(FillPreview& preview, const char* path, const FillOptions& options, std::int32_t side) {
   forgetTexture(preview);
   std::strncpy(preview.path, path, sizeof preview.path - 1);
   preview.path[sizeof preview.path - 1] = '\0';
+  const std::int32_t sizeChoice = options.sizeChoice;
   preview.sizeChoice = sizeChoice;
+  preview.madeSeamless = options.makeSeamless;
   FillJob job{};
   std::memcpy(job.fileName, preview.path, sizeof job.fileName);
   job.options.sizeChoice = sizeChoice;
@@ -72,7 +76,8 @@ bool readTexture(FillPreview& preview, const char* path, std::int32_t sizeChoice
   HostView view{};
   view.filterRect = Rect16{0, 0, static_cast<std::int16_t>(side), static_cast<std::int16_t>(side)};
   std::int16_t result = noErr;
-  if (texture::openTextureSource(job.fileName, &job.source) != 0) {
+  if (texture::openTextureSource(job.fileName, &job.source) != 0 &&
+      (!options.makeSeamless || makeOpenedTextureSeamless(job.source, job.fileName, &result) != 0)) {
     sizeTexture(job.source, scalingFactors(job.fileName, job.source));
     preview.readable = prepareScaling(job.fileName, job, view, &result) != 0 &&
                        readPreparedTexture(job, view, 3, preview.prepared, &result) != 0;
@@ -138,8 +143,8 @@ bool drawFillPreview(FillPreview* preview, const char* path, const FillOptions& 
   if (preview == nullptr || path == nullptr || path[0] == '\0') return false;
   const platform::QuietMessages quiet;
   const bool sameTexture = std::strncmp(preview->path, path, sizeof preview->path) == 0 &&
-                           preview->sizeChoice == options.sizeChoice;
-  if (!sameTexture && !readTexture(*preview, path, options.sizeChoice, width > height ? width : height)) return false;
+                           preview->sizeChoice == options.sizeChoice && preview->madeSeamless == options.makeSeamless;
+  if (!sameTexture && !readTexture(*preview, path, options, width > height ? width : height)) return false;
   if (!preview->readable) return false;
   const EdgeMode edge = options.repeat == repeatMirror ? EdgeMode::reflect : EdgeMode::wrap;
   if (!makeSampler(*preview, options.scalePercent, edge)) return false;

@@ -49,6 +49,47 @@ int openDecodedSource(const char* path, TextureSource* source) {
   return 1;
 }
 
+int holdWholeTexture(TextureSource* source) {
+  if (source == nullptr) return 0;
+  if (source->decoded != nullptr) return 1;
+  if (!decodedSizeAllowed(source->width, source->height)) {
+    platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
+    return 0;
+  }
+  const std::size_t rowBytes = 3 * static_cast<std::size_t>(source->width);
+  auto* block = static_cast<std::uint8_t*>(
+      platform::allocateMemory(rowBytes * static_cast<std::size_t>(source->height)));
+  // Rows are read as the fill reads them, into a buffer of the reader's size.
+  auto* row = static_cast<std::uint8_t*>(platform::allocateMemory(static_cast<std::size_t>(source->rowBytes)));
+  if (block == nullptr || row == nullptr) {
+    platform::releaseMemory(block);
+    platform::releaseMemory(row);
+    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+    return 0;
+  }
+  for (std::int32_t y = 0; y < source->height; ++y) {
+    if (readTextureRow(source, row, y) == 0) {
+      platform::releaseMemory(block);
+      platform::releaseMemory(row);
+      return 0;
+    }
+    std::memcpy(block + static_cast<std::size_t>(y) * rowBytes, row, rowBytes);
+  }
+  platform::releaseMemory(row);
+  const TextureSource opened = *source;
+  releaseTextureSource(source);
+  source->kind = kindHeld;
+  source->width = opened.width;
+  source->height = opened.height;
+  source->sizeChoice = opened.sizeChoice;
+  source->tileOrigin = opened.tileOrigin;
+  source->decodeProgress = opened.decodeProgress;
+  source->decoded = block;
+  source->rowBytes = static_cast<std::int32_t>(rowBytes);
+  source->bufferRowBytes = static_cast<std::int32_t>(rowBytes);
+  return 1;
+}
+
 bool copyDecodedRow(const TextureSource* source, std::int32_t row, std::uint8_t* destination) {
   if (source->decoded == nullptr || destination == nullptr || row < 0 || row >= source->height) {
     return false;

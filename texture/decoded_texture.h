@@ -31,6 +31,13 @@ bool decodeStep(const DecodeProgress& progress, std::int32_t done, std::int32_t 
 // of its own. Nothing is kept on failure.
 int openDecodedSource(const char* path, TextureSource* source);
 
+// Reads every row of an open TIFF or BMP texture into memory, closes the
+// file and serves the rows from memory from then on (kindHeld), so that the
+// whole picture can be changed; a PNG or JPEG already is. Shows 102 for a
+// texture too large to hold and 100 when the block cannot be had; a row that
+// cannot be read fails with the reader's own message, if any.
+int holdWholeTexture(TextureSource* source);
+
 // Copies decoded row `row` into destination; false outside the texture.
 bool copyDecodedRow(const TextureSource* source, std::int32_t row, std::uint8_t* destination);
 

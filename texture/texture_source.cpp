@@ -262,6 +262,7 @@ int readTextureRow(TextureSource* source, std::uint8_t* buffer, std::int32_t row
     case kindPng8:
     case kindJpeg24:
     case kindJpeg8:
+    case kindHeld:
       if (source->resampler != nullptr) return resampleRow(source->resampler, row, buffer) == 0;
       return copyDecodedRow(source, row, buffer) ? 1 : 0;
     case kindPrescaled:

@@ -25,6 +25,9 @@ enum TextureKind : std::int32_t {
   kindPng8 = 9,  // gray or palette
   kindJpeg24 = 10,
   kindJpeg8 = 11,
+  // A TIFF or BMP read whole into memory (to be made seamless), served as a
+  // decoded PNG is; no size choice applies to it.
+  kindHeld = 12,
 };
 
 enum TextureClass : std::uint32_t {

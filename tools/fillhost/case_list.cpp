@@ -53,6 +53,10 @@ bool parseLayerOption(const std::string& option, FillRequest* request) {
 
 // The Preferences options; the Windows runner sets them in the dialog.
 bool parseFillOption(const std::string& option, fill::FillOptions* options) {
+  if (option == "seamless") {
+    options->makeSeamless = true;
+    return true;
+  }
   const std::size_t equals = option.find('=');
   if (equals == std::string::npos) return false;
   const std::string name = option.substr(0, equals);

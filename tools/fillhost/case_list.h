@@ -20,8 +20,9 @@
 //          whose memory after the record happens to look like those fields;
 // planes=N: samples a document pixel (after case=);
 // blank:   the transparency plane starts fully transparent;
-// scale=P, angle=D, offset=X,Y, repeat=tile|mirror|random, seed=N, cell=P:
-//          the fill options of Preferences (whole numbers).
+// scale=P, angle=D, offset=X,Y, repeat=tile|mirror|random, seed=N, cell=P,
+// seamless: the fill options of Preferences (whole numbers; seamless
+//          checks "Make seamless").
 #pragma once
 
 #include <string>

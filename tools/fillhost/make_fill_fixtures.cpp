@@ -102,6 +102,11 @@ constexpr CaseLine kCases[] = {
     {true, "random-rgb-doc hires.tif 2 doc rgb 300 200 10 20 190 290 repeat=random"},
     {false, "random-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=random seed=4242 cell=40"},
     {false, "random-turned-layer-rgb rgb.png 0 doc rgb 150 110 3 4 100 140 repeat=random angle=30 scale=150 case=4 blank"},
+    // Made seamless at Start: a PNG, a BMP held whole first, a JPEG scaled.
+    {true, "seamless-png-rgb-doc rgb.png 0 doc rgb 200 150 9 5 149 199 seamless"},
+    {false, "seamless-bmp-gray-sel texture24.bmp 0 sel gray 200 150 9 5 149 199 seamless angle=20"},
+    {false, "seamless-jpeg-256-rgb16 square.jpg 2 doc rgb16 300 200 0 0 200 300 seamless"},
+    {false, "seamless-library-untouched hires.tif 0 doc rgb 100 80 0 0 80 100 seamless"},
 };
 
 // name, size, the options and output prefix convert takes, and whether the

@@ -65,8 +65,9 @@ const std::string* given(const ParsedArgs& parsed, const char* name) {
 }  // namespace
 
 const std::vector<OptionSpec>& fillOptionSpecs() {
-  static const std::vector<OptionSpec> specs = {{"--scale", true}, {"--angle", true}, {"--offset", true},
-                                                {"--repeat", true}, {"--seed", true},  {"--cell", true}};
+  static const std::vector<OptionSpec> specs = {{"--scale", true},  {"--angle", true}, {"--offset", true},
+                                                {"--repeat", true}, {"--seed", true},  {"--cell", true},
+                                                {"--make-seamless", false}};
   return specs;
 }
 
@@ -111,6 +112,7 @@ bool readFillOptions(const ParsedArgs& parsed, fill::FillOptions& options, std::
     }
     options.cellPercent = static_cast<std::int32_t>(value);
   }
+  options.makeSeamless = given(parsed, "--make-seamless") != nullptr;
   return true;
 }
 

@@ -11,7 +11,7 @@
 namespace texfill {
 
 // --scale PERCENT, --angle DEGREES, --offset X,Y, --repeat tile|mirror|random,
-// --seed N and --cell PERCENT, for parseArgs.
+// --seed N, --cell PERCENT and --make-seamless, for parseArgs.
 const std::vector<OptionSpec>& fillOptionSpecs();
 
 // Reads those of them that were given into `options`; false with a message

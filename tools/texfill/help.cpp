@@ -53,6 +53,7 @@ SYNOPSIS
     texfill fill --texture FILE [--size SIZE] [--origin document|selection]
                  [--scale PERCENT] [--angle DEGREES] [--offset X,Y]
                  [--repeat tile|mirror|random] [--seed N] [--cell PERCENT]
+                 [--make-seamless]
                  [--rect TOP,LEFT,BOTTOM,RIGHT] [--gray] [--verbose] IN OUT
     texfill.exe fill --plugin PATH.8BF --texture FILE [OPTIONS] IN.tif OUT.tif
 
@@ -143,6 +144,12 @@ OPTIONS
         The cell of --repeat random in percent of the texture's shorter
         side, 1 to 100; 0 (the default) chooses it from the texture, large
         enough that its features survive the blending.
+
+    --make-seamless
+        Preferences' "Make seamless": a PNG, JPEG, BMP or TIFF texture other
+        than the library's is made to tile without a seam when the fill
+        starts, before any scaling, as texfill make-seamless does by default
+        (the smooth method); library textures are taken as they are.
 
     The scale, angle and offset are those of the plug-in's Preferences
     dialog. Every pixel samples the endlessly repeated texture at its centre

@@ -12,6 +12,7 @@
 #include "chooser/posix/choice_provider.h"
 #include "fill/fill_options.h"
 #include "host/entry.h"
+#include "seamless/seamless.h"
 #include "tests/native/support/simulated_host.h"
 #include "tests/native/support/texture_fixtures.h"
 
@@ -98,6 +99,30 @@ TEST_F(TransformedFillTest, CopiesAgreeWithTheTileFill) {
     const fill::FillOptions selection = with(100, 0, 0, 0, fill::repeatTile, fill::originSelection);
     EXPECT_EQ(fill(with(100, -360, 5, 3, fill::repeatTile), mode, rect), fill(selection, mode, rect));
   }
+}
+
+// "Make seamless" at Start gives the fill of the texture made seamless
+// first (here a TIFF, held whole before it is changed).
+TEST_F(TransformedFillTest, MadeSeamlessAtStartIsTheFillOfTheSeamlessTexture) {
+  Bytes seamlessTexels = texels_;
+  seamless::Picture picture{seamlessTexels.data(), 37, 23, 3, 1};
+  ASSERT_EQ(seamless::makeSeamless(picture, {seamless::Method::smooth, false}, {}).outcome, seamless::Outcome::done);
+  ASSERT_NE(seamlessTexels, texels_);
+  fixtures::TiffSpec made;
+  made.path = dir_.file("made.tif");
+  made.width = 37;
+  made.height = 23;
+  made.data = seamlessTexels;
+  fixtures::writeTiff(made);
+  fill::FillOptions options = with(90, 15, 0, 0, fill::repeatTile);
+  const std::vector<fill::Rect16> rect = {{0, 0, kHeight, kWidth}};
+  const Bytes asItIs = fill(options, 3, rect);
+  options.makeSeamless = true;
+  const Bytes madeAtStart = fill(options, 3, rect);
+  texture_ = made.path;
+  options.makeSeamless = false;
+  EXPECT_EQ(madeAtStart, fill(options, 3, rect));
+  EXPECT_NE(madeAtStart, asItIs);
 }
 
 // Through the whole engine, a turned and enlarged fill with an offset is
