@@ -51,6 +51,41 @@ bool parseLayerOption(const std::string& option, FillRequest* request) {
   return true;
 }
 
+// The fill options, in the ranges the Preferences dialog takes.
+bool parseFillOption(const std::string& option, fill::FillOptions* options) {
+  const std::size_t equals = option.find('=');
+  const std::string name = option.substr(0, equals);
+  const std::string value = equals == std::string::npos ? "" : option.substr(equals + 1);
+  if (option == "seamless") {
+    options->makeSeamless = true;
+    return true;
+  }
+  if (name == "scale") return parseInt(value, fill::kScaleMinimum, fill::kScaleMaximum, &options->scalePercent);
+  if (name == "seed") return parseInt(value, 0, fill::kSeedMaximum, &options->seed);
+  if (name == "angle") {
+    int degrees = 0;
+    if (!parseInt(value, -360, 360, &degrees)) return false;
+    options->angleDegrees = degrees;
+    return true;
+  }
+  if (name == "offset") {
+    const std::size_t comma = value.find(',');
+    return comma != std::string::npos &&
+           parseInt(value.substr(0, comma), -fill::kOffsetLimit, fill::kOffsetLimit, &options->offsetX) &&
+           parseInt(value.substr(comma + 1), -fill::kOffsetLimit, fill::kOffsetLimit, &options->offsetY);
+  }
+  if (name == "repeat") {
+    const char* const names[] = {"tile", "mirror", "random"};
+    for (int mode = 0; mode < fill::kRepeatModeCount; ++mode) {
+      if (value == names[mode]) {
+        options->repeat = mode;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason) {
   std::istringstream fields(line);
   std::string size, origin, mode, width, height, top, left, bottom, right;
@@ -63,13 +98,14 @@ bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason)
     fillCase->chooserStatus = fillCase->texture == "cancel" ? 2 : 0;
     fillCase->texture.clear();
   }
-  if (!parseInt(size, -1000, 1000, &fillCase->sizeChoice)) {
+  fill::FillOptions& options = fillCase->options;
+  if (!parseInt(size, -1000, 1000, &options.sizeChoice)) {
     *reason = "bad size choice '" + size + "'";
     return false;
   }
   if (origin == "doc" || origin == "sel") {
-    fillCase->tileOrigin = origin == "doc" ? 1 : 0;
-  } else if (!parseInt(origin, -1000, 1000, &fillCase->tileOrigin)) {
+    options.tileOrigin = origin == "doc" ? 1 : 0;
+  } else if (!parseInt(origin, -1000, 1000, &options.tileOrigin)) {
     *reason = "bad origin '" + origin + "'";
     return false;
   }
@@ -106,7 +142,7 @@ bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason)
     if (option.rfind("abort=", 0) == 0 && parseInt(option.substr(6), 1, 30000, &request.abortAtBand)) continue;
     if (option.rfind("expect=", 0) == 0 && parseInt(option.substr(7), -32768, 32767, &fillCase->expectedResult)) continue;
     if (option.rfind("boxes=", 0) == 0 && parseInt(option.substr(6), 0, 30000, &fillCase->expectedBoxes)) continue;
-    if (parseLayerOption(option, &request)) continue;
+    if (parseLayerOption(option, &request) || parseFillOption(option, &options)) continue;
     *reason = "bad option '" + option + "'";
     return false;
   }

@@ -19,12 +19,16 @@
 // short:   ... but leaves advanceState null, as a host of the short record
 //          whose memory after the record happens to look like those fields;
 // planes=N: samples a document pixel (after case=);
-// blank:   the transparency plane starts fully transparent.
+// blank:   the transparency plane starts fully transparent;
+// scale=P, angle=DEG, offset=X,Y, repeat=tile|mirror|random, seed=N,
+// seamless: the fill options, set through Preferences on Windows (so whole
+//          degrees only).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "fill/fill_options.h"
 #include "tools/fillhost/fill_host.h"
 
 namespace fillhost {
@@ -33,8 +37,7 @@ struct FillCase {
   std::string name;
   std::string texture;  // empty for "cancel" and "fail"
   int chooserStatus = 1;  // 1 chosen, 2 cancelled, 0 failed
-  int sizeChoice = 0;
-  int tileOrigin = 1;
+  fill::FillOptions options;
   FillRequest request;
   int expectedResult = 0;
   int expectedBoxes = -1;  // -1: not checked

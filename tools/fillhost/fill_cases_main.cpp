@@ -116,8 +116,8 @@ int main(int argc, char** argv) {
 
   int troubled = 0;
   for (const fillhost::FillCase& fillCase : cases) {
-    hostdriver::choosePluginTexture({fillCase.chooserStatus, textureDirectory + kPathSeparator + fillCase.texture,
-                                     fillCase.sizeChoice, fillCase.tileOrigin});
+    hostdriver::choosePluginTexture(
+        {fillCase.chooserStatus, textureDirectory + kPathSeparator + fillCase.texture, fillCase.options});
     hostdriver::takePluginMessages();
     hostdriver::takeChoiceProblems();
     const fillhost::FillOutcome outcome = fillhost::runFill(entry, fillCase.request);

@@ -61,6 +61,10 @@ constexpr CaseLine kCases[] = {
     {false, "jpeg-square-128-rgb-doc-prescaled square.jpg 3 doc rgb 300 260 0 0 260 300"},
     {false, "jpeg-square-512-rgb-sel square.jpg 1 sel rgb 200 150 5 7 140 190"},
     {false, "png-1024-256-rgb-doc square1024.png 2 doc rgb 300 280 0 0 280 300"},
+    // Fill options, set through Preferences on Windows.
+    {true, "options-scale-angle-offset-rgb-sel hires.tif 2 sel rgb 200 150 5 7 140 190 scale=73 angle=30 offset=-11,5"},
+    {false, "options-mirror-gray-doc lowres.tif 0 doc gray 200 150 0 0 150 200 repeat=mirror angle=-90"},
+    {false, "options-random-seamless-png rgb.png 0 doc rgb 120 90 1 2 88 119 repeat=random seed=4321 seamless"},
     {true, "cancelled cancel 0 doc rgb 40 40 0 0 40 40 expect=1 boxes=0"},
     {false, "chooser-failed fail 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=0"},
     {true, "missing-file missing.tif 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
