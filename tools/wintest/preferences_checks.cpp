@@ -30,21 +30,29 @@ constexpr const char* kOptionKeys[] = {"rpt", "scl", "ang", "ofX", "ofY", "var",
 
 // --- layout ------------------------------------------------------------------
 
+// A place in the template: x, y, width and height in dialog units.
+struct TemplatePlace {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
 struct TemplateControl {
   int id;
-  RECT place;  // dialog units: left, top, right, bottom
+  TemplatePlace place;
 };
 
 // The tile origin's controls with a place of their own in the template.
 constexpr TemplateControl kOriginControls[] = {
-    {IDOK, {114, 16, 150, 30}},
-    {IDCANCEL, {115, 33, 151, 47}},
-    {IDC_ORIGIN_DOCUMENT, {16, 19, 98, 31}},
-    {IDC_ORIGIN_SELECTION, {16, 33, 98, 45}},
+    {IDOK, {114, 16, 36, 14}},
+    {IDCANCEL, {115, 33, 36, 14}},
+    {IDC_ORIGIN_DOCUMENT, {16, 19, 82, 12}},
+    {IDC_ORIGIN_SELECTION, {16, 33, 82, 12}},
 };
 // The frame and its title, both unnamed.
-constexpr RECT kOriginFrame{12, 11, 108, 52};
-constexpr RECT kOriginTitle{16, 7, 53, 15};
+constexpr TemplatePlace kOriginFrame{12, 11, 96, 41};
+constexpr TemplatePlace kOriginTitle{16, 7, 37, 8};
 
 struct NewControl {
   int id;
@@ -86,10 +94,13 @@ RECT clientRect(HWND dialog, HWND control) {
   return area;
 }
 
-std::string expectPlace(HWND dialog, HWND control, RECT units, const std::string& what) {
-  MapDialogRect(dialog, &units);
+// The dialog manager converts the corner and the size apart, each rounded.
+std::string expectPlace(HWND dialog, HWND control, const TemplatePlace& place, const std::string& what) {
+  RECT pixels{place.x, place.y, place.width, place.height};
+  MapDialogRect(dialog, &pixels);
+  const RECT want{pixels.left, pixels.top, pixels.left + pixels.right, pixels.top + pixels.bottom};
   const RECT have = clientRect(dialog, control);
-  return EqualRect(&have, &units) ? "" : " " + what + " at " + rectText(have) + ", want " + rectText(units);
+  return EqualRect(&have, &want) ? "" : " " + what + " at " + rectText(have) + ", want " + rectText(want);
 }
 
 struct UnnamedStatics {
