@@ -141,13 +141,14 @@ bool overlap(const RECT& a, const RECT& b) {
 std::string swatchFramed(const Capture& capture, HWND swatch) {
   RECT area{};
   GetWindowRect(swatch, &area);
+  bool black = true;
   for (int x = area.left; x < area.right; ++x) {
-    if (capture.pixel(x, area.top) != 0 || capture.pixel(x, area.bottom - 1) != 0) return " the swatch's frame is not black";
+    black = black && capture.pixel(x, area.top) == 0 && capture.pixel(x, area.bottom - 1) == 0;
   }
   for (int y = area.top; y < area.bottom; ++y) {
-    if (capture.pixel(area.left, y) != 0 || capture.pixel(area.right - 1, y) != 0) return " the swatch's frame is not black";
+    black = black && capture.pixel(area.left, y) == 0 && capture.pixel(area.right - 1, y) == 0;
   }
-  return "";
+  return black ? "" : " the swatch's frame is not black";
 }
 
 // --- values ------------------------------------------------------------------
@@ -359,9 +360,9 @@ std::string preferencesLayoutProblems(HWND preferences, int dpi) {
     RECT inside{};
     IntersectRect(&inside, &place, &client);
     if (!EqualRect(&inside, &place)) problems += name + " at " + rectText(place) + " runs out of the dialog";
-    if (control.buddyId != 0 &&
-        reinterpret_cast<HWND>(sendWithTimeout(window, UDM_GETBUDDY, 0, 0)) != GetDlgItem(preferences, control.buddyId)) {
-      problems += name + " is not attached to its edit";
+    if (control.buddyId != 0) {
+      const auto buddy = reinterpret_cast<HWND>(sendWithTimeout(window, UDM_GETBUDDY, 0, 0));
+      if (buddy != GetDlgItem(preferences, control.buddyId)) problems += name + " is not attached to its edit";
     }
   }
   for (std::size_t i = 0; i < places.size(); ++i) {
