@@ -1,6 +1,11 @@
 #include "chooser/settings.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
 #include "chooser/settings_file.h"
+#include "chooser/whole_number.h"
 #include "resources/strings.h"
 
 namespace chooser {
@@ -32,6 +37,61 @@ void writeDialogSettings(const DialogSettings& settings) {
   // One character counted from "1": the combo's first entry is filter 1.
   const char filterText[2] = {static_cast<char>('1' + settings.fileTypeIndex), '\0'};
   writeSettingsKey(kFilterIndexKey, filterText);
+}
+
+std::int32_t fillSettingValue(const fill::FillOptions& options, FillSetting setting) {
+  switch (setting) {
+    case FillSetting::repeat: return options.repeat;
+    case FillSetting::scale: return options.scalePercent;
+    case FillSetting::angle: {
+      // Angles beyond a turn come only from elsewhere (texfill takes any);
+      // the remainder of the division is exact.
+      double angle = options.angleDegrees;
+      if (!(angle >= -kAngleLimit && angle <= kAngleLimit)) {
+        angle = std::isfinite(angle) ? std::fmod(angle, 360.0) : 0.0;
+      }
+      return static_cast<std::int32_t>(angle < 0 ? angle - 0.5 : angle + 0.5);
+    }
+    case FillSetting::offsetX: return options.offsetX;
+    case FillSetting::offsetY: return options.offsetY;
+    case FillSetting::variation: return options.seed;
+    case FillSetting::makeSeamless: return options.makeSeamless ? 1 : 0;
+  }
+  return 0;
+}
+
+void setFillSetting(fill::FillOptions* options, FillSetting setting, std::int32_t value) {
+  switch (setting) {
+    case FillSetting::repeat: options->repeat = value; break;
+    case FillSetting::scale: options->scalePercent = value; break;
+    case FillSetting::angle: options->angleDegrees = value; break;
+    case FillSetting::offsetX: options->offsetX = value; break;
+    case FillSetting::offsetY: options->offsetY = value; break;
+    case FillSetting::variation: options->seed = value; break;
+    case FillSetting::makeSeamless: options->makeSeamless = value != 0; break;
+  }
+}
+
+void readFillSettings(fill::FillOptions* options) {
+  for (int i = 0; i < kFillSettingCount; ++i) {
+    const FillSettingRule& rule = kFillSettingRules[i];
+    // A value that fills the buffer may have been cut short: no number is
+    // that long, even with blanks around it.
+    char text[64];
+    readSettingsText(rule.key, text, sizeof text);
+    std::int32_t value = rule.fallback;
+    if (std::strlen(text) < sizeof text - 1) parseWholeNumber(text, rule.minimum, rule.maximum, &value);
+    setFillSetting(options, static_cast<FillSetting>(i), value);
+  }
+}
+
+void writeFillSettings(const fill::FillOptions& options) {
+  for (int i = 0; i < kFillSettingCount; ++i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%ld",
+                  static_cast<long>(fillSettingValue(options, static_cast<FillSetting>(i))));
+    writeSettingsKey(kFillSettingRules[i].key, text);
+  }
 }
 
 }  // namespace chooser

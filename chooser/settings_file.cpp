@@ -10,7 +10,7 @@ namespace chooser {
 
 namespace {
 
-// The section holds four short keys; other programs' extra keys beyond
+// The section holds a dozen short keys; other programs' extra keys beyond
 // this are not carried over.
 constexpr std::size_t kSectionBytes = 4096;
 constexpr std::size_t kKeyBytes = 256;
@@ -48,6 +48,11 @@ bool perUserSettingsPath(char* path, std::size_t size) {
 unsigned readSettingsKey(const char* key, int defaultValue) {
   char path[kSettingsPathBytes];
   return platform::profileInt(settingsSection, key, defaultValue, currentFile(path));
+}
+
+void readSettingsText(const char* key, char* buffer, std::size_t size) {
+  char path[kSettingsPathBytes];
+  platform::profileString(settingsSection, key, buffer, size, currentFile(path));
 }
 
 void writeSettingsKey(const char* key, const char* text) {

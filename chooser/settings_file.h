@@ -16,6 +16,8 @@ bool perUserSettingsPath(char* path, std::size_t size);
 
 // The per-user file when it exists, else the bare name.
 unsigned readSettingsKey(const char* key, int defaultValue);
+// The stored text of the key from the same file, "" when there is none.
+void readSettingsText(const char* key, char* buffer, std::size_t size);
 // Writes where reads go. When the bare-name file refuses the write, its
 // keys of the section are copied into a new per-user file (folder made as
 // needed) and the key is written there; that file exists from then on, so

@@ -55,6 +55,12 @@ std::uint32_t processNumber();
 
 // Private-profile (INI) settings --------------------------------------------
 unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName);
+// Copies the stored text of `key` (without the quotes that may enclose it;
+// at most size - 1 characters and a terminating zero) into buffer: "" when
+// the file, the section, the key or its "=" is missing. Answers the
+// characters copied.
+std::size_t profileString(const char* section, const char* key, char* buffer, std::size_t size,
+                          const char* fileName);
 bool writeProfileString(const char* section, const char* key, const char* value,
                         const char* fileName);
 // The section's lines as "key=value", each ended by a zero and the last by a

@@ -42,6 +42,24 @@
 // Preferences.
 #define IDC_ORIGIN_DOCUMENT 101
 #define IDC_ORIGIN_SELECTION 102
+// ... and the fill options below the tile origin.
+#define IDC_REPEAT_LABEL 103
+#define IDC_REPEAT_COMBO 104
+#define IDC_SCALE_LABEL 105
+#define IDC_SCALE_EDIT 106
+#define IDC_SCALE_SPIN 107
+#define IDC_ANGLE_LABEL 108
+#define IDC_ANGLE_EDIT 109
+#define IDC_ANGLE_SPIN 110
+#define IDC_OFFSET_X_LABEL 111
+#define IDC_OFFSET_X_EDIT 112
+#define IDC_OFFSET_Y_LABEL 113
+#define IDC_OFFSET_Y_EDIT 114
+#define IDC_VARIATION_LABEL 115
+#define IDC_VARIATION_EDIT 116
+#define IDC_NEW_VARIATION 117
+#define IDC_MAKE_SEAMLESS 118
+#define IDC_SWATCH 119
 
 // About.
 #define IDC_ABOUT_PICTURE 5001

@@ -12,6 +12,7 @@
   STRING_ENTRY(101, "Cannot find file %s")                               \
   STRING_ENTRY(102, "Unsupported file format")                           \
   STRING_ENTRY(103, "Error while reading file")                          \
+  STRING_ENTRY(110, "%s must be a whole number from %d to %d.")          \
   STRING_ENTRY(199, "Unknown error has occured")                         \
   STRING_ENTRY(400, "Size Unknown")
 #endif
@@ -22,3 +23,5 @@
 #define IDS_CANNOT_FIND_FILE 101
 #define IDS_UNSUPPORTED_FORMAT 102
 #define IDS_READ_ERROR 103
+// Preferences: a typed option outside its range (its name, the range).
+#define IDS_OPTION_OUT_OF_RANGE 110

@@ -10,6 +10,7 @@
 
 #include "chooser/preview_panel.h"
 #include "chooser/texture_choice.h"
+#include "fill/fill_preview.h"
 
 namespace chooser {
 
@@ -19,8 +20,9 @@ constexpr int kTextureFileBytes = 512;
 struct TextureDialogState {
   int dialogStatus;                          // DialogStatus of the run
   char textureFileBuffer[kTextureFileBytes];  // the path the platform dialog returns
-  int workingSizeChoice;                     // "Size to:" index taken at Open
-  int workingTileOrigin;                     // changed only by a confirmed Preferences
+  // The run's options: the size choice taken at Open, the tile origin and
+  // the fill options changed only by a confirmed Preferences.
+  fill::FillOptions workingOptions;
   HWND ownerWindow;                          // the host window; parent of Preferences
   HINSTANCE moduleInstance;                  // templates and bitmaps
   PreviewPanel* previewPanel;                // owned from initialisation to the run's end
@@ -59,10 +61,25 @@ void centreDialog(HWND window, int n);
 // Gives the dialog window class the white stock brush as background.
 void setWhiteDialogBackground(HWND dialog);
 
-// Preferences and About.
-void showPreferencesDialog(HWND parent);
+// The Preferences dialog while it is up: what its swatch shows.
+struct PreferencesDialogState {
+  fill::FillPreview* swatchPreview;        // reads the texture once; null when memory ran out
+  char texturePath[kTextureFileBytes];     // named in the Open Texture dialog's edit
+  std::int32_t sizeChoice;                 // its "Size to:" selection
+  int ready;                               // the controls are filled in: changes redraw
+};
+extern PreferencesDialogState preferencesDialog;
+
+// Preferences and About. `texturePath` and `sizeChoice` are what the Open
+// Texture dialog shows, for the swatch.
+void showPreferencesDialog(HWND parent, const char* texturePath, std::int32_t sizeChoice);
 INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
+// The swatch: 160 by 160 pixels of a document filled with the texture and
+// the options as the dialog's controls stand, enlarged on a scaled display.
+constexpr int kSwatchSide = 160;
+void redrawSwatch(HWND dialog, const fill::FillOptions& options);
+void drawSwatch(const DRAWITEMSTRUCT* item);
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                  LPARAM lParam) noexcept;
 

@@ -165,8 +165,8 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
 
   textureDialog.ownerWindow = static_cast<HWND>(owner);
   textureDialog.moduleInstance = static_cast<HINSTANCE>(module);
-  textureDialog.workingTileOrigin = 1;
-  textureDialog.workingSizeChoice = 1;
+  textureDialog.workingOptions = fill::FillOptions{};
+  textureDialog.workingOptions.sizeChoice = fill::size512;
   textureDialog.dialogStatus = dialogFailed;
   textureDialog.initialised = 0;
   releasePreviewPanel();
@@ -179,8 +179,7 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
     if (choice != nullptr && choice->fileName != nullptr) {
       std::memcpy(choice->fileName, textureDialog.textureFileBuffer, kFileNameBytes);
       choice->fileName[kFileNameBytes - 1] = '\0';
-      choice->options.sizeChoice = textureDialog.workingSizeChoice;
-      choice->options.tileOrigin = textureDialog.workingTileOrigin;
+      choice->options = textureDialog.workingOptions;
     }
   } else if (textureDialog.dialogStatus == dialogFailed) {
     // Ended without the Cancel command: the platform refused the dialog,
@@ -289,8 +288,8 @@ int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
     case IDOK:
       // Taken before the platform validates the name: when the name turns
       // out to be a directory or a pattern the dialog stays up regardless.
-      textureDialog.workingSizeChoice =
-          static_cast<int>(itemMessage(dialog, IDC_SIZE_COMBO, CB_GETCURSEL));
+      textureDialog.workingOptions.sizeChoice =
+          static_cast<std::int32_t>(itemMessage(dialog, IDC_SIZE_COMBO, CB_GETCURSEL));
       saveDialogSettings(dialog);
       requestLongNameRelist(dialog);
       return 0;
@@ -319,11 +318,16 @@ int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
         updateSizeControls(dialog, path);
       }
       return 0;
-    case IDC_PREFERENCES_BUTTON:
-      // Owned by the host window, not by this dialog.
-      showPreferencesDialog(textureDialog.ownerWindow);
+    case IDC_PREFERENCES_BUTTON: {
+      // Owned by the host window, not by this dialog; its swatch shows the
+      // texture named here at the size chosen here.
+      char path[kTextureFileBytes];
+      GetDlgItemTextA(dialog, IDC_FILE_NAME, path, sizeof path);
+      showPreferencesDialog(textureDialog.ownerWindow, path,
+                            static_cast<std::int32_t>(itemMessage(dialog, IDC_SIZE_COMBO, CB_GETCURSEL)));
       InvalidateRect(dialog, nullptr, FALSE);
       return 0;
+    }
     case IDC_ABOUT_BUTTON:
       showAboutDialog(dialog, textureDialog.moduleInstance);
       InvalidateRect(dialog, nullptr, FALSE);

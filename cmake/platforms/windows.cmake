@@ -10,7 +10,7 @@ find_package(ZLIB REQUIRED)
 set_property(TARGET TIFF::TIFF APPEND PROPERTY INTERFACE_LINK_LIBRARIES JPEG::JPEG ZLIB::ZLIB)
 target_link_libraries(orielvmx_texture PUBLIC ZLIB::ZLIB)
 target_link_libraries(orielvmx_platform PUBLIC user32 kernel32 shell32)
-target_link_libraries(orielvmx_chooser PUBLIC comdlg32 gdi32 user32)
+target_link_libraries(orielvmx_chooser PUBLIC comdlg32 comctl32 gdi32 user32)
 
 # One source tree, two plug-ins: 32-bit hosts load dist/win32, 64-bit hosts
 # dist/win64. They differ only in the PiPL entry key.

@@ -9,6 +9,8 @@
 //   first other character ("12abc" reads 12, "abc" reads 0; "0x1F" is
 //   hexadecimal), wrapping to an unsigned 32-bit number; a missing file or
 //   key, a key without "=" or an empty value gives the default;
+// - the string read gives the value as it stands, "" where the integer read
+//   would give the default (an empty value too);
 // - lines may end in LF, CRLF or CR, the last one without an end.
 // A bare file name lives in the user's configuration folder
 // ($XDG_CONFIG_HOME, else ~/.config), where Windows would use its own folder;
@@ -18,6 +20,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -209,6 +212,29 @@ unsigned parseUnsigned(std::string_view text) {
   return negative ? 0u - total : total;
 }
 
+// The text stored for a key, without the matching quotes that may enclose
+// it; nothing when the file, the section, the key or its "=" is missing.
+std::optional<std::string> storedValue(const char* section, const char* key, const char* fileName) {
+  if (section == nullptr || key == nullptr || fileName == nullptr || fileName[0] == '\0') {
+    return std::nullopt;
+  }
+  std::string content;
+  if (!readWholeFile(resolvePath(fileName), &content)) return std::nullopt;
+  const std::vector<Line> lines = splitLines(content);
+  const std::optional<SectionPlace> place = findSection(lines, trim(section));
+  if (!place) return std::nullopt;
+  const std::optional<std::size_t> index = findKey(lines, *place, trim(key));
+  if (!index) return std::nullopt;
+  const std::optional<std::string_view> value = parseLine(lines[*index].text).value;
+  if (!value) return std::nullopt;
+  std::string_view text = *value;
+  if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+      text.back() == text.front()) {
+    text = text.substr(1, text.size() - 2);
+  }
+  return std::string(text);
+}
+
 bool writeContent(const char* temporaryPath, void* content) {
   const std::string& text = *static_cast<const std::string*>(content);
   std::FILE* out = std::fopen(temporaryPath, "wb");
@@ -227,27 +253,23 @@ namespace platform {
 
 unsigned profileInt(const char* section, const char* key, int defaultValue, const char* fileName) {
   const unsigned fallback = static_cast<unsigned>(defaultValue);
-  if (section == nullptr || key == nullptr || fileName == nullptr || fileName[0] == '\0') {
-    return fallback;
-  }
-  std::string content;
-  if (!readWholeFile(resolvePath(fileName), &content)) return fallback;
-  const std::vector<Line> lines = splitLines(content);
-  const std::optional<SectionPlace> place = findSection(lines, trim(section));
-  if (!place) return fallback;
-  const std::optional<std::size_t> index = findKey(lines, *place, trim(key));
-  if (!index) return fallback;
-  std::optional<std::string_view> value = parseLine(lines[*index].text).value;
+  const std::optional<std::string> value = storedValue(section, key, fileName);
   if (!value) return fallback;
   std::string_view text = *value;
-  if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
-      text.back() == text.front()) {
-    text = text.substr(1, text.size() - 2);
-  }
   // Windows reads the value into a buffer of 30 characters.
   if (text.size() > 29) text = text.substr(0, 29);
   if (text.empty()) return fallback;
   return parseUnsigned(text);
+}
+
+std::size_t profileString(const char* section, const char* key, char* buffer, std::size_t size,
+                          const char* fileName) {
+  if (buffer == nullptr || size == 0) return 0;
+  const std::optional<std::string> value = storedValue(section, key, fileName);
+  const std::size_t length = value ? std::min(value->size(), size - 1) : 0;
+  if (length > 0) std::memcpy(buffer, value->data(), length);
+  buffer[length] = '\0';
+  return length;
 }
 
 bool writeProfileString(const char* section, const char* key, const char* value,

@@ -67,6 +67,15 @@ unsigned profileInt(const char* section, const char* key, int defaultValue, cons
   return GetPrivateProfileIntA(section, key, defaultValue, fileName);
 }
 
+std::size_t profileString(const char* section, const char* key, char* buffer, std::size_t size,
+                          const char* fileName) {
+  if (buffer == nullptr || size == 0) return 0;
+  buffer[0] = '\0';
+  // A null key would list the section's keys instead.
+  if (key == nullptr) return 0;
+  return GetPrivateProfileStringA(section, key, "", buffer, static_cast<DWORD>(size), fileName);
+}
+
 bool writeProfileString(const char* section, const char* key, const char* value,
                         const char* fileName) {
   return WritePrivateProfileStringA(section, key, value, fileName) != FALSE;

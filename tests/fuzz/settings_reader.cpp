@@ -1,7 +1,7 @@
-// Any bytes as the chooser's settings file: the four keys read, then written
-// and read back. Whatever the file held before, a value just written must
-// read back as written, and writing the same values again must leave the
-// file as it is.
+// Any bytes as the chooser's settings file: the keys read (the fill options
+// each within its range, whatever is stored), then written and read back.
+// Whatever the file held before, a value just written must read back as
+// written, and writing the same values again must leave the file as it is.
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -31,6 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   chooser::readPreviewSetting();
   chooser::readTileOriginSetting();
   platform::profileInt(chooser::settingsSection, chooser::kListViewKey, 0, chooser::settingsFileName);
+  fill::FillOptions stored;
+  chooser::readFillSettings(&stored);
+  for (int i = 0; i < chooser::kFillSettingCount; ++i) {
+    const chooser::FillSettingRule& rule = chooser::kFillSettingRules[i];
+    const std::int32_t value = chooser::fillSettingValue(stored, static_cast<chooser::FillSetting>(i));
+    if (value < rule.minimum || value > rule.maximum) fuzzing::fail("a stored fill option reads out of range");
+  }
 
   // Written values come from the input's size so that every combination
   // turns up across a corpus.
@@ -47,11 +54,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (chooser::readFilterIndexSetting() != static_cast<unsigned>(written.fileTypeIndex + 1)) {
     fuzzing::fail("fId does not read back");
   }
+  fill::FillOptions options;
+  options.angleDegrees = -static_cast<double>(size % 361);
+  options.offsetX = -static_cast<std::int32_t>(size % (fill::kOffsetLimit + 1));
+  chooser::writeFillSettings(options);
+  fill::FillOptions read;
+  chooser::readFillSettings(&read);
+  if (read.angleDegrees != options.angleDegrees || read.offsetX != options.offsetX) {
+    fuzzing::fail("a negative fill option does not read back");
+  }
 
   // A second identical write changes nothing.
   const std::string once = contentsOf(path);
   chooser::writeDialogSettings(written);
   chooser::writeTileOriginSetting(origin);
+  chooser::writeFillSettings(options);
   if (contentsOf(path) != once) fuzzing::fail("rewriting the same values changed the file");
 
   platform::test::setProfileDirectory("");

@@ -51,36 +51,38 @@ bool parseLayerOption(const std::string& option, FillRequest* request) {
   return true;
 }
 
-// The Preferences options; the Windows runner sets them in the dialog.
+// The fill options, in the ranges the Preferences dialog takes.
 bool parseFillOption(const std::string& option, fill::FillOptions* options) {
+  const std::size_t equals = option.find('=');
+  const std::string name = option.substr(0, equals);
+  const std::string value = equals == std::string::npos ? "" : option.substr(equals + 1);
   if (option == "seamless") {
     options->makeSeamless = true;
     return true;
   }
-  const std::size_t equals = option.find('=');
-  if (equals == std::string::npos) return false;
-  const std::string name = option.substr(0, equals);
-  const std::string value = option.substr(equals + 1);
-  int number = 0;
-  if (name == "repeat") {
-    const char* const names[] = {"tile", "mirror", "random"};
-    for (int i = 0; i < fill::kRepeatModeCount; ++i) {
-      if (value == names[i]) options->repeat = i;
-    }
-    return value == "tile" || value == "mirror" || value == "random";
+  if (name == "scale") return parseInt(value, fill::kScaleMinimum, fill::kScaleMaximum, &options->scalePercent);
+  if (name == "seed") return parseInt(value, 0, fill::kSeedMaximum, &options->seed);
+  if (name == "angle") {
+    int degrees = 0;
+    if (!parseInt(value, -360, 360, &degrees)) return false;
+    options->angleDegrees = degrees;
+    return true;
   }
   if (name == "offset") {
     const std::size_t comma = value.find(',');
-    return comma != std::string::npos && parseInt(value.substr(0, comma), -30000, 30000, &options->offsetX) &&
-           parseInt(value.substr(comma + 1), -30000, 30000, &options->offsetY);
+    return comma != std::string::npos &&
+           parseInt(value.substr(0, comma), -fill::kOffsetLimit, fill::kOffsetLimit, &options->offsetX) &&
+           parseInt(value.substr(comma + 1), -fill::kOffsetLimit, fill::kOffsetLimit, &options->offsetY);
   }
-  if (name == "angle" && parseInt(value, -3600, 3600, &number)) {
-    options->angleDegrees = number;
-    return true;
+  if (name == "repeat") {
+    const char* const names[] = {"tile", "mirror", "random"};
+    for (int mode = 0; mode < fill::kRepeatModeCount; ++mode) {
+      if (value == names[mode]) {
+        options->repeat = mode;
+        return true;
+      }
+    }
   }
-  if (name == "scale") return parseInt(value, 1, 1000, &options->scalePercent);
-  if (name == "seed") return parseInt(value, 0, fill::kSeedMaximum, &options->seed);
-  if (name == "cell") return parseInt(value, 0, fill::kCellMaximum, &options->cellPercent);
   return false;
 }
 
@@ -96,13 +98,14 @@ bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason)
     fillCase->chooserStatus = fillCase->texture == "cancel" ? 2 : 0;
     fillCase->texture.clear();
   }
-  if (!parseInt(size, -1000, 1000, &fillCase->options.sizeChoice)) {
+  fill::FillOptions& options = fillCase->options;
+  if (!parseInt(size, -1000, 1000, &options.sizeChoice)) {
     *reason = "bad size choice '" + size + "'";
     return false;
   }
   if (origin == "doc" || origin == "sel") {
-    fillCase->options.tileOrigin = origin == "doc" ? 1 : 0;
-  } else if (!parseInt(origin, -1000, 1000, &fillCase->options.tileOrigin)) {
+    options.tileOrigin = origin == "doc" ? 1 : 0;
+  } else if (!parseInt(origin, -1000, 1000, &options.tileOrigin)) {
     *reason = "bad origin '" + origin + "'";
     return false;
   }
@@ -139,7 +142,7 @@ bool parseLine(const std::string& line, FillCase* fillCase, std::string* reason)
     if (option.rfind("abort=", 0) == 0 && parseInt(option.substr(6), 1, 30000, &request.abortAtBand)) continue;
     if (option.rfind("expect=", 0) == 0 && parseInt(option.substr(7), -32768, 32767, &fillCase->expectedResult)) continue;
     if (option.rfind("boxes=", 0) == 0 && parseInt(option.substr(6), 0, 30000, &fillCase->expectedBoxes)) continue;
-    if (parseLayerOption(option, &request) || parseFillOption(option, &fillCase->options)) continue;
+    if (parseLayerOption(option, &request) || parseFillOption(option, &options)) continue;
     *reason = "bad option '" + option + "'";
     return false;
   }

@@ -20,9 +20,9 @@
 //          whose memory after the record happens to look like those fields;
 // planes=N: samples a document pixel (after case=);
 // blank:   the transparency plane starts fully transparent;
-// scale=P, angle=D, offset=X,Y, repeat=tile|mirror|random, seed=N, cell=P,
-// seamless: the fill options of Preferences (whole numbers; seamless
-//          checks "Make seamless").
+// scale=P, angle=DEG, offset=X,Y, repeat=tile|mirror|random, seed=N,
+// seamless: the fill options, set through Preferences on Windows (so whole
+//          degrees only).
 #pragma once
 
 #include <string>
@@ -37,7 +37,7 @@ struct FillCase {
   std::string name;
   std::string texture;  // empty for "cancel" and "fail"
   int chooserStatus = 1;  // 1 chosen, 2 cancelled, 0 failed
-  fill::FillOptions options;  // the size choice and origin fields, and the options
+  fill::FillOptions options;
   FillRequest request;
   int expectedResult = 0;
   int expectedBoxes = -1;  // -1: not checked

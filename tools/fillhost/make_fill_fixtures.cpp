@@ -61,6 +61,10 @@ constexpr CaseLine kCases[] = {
     {false, "jpeg-square-128-rgb-doc-prescaled square.jpg 3 doc rgb 300 260 0 0 260 300"},
     {false, "jpeg-square-512-rgb-sel square.jpg 1 sel rgb 200 150 5 7 140 190"},
     {false, "png-1024-256-rgb-doc square1024.png 2 doc rgb 300 280 0 0 280 300"},
+    // Fill options, set through Preferences on Windows.
+    {true, "options-scale-angle-offset-rgb-sel hires.tif 2 sel rgb 200 150 5 7 140 190 scale=73 angle=30 offset=-11,5"},
+    {false, "options-mirror-gray-doc lowres.tif 0 doc gray 200 150 0 0 150 200 repeat=mirror angle=-90"},
+    {false, "options-random-seamless-png rgb.png 0 doc rgb 120 90 1 2 88 119 repeat=random seed=4321 seamless"},
     {true, "cancelled cancel 0 doc rgb 40 40 0 0 40 40 expect=1 boxes=0"},
     {false, "chooser-failed fail 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=0"},
     {true, "missing-file missing.tif 0 doc rgb 40 40 0 0 40 40 expect=-19 boxes=1"},
@@ -100,7 +104,7 @@ constexpr CaseLine kCases[] = {
     {false, "offset-rgb-sel hires.tif 0 sel rgb 240 180 17 13 171 233 offset=-100,55"},
     // Without repetition: the variation, the cell, and Preferences' transform.
     {true, "random-rgb-doc hires.tif 2 doc rgb 300 200 10 20 190 290 repeat=random"},
-    {false, "random-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=random seed=4242 cell=40"},
+    {false, "random-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=random seed=4242"},
     {false, "random-turned-layer-rgb rgb.png 0 doc rgb 150 110 3 4 100 140 repeat=random angle=30 scale=150 case=4 blank"},
     // Made seamless at Start: a PNG, a BMP held whole first, a JPEG scaled.
     {true, "seamless-png-rgb-doc rgb.png 0 doc rgb 200 150 9 5 149 199 seamless"},

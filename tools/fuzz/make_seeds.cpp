@@ -362,6 +362,8 @@ void writeSettingsTarget() {
       {"bom-no-ending", "\xEF\xBB\xBF[Oriel Brindle Texture Library]\nfId=99999999999999999999999999999999"},
       {"keys-without-values", "[Oriel Brindle Texture Library]\nprv\nfVw=\n[unclosed\ntOn=1\n"},
       {"empty", ""},
+      {"fill-options", "[Oriel Brindle Texture Library]\nrpt=2\nscl=-5\nang=-45\nofX=12abc\nofY= 300000 \n"
+                       "var=\"7\"\nmsl=1\n"},
   };
   for (const auto& [name, text] : files) seed("settings_reader", name, Bytes(text.begin(), text.end()));
 }

@@ -5,6 +5,7 @@
 
 #include "resources/dialog_ids.h"
 #include "tools/hostdriver/dialog_driver.h"
+#include "tools/hostdriver/preferences_driver.h"
 
 namespace hostdriver {
 namespace {
@@ -49,8 +50,8 @@ void answerOpenTexture(HWND dialog, const ChooserAnswer& answer) {
       !selectComboItem(dialog, IDC_SIZE_COMBO, options.sizeChoice)) {
     noteProblem("cannot pick size " + std::to_string(options.sizeChoice));
   }
-  if (options.tileOrigin != fill::originDocument) {
-    const std::string problem = answerPreferences(dialog, IDC_ORIGIN_SELECTION, IDOK);
+  if (needsPreferences(options)) {
+    const std::string problem = answerPreferences(dialog, options, IDOK);
     if (!problem.empty()) noteProblem(problem);
   }
   pressButton(dialog, IDOK);
@@ -135,25 +136,6 @@ bool typeFileName(HWND dialog, const std::string& text) {
   std::string lower = text;
   CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
   return waitUntil([&] { return controlText(dialog, IDC_FILE_NAME) == lower; }, kDialogWait);
-}
-
-std::string answerPreferences(HWND chooser, int radioId, int buttonId, bool* documentWasChecked) {
-  if (!pressButton(chooser, IDC_PREFERENCES_BUTTON)) return "cannot press Preferences";
-  HWND preferences = findDialog("Preferences", kDialogWait);
-  if (preferences == nullptr) return "no Preferences dialog";
-  if (documentWasChecked != nullptr) {
-    *documentWasChecked = buttonChecked(preferences, IDC_ORIGIN_DOCUMENT);
-  }
-  std::string problem;
-  clickButton(preferences, radioId);
-  if (!waitUntil([&] { return buttonChecked(preferences, radioId); }, kDialogWait)) {
-    problem = "radio button " + std::to_string(radioId) + " did not check";
-  }
-  pressButton(preferences, buttonId);
-  if (!waitUntil([&] { return !IsWindow(preferences); }, kDialogWait)) {
-    problem += " Preferences did not close";
-  }
-  return problem;
 }
 
 }  // namespace hostdriver

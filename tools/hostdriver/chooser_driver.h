@@ -1,8 +1,8 @@
 // Answers the plug-in's Open Texture dialog as a user would, from the dialog
 // watcher's thread: types the texture path into the File Name edit, picks the
-// size in the "Size to:" combo, optionally confirms Preferences with "Top
-// left of &selection", and presses Open; or presses Cancel; or makes the
-// dialog fail (ends it without either command).
+// size in the "Size to:" combo, confirms Preferences set to the other
+// options when they are not the defaults, and presses Open; or presses
+// Cancel; or makes the dialog fail (ends it without either command).
 #pragma once
 
 #include <windows.h>
@@ -17,7 +17,8 @@ namespace hostdriver {
 constexpr const char* kChooserCaption = "Oriel Brindle Texture Library";
 
 // `options.sizeChoice` is picked when the combo is enabled (library
-// textures); a tile origin other than the document's is set in Preferences.
+// textures); the tile origin and the fill options are set in Preferences
+// when any of them differs from its default.
 struct ChooserAnswer {
   int status = 1;    // 1 choose, 2 Cancel, anything else: end the dialog without a choice
   std::string path;  // typed into the File Name edit
@@ -39,9 +40,5 @@ std::string listText(HWND dialog, int id, int index);
 // Types `text` into the File Name edit and waits until the dialog has
 // redescribed the file (the info line and the size combo follow the edit).
 bool typeFileName(HWND dialog, const std::string& text);
-// Runs Preferences from the Open Texture dialog: answers it with the radio
-// button `radioId` and OK (IDOK) or Cancel (IDCANCEL). Answers "" or a problem.
-std::string answerPreferences(HWND chooser, int radioId, int buttonId,
-                              bool* documentWasChecked = nullptr);
 
 }  // namespace hostdriver

@@ -17,6 +17,7 @@
 #include "tools/hostdriver/chooser_driver.h"
 #include "tools/wintest/chooser_run.h"
 #include "tools/hostdriver/dialog_driver.h"
+#include "tools/hostdriver/preferences_driver.h"
 #include "tools/wintest/plugin_under_test.h"
 #include "tools/wintest/screen_capture.h"
 
@@ -47,35 +48,6 @@ constexpr int kAllFiles = 8;
 constexpr std::uint8_t kTexels[2][2][3] = {{{10, 20, 30}, {40, 50, 60}},
                                            {{70, 80, 90}, {200, 110, 120}}};
 
-// --- the settings file -----------------------------------------------------
-
-std::string settingsPath() {
-  char directory[MAX_PATH] = {};
-  GetWindowsDirectoryA(directory, sizeof directory);
-  return std::string(directory) + "\\OrielVMX.ini";
-}
-
-// Wine keeps recently used profile files in memory and, when the file has
-// gone, goes on answering from that copy; the all-null write empties the
-// cache, so the next read sees that the file is gone.
-void removeSettings() {
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, "OrielVMX.ini");
-  DeleteFileA(settingsPath().c_str());
-}
-
-// The stored text of a key, or "(none)".
-std::string setting(const char* key) {
-  char value[64] = {};
-  GetPrivateProfileStringA("Oriel Brindle Texture Library", key, "(none)", value, sizeof value,
-                           "OrielVMX.ini");
-  return value;
-}
-
-std::string expectSetting(const char* key, const std::string& want) {
-  const std::string have = setting(key);
-  return have == want ? "" : std::string(" ") + key + "=" + have + ", want " + want;
-}
-
 // --- running Start -----------------------------------------------------------
 
 // The 2 by 2 texture tiled into the filter rectangle from the document's or
@@ -90,10 +62,6 @@ std::vector<std::uint8_t> expectedFill(bool fromDocument) {
     }
   }
   return pixels;
-}
-
-std::string boxesText(const std::vector<SeenDialog>& boxes) {
-  return boxes.empty() ? "" : " unexpected boxes:" + describeDialogs(boxes);
 }
 
 // --- screenshots -------------------------------------------------------------
@@ -443,14 +411,16 @@ std::string checkDirectoryChange(const PluginUnderTest& plugin) {
 
 std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
   removeSettings();
-  bool documentWasChecked = false;
+  fill::FillOptions fromSelection;
+  fromSelection.tileOrigin = fill::originSelection;
+  fill::FillOptions shown;
   const Run run = runWithChooser(plugin, [&](HWND dialog) {
     typeFileName(dialog, "plain.bmp");
-    std::string problem =
-        answerPreferences(dialog, IDC_ORIGIN_SELECTION, IDOK, &documentWasChecked);
+    std::string problem = answerPreferences(dialog, fromSelection, IDOK, &shown);
     pressButton(dialog, IDOK);
     return problem;
   });
+  bool documentWasChecked = shown.tileOrigin == fill::originDocument;
   std::string failure = run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) +
                         expectSetting("tOn", "0");
   if (!documentWasChecked) failure += " document origin not checked without settings";
@@ -462,10 +432,11 @@ std::string checkPreferencesConfirmed(const PluginUnderTest& plugin) {
   // without Preferences still tiles from the document.
   const Run next = runWithChooser(plugin, [&](HWND dialog) {
     typeFileName(dialog, "plain.bmp");
-    std::string problem = answerPreferences(dialog, IDC_ORIGIN_DOCUMENT, IDCANCEL, &documentWasChecked);
+    std::string problem = answerPreferences(dialog, fill::FillOptions{}, IDCANCEL, &shown);
     pressButton(dialog, IDOK);
     return problem;
   });
+  documentWasChecked = shown.tileOrigin == fill::originDocument;
   failure += next.problem + resultText("the run", next.fill.result, 0) + expectSetting("tOn", "0");
   if (documentWasChecked) failure += " stored 0 did not pre-check the selection";
   if (next.fill.pixels != expectedFill(true)) failure += " cancelled Preferences changed the origin";
@@ -476,7 +447,9 @@ std::string checkPreferencesCancelled(const PluginUnderTest& plugin) {
   removeSettings();
   const Run run = runWithChooser(plugin, [](HWND dialog) {
     typeFileName(dialog, "plain.bmp");
-    std::string problem = answerPreferences(dialog, IDC_ORIGIN_SELECTION, IDCANCEL);
+    fill::FillOptions fromSelection;
+    fromSelection.tileOrigin = fill::originSelection;
+    std::string problem = answerPreferences(dialog, fromSelection, IDCANCEL);
     pressButton(dialog, IDOK);
     return problem;
   });
@@ -684,6 +657,7 @@ void runChooserChecks(const PluginUnderTest& plugin) {
          checkRefusedWriteMovesToPerUserFile(plugin));
   report("an existing per-user settings file wins over the Windows-directory file",
          checkPerUserFileWins(plugin));
+  runPreferencesChecks(plugin);
   SetCurrentDirectoryA(previous);
 }
 

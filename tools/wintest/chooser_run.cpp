@@ -96,4 +96,41 @@ void saveScreenshot(const Capture& capture, const std::string& name) {
   saveCapture(capture, environment("ORIELVMX_SCREENSHOTS"), name);
 }
 
+std::string boxesText(const std::vector<SeenDialog>& boxes) {
+  return boxes.empty() ? "" : " unexpected boxes:" + describeDialogs(boxes);
+}
+
+namespace {
+constexpr const char* kSettingsSection = "Oriel Brindle Texture Library";
+}  // namespace
+
+std::string settingsPath() {
+  char directory[MAX_PATH] = {};
+  GetWindowsDirectoryA(directory, sizeof directory);
+  return std::string(directory) + "\\OrielVMX.ini";
+}
+
+// Wine keeps recently used profile files in memory and, when the file has
+// gone, goes on answering from that copy; the all-null write empties the
+// cache, so the next read sees that the file is gone.
+void removeSettings() {
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, "OrielVMX.ini");
+  DeleteFileA(settingsPath().c_str());
+}
+
+std::string setting(const char* key) {
+  char value[64] = {};
+  GetPrivateProfileStringA(kSettingsSection, key, "(none)", value, sizeof value, "OrielVMX.ini");
+  return value;
+}
+
+std::string expectSetting(const char* key, const std::string& want) {
+  const std::string have = setting(key);
+  return have == want ? "" : std::string(" ") + key + "=" + have + ", want " + want;
+}
+
+void writeSetting(const char* key, const char* value) {
+  WritePrivateProfileStringA(kSettingsSection, key, value, "OrielVMX.ini");
+}
+
 }  // namespace wintest

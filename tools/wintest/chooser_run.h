@@ -53,4 +53,22 @@ std::string runAboutWith(const PluginUnderTest& plugin, const std::function<std:
 // Writes the capture as NAME.bmp into ORIELVMX_SCREENSHOTS, when it is set.
 void saveScreenshot(const Capture& capture, const std::string& name);
 
+// " unexpected boxes: ..." when there are any.
+std::string boxesText(const std::vector<SeenDialog>& boxes);
+
+// The settings file in the Windows directory, where the checks keep it.
+std::string settingsPath();
+void removeSettings();
+// The stored text of a key, or "(none)".
+std::string setting(const char* key);
+// "" when the key holds `want`, else what it holds.
+std::string expectSetting(const char* key, const std::string& want);
+void writeSetting(const char* key, const char* value);
+
+// What is wrong with the Preferences dialog's layout on a display of `dpi`:
+// the tile origin's controls in their template places, the new controls
+// below them, none overlapping another, all inside the dialog, and the
+// swatch its size in pixels inside a one-pixel frame.
+std::string preferencesLayoutProblems(HWND preferences, int dpi);
+
 }  // namespace wintest

@@ -3,8 +3,8 @@
 // preview and the banner must show the very pixels they always showed; above
 // it the frame, the banner and the About picture grow with the display, the
 // preview fills its frame in whole blocks and the pictures are smoothed.
-// Screenshots go to ORIELVMX_SCREENSHOTS as open-texture-<dpi>dpi and
-// about-<dpi>dpi.
+// Screenshots go to ORIELVMX_SCREENSHOTS as open-texture-<dpi>dpi,
+// preferences-<dpi>dpi and about-<dpi>dpi.
 #include <windows.h>
 
 #include <algorithm>
@@ -217,6 +217,22 @@ std::string checkOpenTexture(const PluginUnderTest& plugin, int dpi) {
   return run.problem + resultText("the run", run.fill.result, 1);
 }
 
+std::string checkPreferences(const PluginUnderTest& plugin, int dpi) {
+  const Run run = runWithChooser(plugin, [&](HWND dialog) {
+    typeFileName(dialog, "lib512.tif");
+    pressButton(dialog, IDC_PREFERENCES_BUTTON);
+    HWND preferences = findDialog("Preferences", kDialogWait);
+    if (preferences == nullptr) return std::string(" no Preferences");
+    saveScreenshot(captureWindow(preferences), "preferences-" + std::to_string(dpi) + "dpi");
+    std::string problem = preferencesLayoutProblems(preferences, dpi);
+    pressButton(preferences, IDCANCEL);
+    if (!waitUntil([&] { return !IsWindow(preferences); }, kDialogWait)) problem += " Preferences stayed up";
+    pressButton(dialog, IDCANCEL);
+    return problem;
+  });
+  return run.problem + resultText("the run", run.fill.result, 1);
+}
+
 std::string checkAbout(const PluginUnderTest& plugin, int dpi) {
   const ResourcePicture resource = describeResource(plugin.module, IDB_ABOUT_PICTURE);
   return runAboutWith(plugin, [&](HWND dialog) {
@@ -245,6 +261,8 @@ void runDisplayScaleChecks(const PluginUnderTest& plugin, int dpi) {
   report(dpi == 96 ? "Open Texture" + at + ": preview and banner pixels unchanged"
                    : "Open Texture" + at + ": frame and banner scaled, preview fills the frame",
          checkOpenTexture(plugin, dpi));
+  report("Preferences" + at + ": the fill options below the tile origin, the swatch scaled in its frame",
+         checkPreferences(plugin, dpi));
   report("About" + at + ": the picture fills its scaled control", checkAbout(plugin, dpi));
 }
 

@@ -22,6 +22,8 @@ void runResourceChecks(const PluginUnderTest& plugin);
 void runSelectorChecks(const PluginUnderTest& plugin);
 void runHostHabitChecks(const PluginUnderTest& plugin);
 void runChooserChecks(const PluginUnderTest& plugin);
+// The Preferences dialog's fill options; run by the chooser checks.
+void runPreferencesChecks(const PluginUnderTest& plugin);
 // The chooser's dialogs on a display the system has set to `dpi`.
 void runDisplayScaleChecks(const PluginUnderTest& plugin, int dpi);
 void runPspiHostChecks(const PluginUnderTest& plugin);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Compares the POSIX private-profile functions with Wine's
-# GetPrivateProfileIntA / WritePrivateProfileStringA: the same files and the
+# GetPrivateProfileIntA, GetPrivateProfileStringA and
+# WritePrivateProfileStringA: the same files and the
 # same queries through profile_probe, built natively and for Windows.
 #
 #   tools/wintest/profile-compare.sh NATIVE_PROBE WINDOWS_PROBE.exe WORK_DIR
@@ -70,6 +71,17 @@ R|brackets.ini|S] trailing|k|99
 R|brackets.ini|T|k|99
 R|brackets.ini|U|k|99
 R|comments.ini|S|k|99
+S|values.ini|S|v3|64
+S|values.ini|S|v5|64
+S|values.ini|S|v6|64
+S|values.ini|S|v7|64
+S|values.ini|S|v11|64
+S|values.ini|S|v16|64
+S|values.ini|S|v1|4
+S|values.ini|S|missing|64
+S|missing-file.ini|S|v1|64
+S|spaces.ini|Sec|k4|64
+S|spaces.ini|Sec|KEY3|64
 W|crlf.ini|A|k|9
 R|crlf.ini|A|k|99
 R|crlf.ini|B|k|99

@@ -3,9 +3,12 @@
 // the same files:
 //   profile_probe DIR QUERIES
 // Each line of QUERIES is "R|file|section|key|default" (answers the integer
-// read) or "W|file|section|key|value" (answers whether the write worked);
+// read), "S|file|section|key|size" (answers the string read into a buffer
+// of that size, in brackets, and its length) or "W|file|section|key|value"
+// (answers whether the write worked);
 // "(null)" stands for a missing key or value. Files are named relative to
 // DIR. One answer line per query, in order.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -52,7 +55,7 @@ int main(int argc, char** argv) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     const std::vector<std::string> f = split(line);
-    if (f.size() != 5 || (f[0] != "R" && f[0] != "W")) {
+    if (f.size() != 5 || (f[0] != "R" && f[0] != "S" && f[0] != "W")) {
       std::printf("bad query: %s\n", line.c_str());
       continue;
     }
@@ -61,6 +64,11 @@ int main(int argc, char** argv) {
       const unsigned value =
           platform::profileInt(f[2].c_str(), f[3].c_str(), std::atoi(f[4].c_str()), path.c_str());
       std::printf("%s -> %u\n", line.c_str(), value);
+    } else if (f[0] == "S") {
+      char text[256] = {};
+      const std::size_t size = std::min<std::size_t>(std::strtoul(f[4].c_str(), nullptr, 10), sizeof text);
+      const std::size_t length = platform::profileString(f[2].c_str(), f[3].c_str(), text, size, path.c_str());
+      std::printf("%s -> [%s] %lu\n", line.c_str(), text, static_cast<unsigned long>(length));
     } else {
       const bool written =
           platform::writeProfileString(f[2].c_str(), orNull(f[3]), orNull(f[4]), path.c_str());

@@ -74,8 +74,8 @@ std::string checkExportDirectory(const PluginUnderTest& plugin) {
 // have to be installed next to it in every host's plug-in folder.
 std::string checkImports(const PluginUnderTest& plugin) {
   static const char* const systemDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll",
-                                           "comdlg32.dll", "msvcrt.dll", "advapi32.dll",
-                                           "shell32.dll"};
+                                           "comdlg32.dll", "comctl32.dll", "msvcrt.dll",
+                                           "advapi32.dll", "shell32.dll"};
   const IMAGE_NT_HEADERS* nt = ntHeaders(plugin.module);
   if (nt == nullptr) return "no PE headers";
   const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];

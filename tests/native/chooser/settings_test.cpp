@@ -181,6 +181,77 @@ TEST_F(SettingsTest, TileOriginIsWrittenAsOneOrZero) {
   EXPECT_TRUE(chooser::readTileOriginSetting());
 }
 
+// The fill options' keys are read as text and parsed whole: the integer
+// read would take "12abc" as 12 and a stored "-45" back as 4294967251.
+struct StoredOptionCase {
+  chooser::FillSetting setting;
+  const char* stored;  // nullptr: no such key
+  std::int32_t want;
+};
+
+const StoredOptionCase kStoredOptionCases[] = {
+    {chooser::FillSetting::scale, nullptr, 100},
+    {chooser::FillSetting::scale, "250", 250},
+    {chooser::FillSetting::scale, " \"42\" ", 42},
+    {chooser::FillSetting::scale, "5000", 100},
+    {chooser::FillSetting::scale, "0", 100},
+    {chooser::FillSetting::scale, "12abc", 100},
+    {chooser::FillSetting::scale, "0x10", 100},
+    {chooser::FillSetting::scale, "", 100},
+    {chooser::FillSetting::angle, "-45", -45},
+    {chooser::FillSetting::angle, "+30", 30},
+    {chooser::FillSetting::angle, "-360", -360},
+    {chooser::FillSetting::angle, "361", 0},
+    {chooser::FillSetting::angle, "4294967251", 0},
+    {chooser::FillSetting::angle, "-", 0},
+    {chooser::FillSetting::angle, "- 5", 0},
+    {chooser::FillSetting::offsetX, "-300000", -300000},
+    {chooser::FillSetting::offsetX, "-300001", 0},
+    {chooser::FillSetting::offsetY, "99999999999999999999", 0},
+    {chooser::FillSetting::offsetY, "1.5", 0},
+    {chooser::FillSetting::variation, "0", 0},
+    {chooser::FillSetting::variation, "100000", 1},
+    {chooser::FillSetting::variation, "-1", 1},
+    {chooser::FillSetting::repeat, "2", 2},
+    {chooser::FillSetting::repeat, "3", 0},
+    {chooser::FillSetting::makeSeamless, "1", 1},
+    {chooser::FillSetting::makeSeamless, "2", 0},
+};
+
+TEST_F(SettingsTest, StoredFillOptionsOutOfRangeOrNotNumbersReadAsTheDefault) {
+  for (const StoredOptionCase& row : kStoredOptionCases) {
+    const char* key = chooser::fillSettingRule(row.setting).key;
+    SCOPED_TRACE(std::string(key) + "=" + (row.stored ? row.stored : "(none)"));
+    std::string text = "[Oriel Brindle Texture Library]\n";
+    if (row.stored != nullptr) text += std::string(key) + "=" + row.stored + "\n";
+    fixtures::writeTextFile(dir_.file("OrielVMX.ini"), text);
+    fill::FillOptions options;
+    options.scalePercent = 7;  // every field is read, none kept
+    chooser::readFillSettings(&options);
+    EXPECT_EQ(chooser::fillSettingValue(options, row.setting), row.want);
+  }
+}
+
+TEST_F(SettingsTest, FillOptionsAreWrittenAsSignedNumbersAndReadBackExactly) {
+  fill::FillOptions chosen;
+  chosen.repeat = fill::repeatMirror;
+  chosen.scalePercent = 1000;
+  chosen.angleDegrees = -30;
+  chosen.offsetX = -fill::kOffsetLimit;
+  chosen.offsetY = 12;
+  chosen.seed = 0;
+  chosen.makeSeamless = true;
+  chooser::writeFillSettings(chosen);
+  EXPECT_EQ(settingsText(),
+            "[Oriel Brindle Texture Library]\nrpt=1\nscl=1000\nang=-30\nofX=-300000\nofY=12\nvar=0\nmsl=1\n");
+  fill::FillOptions read;
+  chooser::readFillSettings(&read);
+  for (int i = 0; i < chooser::kFillSettingCount; ++i) {
+    const auto setting = static_cast<chooser::FillSetting>(i);
+    EXPECT_EQ(chooser::fillSettingValue(read, setting), chooser::fillSettingValue(chosen, setting)) << i;
+  }
+}
+
 // Where the settings go: the per-user file when it exists, else the
 // Windows-directory file, and the move to the per-user file when that one
 // refuses a write. Each row writes "tOn" once.

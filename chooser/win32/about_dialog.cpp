@@ -1,7 +1,6 @@
-// The Preferences dialog (where tiling starts) and the About dialog.
+// The About dialog: the product's picture and its credits.
 #include <windows.h>
 
-#include "chooser/settings.h"
 #include "chooser/win32/chooser_win32.h"
 #include "resources/dialog_ids.h"
 
@@ -32,41 +31,6 @@ LRESULT CALLBACK pictureControlProc(HWND control, UINT message, WPARAM wParam,
 }
 
 }  // namespace
-
-void showPreferencesDialog(HWND parent) {
-  DialogBoxParamA(textureDialog.moduleInstance, MAKEINTRESOURCEA(IDD_PREFERENCES), parent,
-                  preferencesDialogProc, 0);
-}
-
-INT_PTR CALLBACK preferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                       LPARAM) noexcept {
-  switch (message) {
-    case WM_INITDIALOG:
-      setWhiteDialogBackground(dialog);
-      centreDialog(dialog, 1);
-      CheckRadioButton(dialog, IDC_ORIGIN_DOCUMENT, IDC_ORIGIN_SELECTION,
-                       readTileOriginSetting() ? IDC_ORIGIN_DOCUMENT : IDC_ORIGIN_SELECTION);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        const bool document = IsDlgButtonChecked(dialog, IDC_ORIGIN_DOCUMENT) == BST_CHECKED;
-        textureDialog.workingTileOrigin = document ? 1 : 0;
-        writeTileOriginSetting(document);
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      }
-      if (wParam == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
 
 int showAboutDialog(platform::WindowHandle parent, platform::ModuleHandle module) {
   aboutDialog.moduleInstance = static_cast<HINSTANCE>(module);
