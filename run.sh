@@ -88,10 +88,10 @@ summary() {
 }
 
 # windows_libs TRIPLET: the static libraries the Windows builds link, cross-
-# built once into the cache; libtiff last, as it is built against libjpeg.
+# built once into the cache; libtiff after libjpeg, as it is built against it.
 windows_libs() {
   local lib
-  for lib in libjpeg libpng libtiff; do
+  for lib in libjpeg libpng libtiff libkissfft; do
     stage "$lib-$1" bash tools/setup/build-windows-lib.sh "$lib" "$1" || summary
   done
 }
