@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# One entry point for building and testing, from a fresh Debian 12 machine
+# One entry point for building and testing, from a fresh Debian 12 or 13 machine
 # (run as root the first time: missing packages are installed with apt).
 #
 #   ./run.sh test    native build + tests (fuzz corpora and regression
