@@ -9,9 +9,9 @@
 #   libjpeg     libjpeg-turbo, SIMD through nasm
 #   libpng      libpng, against Debian's mingw zlib
 #   libtiff     libtiff, with zlib and JPEG; build libjpeg first
-#   libkissfft  KissFFT, float, laid out as Debian's native libkissfft-dev:
-#               include/kissfft/kiss_fft.h ..., lib/libkissfft-float.a and
-#               the CMake package kissfft::kissfft-float
+#   libkissfft  KissFFT, float, named as in Debian's native libkissfft-dev
+#               (include/kissfft/kiss_fft.h ..., lib/libkissfft-float.a), so
+#               one find_path and find_library serve both builds
 #
 # libtiff gets zlib and JPEG next to its built-in codecs (PackBits, LZW,
 # CCITT, ...) and nothing more: every further codec would be one more library
@@ -41,7 +41,9 @@ root="$(cd "$here/../.." && pwd)"
 libs="$(orielvmx_windows_libs "$triplet")"
 prefix="$libs/$library"
 stamp="$prefix/.orielvmx-build"
-read -r package pinned _ <<< "$(orielvmx_windows_lib_pin "$library")"
+pin="$(orielvmx_windows_lib_pin "$library")" ||
+  { echo "$me: no line for it in $here/windows-libs.list" >&2; exit 2; }
+read -r package pinned _ <<< "$pin"
 
 # libtiff is built against the cached libjpeg; a new libjpeg makes it stale.
 depends_on=""
