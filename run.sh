@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# One entry point for building and testing, from a fresh Debian 12 machine
+# One entry point for building and testing, from a fresh Debian 12 or 13 machine
 # (run as root the first time: missing packages are installed with apt).
 #
 #   ./run.sh test    native build + tests (fuzz corpora and regression
@@ -89,10 +89,10 @@ summary() {
 }
 
 # windows_libs TRIPLET: the static libraries the Windows builds link, cross-
-# built once into the cache; libtiff last, as it is built against libjpeg.
+# built once into the cache; libtiff after libjpeg, as it is built against it.
 windows_libs() {
   local lib
-  for lib in libjpeg libpng libtiff; do
+  for lib in libjpeg libpng libtiff libkissfft; do
     stage "$lib-$1" bash tools/setup/build-windows-lib.sh "$lib" "$1" || summary
   done
 }

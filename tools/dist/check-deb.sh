@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs texfill's Debian package the way a user would, with apt-get, into a
-# throwaway Debian 12 chroot, and checks that the installed texfill lists the
+# throwaway chroot of the machine's own Debian release (the package depends on
+# that release's libraries), and checks that the installed texfill lists the
 # installed sample library. The machine's own packages are not touched.
 #
 #   tools/dist/check-deb.sh dist/texfill_VERSION_amd64.deb
@@ -15,18 +16,20 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../setup/env.sh"
 
 mirror="${ORIELVMX_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
-tarball="$ORIELVMX_CACHE/chroot-bookworm.tar"
+suite="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+[ -n "$suite" ] || { echo "check-deb: /etc/os-release names no release codename" >&2; exit 1; }
+tarball="$ORIELVMX_CACHE/chroot-$suite.tar"
 
 make_tarball() {
   [ -f "$tarball" ] && return 0
   mkdir -p "$ORIELVMX_CACHE"
-  exec 8>"$ORIELVMX_CACHE/chroot-bookworm.lock"
+  exec 8>"$ORIELVMX_CACHE/chroot-$suite.lock"
   flock 8
   [ -f "$tarball" ] && return 0
   local tree
   tree="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-debootstrap.XXXXXX")"
-  echo "check-deb: debootstrap bookworm from $mirror (once; cached in $tarball)"
-  if ! debootstrap --variant=minbase bookworm "$tree" "$mirror" > "$tree.log" 2>&1; then
+  echo "check-deb: debootstrap $suite from $mirror (once; cached in $tarball)"
+  if ! debootstrap --variant=minbase "$suite" "$tree" "$mirror" > "$tree.log" 2>&1; then
     tail -20 "$tree.log" >&2
     rm -rf "$tree" "$tree.log"
     return 1

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Cross-builds one static library for one mingw-w64 triplet from Debian's
-# source package (with Debian's security patches applied) and installs it into
-# the cache outside the clone. Does nothing when that build is already cached.
+# Cross-builds one static library for one mingw-w64 triplet from its pinned
+# Debian source package (tools/setup/windows-libs.list; Debian's security
+# patches applied) and installs it into the cache outside the clone. Does
+# nothing when that build is already cached.
 #
 #   tools/setup/build-windows-lib.sh LIBRARY [i686-w64-mingw32 | x86_64-w64-mingw32]
 #
-#   libjpeg  libjpeg-turbo (source package libjpeg-turbo), SIMD through nasm
-#   libpng   libpng (source package libpng1.6), against Debian's mingw zlib
-#   libtiff  libtiff (source package tiff), with zlib and JPEG; build libjpeg
-#            first
+#   libjpeg     libjpeg-turbo, SIMD through nasm
+#   libpng      libpng, against Debian's mingw zlib
+#   libtiff     libtiff, with zlib and JPEG; build libjpeg first
+#   libkissfft  KissFFT, float, named as in Debian's native libkissfft-dev
+#               (include/kissfft/kiss_fft.h ..., lib/libkissfft-float.a), so
+#               one find_path and find_library serve both builds
 #
 # libtiff gets zlib and JPEG next to its built-in codecs (PackBits, LZW,
 # CCITT, ...) and nothing more: every further codec would be one more library
@@ -18,10 +21,11 @@ set -euo pipefail
 library="${1:-}"
 triplet="${2:-i686-w64-mingw32}"
 case "$library" in
-  libjpeg) package=libjpeg-turbo; recipe=1; product=lib/libjpeg.a ;;
-  libpng) package=libpng1.6; recipe=1; product=lib/libpng.a ;;
-  libtiff) package=tiff; recipe=2; product=lib/libtiff.a ;;
-  *) echo "build-windows-lib: unknown library '$library' (libjpeg, libpng or libtiff)" >&2; exit 2 ;;
+  libjpeg) recipe=1; product=lib/libjpeg.a ;;
+  libpng) recipe=1; product=lib/libpng.a ;;
+  libtiff) recipe=2; product=lib/libtiff.a ;;
+  libkissfft) recipe=1; product=lib/libkissfft-float.a ;;
+  *) echo "build-windows-lib: unknown library '$library' (libjpeg, libpng, libtiff or libkissfft)" >&2; exit 2 ;;
 esac
 case "$triplet" in
   i686-w64-mingw32 | x86_64-w64-mingw32) ;;
@@ -37,6 +41,9 @@ root="$(cd "$here/../.." && pwd)"
 libs="$(orielvmx_windows_libs "$triplet")"
 prefix="$libs/$library"
 stamp="$prefix/.orielvmx-build"
+pin="$(orielvmx_windows_lib_pin "$library")" ||
+  { echo "$me: no line for it in $here/windows-libs.list" >&2; exit 2; }
+read -r package pinned _ <<< "$pin"
 
 # libtiff is built against the cached libjpeg; a new libjpeg makes it stale.
 depends_on=""
@@ -46,7 +53,8 @@ if [ "$library" = libtiff ]; then
 fi
 
 cached() {
-  [ -f "$stamp" ] && grep -qx "recipe=$recipe" "$stamp" && [ -f "$prefix/$product" ] &&
+  [ -f "$stamp" ] && grep -qx "recipe=$recipe" "$stamp" && grep -qxF "pin=$package $pinned" "$stamp" &&
+    [ -f "$prefix/$product" ] &&
     { [ -z "$depends_on" ] || grep -qx "$depends_on" "$stamp"; }
 }
 if cached; then
@@ -66,82 +74,8 @@ fi
 
 started=$(date +%s)
 
-# Newest first. The newest security upload is sometimes listed in the index
-# before its files reach the mirror, so older versions are the fallback.
-versions_newest_first() {
-  local list=() v i j t
-  while read -r v; do list+=("$v"); done < <(apt-cache showsrc "$package" 2>/dev/null | awk '/^Version:/ {print $2}' | sort -u)
-  for ((i = 0; i < ${#list[@]}; i++)); do
-    for ((j = i + 1; j < ${#list[@]}; j++)); do
-      if dpkg --compare-versions "${list[j]}" gt "${list[i]}"; then
-        t="${list[i]}"; list[i]="${list[j]}"; list[j]="$t"
-      fi
-    done
-  done
-  printf '%s\n' "${list[@]}"
-}
-
-# Checks every file the .dsc lists against its SHA-256 there. dpkg-source
-# checks them again while extracting; this makes a skipped check impossible
-# to miss.
-verify_dsc() {
-  local dir="$1" dsc="$2" sum size name n=0
-  while read -r sum size name; do
-    [ -f "$dir/$name" ] || { echo "$me: $name missing" >&2; return 1; }
-    [ "$(stat -c %s "$dir/$name")" = "$size" ] || { echo "$me: $name has the wrong size" >&2; return 1; }
-    echo "$sum  $dir/$name" | sha256sum --check --quiet - || return 1
-    n=$((n + 1))
-  done < <(awk '/^Checksums-Sha256:/ {on = 1; next} /^[^ ]/ {on = 0} on && NF == 3 {print}' "$dir/$dsc")
-  [ "$n" -gt 0 ] || { echo "$me: no SHA-256 checksums in $dsc" >&2; return 1; }
-}
-
-fetch_source() {
-  local v dl
-  local -a versions
-  mapfile -t versions < <(versions_newest_first)
-  if [ "${#versions[@]}" -eq 0 ] || [ -z "${versions[0]}" ]; then
-    echo "$me: apt knows no source package '$package'; deb-src entries are added by tools/setup/install-deps.sh" >&2
-    return 1
-  fi
-  for v in "${versions[@]}"; do
-    local tree="$ORIELVMX_CACHE/src/$package-$v"
-    if [ -f "$tree/.orielvmx-source" ]; then
-      echo "$tree"
-      return 0
-    fi
-    dl="$(mktemp -d "$ORIELVMX_CACHE/src/download.XXXXXX")"
-    # apt drops privileges to _apt for downloads; let it write here.
-    if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then chown _apt "$dl"; fi
-    echo "$me: fetching $package $v" >&2
-    local log="$ORIELVMX_CACHE/src/apt-$package-$v.log"
-    if (cd "$dl" && apt-get source --download-only -qq "$package=$v" > "$log" 2>&1); then
-      # The .dsc names the version without its epoch.
-      local dsc="${package}_${v#*:}.dsc"
-      # The .dsc came through apt's signed index, so dpkg-source's note that it
-      # has no keyring for the uploader's own signature is only noise; its
-      # checksum verification still runs and still fails hard.
-      if verify_dsc "$dl" "$dsc" >&2 &&
-         dpkg-source --require-strong-checksums -x "$dl/$dsc" "$dl/tree" > "$dl/extract.log" 2>&1; then
-        echo "$v" > "$dl/tree/.orielvmx-source"
-        rm -rf "$tree"
-        mv "$dl/tree" "$tree"
-        rm -rf "$dl" "$log"
-        echo "$tree"
-        return 0
-      fi
-      [ -f "$dl/extract.log" ] && cat "$dl/extract.log" >&2
-      echo "$me: $package $v failed verification or extraction" >&2
-    else
-      echo "$me: $package $v is listed but cannot be downloaded ($(grep -m1 -o '[0-9]\{3\} [A-Za-z ]*' "$log" || echo "see $log")); trying an older one" >&2
-    fi
-    rm -rf "$dl"
-  done
-  echo "$me: no version of the $package source package could be fetched" >&2
-  return 1
-}
-
-src="$(fetch_source)"
-version="$(cat "$src/.orielvmx-source")"
+src="$(bash "$here/fetch-debian-source.sh" "$library" | tail -1)"
+version="$(head -1 "$src/.orielvmx-source")"
 build="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-$library-$triplet.XXXXXX")"
 trap 'rm -rf "$build"' EXIT
 
@@ -182,6 +116,25 @@ case "$library" in
       -DCMAKE_DISABLE_FIND_PACKAGE_LERC=ON -DCMAKE_DISABLE_FIND_PACKAGE_OpenGL=ON
       -DCMAKE_DISABLE_FIND_PACKAGE_GLUT=ON -DCMAKE_DISABLE_FIND_PACKAGE_Python3=ON)
     installed=(lib/libtiff.a include/tiffio.h include/tiff.h include/tiffconf.h) ;;
+  libkissfft)
+    # Its own build adds -ffast-math, which lets the compiler reorder
+    # floating-point arithmetic: transforms whose results become pixels must
+    # come out the same in every build, so it goes (from a copy: the cached
+    # tree stays as Debian ships it). For the same reason i686 computes in
+    # SSE registers, not in x87's wider ones, and nothing is fused.
+    cp -a "$src" "$build/source"
+    src="$build/source"
+    grep -q -e '-ffast-math' "$src/CMakeLists.txt" ||
+      { echo "$me: its CMakeLists.txt no longer adds -ffast-math; check how it sets its flags" >&2; exit 1; }
+    sed -i 's/-ffast-math//' "$src/CMakeLists.txt"
+    float_flags=-ffp-contract=off
+    if [ "$triplet" = i686-w64-mingw32 ]; then float_flags+=" -msse2 -mfpmath=sse"; fi
+    # GNUInstallDirs is only included on Unix, so the layout is given here.
+    options=(-DKISSFFT_DATATYPE=float -DKISSFFT_STATIC=ON -DKISSFFT_TOOLS=OFF -DKISSFFT_TEST=OFF
+             -DKISSFFT_OPENMP=OFF -DKISSFFT_USE_ALLOCA=OFF -DKISSFFT_PKGCONFIG=ON
+             -DCMAKE_INSTALL_INCLUDEDIR=include -DCMAKE_INSTALL_BINDIR=bin -DCMAKE_C_FLAGS="$float_flags")
+    installed=(include/kissfft/kiss_fft.h include/kissfft/kiss_fftr.h include/kissfft/kiss_fftnd.h
+               include/kissfft/kiss_fftndr.h include/kissfft/kissfft.hh lib/cmake/kissfft/kissfft-config.cmake) ;;
 esac
 
 echo "$me: building $package $version for $triplet"
@@ -207,5 +160,6 @@ if ls "$prefix"/bin/*.dll >/dev/null 2>&1; then
   exit 1
 fi
 
-printf 'recipe=%s\nsource=%s %s\ntriplet=%s\n%s\n' "$recipe" "$package" "$version" "$triplet" "$depends_on" > "$stamp"
+printf 'recipe=%s\npin=%s %s\nsource=%s %s\ntriplet=%s\n%s\n' "$recipe" "$package" "$pinned" "$package" "$version" "$triplet" \
+  "$depends_on" > "$stamp"
 echo "$me: $package $version for $triplet installed in $prefix ($(($(date +%s) - started)) s)"

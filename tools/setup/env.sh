@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared locations for the setup scripts and run.sh; source it, do not run it.
 #
 # The cross-built libraries and the Wine prefix live outside the clone so that a
@@ -19,9 +20,16 @@ fi
 export ORIELVMX_CACHE
 
 # Where the static libraries built for one mingw triplet live, each in a
-# prefix of its own: libjpeg, libpng, libtiff.
+# prefix of its own: libjpeg, libpng, libtiff, libkissfft.
 orielvmx_windows_libs() {
   echo "$ORIELVMX_CACHE/windows-libs/$1"
+}
+
+# The pinned Debian source of one of those libraries, from windows-libs.list:
+# "package version suite dsc-sha256"; fails for a library not listed there.
+orielvmx_windows_lib_pin() {
+  awk -v library="$1" '!/^#/ && $1 == library {print $2, $3, $4, $5; found = 1} END {exit !found}' \
+    "$(dirname "${BASH_SOURCE[0]}")/windows-libs.list"
 }
 
 # Wine prefix for one Windows architecture (win32 or win64).

@@ -13,10 +13,18 @@ need_root() {
 
 native_packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates
-  libtiff-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libimagequant-dev libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev llvm valgrind python3 dpkg-dev
+  libtiff-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libimagequant-dev libkissfft-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang llvm valgrind python3 dpkg-dev
+  # CPack's Debian generator finds the executables to hand to dpkg-shlibdeps
+  # with file(1).
+  file
+  # Checks texfill's .deb against Debian's policy.
+  lintian
   # The release checks install texfill's .deb into a throwaway Debian chroot.
   debootstrap
+  # Signs the private source index of the Windows libraries' sources.
+  debian-archive-keyring
 )
 windows_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
@@ -38,64 +46,53 @@ windows_packages=(
 # Only for ./run.sh bench: the peers the benchmarks measure against.
 bench_packages=()
 if [ "${1:-}" = bench ]; then
-  bench_packages=(libvips-dev libvips-tools libstb-dev)
+  bench_packages=(libvips-dev libvips-tools libstb-dev gegl gmic python3-skimage python3-numpy)
 fi
 
-missing=()
-for p in "${native_packages[@]}" "${windows_packages[@]}" "${bench_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
-done
-
-# deb-src entries, needed to fetch the sources of the Windows builds' libraries.
-have_deb_src() {
-  grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src' /etc/apt/sources.list
+update_done=0
+apt_update() {
+  need_root "$1"
+  export DEBIAN_FRONTEND=noninteractive
+  echo "install-deps: apt-get update"
+  apt-get update -qq
+  update_done=1
 }
-add_deb_src() {
-  local src=/etc/apt/sources.list.d/debian.sources
-  if [ -f "$src" ]; then
-    sed 's/^Types: deb$/Types: deb-src/' "$src" > /etc/apt/sources.list.d/debian-src.sources
-  else
-    { grep '^deb ' /etc/apt/sources.list || true; } | { grep -v 'cdrom:' || true; } |
-      sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/debian-src.list
-  fi
-}
-source_packages=(libjpeg-turbo libpng1.6 tiff)
-source_index_ready() {
-  local p
-  for p in "${source_packages[@]}"; do
-    apt-cache showsrc "$p" 2>/dev/null | grep "^Version:" >/dev/null || return 1
-  done
-}
-
-need_update=0
-if [ "${#missing[@]}" -gt 0 ]; then
-  need_update=1
-fi
-if ! have_deb_src; then
-  need_root "adding deb-src entries"
-  add_deb_src
-  need_update=1
-elif ! source_index_ready; then
-  need_update=1
-fi
 
 if ! dpkg --print-foreign-architectures | grep -x i386 >/dev/null; then
   need_root "adding the i386 architecture for wine32"
   dpkg --add-architecture i386
-  need_update=1
+  apt_update "the i386 package index"
 fi
 
-if [ "$need_update" -eq 1 ]; then
-  need_root "${missing[*]:-source index}"
-  export DEBIAN_FRONTEND=noninteractive
-  echo "install-deps: apt-get update"
-  apt-get update -qq
+# The sanitizer runtimes of the clang that "clang" stands for in this release
+# (clang-14 in Debian 12, clang-19 in Debian 13).
+clang_runtime() {
+  local depends
+  depends="$(dpkg-query -W -f='${Depends}' clang 2>/dev/null || apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: //p')"
+  sed -n 's/.*\bclang-\([0-9][0-9]*\)\b.*/libclang-rt-\1-dev/p' <<< "$depends" | head -1
+}
+runtime="$(clang_runtime)"
+if [ -z "$runtime" ] && [ "$update_done" -eq 0 ]; then
+  apt_update "finding clang's version"
+  runtime="$(clang_runtime)"
 fi
+[ -n "$runtime" ] || { echo "install-deps: apt knows no clang-N that the clang package depends on" >&2; exit 1; }
+
+# One dpkg-query for all: "name:arch" of every installed package asked for.
+wanted=("${native_packages[@]}" "$runtime" "${windows_packages[@]}" "${bench_packages[@]}")
+native_arch="$(dpkg --print-architecture)"
+# dpkg-query fails when it knows some of the names not at all.
+installed=" $({ dpkg-query -W -f='${db:Status-Abbrev}${Package}:${Architecture}\n' "${wanted[@]%%:*}" 2>/dev/null || true; } |
+  awk '/^ii/ {print $2}' | xargs) "
+missing=()
+for p in "${wanted[@]}"; do
+  case "$p" in
+    *:*) [[ "$installed" == *" $p "* ]] || missing+=("$p") ;;
+    *) [[ "$installed" == *" $p:$native_arch "* || "$installed" == *" $p:all "* ]] || missing+=("$p") ;;
+  esac
+done
 if [ "${#missing[@]}" -gt 0 ]; then
+  [ "$update_done" -eq 1 ] || apt_update "${missing[*]}"
   echo "install-deps: installing ${missing[*]}"
   apt-get install -y -qq --no-install-recommends -o Dpkg::Use-Pty=0 "${missing[@]}" >/dev/null
-fi
-if ! source_index_ready; then
-  echo "install-deps: apt still lists no source package of ${source_packages[*]}; check the deb-src entries" >&2
-  exit 1
 fi

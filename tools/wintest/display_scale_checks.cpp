@@ -32,13 +32,33 @@ constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // What the preview frame and the banner control showed at 96 DPI before the
 // dialogs knew of scaled displays, with lib512.tif named in the edit (the
-// frame's 66 by 66 pixels and the banner control's 495 by 39). A change to
-// the banner artwork or to the fixture's preview changes them: take the new
-// values from the failure text after looking at the screenshot.
+// frame's 66 by 66 pixels and the banner control's left 426 by 39). A change
+// to the banner artwork or to the fixture's preview changes them: take the
+// new values from the failure text after looking at the screenshot.
 constexpr std::uint32_t kFrameChecksum96 = 0xDBF905FD;
-constexpr std::uint32_t kBannerChecksum96 = 0x502B25DC;
+constexpr std::uint32_t kBannerChecksum96 = 0x8958FD21;
+// The template's MS Sans Serif at 8 points makes the client area 429 pixels
+// wide at 96 DPI, so the 495-pixel banner control, 3 pixels in, shows only
+// its left 426. A substitute font can make the dialog wider (Wine 8 shows
+// the whole control); these columns show with either.
+constexpr int kBannerShownWidth96 = 426;
 
 int scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
+
+RECT clientOnScreen(HWND dialog) {
+  RECT client{};
+  GetClientRect(dialog, &client);
+  MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return client;
+}
+
+// The part of a control that the dialog's client area shows.
+RECT shownPart(HWND dialog, const RECT& control) {
+  const RECT client = clientOnScreen(dialog);
+  RECT shown{};
+  IntersectRect(&shown, &control, &client);
+  return shown;
+}
 
 RECT windowRect(HWND dialog, int id) {
   RECT area{};
@@ -132,29 +152,33 @@ std::string expectSmooth(const char* what, const Capture& capture, const RECT& a
 }
 
 // The picture in the control `area` reaches as far as its resource does,
-// enlarged as far as the control has grown from its width at 96 DPI; an
-// enlarged picture is smoothed.
-std::string expectPicture(const char* what, const Capture& capture, const RECT& area,
+// enlarged as far as the control has grown from its width at 96 DPI, or to
+// the dialog's edge; an enlarged picture is smoothed.
+std::string expectPicture(const char* what, HWND dialog, const Capture& capture, const RECT& area,
                           const ResourcePicture& resource, int unscaledWidth) {
   const int width = area.right - area.left;
+  const RECT shown = shownPart(dialog, area);
   std::string problem =
-      expectDrawn(what, capture, area, MulDiv(resource.drawnWidth, width, unscaledWidth) - 1,
+      expectDrawn(what, capture, shown,
+                  std::min<int>(MulDiv(resource.drawnWidth, width, unscaledWidth),
+                                shown.right - shown.left) - 1,
                   MulDiv(resource.drawnHeight, width, unscaledWidth) - 1);
-  if (width != unscaledWidth) problem += expectSmooth(what, capture, area, resource.colours);
+  if (width != unscaledWidth) problem += expectSmooth(what, capture, shown, resource.colours);
   return problem;
 }
 
 // Above 96 DPI the banner grows with the display but stays inside the
 // dialog, in proportion: the template's font may grow less than the display.
 std::string expectBannerPlace(HWND dialog, const RECT& banner, int dpi) {
-  RECT client{};
-  GetClientRect(dialog, &client);
-  MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  const RECT client = clientOnScreen(dialog);
   const int width = banner.right - banner.left;
   const int height = banner.bottom - banner.top;
+  const int room = client.right - banner.left;
   std::string problem;
   if (banner.right > client.right) problem += " the banner runs past the dialog's edge";
-  if (width * 10 < scaled(495, dpi) * 9) problem += " the banner grew to " + std::to_string(width);
+  if (width * 10 < std::min(scaled(495, dpi), room) * 9) {
+    problem += " the banner grew to " + std::to_string(width) + " of " + std::to_string(room);
+  }
   if (std::abs(height - MulDiv(39, width, 495)) > 1) {
     problem += " the banner is " + sizeText(width, height) + ", out of proportion";
   }
@@ -204,10 +228,11 @@ std::string checkOpenTexture(const PluginUnderTest& plugin, int dpi) {
     const RECT preview{frame.left + inset, frame.top + inset, frame.left + inset + side,
                        frame.top + inset + side};
     problem += expectDrawn("preview", capture, preview, side, side);
-    problem += expectPicture("banner", capture, banner, bannerPicture, 495);
+    problem += expectPicture("banner", dialog, capture, banner, bannerPicture, 495);
     if (dpi == 96) {
       problem += expectChecksum("preview frame", capture, frame, kFrameChecksum96);
-      problem += expectChecksum("banner", capture, banner, kBannerChecksum96);
+      const RECT bannerShown{banner.left, banner.top, banner.left + kBannerShownWidth96, banner.bottom};
+      problem += expectChecksum("banner", capture, bannerShown, kBannerChecksum96);
     } else if (dpi % 96 == 0) {
       problem += expectWholeBlocks(capture, preview, dpi / 96);
     }
@@ -241,7 +266,7 @@ std::string checkAbout(const PluginUnderTest& plugin, int dpi) {
     const RECT picture = windowRect(dialog, IDC_ABOUT_PICTURE);
     std::string problem =
         expectSize("picture control", picture, scaled(263, dpi), scaled(203, dpi));
-    problem += expectPicture("picture", capture, picture, resource, 263);
+    problem += expectPicture("picture", dialog, capture, picture, resource, 263);
     pressButton(dialog, IDOK);
     if (!waitUntil([&] { return !IsWindow(dialog); }, kDialogWait)) problem += " About stayed up";
     return problem;

@@ -63,8 +63,11 @@ Capture captureWindow(HWND window) {
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap != nullptr) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, capture.width, capture.height, screen, capture.screen.left,
-           capture.screen.top, SRCCOPY);
+    // From the window's own device context, not the screen's: above 96 DPI
+    // Wine 10 reads the screen back black for a DPI-aware process.
+    HDC windowContext = GetWindowDC(window);
+    BitBlt(memory, 0, 0, capture.width, capture.height, windowContext, 0, 0, SRCCOPY);
+    ReleaseDC(window, windowContext);
     GdiFlush();
     // DIB rows are padded to 4 bytes and hold blue first.
     const int stride = (capture.width * 3 + 3) & ~3;

@@ -29,7 +29,7 @@ struct Capture {
 // The header of an uncompressed top-down DIB.
 BITMAPINFO topDownBitmapInfo(int width, int height, int bitsPerPixel);
 
-// Copies the window's screen area once it has repainted.
+// Copies what the window shows, frame included, once it has repainted.
 Capture captureWindow(HWND window);
 // Writes the capture to DIRECTORY\NAME.bmp; nothing when `directory` is "".
 void saveCapture(const Capture& capture, const std::string& directory, const std::string& name);

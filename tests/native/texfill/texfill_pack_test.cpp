@@ -105,7 +105,9 @@ TEST(TexfillPack, PreviewDirectoriesLoadInThePanel) {
   EXPECT_EQ(sixteen.bitCount, 4);
   // Dithered, quantised pictures of the texture: close to the reduced
   // texture, 256 colours closer than 16, and far closer than the texture
-  // upside down (rows loaded the wrong way round) or a white square.
+  // upside down (rows loaded the wrong way round) or a white square. The
+  // 16-colour palette is libimagequant's choice and changes with its version
+  // (2.18 leaves about a third of the upside-down distance), hence only twice.
   Image flipped = expected;
   for (int y = 0; y < 64; ++y) {
     std::copy(texfill::rowOf(expected, y), texfill::rowOf(expected, y) + 3 * 64,
@@ -116,7 +118,7 @@ TEST(TexfillPack, PreviewDirectoriesLoadInThePanel) {
   EXPECT_LT(fullError, 10.0);
   EXPECT_LT(sixteenError, 30.0);
   EXPECT_LE(fullError, sixteenError);
-  EXPECT_LT(3 * sixteenError, meanDifference(sixteen.rgb, flipped));
+  EXPECT_LT(2 * sixteenError, meanDifference(sixteen.rgb, flipped));
   EXPECT_LT(3 * fullError, meanDifference(full.rgb, texfill::makeImage(64, 64, 3, 255)));
 }
 
