@@ -16,6 +16,9 @@ native_packages=(
   libtiff-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libimagequant-dev libkissfft-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang llvm valgrind python3 dpkg-dev
+  # The fill without repetition's quality script: numpy, and two photographs
+  # of surfaces from scikit-image's data.
+  python3-numpy python3-skimage
   # CPack's Debian generator finds the executables to hand to dpkg-shlibdeps
   # with file(1).
   file
@@ -46,7 +49,9 @@ windows_packages=(
 # Only for ./run.sh bench: the peers the benchmarks measure against.
 bench_packages=()
 if [ "${1:-}" = bench ]; then
-  bench_packages=(libvips-dev libvips-tools libstb-dev gegl gmic python3-skimage python3-numpy)
+  # The make-seamless comparison: GEGL, G'MIC, and photographs from
+  # scikit-image and MATE's backgrounds, read with PIL.
+  bench_packages=(libvips-dev libvips-tools libstb-dev gegl gmic python3-pil mate-backgrounds)
 fi
 
 update_done=0
