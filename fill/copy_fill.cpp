@@ -4,13 +4,11 @@
 
 #include "fill/band_rect.h"
 #include "fill/band_writer.h"
+#include "fill/mode_support.h"
 #include "fill/prepared_texture.h"
-#include "fill/result_codes.h"
 #include "fill/sample_band_writer.h"
-#include "platform/messages.h"
 #include "platform/platform.h"
 #include "resample/edge_index.h"
-#include "resources/strings.h"
 
 namespace fill {
 namespace {
@@ -46,14 +44,8 @@ std::uint8_t* mirroredRows(const TexelBlock& block) {
 }
 
 int prepareCopyFill(FillJob& job, HostView& view, std::int16_t* result) {
-  auto* state = static_cast<CopyFillState*>(platform::allocateMemory(sizeof(CopyFillState)));
-  if (state == nullptr) {
-    *result = memFullErr;
-    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
-    return 0;
-  }
-  *state = CopyFillState{};
-  job.modeState = state;
+  auto* state = static_cast<CopyFillState*>(allocateModeState(job, sizeof(CopyFillState), result));
+  if (state == nullptr) return 0;
   if (prepareWholeTexture(job, view, state->prepared, result) == 0) return 0;
   TexelBlock& block = state->prepared.block;
   state->edge = job.options.repeat == repeatMirror ? EdgeMode::reflect : EdgeMode::wrap;
@@ -61,40 +53,27 @@ int prepareCopyFill(FillJob& job, HostView& view, std::int16_t* result) {
   state->rows = block.height;
   if (state->edge == EdgeMode::reflect) {
     std::uint8_t* rows = mirroredRows(block);
-    if (rows == nullptr) {
-      *result = memFullErr;
-      platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
-      return 0;
-    }
+    if (rows == nullptr) return reportOutOfMemory(result);
     platform::releaseMemory(state->prepared.pixels);
     state->prepared.pixels = rows;
     state->period = 2 * block.width;
     block.pixels = rows;
     block.rowBytes *= 2;
   }
-  const bool fromSelection = job.options.tileOrigin != originDocument;
-  state->originX = (fromSelection ? view.filterRect.left : 0) + job.options.offsetX;
-  state->originY = (fromSelection ? view.filterRect.top : 0) + job.options.offsetY;
+  tileOriginOf(job.options, view, state->originX, state->originY);
+  state->originX += job.options.offsetX;
+  state->originY += job.options.offsetY;
   setFirstBand(view, computedBandRows(view));
   return 1;
 }
 
 bool copyFillReady(const FillJob& job) { return stateOf(job) != nullptr && stateOf(job)->prepared.pixels != nullptr; }
 
-std::int32_t copyBandRows(const FillJob&, const HostView& view) {
-  return bandExtent(view.inRect.top, view.inRect.bottom, view.outRect.top, view.outRect.bottom);
-}
-
 int renderCopyBand(FillJob& job, const BandTarget& band, std::int16_t* result) {
   const CopyFillState& state = *stateOf(job);
   const TexelBlock& block = state.prepared.block;
   const PixelLayout& layout = band.layout;
-  // The texture was prepared in the document's colour as Start saw it; a
-  // host that has changed the mode since would have rows overrun.
-  if (layout.colourPlanes != block.channels) {
-    *result = filterBadParameters;
-    return 0;
-  }
+  if (!sameColourAsStart(band, block.channels, result)) return 0;
   const std::int32_t texelBytes = block.channels;
   const std::int32_t phase = wrapIndex(band.left - state.originX, state.period);
   for (std::int32_t i = 0; i < band.rows; ++i) {
@@ -115,12 +94,11 @@ void releaseCopyFill(FillJob& job) {
   CopyFillState* state = stateOf(job);
   if (state == nullptr) return;
   releasePreparedTexture(state->prepared);
-  platform::releaseMemory(state);
-  job.modeState = nullptr;
+  releaseModeState(job);
 }
 
 }  // namespace
 
-const FillMode kCopyFill = {prepareCopyFill, copyFillReady, copyBandRows, renderCopyBand, releaseCopyFill};
+const FillMode kCopyFill = {prepareCopyFill, copyFillReady, handedBandRows, renderCopyBand, releaseCopyFill};
 
 }  // namespace fill

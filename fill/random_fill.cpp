@@ -3,16 +3,12 @@
 #include <cmath>
 
 #include "fill/band_rect.h"
-#include "fill/band_threads.h"
-#include "fill/opaque_plane.h"
+#include "fill/mode_support.h"
 #include "fill/prepared_texture.h"
 #include "fill/result_codes.h"
 #include "fill/stochastic_render.h"
-#include "platform/messages.h"
-#include "platform/platform.h"
 #include "resample/prefilter.h"
 #include "resample/texture_map.h"
-#include "resources/strings.h"
 
 namespace fill {
 namespace {
@@ -25,12 +21,6 @@ struct RandomFillState {
 };
 
 RandomFillState* stateOf(const FillJob& job) { return static_cast<RandomFillState*>(job.modeState); }
-
-int outOfMemory(std::int16_t* result) {
-  *result = memFullErr;
-  platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
-  return 0;
-}
 
 // The reduction the texture gets before it is prepared: the user's scale
 // when it reduces (so that reads a texel apart do not alias), and no more
@@ -64,10 +54,8 @@ StochasticMap mapFor(const FillOptions& options, double across, double down) {
 }
 
 int prepareRandomFill(FillJob& job, HostView& view, std::int16_t* result) {
-  auto* state = static_cast<RandomFillState*>(platform::allocateMemory(sizeof(RandomFillState)));
-  if (state == nullptr) return outOfMemory(result);
-  *state = RandomFillState{};
-  job.modeState = state;
+  auto* state = static_cast<RandomFillState*>(allocateModeState(job, sizeof(RandomFillState), result));
+  if (state == nullptr) return 0;
   PreparedTexture prepared{};
   if (prepareWholeTexture(job, view, prepared, result) == 0) return 0;
 
@@ -93,45 +81,25 @@ int prepareRandomFill(FillJob& job, HostView& view, std::int16_t* result) {
     releasePrefiltered(filtered);
   }
   releasePreparedTexture(prepared);
-  if (state->texture == nullptr) return outOfMemory(result);
+  if (state->texture == nullptr) return reportOutOfMemory(result);
 
-  const bool fromSelection = options.tileOrigin != originDocument;
-  state->originX = fromSelection ? view.filterRect.left : 0;
-  state->originY = fromSelection ? view.filterRect.top : 0;
+  tileOriginOf(options, view, state->originX, state->originY);
   setFirstBand(view, computedBandRows(view));
   return 1;
 }
 
 bool randomFillReady(const FillJob& job) { return stateOf(job) != nullptr && stateOf(job)->texture != nullptr; }
 
-std::int32_t randomBandRows(const FillJob&, const HostView& view) {
-  return bandExtent(view.inRect.top, view.inRect.bottom, view.outRect.top, view.outRect.bottom);
-}
-
-struct BandWork {
-  const RandomFillState* state;
-  const BandTarget* band;
-};
-
-void renderRow(void* context, std::int32_t row) {
-  const BandWork& work = *static_cast<const BandWork*>(context);
-  const BandTarget& band = *work.band;
-  std::uint8_t* first = band.pixels + static_cast<std::ptrdiff_t>(row) * band.rowBytes;
-  renderStochasticRow(*work.state->texture, work.state->placement, band.left - work.state->originX,
-                      band.top + row - work.state->originY, band.columns,
-                      StochasticTarget{first, band.layout.pixelBytes, band.layout.sampleBytes});
-  writeOpaquePlane(first, band.columns, band.layout);
+void renderRow(const void* context, const BandTarget& band, std::int32_t row, std::uint8_t* first) {
+  const auto& state = *static_cast<const RandomFillState*>(context);
+  renderStochasticRow(*state.texture, state.placement, band.left - state.originX, band.top + row - state.originY,
+                      band.columns, StochasticTarget{first, band.layout.pixelBytes, band.layout.sampleBytes});
 }
 
 int renderRandomBand(FillJob& job, const BandTarget& band, std::int16_t* result) {
-  // The texture holds the document's colour as Start saw it; a host that has
-  // changed the mode since would have rows overrun.
-  if (band.layout.colourPlanes != stateOf(job)->texture->channels) {
-    *result = filterBadParameters;
-    return 0;
-  }
-  BandWork work{stateOf(job), &band};
-  forEachBandRow(band.rows, renderRow, &work);
+  const RandomFillState& state = *stateOf(job);
+  if (!sameColourAsStart(band, state.texture->channels, result)) return 0;
+  renderBandOnEveryCore(band, renderRow, &state);
   return 1;
 }
 
@@ -139,13 +107,12 @@ void releaseRandomFill(FillJob& job) {
   RandomFillState* state = stateOf(job);
   if (state == nullptr) return;
   releaseStochasticTexture(state->texture);
-  platform::releaseMemory(state);
-  job.modeState = nullptr;
+  releaseModeState(job);
 }
 
 }  // namespace
 
-const FillMode kRandomFill = {prepareRandomFill, randomFillReady, randomBandRows, renderRandomBand,
+const FillMode kRandomFill = {prepareRandomFill, randomFillReady, handedBandRows, renderRandomBand,
                               releaseRandomFill};
 
 }  // namespace fill

@@ -21,18 +21,27 @@ bool decodeStep(const DecodeProgress& progress, std::int32_t done, std::int32_t 
   return progress.aborted != nullptr && progress.aborted(progress.context);
 }
 
-int openDecodedSource(const char* path, TextureSource* source) {
+namespace {
+
+// The block a whole texture is held in, RGB rows of 3 x width bytes; null
+// after showing 102 for a texture too large or 100 when memory runs out.
+std::uint8_t* allocateWholeTexture(const TextureSource* source) {
   if (!decodedSizeAllowed(source->width, source->height)) {
     platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
-    return 0;
+    return nullptr;
   }
+  auto* block = static_cast<std::uint8_t*>(platform::allocateMemory(
+      3 * static_cast<std::size_t>(source->width) * static_cast<std::size_t>(source->height)));
+  if (block == nullptr) platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
+  return block;
+}
+
+}  // namespace
+
+int openDecodedSource(const char* path, TextureSource* source) {
+  std::uint8_t* block = allocateWholeTexture(source);
+  if (block == nullptr) return 0;
   const std::size_t rowBytes = 3 * static_cast<std::size_t>(source->width);
-  auto* block = static_cast<std::uint8_t*>(
-      platform::allocateMemory(rowBytes * static_cast<std::size_t>(source->height)));
-  if (block == nullptr) {
-    platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
-    return 0;
-  }
   const bool png = source->kind == kindPng24 || source->kind == kindPng8;
   const DecodeOutcome outcome =
       png ? decodePng(path, source->width, source->height, block, source->decodeProgress)
@@ -52,18 +61,13 @@ int openDecodedSource(const char* path, TextureSource* source) {
 int holdWholeTexture(TextureSource* source) {
   if (source == nullptr) return 0;
   if (source->decoded != nullptr) return 1;
-  if (!decodedSizeAllowed(source->width, source->height)) {
-    platform::showTableMessage(IDS_UNSUPPORTED_FORMAT, platform::kBoxOk);
-    return 0;
-  }
+  std::uint8_t* block = allocateWholeTexture(source);
+  if (block == nullptr) return 0;
   const std::size_t rowBytes = 3 * static_cast<std::size_t>(source->width);
-  auto* block = static_cast<std::uint8_t*>(
-      platform::allocateMemory(rowBytes * static_cast<std::size_t>(source->height)));
   // Rows are read as the fill reads them, into a buffer of the reader's size.
   auto* row = static_cast<std::uint8_t*>(platform::allocateMemory(static_cast<std::size_t>(source->rowBytes)));
-  if (block == nullptr || row == nullptr) {
+  if (row == nullptr) {
     platform::releaseMemory(block);
-    platform::releaseMemory(row);
     platform::showTableMessage(IDS_OUT_OF_MEMORY, platform::kBoxOk);
     return 0;
   }
