@@ -10,7 +10,8 @@
 #                    under Wine and the .deb installed in a Debian chroot
 #   ./run.sh dist    dist/orielvmx-VERSION-windows.zip and
 #                    dist/texfill_VERSION_amd64.deb, built twice from clean
-#                    clones in /tmp; fails when the two builds differ
+#                    clones in /tmp; fails when the two builds differ (the
+#                    zip and the .deb byte for byte)
 #   ./run.sh demo    build everything, then run the demo
 #   ./run.sh build   build the native and the Windows trees only
 #   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh),
@@ -182,7 +183,7 @@ release_in_clone() {
 compare_releases() {
   local a="$1" b="$2" file different=0
   for file in build/win32/ORIELVMX.8BF build/win64/ORIELVMX.8BF build/win32/tools/texfill/texfill.exe \
-              build/win64/tools/texfill/texfill.exe "$release_zip"; do
+              build/win64/tools/texfill/texfill.exe "$release_zip" "$release_deb"; do
     if cmp -s "$a/$file" "$b/$file"; then
       echo "same: $file ($(sha256sum < "$a/$file" | cut -c1-16))"
     else

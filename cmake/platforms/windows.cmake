@@ -21,9 +21,10 @@ else()
   set(ORIELVMX_WIN_ARCH win32)
   set(ORIELVMX_PIPL_ENTRY_KEY wx86)
 endif()
-# The version block's comment names the edition's word size.
+# The version block's comment names the edition's word size, its description
+# the release number from VERSION.
 set_property(SOURCE resources/orielvmx.rc APPEND PROPERTY COMPILE_DEFINITIONS
-  $<$<STREQUAL:${ORIELVMX_WIN_ARCH},win64>:ORIELVMX_WIN64>)
+  $<$<STREQUAL:${ORIELVMX_WIN_ARCH},win64>:ORIELVMX_WIN64> ORIELVMX_RELEASE=${PROJECT_VERSION})
 set(ORIELVMX_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${ORIELVMX_WIN_ARCH} CACHE PATH "Where the plug-in is copied")
 
 # orielvmx.rc includes it: the resources must be one windres unit, because

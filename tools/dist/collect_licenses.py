@@ -28,11 +28,14 @@ def read_list(path):
 
 
 def cut(lines, first, last):
+    # The first pattern may span lines ("\n" in it), to pick one paragraph
+    # of a file that repeats its opening line; the cut starts at the line
+    # where the match starts.
     if first:
-        starts = [i for i, line in enumerate(lines) if re.search(first, line)]
-        if not starts:
+        match = re.search(first, "\n".join(lines), re.MULTILINE)
+        if not match:
             return None
-        lines = lines[starts[0]:]
+        lines = lines[match.string.count("\n", 0, match.start()):]
     if last:
         ends = [i for i, line in enumerate(lines) if re.search(last, line)]
         if not ends:
@@ -41,29 +44,38 @@ def cut(lines, first, last):
     return lines
 
 
+SOURCE_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def licence_text(title, pattern, first, last):
+    """The lines of one licence text: PATTERN is a glob, relative to the
+    source tree unless absolute, $CACHE the cache of cross-built libraries;
+    FIRST and LAST cut the text out of a longer file. Exits when the file or
+    the part is missing, so nothing ships without a licence it needs."""
+    cache_root = os.environ.get("ORIELVMX_CACHE", "/var/cache/orielvmx")
+    pattern = pattern.replace("$CACHE", cache_root)
+    if not os.path.isabs(pattern):
+        pattern = os.path.join(SOURCE_ROOT, pattern)
+    found = sorted(glob.glob(pattern))
+    if not found:
+        sys.exit(f"collect_licenses: no licence file for {title} ({pattern})")
+    with open(found[-1], encoding="utf-8", errors="replace") as f:
+        lines = f.read().splitlines()
+    text = cut(lines, first, last)
+    if not text:
+        sys.exit(f"collect_licenses: {found[-1]} no longer has the part for {title}")
+    # Debian copyright files mark blank lines inside a field with " .".
+    return ["" if line == " ." else line.rstrip() for line in text]
+
+
 def main():
     list_path, caches, out = sys.argv[1], sys.argv[2:-1], sys.argv[-1]
-    cache_root = os.environ.get("ORIELVMX_CACHE", "/var/cache/orielvmx")
-    source_root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     linked_words = "".join(open(c, encoding="utf-8", errors="replace").read() for c in caches)
     parts = []
     for title, marker, pattern, first, last in read_list(list_path):
         if marker != "always" and marker not in linked_words:
             continue
-        pattern = pattern.replace("$CACHE", cache_root)
-        if not os.path.isabs(pattern):
-            pattern = os.path.join(source_root, pattern)
-        found = sorted(glob.glob(pattern))
-        if not found:
-            sys.exit(f"collect_licenses: no licence file for {title} ({pattern})")
-        with open(found[-1], encoding="utf-8", errors="replace") as f:
-            lines = f.read().splitlines()
-        text = cut(lines, first, last)
-        if not text:
-            sys.exit(f"collect_licenses: {found[-1]} no longer has the part for {title}")
-        # Debian copyright files mark blank lines inside a field with " .".
-        text = ["" if line == " ." else line.rstrip() for line in text]
-        parts.append([title, "=" * len(title), ""] + text)
+        parts.append([title, "=" * len(title), ""] + licence_text(title, pattern, first, last))
     with open(out, "w", encoding="utf-8", newline="\r\n") as f:
         f.write("\n\n\n".join("\n".join(part) for part in parts) + "\n")
 

@@ -36,6 +36,7 @@ fi
 
 # Read on Windows, often in Notepad: CRLF line ends.
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$here/README.txt.in" > "$stage/README.txt"
+sed -e 's/$/\r/' "$root/CHANGES.md" > "$stage/CHANGES.txt"
 ORIELVMX_CACHE="${ORIELVMX_CACHE:-/var/cache/orielvmx}" python3 "$here/collect_licenses.py" "$here/licenses.list" \
   "$root/build/win32/CMakeCache.txt" "$root/build/win64/CMakeCache.txt" "$stage/LICENSE.txt"
 

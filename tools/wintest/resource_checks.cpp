@@ -295,6 +295,8 @@ std::string checkVersionStrings(const std::vector<char>& block) {
 #endif
       {L"InternalName", L"ORIELVMX"},
       {L"OriginalFilename", L"ORIELVMX.8BF"},
+      {L"FileDescription", L"Oriel Brindle Zovezadu texture fill, release " ORIELVMX_RELEASE},
+      {L"LegalCopyright", L"Copyright \u00A9 2026 the Oriel Brindle Zovezadu contributors, MIT licence"},
   };
   std::string failures;
   for (const Entry& entry : entries) {
