@@ -8,6 +8,9 @@ namespace fill {
 
 namespace {
 
+// The longest run extendFirstPeriod copies at once (see there).
+constexpr std::size_t kRunBytes = 512;
+
 // Copies `texelBytes` bytes: the two sizes the fill meets get fixed-size
 // copies the compiler turns into plain moves.
 inline void copyTexel(std::uint8_t* destination, const std::uint8_t* source, std::int32_t texelBytes) {
@@ -119,11 +122,26 @@ void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t pha
 
 void extendFirstPeriod(std::uint8_t* destination, std::size_t first, std::size_t total, std::int32_t bandHeight,
                        std::int32_t rowStride) {
-  // `done` stays a whole number of periods until the last, partial run, so
-  // the bytes at the row's start are the ones that belong at `done`.
-  for (std::size_t done = first; done < total;) {
+  // The row is periodic: every byte equals the one a whole number of periods
+  // back. Whole periods at its start are doubled until they hold kRunBytes;
+  // the rest is copied in runs of at most kRunBytes from the place a whole
+  // number of those periods back. Copies of a few hundred bytes from just
+  // behind their destination went at twice the speed of the long doubling
+  // copies that did the same (and of one period at a time) on the machines
+  // the benchmarks ran on.
+  std::size_t done = first;
+  while (done < kRunBytes && done < total) {
     const std::size_t run = done < total - done ? done : total - done;
     std::memcpy(destination + done, destination, run);
+    done += run;
+  }
+  const std::size_t held = done;
+  while (done < total) {
+    const std::size_t from = done % held;
+    std::size_t run = total - done;
+    if (run > kRunBytes) run = kRunBytes;
+    if (run > held - from) run = held - from;
+    std::memcpy(destination + done, destination + from, run);
     done += run;
   }
   for (std::int32_t i = 1; i < bandHeight; ++i) {

@@ -13,9 +13,8 @@ namespace fill {
 // When output pixels are packed (as many planes as texel bytes), an output
 // row is periodic: it repeats every rowLength x repeat bytes from its first
 // byte. So only the first period is built from the texture row, and the
-// rest of the row is copied from the row's own beginning in doubling runs
-// (period, 2 periods, 4, ...), which takes a handful of memcpy calls however
-// narrow the texture. The band's other rows are copies of its first. With
+// rest of the row is copied from the row's own beginning (extendFirstPeriod),
+// in a few short copies however narrow the texture. The band's other rows are copies of its first. With
 // repeat 1 the first period is two runs of the texture row (phase to end,
 // start to phase); with a larger repeat it is written texel by texel, once
 // per band rather than once per output pixel.
@@ -26,7 +25,7 @@ void writeBand(const std::uint8_t* row, std::int32_t rowLength, std::int32_t pha
 
 // The rest of a packed band once the first `first` bytes of its first row
 // hold a whole period (or the whole row): that row completed to `total`
-// bytes by doubling copies, then copied into the band's other rows.
+// bytes by copies from its own start, then copied into the band's other rows.
 void extendFirstPeriod(std::uint8_t* destination, std::size_t first, std::size_t total, std::int32_t bandHeight,
                        std::int32_t rowStride);
 
