@@ -6,9 +6,10 @@
 #
 #   tools/setup/build-windows-lib.sh LIBRARY [i686-w64-mingw32 | x86_64-w64-mingw32]
 #
+#   zlib        zlib, static only (lib/libz.a)
 #   libjpeg     libjpeg-turbo, SIMD through nasm
-#   libpng      libpng, against Debian's mingw zlib
-#   libtiff     libtiff, with zlib and JPEG; build libjpeg first
+#   libpng      libpng, with zlib; build zlib first
+#   libtiff     libtiff, with zlib and JPEG; build zlib and libjpeg first
 #   libkissfft  KissFFT, float, named as in Debian's native libkissfft-dev
 #               (include/kissfft/kiss_fft.h ..., lib/libkissfft-float.a), so
 #               one find_path and find_library serve both builds
@@ -20,12 +21,15 @@ set -euo pipefail
 
 library="${1:-}"
 triplet="${2:-i686-w64-mingw32}"
+# Each library with the ones it is built against, whose new versions make it
+# stale.
 case "$library" in
-  libjpeg) recipe=1; product=lib/libjpeg.a ;;
-  libpng) recipe=1; product=lib/libpng.a ;;
-  libtiff) recipe=2; product=lib/libtiff.a ;;
-  libkissfft) recipe=1; product=lib/libkissfft-float.a ;;
-  *) echo "build-windows-lib: unknown library '$library' (libjpeg, libpng, libtiff or libkissfft)" >&2; exit 2 ;;
+  zlib) recipe=1; product=lib/libz.a; built_against=() ;;
+  libjpeg) recipe=1; product=lib/libjpeg.a; built_against=() ;;
+  libpng) recipe=2; product=lib/libpng.a; built_against=(zlib) ;;
+  libtiff) recipe=3; product=lib/libtiff.a; built_against=(zlib libjpeg) ;;
+  libkissfft) recipe=1; product=lib/libkissfft-float.a; built_against=() ;;
+  *) echo "build-windows-lib: unknown library '$library' (zlib, libjpeg, libpng, libtiff or libkissfft)" >&2; exit 2 ;;
 esac
 case "$triplet" in
   i686-w64-mingw32 | x86_64-w64-mingw32) ;;
@@ -45,17 +49,19 @@ pin="$(orielvmx_windows_lib_pin "$library")" ||
   { echo "$me: no line for it in $here/windows-libs.list" >&2; exit 2; }
 read -r package pinned _ <<< "$pin"
 
-# libtiff is built against the cached libjpeg; a new libjpeg makes it stale.
-depends_on=""
-if [ "$library" = libtiff ]; then
-  [ -f "$libs/libjpeg/.orielvmx-build" ] || { echo "$me: build libjpeg for $triplet first" >&2; exit 1; }
-  depends_on="jpeg=$(grep '^source=' "$libs/libjpeg/.orielvmx-build" | cut -d= -f2)"
-fi
+# One stamp line for each library it is built against: "against=zlib zlib 1:1.2.13.dfsg-1".
+depends_on=()
+for dependency in "${built_against[@]}"; do
+  [ -f "$libs/$dependency/.orielvmx-build" ] ||
+    { echo "$me: build $dependency for $triplet first" >&2; exit 1; }
+  depends_on+=("against=$dependency $(grep '^source=' "$libs/$dependency/.orielvmx-build" | cut -d= -f2)")
+done
 
 cached() {
   [ -f "$stamp" ] && grep -qx "recipe=$recipe" "$stamp" && grep -qxF "pin=$package $pinned" "$stamp" &&
-    [ -f "$prefix/$product" ] &&
-    { [ -z "$depends_on" ] || grep -qx "$depends_on" "$stamp"; }
+    [ -f "$prefix/$product" ] || return 1
+  local line
+  for line in "${depends_on[@]}"; do grep -qxF "$line" "$stamp" || return 1; done
 }
 if cached; then
   echo "$me: $triplet cached in $prefix ($(grep '^source=' "$stamp" | cut -d= -f2))"
@@ -90,7 +96,16 @@ common=(
   -DCMAKE_INSTALL_LIBDIR=lib
   -DBUILD_SHARED_LIBS=OFF
 )
+targets=()
 case "$library" in
+  zlib)
+    # Its CMakeLists.txt renames the zconf.h of the source tree, so it builds
+    # from a copy; only the static library is wanted.
+    cp -a "$src" "$build/source"
+    src="$build/source"
+    options=()
+    targets=(--target zlibstatic)
+    installed=(lib/libz.a include/zlib.h include/zconf.h) ;;
   libjpeg)
     # The 6b interface, as Debian's native libjpeg62-turbo, so that both
     # builds decode alike.
@@ -141,8 +156,15 @@ echo "$me: building $package $version for $triplet"
 rm -rf "$prefix"
 cmake -S "$src" -B "$build" "${generator[@]}" -Wno-dev "${common[@]}" "${options[@]}" \
   > "$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; exit 1; }
-cmake --build "$build" -j2 > "$build/build.log" 2>&1 || { tail -50 "$build/build.log" >&2; exit 1; }
-cmake --install "$build" > /dev/null
+cmake --build "$build" -j2 "${targets[@]}" > "$build/build.log" 2>&1 || { tail -50 "$build/build.log" >&2; exit 1; }
+if [ "$library" = zlib ]; then
+  # Under the name every FindZLIB looks for; its install step would add the DLL.
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$build/libzlibstatic.a" "$prefix/lib/libz.a"
+  cp "$src/zlib.h" "$build/zconf.h" "$prefix/include/"
+else
+  cmake --install "$build" > /dev/null
+fi
 
 # libpng installs libpng16.a; the plug-in's build looks for the plain name.
 if [ "$library" = libpng ] && [ ! -f "$prefix/lib/libpng.a" ]; then
@@ -160,6 +182,8 @@ if ls "$prefix"/bin/*.dll >/dev/null 2>&1; then
   exit 1
 fi
 
-printf 'recipe=%s\npin=%s %s\nsource=%s %s\ntriplet=%s\n%s\n' "$recipe" "$package" "$pinned" "$package" "$version" "$triplet" \
-  "$depends_on" > "$stamp"
+{
+  printf 'recipe=%s\npin=%s %s\nsource=%s %s\ntriplet=%s\n' "$recipe" "$package" "$pinned" "$package" "$version" "$triplet"
+  for line in "${depends_on[@]}"; do echo "$line"; done
+} > "$stamp"
 echo "$me: $package $version for $triplet installed in $prefix ($(($(date +%s) - started)) s)"
