@@ -9,9 +9,10 @@ set(CMAKE_C_COMPILER ${ORIELVMX_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${ORIELVMX_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${ORIELVMX_MINGW_TRIPLET}-windres)
 
-# The static libraries (zlib, libjpeg, libpng, libtiff, libkissfft) are cross-built into a cache
-# outside the source tree by tools/setup/build-windows-lib.sh, each in a prefix
-# of its own; tools/setup/env.sh picks the same place.
+# The static libraries (libjpeg, libpng, libtiff, libkissfft; zlib as Debian's
+# pinned mingw-w64 package builds it) are put into a cache outside the source
+# tree by tools/setup/build-windows-lib.sh, each in a prefix of its own;
+# tools/setup/env.sh picks the same place.
 if(NOT ORIELVMX_WINDOWS_LIBS)
   if(DEFINED ENV{ORIELVMX_CACHE})
     set(_orielvmx_cache "$ENV{ORIELVMX_CACHE}")
@@ -33,6 +34,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The plug-in must be one self-contained file: a machine may still have
+# The plug-in must be one self-contained file: the system may also hold
 # Debian's mingw zlib, whose import library FindZLIB would otherwise prefer.
 set(ZLIB_USE_STATIC_LIBS ON)

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Cross-builds one static library for one mingw-w64 triplet from its pinned
 # Debian source package (tools/setup/windows-libs.list; Debian's security
-# patches applied) and installs it into the cache outside the clone. Does
-# nothing when that build is already cached.
+# patches applied) and installs it into the cache outside the clone; zlib is
+# taken from Debian's own mingw-w64 build of it, its pinned binary package.
+# Does nothing when that library is already cached.
 #
 #   tools/setup/build-windows-lib.sh LIBRARY [i686-w64-mingw32 | x86_64-w64-mingw32]
 #
-#   zlib        zlib, static only (lib/libz.a)
+#   zlib        zlib, Debian's libz-mingw-w64-dev (the static lib/libz.a)
 #   libjpeg     libjpeg-turbo, SIMD through nasm
 #   libpng      libpng, with zlib; build zlib first
 #   libtiff     libtiff, with zlib and JPEG; build zlib and libjpeg first
@@ -49,7 +50,7 @@ pin="$(orielvmx_windows_lib_pin "$library")" ||
   { echo "$me: no line for it in $here/windows-libs.list" >&2; exit 2; }
 read -r package pinned _ <<< "$pin"
 
-# One stamp line for each library it is built against: "against=zlib zlib 1:1.2.13.dfsg-1".
+# One stamp line for each library it is built against: "against=zlib libz-mingw-w64-dev 1.2.13+dfsg-1".
 depends_on=()
 for dependency in "${built_against[@]}"; do
   [ -f "$libs/$dependency/.orielvmx-build" ] ||
@@ -80,6 +81,31 @@ fi
 
 started=$(date +%s)
 
+# write_stamp VERSION: records what the prefix now holds.
+write_stamp() {
+  {
+    printf 'recipe=%s\npin=%s %s\nsource=%s %s\ntriplet=%s\n' "$recipe" "$package" "$pinned" "$package" "$1" "$triplet"
+    for line in "${depends_on[@]}"; do echo "$line"; done
+  } > "$stamp"
+}
+
+if [ "$library" = zlib ]; then
+  # Only the static library and its headers: the import library beside them
+  # would make the plug-in need a zlib DLL.
+  deb="$(bash "$here/fetch-debian-binary.sh" "$library" | tail -1)"
+  unpacked="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-zlib-$triplet.XXXXXX")"
+  trap 'rm -rf "$unpacked"' EXIT
+  dpkg-deb -x "$deb" "$unpacked"
+  rm -rf "$prefix"
+  mkdir -p "$prefix/lib" "$prefix/include" "$prefix/share/doc"
+  cp "$unpacked/usr/$triplet/lib/libz.a" "$prefix/lib/"
+  cp "$unpacked/usr/$triplet/include/zlib.h" "$unpacked/usr/$triplet/include/zconf.h" "$prefix/include/"
+  cp "$unpacked/usr/share/doc/$package/copyright" "$prefix/share/doc/copyright"
+  write_stamp "$pinned"
+  echo "$me: $package $pinned for $triplet installed in $prefix ($(($(date +%s) - started)) s)"
+  exit 0
+fi
+
 src="$(bash "$here/fetch-debian-source.sh" "$library" | tail -1)"
 version="$(head -1 "$src/.orielvmx-source")"
 build="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-$library-$triplet.XXXXXX")"
@@ -96,16 +122,7 @@ common=(
   -DCMAKE_INSTALL_LIBDIR=lib
   -DBUILD_SHARED_LIBS=OFF
 )
-targets=()
 case "$library" in
-  zlib)
-    # Its CMakeLists.txt renames the zconf.h of the source tree, so it builds
-    # from a copy; only the static library is wanted.
-    cp -a "$src" "$build/source"
-    src="$build/source"
-    options=()
-    targets=(--target zlibstatic)
-    installed=(lib/libz.a include/zlib.h include/zconf.h) ;;
   libjpeg)
     # The 6b interface, as Debian's native libjpeg62-turbo, so that both
     # builds decode alike.
@@ -156,15 +173,8 @@ echo "$me: building $package $version for $triplet"
 rm -rf "$prefix"
 cmake -S "$src" -B "$build" "${generator[@]}" -Wno-dev "${common[@]}" "${options[@]}" \
   > "$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; exit 1; }
-cmake --build "$build" -j2 "${targets[@]}" > "$build/build.log" 2>&1 || { tail -50 "$build/build.log" >&2; exit 1; }
-if [ "$library" = zlib ]; then
-  # Under the name every FindZLIB looks for; its install step would add the DLL.
-  mkdir -p "$prefix/lib" "$prefix/include"
-  cp "$build/libzlibstatic.a" "$prefix/lib/libz.a"
-  cp "$src/zlib.h" "$build/zconf.h" "$prefix/include/"
-else
-  cmake --install "$build" > /dev/null
-fi
+cmake --build "$build" -j2 > "$build/build.log" 2>&1 || { tail -50 "$build/build.log" >&2; exit 1; }
+cmake --install "$build" > /dev/null
 
 # libpng installs libpng16.a; the plug-in's build looks for the plain name.
 if [ "$library" = libpng ] && [ ! -f "$prefix/lib/libpng.a" ]; then
@@ -182,8 +192,5 @@ if ls "$prefix"/bin/*.dll >/dev/null 2>&1; then
   exit 1
 fi
 
-{
-  printf 'recipe=%s\npin=%s %s\nsource=%s %s\ntriplet=%s\n' "$recipe" "$package" "$pinned" "$package" "$version" "$triplet"
-  for line in "${depends_on[@]}"; do echo "$line"; done
-} > "$stamp"
+write_stamp "$version"
 echo "$me: $package $version for $triplet installed in $prefix ($(($(date +%s) - started)) s)"
