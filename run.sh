@@ -90,10 +90,11 @@ summary() {
 }
 
 # windows_libs TRIPLET: the static libraries the Windows builds link, cross-
-# built once into the cache; libtiff after libjpeg, as it is built against it.
+# built once into the cache; zlib first and libjpeg before libtiff, as the
+# later ones are built against them.
 windows_libs() {
   local lib
-  for lib in libjpeg libpng libtiff libkissfft; do
+  for lib in zlib libjpeg libpng libtiff libkissfft; do
     stage "$lib-$1" bash tools/setup/build-windows-lib.sh "$lib" "$1" || summary
   done
 }

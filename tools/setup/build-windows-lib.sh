@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Cross-builds one static library for one mingw-w64 triplet from its pinned
 # Debian source package (tools/setup/windows-libs.list; Debian's security
-# patches applied) and installs it into the cache outside the clone. Does
-# nothing when that build is already cached.
+# patches applied) and installs it into the cache outside the clone; zlib is
+# taken from Debian's own mingw-w64 build of it, its pinned binary package.
+# Does nothing when that library is already cached.
 #
 #   tools/setup/build-windows-lib.sh LIBRARY [i686-w64-mingw32 | x86_64-w64-mingw32]
 #
+#   zlib        zlib, Debian's libz-mingw-w64-dev (the static lib/libz.a)
 #   libjpeg     libjpeg-turbo, SIMD through nasm
-#   libpng      libpng, against Debian's mingw zlib
-#   libtiff     libtiff, with zlib and JPEG; build libjpeg first
+#   libpng      libpng, with zlib; build zlib first
+#   libtiff     libtiff, with zlib and JPEG; build zlib and libjpeg first
 #   libkissfft  KissFFT, float, named as in Debian's native libkissfft-dev
 #               (include/kissfft/kiss_fft.h ..., lib/libkissfft-float.a), so
 #               one find_path and find_library serve both builds
@@ -20,12 +22,15 @@ set -euo pipefail
 
 library="${1:-}"
 triplet="${2:-i686-w64-mingw32}"
+# Each library with the ones it is built against, whose new versions make it
+# stale.
 case "$library" in
-  libjpeg) recipe=1; product=lib/libjpeg.a ;;
-  libpng) recipe=1; product=lib/libpng.a ;;
-  libtiff) recipe=2; product=lib/libtiff.a ;;
-  libkissfft) recipe=1; product=lib/libkissfft-float.a ;;
-  *) echo "build-windows-lib: unknown library '$library' (libjpeg, libpng, libtiff or libkissfft)" >&2; exit 2 ;;
+  zlib) recipe=1; product=lib/libz.a; built_against=() ;;
+  libjpeg) recipe=1; product=lib/libjpeg.a; built_against=() ;;
+  libpng) recipe=2; product=lib/libpng.a; built_against=(zlib) ;;
+  libtiff) recipe=3; product=lib/libtiff.a; built_against=(zlib libjpeg) ;;
+  libkissfft) recipe=1; product=lib/libkissfft-float.a; built_against=() ;;
+  *) echo "build-windows-lib: unknown library '$library' (zlib, libjpeg, libpng, libtiff or libkissfft)" >&2; exit 2 ;;
 esac
 case "$triplet" in
   i686-w64-mingw32 | x86_64-w64-mingw32) ;;
@@ -45,17 +50,19 @@ pin="$(orielvmx_windows_lib_pin "$library")" ||
   { echo "$me: no line for it in $here/windows-libs.list" >&2; exit 2; }
 read -r package pinned _ <<< "$pin"
 
-# libtiff is built against the cached libjpeg; a new libjpeg makes it stale.
-depends_on=""
-if [ "$library" = libtiff ]; then
-  [ -f "$libs/libjpeg/.orielvmx-build" ] || { echo "$me: build libjpeg for $triplet first" >&2; exit 1; }
-  depends_on="jpeg=$(grep '^source=' "$libs/libjpeg/.orielvmx-build" | cut -d= -f2)"
-fi
+# One stamp line for each library it is built against: "against=zlib libz-mingw-w64-dev 1.2.13+dfsg-1".
+depends_on=()
+for dependency in "${built_against[@]}"; do
+  [ -f "$libs/$dependency/.orielvmx-build" ] ||
+    { echo "$me: build $dependency for $triplet first" >&2; exit 1; }
+  depends_on+=("against=$dependency $(grep '^source=' "$libs/$dependency/.orielvmx-build" | cut -d= -f2)")
+done
 
 cached() {
   [ -f "$stamp" ] && grep -qx "recipe=$recipe" "$stamp" && grep -qxF "pin=$package $pinned" "$stamp" &&
-    [ -f "$prefix/$product" ] &&
-    { [ -z "$depends_on" ] || grep -qx "$depends_on" "$stamp"; }
+    [ -f "$prefix/$product" ] || return 1
+  local line
+  for line in "${depends_on[@]}"; do grep -qxF "$line" "$stamp" || return 1; done
 }
 if cached; then
   echo "$me: $triplet cached in $prefix ($(grep '^source=' "$stamp" | cut -d= -f2))"
@@ -73,6 +80,31 @@ if cached; then
 fi
 
 started=$(date +%s)
+
+# write_stamp VERSION: records what the prefix now holds.
+write_stamp() {
+  {
+    printf 'recipe=%s\npin=%s %s\nsource=%s %s\ntriplet=%s\n' "$recipe" "$package" "$pinned" "$package" "$1" "$triplet"
+    for line in "${depends_on[@]}"; do echo "$line"; done
+  } > "$stamp"
+}
+
+if [ "$library" = zlib ]; then
+  # Only the static library and its headers: the import library beside them
+  # would make the plug-in need a zlib DLL.
+  deb="$(bash "$here/fetch-debian-binary.sh" "$library" | tail -1)"
+  unpacked="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-zlib-$triplet.XXXXXX")"
+  trap 'rm -rf "$unpacked"' EXIT
+  dpkg-deb -x "$deb" "$unpacked"
+  rm -rf "$prefix"
+  mkdir -p "$prefix/lib" "$prefix/include" "$prefix/share/doc"
+  cp "$unpacked/usr/$triplet/lib/libz.a" "$prefix/lib/"
+  cp "$unpacked/usr/$triplet/include/zlib.h" "$unpacked/usr/$triplet/include/zconf.h" "$prefix/include/"
+  cp "$unpacked/usr/share/doc/$package/copyright" "$prefix/share/doc/copyright"
+  write_stamp "$pinned"
+  echo "$me: $package $pinned for $triplet installed in $prefix ($(($(date +%s) - started)) s)"
+  exit 0
+fi
 
 src="$(bash "$here/fetch-debian-source.sh" "$library" | tail -1)"
 version="$(head -1 "$src/.orielvmx-source")"
@@ -160,6 +192,5 @@ if ls "$prefix"/bin/*.dll >/dev/null 2>&1; then
   exit 1
 fi
 
-printf 'recipe=%s\npin=%s %s\nsource=%s %s\ntriplet=%s\n%s\n' "$recipe" "$package" "$pinned" "$package" "$version" "$triplet" \
-  "$depends_on" > "$stamp"
+write_stamp "$version"
 echo "$me: $package $version for $triplet installed in $prefix ($(($(date +%s) - started)) s)"

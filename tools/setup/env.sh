@@ -20,15 +20,16 @@ fi
 export ORIELVMX_CACHE
 
 # Where the static libraries built for one mingw triplet live, each in a
-# prefix of its own: libjpeg, libpng, libtiff, libkissfft.
+# prefix of its own: zlib, libjpeg, libpng, libtiff, libkissfft.
 orielvmx_windows_libs() {
   echo "$ORIELVMX_CACHE/windows-libs/$1"
 }
 
-# The pinned Debian source of one of those libraries, from windows-libs.list:
-# "package version suite dsc-sha256"; fails for a library not listed there.
+# The pinned Debian package of one of those libraries, from windows-libs.list:
+# "package version suite sha256 [source-package]"; fails for a library not
+# listed there.
 orielvmx_windows_lib_pin() {
-  awk -v library="$1" '!/^#/ && $1 == library {print $2, $3, $4, $5; found = 1} END {exit !found}' \
+  awk -v library="$1" '!/^#/ && $1 == library {print $2, $3, $4, $5, $6; found = 1} END {exit !found}' \
     "$(dirname "${BASH_SOURCE[0]}")/windows-libs.list"
 }
 

@@ -31,7 +31,7 @@ native_packages=(
 )
 windows_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  libz-mingw-w64-dev binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   # libjpeg-turbo's SIMD decoders in the Windows builds.
   nasm
   xvfb xauth x11-apps imagemagick
