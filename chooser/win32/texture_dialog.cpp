@@ -97,6 +97,17 @@ LRESULT CALLBACK bannerControlProc(HWND control, UINT message, WPARAM wParam,
 
 }  // namespace
 
+// The preview frame's side for the dialog's DPI: it grows with the display,
+// but not into the "Preview" check box under it, which the template's font
+// places and which may have grown less (Wine 10 at 192 DPI lays the dialog
+// out half as large again, not twice). Never below its 96-DPI side.
+int previewFrameSide(HWND dialog, const RECT& place, int dpi) {
+  const int side = scaledForDpi(kFrameSide, dpi);
+  const RECT below = clientPlace(dialog, GetDlgItem(dialog, IDC_PREVIEW_CHECK));
+  const int room = below.top - place.top;
+  return std::max(kFrameSide, std::min(side, room));
+}
+
 LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
 }
@@ -235,15 +246,16 @@ int initTextureDialog(HWND dialog) {
   const int dpi = dialogDpi(dialog);
   HWND frame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
   const RECT place = clientPlace(dialog, frame);
-  const int frameSide = scaledForDpi(kFrameSide, dpi);
+  const int frameSide = previewFrameSide(dialog, place, dpi);
   MoveWindow(frame, place.left, place.top, frameSide, frameSide, TRUE);
 
   textureDialog.previewPanel =
       static_cast<PreviewPanel*>(platform::allocateMemory(sizeof(PreviewPanel)));
   if (textureDialog.previewPanel == nullptr) return 0;
   std::memset(textureDialog.previewPanel, 0, sizeof(PreviewPanel));
-  // Centred in the frame: inside its one-pixel border at 96 DPI.
-  const int shownSide = scaledForDpi(kPreviewSide, dpi);
+  // Centred in the frame: inside its one-pixel border at 96 DPI. A frame
+  // held back by the check box below shows the preview smaller by as much.
+  const int shownSide = scaledForDpi(kPreviewSide, dpi) - (scaledForDpi(kFrameSide, dpi) - frameSide);
   const int inset = (frameSide - shownSide) / 2;
   if (!createPreviewPanel(textureDialog.previewPanel, dialog, place.left + inset,
                           place.top + inset, kPreviewSide, kPreviewSide)) {

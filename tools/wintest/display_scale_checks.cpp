@@ -220,11 +220,17 @@ std::string checkOpenTexture(const PluginUnderTest& plugin, int dpi) {
     saveScreenshot(capture, "open-texture-" + std::to_string(dpi) + "dpi");
     const RECT frame = windowRect(dialog, IDC_PREVIEW_FRAME);
     const RECT banner = windowRect(dialog, IDC_BANNER);
-    std::string problem = expectSize("preview frame", frame, scaled(66, dpi), scaled(66, dpi));
+    // The frame grows with the display up to the "Preview" check box under
+    // it, whose place the template's font decides; the preview inside it
+    // keeps its border.
+    const RECT check = windowRect(dialog, IDC_PREVIEW_CHECK);
+    const int frameSide = std::max(66, std::min<int>(scaled(66, dpi), check.top - frame.top));
+    std::string problem = expectSize("preview frame", frame, frameSide, frameSide);
+    if (frame.bottom > check.top) problem += " the preview frame runs into the Preview check box";
     problem += dpi == 96 ? expectSize("banner control", banner, 495, 39)
                          : expectBannerPlace(dialog, banner, dpi);
-    const int side = scaled(64, dpi);
-    const int inset = (scaled(66, dpi) - side) / 2;
+    const int side = scaled(64, dpi) - (scaled(66, dpi) - frameSide);
+    const int inset = (frameSide - side) / 2;
     const RECT preview{frame.left + inset, frame.top + inset, frame.left + inset + side,
                        frame.top + inset + side};
     problem += expectDrawn("preview", capture, preview, side, side);
@@ -233,8 +239,8 @@ std::string checkOpenTexture(const PluginUnderTest& plugin, int dpi) {
       problem += expectChecksum("preview frame", capture, frame, kFrameChecksum96);
       const RECT bannerShown{banner.left, banner.top, banner.left + kBannerShownWidth96, banner.bottom};
       problem += expectChecksum("banner", capture, bannerShown, kBannerChecksum96);
-    } else if (dpi % 96 == 0) {
-      problem += expectWholeBlocks(capture, preview, dpi / 96);
+    } else if (side % 64 == 0) {
+      problem += expectWholeBlocks(capture, preview, side / 64);
     }
     pressButton(dialog, IDCANCEL);
     return problem;

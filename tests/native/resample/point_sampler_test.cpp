@@ -5,6 +5,7 @@
 // and 16-bit samples against the scalar 8-bit ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
