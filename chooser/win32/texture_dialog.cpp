@@ -95,8 +95,6 @@ LRESULT CALLBACK bannerControlProc(HWND control, UINT message, WPARAM wParam,
   return CallWindowProcA(textureDialog.bannerControlProc, control, message, wParam, lParam);
 }
 
-}  // namespace
-
 // The preview frame's side for the dialog's DPI: it grows with the display,
 // but not into the "Preview" check box under it, which the template's font
 // places and which may have grown less (Wine 10 at 192 DPI lays the dialog
@@ -107,6 +105,8 @@ int previewFrameSide(HWND dialog, const RECT& place, int dpi) {
   const int room = below.top - place.top;
   return std::max(kFrameSide, std::min(side, room));
 }
+
+}  // namespace
 
 LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
