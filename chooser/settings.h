@@ -68,7 +68,7 @@ struct FillSettingRule {
 
 // By FillSetting.
 inline constexpr FillSettingRule kFillSettingRules[kFillSettingCount] = {
-    {"rpt", 0, fill::kRepeatModeCount - 1, fill::repeatTile},  // 0 tile, 1 mirror, 2 without repetition
+    {"rpt", 0, fill::kRepeatModeCount - 1, fill::repeatTile},  // 0 tile, 1 mirror, 2 without repetition, 3 shapes kept
     {"scl", fill::kScaleMinimum, fill::kScaleMaximum, fill::kScaleDefault},  // percent
     {"ang", -kAngleLimit, kAngleLimit, 0},  // degrees, positive counter-clockwise
     {"ofX", -fill::kOffsetLimit, fill::kOffsetLimit, 0},  // document pixels

@@ -11,6 +11,7 @@
 #include "fill/copy_fill.h"
 #include "fill/random_fill.h"
 #include "fill/seamless_texture.h"
+#include "fill/shape_fill.h"
 #include "fill/tile_fill.h"
 #include "fill/transformed_fill.h"
 #include "platform/messages.h"
@@ -31,12 +32,13 @@ void releaseFillJob(FillJob* job) {
 
 namespace {
 
-// The tile fill for everything earlier releases could ask for, the fill
+// The tile fill for everything earlier releases could ask for, the fills
 // without repetition when asked, run copies wherever the texture keeps its
 // own size and direction, and the sampler for every other scale and angle.
 const FillMode* modeFor(const FillOptions& options) {
   if (plainTileFill(options)) return &kTileFill;
   if (options.repeat == repeatRandom) return &kRandomFill;
+  if (options.repeat == repeatShapes) return &kShapeFill;
   if (options.scalePercent == kScaleDefault && std::fmod(options.angleDegrees, 360.0) == 0.0) return &kCopyFill;
   return &kTransformedFill;
 }

@@ -31,13 +31,19 @@ enum TileOrigin : std::int32_t {
 
 // How the texture repeats: side by side, every other copy mirrored across
 // and down (so any picture repeats without a hard edge), or without visible
-// repetition at all.
+// repetition at all: blended from copies at random offsets (best for
+// shapeless surfaces: clouds, sand, rust), or quilted from pieces of the
+// texture joined where they agree (the shapes kept: bricks, cobbles, planks).
 enum RepeatMode : std::int32_t {
   repeatTile = 0,
   repeatMirror = 1,
   repeatRandom = 2,
+  repeatShapes = 3,
 };
-constexpr int kRepeatModeCount = 3;
+constexpr int kRepeatModeCount = 4;
+
+// The words for them, by RepeatMode: texfill's --repeat and the fill cases.
+inline constexpr const char* kRepeatWords[kRepeatModeCount] = {"tile", "mirror", "random", "shapes"};
 
 // Ranges of the options the user types or stores; a value outside its range
 // is refused where it is typed and read as the default where it is stored.
@@ -48,8 +54,9 @@ constexpr std::int32_t kScaleDefault = 100;
 constexpr std::int32_t kOffsetLimit = 300000;
 constexpr std::int32_t kSeedMaximum = 99999;
 constexpr std::int32_t kSeedDefault = 1;
-// The cell of the fill without repetition, in percent of the shorter period;
-// 0 lets the fill choose from the texture.
+// The cell of the fill without repetition, in percent of the shorter period
+// (for the blend) or of the period across and down (the tile of the quilted
+// fill); 0 lets the fill choose from the texture.
 constexpr std::int32_t kCellMaximum = 100;
 
 // Room for the chosen texture's path, its terminating zero included.

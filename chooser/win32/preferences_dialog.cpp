@@ -47,7 +47,8 @@ constexpr SpinnedOption kSpinnedOptions[] = {
 };
 
 // The Repeat list, by RepeatMode.
-constexpr const char* kRepeatNames[fill::kRepeatModeCount] = {"Tile", "Mirror", "Without repetition"};
+constexpr const char* kRepeatNames[fill::kRepeatModeCount] = {"Tile", "Mirror", "Without repetition",
+                                                                "Quilted (shapes)"};
 
 // Enough for every number in range with its sign; longer text could only
 // be refused.

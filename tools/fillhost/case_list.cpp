@@ -75,9 +75,8 @@ bool parseFillOption(const std::string& option, fill::FillOptions* options) {
            parseInt(value.substr(comma + 1), -fill::kOffsetLimit, fill::kOffsetLimit, &options->offsetY);
   }
   if (name == "repeat") {
-    const char* const names[] = {"tile", "mirror", "random"};
     for (int mode = 0; mode < fill::kRepeatModeCount; ++mode) {
-      if (value == names[mode]) {
+      if (value == fill::kRepeatWords[mode]) {
         options->repeat = mode;
         return true;
       }

@@ -47,9 +47,8 @@ bool parseOffset(const std::string& text, fill::FillOptions& options) {
 }
 
 bool parseRepeat(const std::string& text, std::int32_t& repeat) {
-  static const char* const kNames[fill::kRepeatModeCount] = {"tile", "mirror", "random"};
   for (int i = 0; i < fill::kRepeatModeCount; ++i) {
-    if (text == kNames[i]) {
+    if (text == fill::kRepeatWords[i]) {
       repeat = i;
       return true;
     }
@@ -94,7 +93,7 @@ bool readFillOptions(const ParsedArgs& parsed, fill::FillOptions& options, std::
   }
   if (const std::string* text = given(parsed, "--repeat")) {
     if (!parseRepeat(*text, options.repeat)) {
-      error = "--repeat " + *text + ": expected tile, mirror or random";
+      error = "--repeat " + *text + ": expected tile, mirror, random or shapes";
       return false;
     }
   }

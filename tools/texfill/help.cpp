@@ -52,7 +52,7 @@ constexpr const char* kFill = R"TXT(NAME
 SYNOPSIS
     texfill fill --texture FILE [--size SIZE] [--origin document|selection]
                  [--scale PERCENT] [--angle DEGREES] [--offset X,Y]
-                 [--repeat tile|mirror|random] [--seed N] [--cell PERCENT]
+                 [--repeat tile|mirror|random|shapes] [--seed N] [--cell PERCENT]
                  [--make-seamless]
                  [--rect TOP,LEFT,BOTTOM,RIGHT] [--gray] [--verbose] IN OUT
     texfill.exe fill --plugin PATH.8BF --texture FILE [OPTIONS] IN.tif OUT.tif
@@ -126,24 +126,29 @@ OPTIONS
         Move the texture X pixels right and Y down from the origin (whole
         pixels, -300000 to 300000). Default 0,0.
 
-    --repeat tile|mirror|random
+    --repeat tile|mirror|random|shapes
         tile (the default) repeats the texture side by side; mirror reflects
         every other copy across and down, so any picture repeats without a
         hard edge, seamless or not; random fills without visible repetition
         (see --seed and --cell): every pixel blends three randomly offset
         copies of the texture so that its histogram is kept but no period
-        shows. Good for stone, marble, sand, clouds, grass and rust; it
-        blurs the structure of bricks, tiles and lettering.
+        shows. Good for marble, sand, clouds, grass and rust; it blurs the
+        structure of bricks, tiles and lettering. shapes also fills without
+        visible repetition, from pieces of the texture joined along the
+        lines where they agree, so that bricks, cobbles, planks and weaves
+        keep their shapes; the tile is the texture's period (see --cell).
 
     --seed N
-        The variation of --repeat random, 0 to 99999 (default 1): another
+        The variation of --repeat random and shapes, 0 to 99999 (default 1): another
         number, another arrangement. The same number always gives the same
         fill.
 
     --cell PERCENT
         The cell of --repeat random in percent of the texture's shorter
         side, 1 to 100; 0 (the default) chooses it from the texture, large
-        enough that its features survive the blending.
+        enough that its features survive the blending. With --repeat shapes,
+        the tile in percent of the period across and down (0: the period,
+        at most 512 pixels).
 
     --make-seamless
         Preferences' "Make seamless": a PNG, JPEG, BMP or TIFF texture other

@@ -189,7 +189,7 @@ std::string checkLayoutAndDefaults(const PluginUnderTest& plugin) {
     ReleaseDC(nullptr, screen);
     std::string problem = preferencesLayoutProblems(preferences, dpi);
     const std::vector<std::string> repeats = comboItems(preferences, IDC_REPEAT_COMBO);
-    if (repeats != std::vector<std::string>{"Tile", "Mirror", "Without repetition"}) problem += " repeat items differ";
+    if (repeats != std::vector<std::string>{"Tile", "Mirror", "Without repetition", "Quilted (shapes)"}) problem += " repeat items differ";
     problem += optionDifferences(preferencesShown(preferences), fill::FillOptions{});
     // New: another variation, within its range.
     const std::string before = controlText(preferences, IDC_VARIATION_EDIT);

@@ -1,0 +1,182 @@
+#include "fill/shape_fill.h"
+
+#include <cmath>
+
+#include "fill/band_rect.h"
+#include "fill/band_writer.h"
+#include "fill/corner_tiles.h"
+#include "fill/mode_support.h"
+#include "fill/prepared_texture.h"
+#include "fill/sample_band_writer.h"
+#include "resample/prefilter.h"
+#include "resample/texture_map.h"
+#include "resample/wrap_index.h"
+
+namespace fill {
+namespace {
+
+struct ShapeFillState {
+  PreparedTexture prepared;
+  PrefilteredTexture filtered;  // what the tiles are cut from
+  CornerTiles tiles;
+  bool built;
+  // At the texture's own size and direction the runs are copied whole;
+  // otherwise every pixel goes back through `map` to the nearest texel.
+  bool copiesRuns;
+  TextureMap map;
+  std::uint32_t seed;
+  std::int32_t originX;  // document position of lattice corner (0, 0)
+  std::int32_t originY;
+};
+
+ShapeFillState* stateOf(const FillJob& job) { return static_cast<ShapeFillState*>(job.modeState); }
+
+inline std::int64_t floorDivide(std::int64_t value, std::int32_t divisor) {
+  const std::int64_t quotient = value / divisor;
+  return quotient * divisor > value ? quotient - 1 : quotient;
+}
+
+int prepareShapeFill(FillJob& job, HostView& view, std::int16_t* result) {
+  auto* state = static_cast<ShapeFillState*>(allocateModeState(job, sizeof(ShapeFillState), result));
+  if (state == nullptr) return 0;
+  if (prepareWholeTexture(job, view, state->prepared, result) == 0) return 0;
+
+  const FillOptions& options = job.options;
+  state->copiesRuns = options.scalePercent == kScaleDefault && std::fmod(options.angleDegrees, 360.0) == 0.0;
+  const FillTransform transform{options.scalePercent / 100.0, options.angleDegrees,
+                                static_cast<double>(options.offsetX), static_cast<double>(options.offsetY)};
+  // Reductions are cut from the reduced texture, so that the tiles have the
+  // period the fill shows and nearest texels do not alias.
+  if (!prefilterTexture(state->prepared.block, state->copiesRuns ? 1.0 : transform.scale, EdgeMode::wrap,
+                        state->filtered)) {
+    return reportOutOfMemory(result);
+  }
+  state->map = fillTextureMap(transform, state->filtered.frame);
+  if (!buildCornerTiles(state->filtered.block, options.cellPercent, static_cast<std::uint32_t>(options.seed),
+                        state->tiles)) {
+    return reportOutOfMemory(result);
+  }
+  state->built = true;
+  state->seed = static_cast<std::uint32_t>(options.seed);
+  tileOriginOf(options, view, state->originX, state->originY);
+  if (state->copiesRuns) {
+    state->originX += options.offsetX;
+    state->originY += options.offsetY;
+  }
+  setFirstBand(view, computedBandRows(view));
+  return 1;
+}
+
+bool shapeFillReady(const FillJob& job) { return stateOf(job) != nullptr && stateOf(job)->built; }
+
+// Texels [first, first + count) of a texture row (wrapping at its end) into
+// the band's pixels.
+void writeRun(const TexelBlock& texture, std::int32_t row, std::int32_t first, std::int32_t count,
+              const PixelLayout& layout, std::uint8_t* out) {
+  const std::uint8_t* texels = texelRow(texture, row);
+  if (layout.sampleBytes == 1) {
+    writeBand(texels, texture.width * texture.channels, first * texture.channels, texture.channels,
+              layout.pixelBytes, 1, count, 1, out, 0);
+  } else {
+    const SampleFormat format{layout.colourPlanes, layout.sampleBytes, false, layout.pixelBytes};
+    writeSampleBand(texels, texture.width, first, format, 1, count, 1, out, 0);
+  }
+}
+
+// One document row at the texture's own size: tile by tile, each tile row's
+// runs copied from their corners' patches.
+void copyRunsRow(const ShapeFillState& state, const BandTarget& band, std::int32_t row, std::uint8_t* first) {
+  const CornerTiles& t = state.tiles;
+  const TexelBlock& texture = t.texture;
+  const std::int64_t v = static_cast<std::int64_t>(band.top) + row - state.originY;
+  const std::int64_t j = floorDivide(v, t.tileHeight);
+  const auto ty = static_cast<std::int32_t>(v - j * t.tileHeight);
+  std::int64_t u = static_cast<std::int64_t>(band.left) - state.originX;
+  std::int32_t done = 0;
+  while (done < band.columns) {
+    const std::int64_t i = floorDivide(u, t.tileWidth);
+    auto tx = static_cast<std::int32_t>(u - i * t.tileWidth);
+    const auto ci = static_cast<std::int32_t>(i);
+    const auto cj = static_cast<std::int32_t>(j);
+    const std::int32_t colour[4] = {cornerColour(t, ci, cj, state.seed), cornerColour(t, ci + 1, cj, state.seed),
+                                    cornerColour(t, ci, cj + 1, state.seed),
+                                    cornerColour(t, ci + 1, cj + 1, state.seed)};
+    for (std::int32_t half = tx < t.tileWidth / 2 ? 0 : 1; half < 2 && done < band.columns; ++half) {
+      std::uint32_t r = 0;
+      std::uint32_t last = 0;
+      halfRowRuns(t, colour, ty, half == 1, &r, &last);
+      for (; r < last && done < band.columns; ++r) {
+        const auto end = static_cast<std::int32_t>(t.runs[r] >> 2);
+        if (end <= tx) continue;
+        const auto corner = static_cast<std::int32_t>(t.runs[r] & 3u);
+        const std::int32_t left = band.columns - done;
+        const std::int32_t count = end - tx < left ? end - tx : left;
+        const std::int32_t c = colour[corner];
+        const std::int32_t sx = wrapIndex(t.sourceX[c] + tx - (corner & 1) * t.tileWidth, texture.width);
+        const std::int32_t sy = wrapIndex(t.sourceY[c] + ty - (corner >> 1) * t.tileHeight, texture.height);
+        writeRun(texture, sy, sx, count, band.layout,
+                 first + static_cast<std::ptrdiff_t>(done) * band.layout.pixelBytes);
+        done += count;
+        tx += count;
+        u += count;
+      }
+    }
+  }
+}
+
+// One document row at any other scale or angle: each pixel's nearest texel
+// of the quilted plane.
+void samplePlaneRow(const ShapeFillState& state, const BandTarget& band, std::int32_t row, std::uint8_t* first) {
+  const TextureMap& m = state.map;
+  const std::int64_t x0 = static_cast<std::int64_t>(band.left) - state.originX;
+  const std::int64_t y = static_cast<std::int64_t>(band.top) + row - state.originY;
+  const std::int32_t channels = state.tiles.texture.channels;
+  const PixelLayout& layout = band.layout;
+  for (std::int32_t column = 0; column < band.columns; ++column) {
+    const std::int64_t x = x0 + column;
+    const std::int64_t u = m.ux * x + m.uy * y + m.u0;
+    const std::int64_t v = m.vx * x + m.vy * y + m.v0;
+    const std::uint8_t* texel = quiltedTexel(state.tiles, u >> kMapFractionBits, v >> kMapFractionBits, state.seed);
+    std::uint8_t* out = first + static_cast<std::ptrdiff_t>(column) * layout.pixelBytes;
+    for (std::int32_t c = 0; c < channels; ++c) {
+      if (layout.sampleBytes == 1) {
+        out[c] = texel[c];
+      } else {
+        const std::uint16_t wide = wideSample(texel[c]);
+        out[2 * c] = static_cast<std::uint8_t>(wide & 0xFF);
+        out[2 * c + 1] = static_cast<std::uint8_t>(wide >> 8);
+      }
+    }
+  }
+}
+
+void renderRow(const void* context, const BandTarget& band, std::int32_t row, std::uint8_t* first) {
+  const auto& state = *static_cast<const ShapeFillState*>(context);
+  if (state.copiesRuns) {
+    copyRunsRow(state, band, row, first);
+  } else {
+    samplePlaneRow(state, band, row, first);
+  }
+}
+
+int renderShapeBand(FillJob& job, const BandTarget& band, std::int16_t* result) {
+  const ShapeFillState& state = *stateOf(job);
+  if (!sameColourAsStart(band, state.tiles.texture.channels, result)) return 0;
+  renderBandOnEveryCore(band, renderRow, &state);
+  return 1;
+}
+
+void releaseShapeFill(FillJob& job) {
+  ShapeFillState* state = stateOf(job);
+  if (state == nullptr) return;
+  releaseCornerTiles(state->tiles);
+  releasePrefiltered(state->filtered);
+  releasePreparedTexture(state->prepared);
+  releaseModeState(job);
+}
+
+}  // namespace
+
+const FillMode kShapeFill = {prepareShapeFill, shapeFillReady, handedBandRows, renderShapeBand, releaseShapeFill};
+
+}  // namespace fill
