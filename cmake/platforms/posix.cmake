@@ -26,6 +26,10 @@ if(ORIELVMX_TESTS)
   add_test(NAME stochastic-quality
     COMMAND ${ORIELVMX_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tests/quality/stochastic_quality.py --small
       --tool $<TARGET_FILE:stochastic_fill> --texfill $<TARGET_FILE:texfill> --work ${CMAKE_BINARY_DIR}/quality)
+  # The quilted fill's quality goals, on the fills of record (1024 x 1024).
+  add_test(NAME shape-quality
+    COMMAND ${ORIELVMX_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tests/quality/shape_quality.py
+      --texfill $<TARGET_FILE:texfill> --work ${CMAKE_BINARY_DIR}/shape-quality)
 endif()
 
 add_subdirectory(tools)

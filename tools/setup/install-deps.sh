@@ -16,9 +16,10 @@ native_packages=(
   libtiff-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libimagequant-dev libkissfft-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang llvm valgrind python3 dpkg-dev
-  # The fill without repetition's quality script: numpy, and two photographs
-  # of surfaces from scikit-image's data.
-  python3-numpy python3-skimage
+  # The quality scripts of the fills without repetition: numpy, Pillow (to
+  # read and write PNGs), and two photographs of surfaces from
+  # scikit-image's data.
+  python3-numpy python3-pil python3-skimage
   # CPack's Debian generator finds the executables to hand to dpkg-shlibdeps
   # with file(1).
   file

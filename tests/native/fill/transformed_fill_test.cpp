@@ -76,6 +76,8 @@ TEST_F(TransformedFillTest, AnySplitOfTheRectangleGivesTheSameBytes) {
       with(73, 30, 0, 0, fill::repeatTile),   with(250, -45, 3, 4, fill::repeatMirror),
       with(10, 100, -20, 7, fill::repeatTile), with(100, 90, 0, 0, fill::repeatMirror),
       with(100, 0, 0, 0, fill::repeatRandom), with(60, 25, 9, -4, fill::repeatRandom),
+      with(100, 0, 0, 0, fill::repeatShapes), with(100, 0, -13, 40, fill::repeatShapes),
+      with(60, 25, 9, -4, fill::repeatShapes),
   };
   const std::vector<fill::Rect16> whole = {{0, 0, kHeight, kWidth}};
   const std::vector<fill::Rect16> quarters = {{0, 0, 30, 44}, {0, 44, 30, kWidth}, {30, 0, kHeight, 44},
