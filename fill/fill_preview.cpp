@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "fill/corner_tiles.h"
 #include "fill/fill_job.h"
 #include "fill/prepare_scaling.h"
 #include "fill/prepared_texture.h"
@@ -24,8 +25,9 @@ namespace fill {
 constexpr int kPreviewLevels = 4;
 
 // What a redraw keeps from the last one: the texture as the size choice
-// prepares it (read once per file and size), its halvings, and the sampler
-// of the last scale and repeat.
+// prepares it (read once per file and size), its halvings, the sampler of
+// the last scale and repeat, and the quilted fill's tile set of the last
+// scale, variation and cell.
 struct FillPreview {
   char path[kFileNameBytes];
   std::int32_t sizeChoice;
@@ -38,6 +40,12 @@ struct FillPreview {
   std::int32_t samplerScale;
   EdgeMode samplerEdge;
   BlockFrame frame;
+  PrefilteredTexture tileSource;  // what the tiles are cut from
+  CornerTiles tiles;
+  bool tilesBuilt;
+  std::int32_t tilesScale;
+  std::int32_t tilesSeed;
+  std::int32_t tilesCell;
 };
 
 namespace {
@@ -47,7 +55,16 @@ void forgetSampler(FillPreview& preview) {
   preview.sampler = nullptr;
 }
 
+// The tiles may be cut from a halving.
+void forgetTiles(FillPreview& preview) {
+  if (preview.tilesBuilt) releaseCornerTiles(preview.tiles);
+  releasePrefiltered(preview.tileSource);
+  preview.tileSource = PrefilteredTexture{};
+  preview.tilesBuilt = false;
+}
+
 void forgetHalvings(FillPreview& preview) {
+  forgetTiles(preview);
   for (PrefilteredTexture& halving : preview.halvings) {
     releasePrefiltered(halving);
     halving = PrefilteredTexture{};
@@ -56,6 +73,7 @@ void forgetHalvings(FillPreview& preview) {
 
 void forgetTexture(FillPreview& preview) {
   forgetSampler(preview);
+  forgetTiles(preview);
   forgetHalvings(preview);
   releasePreparedTexture(preview.prepared);
   preview.readable = false;
@@ -121,6 +139,52 @@ bool makeSampler(FillPreview& preview, std::int32_t scalePercent, EdgeMode edge)
   return preview.sampler != nullptr;
 }
 
+// The quilted fill's tiles, cut from the texture reduced as the fill reduces
+// it (from the nearest halving), built again only when the scale, the
+// variation or the cell changes.
+bool makeTiles(FillPreview& preview, const FillOptions& options) {
+  if (preview.tilesBuilt && preview.tilesScale == options.scalePercent && preview.tilesSeed == options.seed &&
+      preview.tilesCell == options.cellPercent) {
+    return true;
+  }
+  forgetTiles(preview);
+  double rest = 1.0;
+  const double scale = options.scalePercent / 100.0;
+  const TexelBlock* source = sourceFor(preview, scale < 1.0 ? scale : 1.0, EdgeMode::wrap, rest);
+  if (!prefilterTexture(*source, rest, EdgeMode::wrap, preview.tileSource)) return false;
+  if (!buildCornerTiles(preview.tileSource.block, options.cellPercent, static_cast<std::uint32_t>(options.seed),
+                        preview.tiles)) {
+    return false;
+  }
+  preview.tilesBuilt = true;
+  preview.tilesScale = options.scalePercent;
+  preview.tilesSeed = options.seed;
+  preview.tilesCell = options.cellPercent;
+  return true;
+}
+
+// The swatch of the quilted fill: each pixel's nearest texel of the plane.
+bool drawQuilted(FillPreview& preview, const FillOptions& options, std::int32_t width, std::int32_t height,
+                 std::uint8_t* rgb) {
+  if (!makeTiles(preview, options)) return false;
+  const TexelBlock& texture = preview.prepared.block;
+  const TexelBlock& block = preview.tiles.texture;
+  const FillTransform transform{options.scalePercent / 100.0, options.angleDegrees,
+                                static_cast<double>(options.offsetX), static_cast<double>(options.offsetY)};
+  const TextureMap map =
+      fillTextureMap(transform, BlockFrame{texture.width, texture.height, block.width, block.height});
+  const auto seed = static_cast<std::uint32_t>(options.seed);
+  for (std::int32_t y = 0; y < height; ++y) {
+    std::uint8_t* out = rgb + static_cast<std::size_t>(y) * width * 3;
+    for (std::int32_t x = 0; x < width; ++x, out += 3) {
+      const std::int64_t u = map.ux * x + map.uy * y + map.u0;
+      const std::int64_t v = map.vx * x + map.vy * y + map.v0;
+      std::memcpy(out, quiltedTexel(preview.tiles, u >> kMapFractionBits, v >> kMapFractionBits, seed), 3);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 FillPreview* createFillPreview() {
@@ -146,6 +210,7 @@ bool drawFillPreview(FillPreview* preview, const char* path, const FillOptions& 
                            preview->sizeChoice == options.sizeChoice && preview->madeSeamless == options.makeSeamless;
   if (!sameTexture && !readTexture(*preview, path, options, width > height ? width : height)) return false;
   if (!preview->readable) return false;
+  if (options.repeat == repeatShapes) return drawQuilted(*preview, options, width, height, rgb);
   const EdgeMode edge = options.repeat == repeatMirror ? EdgeMode::reflect : EdgeMode::wrap;
   if (!makeSampler(*preview, options.scalePercent, edge)) return false;
   const FillTransform transform{options.scalePercent / 100.0, options.angleDegrees,

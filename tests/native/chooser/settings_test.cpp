@@ -213,7 +213,8 @@ const StoredOptionCase kStoredOptionCases[] = {
     {chooser::FillSetting::variation, "100000", 1},
     {chooser::FillSetting::variation, "-1", 1},
     {chooser::FillSetting::repeat, "2", 2},
-    {chooser::FillSetting::repeat, "3", 0},
+    {chooser::FillSetting::repeat, "3", 3},
+    {chooser::FillSetting::repeat, "4", 0},
     {chooser::FillSetting::makeSeamless, "1", 1},
     {chooser::FillSetting::makeSeamless, "2", 0},
 };

@@ -12,6 +12,7 @@
 #include "chooser/posix/choice_provider.h"
 #include "fill/corner_tiles.h"
 #include "fill/fill_options.h"
+#include "fill/fill_preview.h"
 #include "fill/sample_band_writer.h"
 #include "host/entry.h"
 #include "platform/posix/message_log.h"
@@ -97,6 +98,25 @@ TEST_F(ShapeFillTest, VariationsDifferAndSixteenBitsWidenEightBits) {
       }
     }
   }
+}
+
+// Preferences' swatch shows the fill: at the texture's own size it is the
+// document's top-left corner, pixel for pixel, redrawn from the kept tiles.
+TEST_F(ShapeFillTest, TheSwatchIsTheFill) {
+  const std::string path = texture(40, 33);
+  chooser::provideChoice({.status = 1, .fileName = path, .options = shapes(7)});
+  simhost::SimulatedHost host(kWidth, kHeight, 3);
+  ASSERT_EQ(host.run().result(), 0);
+  fill::FillPreview* preview = fill::createFillPreview();
+  Bytes swatch(std::size_t(kWidth) * kHeight * 3);
+  for (int redraw = 0; redraw < 2; ++redraw) {
+    ASSERT_TRUE(fill::drawFillPreview(preview, path.c_str(), shapes(7), kWidth, kHeight, swatch.data()));
+    for (int y = 0; y < kHeight; ++y) {
+      ASSERT_EQ(0, std::memcmp(host.document().pixel(0, y), &swatch[std::size_t(y) * kWidth * 3], kWidth * 3))
+          << "row " << y;
+    }
+  }
+  fill::destroyFillPreview(preview);
 }
 
 // Whatever allocation fails, Start reports "Out of Memory" and nothing is
