@@ -20,7 +20,7 @@
 //          whose memory after the record happens to look like those fields;
 // planes=N: samples a document pixel (after case=);
 // blank:   the transparency plane starts fully transparent;
-// scale=P, angle=DEG, offset=X,Y, repeat=tile|mirror|random, seed=N,
+// scale=P, angle=DEG, offset=X,Y, repeat=tile|mirror|random|shapes, seed=N,
 // seamless: the fill options, set through Preferences on Windows (so whole
 //          degrees only).
 #pragma once

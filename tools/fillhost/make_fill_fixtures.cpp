@@ -106,6 +106,11 @@ constexpr CaseLine kCases[] = {
     {true, "random-rgb-doc hires.tif 2 doc rgb 300 200 10 20 190 290 repeat=random"},
     {false, "random-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=random seed=4242"},
     {false, "random-turned-layer-rgb rgb.png 0 doc rgb 150 110 3 4 100 140 repeat=random angle=30 scale=150 case=4 blank"},
+    // Quilted: 8- and 16-bit, a selection, a layer, and Preferences' transform.
+    {true, "shapes-rgb-doc hires.tif 2 doc rgb 300 200 10 20 190 290 repeat=shapes"},
+    {false, "shapes-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=shapes seed=4242 offset=5,-3"},
+    {false, "shapes-turned-layer-rgb rgb.png 0 doc rgb 150 110 3 4 100 140 repeat=shapes angle=30 scale=150 case=4 blank"},
+    {false, "shapes-square-rgb16-doc square.png 0 doc rgb16 160 120 0 0 120 160 repeat=shapes"},
     // Made seamless at Start: a PNG, a BMP held whole first, a JPEG scaled.
     {true, "seamless-png-rgb-doc rgb.png 0 doc rgb 200 150 9 5 149 199 seamless"},
     {false, "seamless-bmp-gray-sel texture24.bmp 0 sel gray 200 150 9 5 149 199 seamless angle=20"},
