@@ -21,6 +21,7 @@ add_executable(orielvmx_bench
   ${CMAKE_SOURCE_DIR}/tests/bench/resample_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/bench/transform_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/bench/stochastic_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/bench/shape_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/native/fill/stochastic_oracle.cpp
   ${ORIELVMX_BENCH_SUPPORT})
 target_include_directories(orielvmx_bench PRIVATE ${CMAKE_SOURCE_DIR})

@@ -69,6 +69,12 @@ std::vector<FillCase> fillCases() {
   turned.scalePercent = 73;
   turned.angleDegrees = 30;
   cases.push_back({"rgb/512/turned", false, 0, 3, false, turned});
+  // The quilted fill without repetition at 100 %: Start builds the tile set,
+  // the bands copy runs; its goal is against rgb/512/actual.
+  fill::FillOptions quilted;
+  quilted.repeat = fill::repeatShapes;
+  cases.push_back({"rgb/512/shapes", false, 0, 3, false, quilted});
+  cases.push_back({"rgb16/512/shapes", false, 0, 11, false, quilted});
   return cases;
 }
 

@@ -1,0 +1,36 @@
+// The quilted fill's tile set: built from a 512 x 512 RGB sample (brick, the
+// texture the fill is for, and marble), wall clock on every core.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "fill/corner_tiles.h"
+#include "tools/texfill/sample_gen.h"
+
+namespace {
+
+void tileSet(benchmark::State& state, const char* sample) {
+  const texfill::Image image = texfill::generateSample(*texfill::findSampleRecipe(sample), 512);
+  const TexelBlock block{image.pixels.data(), 512, 512, 3, 512 * 3};
+  std::uint32_t seed = 1;
+  for (auto _ : state) {
+    fill::CornerTiles tiles{};
+    if (!fill::buildCornerTiles(block, 0, seed++, tiles)) {
+      state.SkipWithError("out of memory");
+      break;
+    }
+    benchmark::DoNotOptimize(tiles.runs);
+    fill::releaseCornerTiles(tiles);
+  }
+}
+
+[[maybe_unused]] const bool registered = [] {
+  for (const char* sample : {"brick", "marble"}) {
+    benchmark::RegisterBenchmark((std::string("tileset/512/") + sample).c_str(), tileSet, sample)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
+  return true;
+}();
+
+}  // namespace
