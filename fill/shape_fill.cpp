@@ -1,6 +1,7 @@
 #include "fill/shape_fill.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "fill/band_rect.h"
 #include "fill/band_writer.h"
@@ -69,14 +70,20 @@ int prepareShapeFill(FillJob& job, HostView& view, std::int16_t* result) {
 
 bool shapeFillReady(const FillJob& job) { return stateOf(job) != nullptr && stateOf(job)->built; }
 
-// Texels [first, first + count) of a texture row (wrapping at its end) into
-// the band's pixels.
+// Texels [first, first + count) of a texture row (wrapping at its end, at
+// most once: a run is at most a tile, a tile at most a period) into the
+// band's pixels: one or two copies when the pixels are the texels' bytes.
 void writeRun(const TexelBlock& texture, std::int32_t row, std::int32_t first, std::int32_t count,
               const PixelLayout& layout, std::uint8_t* out) {
   const std::uint8_t* texels = texelRow(texture, row);
-  if (layout.sampleBytes == 1) {
-    writeBand(texels, texture.width * texture.channels, first * texture.channels, texture.channels,
-              layout.pixelBytes, 1, count, 1, out, 0);
+  const std::int32_t channels = texture.channels;
+  if (layout.sampleBytes == 1 && layout.pixelBytes == channels) {
+    const std::int32_t head = texture.width - first < count ? texture.width - first : count;
+    std::memcpy(out, texels + static_cast<std::ptrdiff_t>(first) * channels, static_cast<std::size_t>(head) * channels);
+    if (head < count) std::memcpy(out + static_cast<std::ptrdiff_t>(head) * channels, texels,
+                                  static_cast<std::size_t>(count - head) * channels);
+  } else if (layout.sampleBytes == 1) {
+    writeBand(texels, texture.width * channels, first * channels, channels, layout.pixelBytes, 1, count, 1, out, 0);
   } else {
     const SampleFormat format{layout.colourPlanes, layout.sampleBytes, false, layout.pixelBytes};
     writeSampleBand(texels, texture.width, first, format, 1, count, 1, out, 0);

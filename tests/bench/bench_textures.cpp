@@ -1,6 +1,7 @@
 #include "tests/bench/bench_textures.h"
 
 #include <chrono>
+#include <ctime>
 #include <memory>
 
 #include "chooser/posix/choice_provider.h"
@@ -97,6 +98,7 @@ FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase) {
   host.call(host::filterSelectorPrepare);
   const std::int16_t startResult = host.start();
   const auto continuing = Clock::now();
+  const std::clock_t processorContinuing = std::clock();
   bool failed = startResult != 0;
   if (!failed) {
     host.continueBands();
@@ -104,6 +106,7 @@ FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase) {
     timing.continues = host.log().continueCalls;
   }
   const auto finishing = Clock::now();
+  timing.continueProcessorSeconds = static_cast<double>(std::clock() - processorContinuing) / CLOCKS_PER_SEC;
   failed = host.finish() != 0 || failed;
   const auto finished = Clock::now();
   timing.ok = !failed;

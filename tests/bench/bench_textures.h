@@ -40,6 +40,10 @@ struct FillTiming {
   int continues = 0;
   double startSeconds = 0;     // Parameters, Prepare and Start
   double continueSeconds = 0;  // every Continue
+  // Processor time of every thread during the Continues: the fills that
+  // share a band's rows among the cores, measured so that other processes
+  // on a shared machine do not inflate it as they do the wall clock.
+  double continueProcessorSeconds = 0;
   double finishSeconds = 0;
 };
 
