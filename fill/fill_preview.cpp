@@ -27,7 +27,7 @@ constexpr int kPreviewLevels = 4;
 // What a redraw keeps from the last one: the texture as the size choice
 // prepares it (read once per file and size), its halvings, the sampler of
 // the last scale and repeat, and the quilted fill's tile set of the last
-// scale, variation and cell.
+// halving, variation and cell.
 struct FillPreview {
   char path[kFileNameBytes];
   std::int32_t sizeChoice;
@@ -40,10 +40,8 @@ struct FillPreview {
   std::int32_t samplerScale;
   EdgeMode samplerEdge;
   BlockFrame frame;
-  PrefilteredTexture tileSource;  // what the tiles are cut from
-  CornerTiles tiles;
+  CornerTiles tiles;  // cut from the texture or one of its halvings
   bool tilesBuilt;
-  std::int32_t tilesScale;
   std::int32_t tilesSeed;
   std::int32_t tilesCell;
 };
@@ -58,8 +56,6 @@ void forgetSampler(FillPreview& preview) {
 // The tiles may be cut from a halving.
 void forgetTiles(FillPreview& preview) {
   if (preview.tilesBuilt) releaseCornerTiles(preview.tiles);
-  releasePrefiltered(preview.tileSource);
-  preview.tileSource = PrefilteredTexture{};
   preview.tilesBuilt = false;
 }
 
@@ -139,25 +135,24 @@ bool makeSampler(FillPreview& preview, std::int32_t scalePercent, EdgeMode edge)
   return preview.sampler != nullptr;
 }
 
-// The quilted fill's tiles, cut from the texture reduced as the fill reduces
-// it (from the nearest halving), built again only when the scale, the
-// variation or the cell changes.
+// The quilted fill's tiles, cut from the texture or the halving a
+// reduction reads (the fill cuts them from the exact reduction, so below
+// 100 % the swatch shows an arrangement like the fill's rather than the
+// fill's own), built again only when the variation, the cell or the halving
+// changes: a keystroke on the scale redraws from the kept tiles.
 bool makeTiles(FillPreview& preview, const FillOptions& options) {
-  if (preview.tilesBuilt && preview.tilesScale == options.scalePercent && preview.tilesSeed == options.seed &&
+  double rest = 1.0;
+  const double scale = options.scalePercent / 100.0;
+  const TexelBlock* source = sourceFor(preview, scale < 1.0 ? scale : 1.0, EdgeMode::wrap, rest);
+  if (preview.tilesBuilt && preview.tiles.texture.pixels == source->pixels && preview.tilesSeed == options.seed &&
       preview.tilesCell == options.cellPercent) {
     return true;
   }
   forgetTiles(preview);
-  double rest = 1.0;
-  const double scale = options.scalePercent / 100.0;
-  const TexelBlock* source = sourceFor(preview, scale < 1.0 ? scale : 1.0, EdgeMode::wrap, rest);
-  if (!prefilterTexture(*source, rest, EdgeMode::wrap, preview.tileSource)) return false;
-  if (!buildCornerTiles(preview.tileSource.block, options.cellPercent, static_cast<std::uint32_t>(options.seed),
-                        preview.tiles)) {
+  if (!buildCornerTiles(*source, options.cellPercent, static_cast<std::uint32_t>(options.seed), preview.tiles)) {
     return false;
   }
   preview.tilesBuilt = true;
-  preview.tilesScale = options.scalePercent;
   preview.tilesSeed = options.seed;
   preview.tilesCell = options.cellPercent;
   return true;
