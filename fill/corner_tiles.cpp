@@ -256,6 +256,8 @@ void quarterRuns(void* context, std::int32_t unit) {
   const std::int32_t bottom = quarter < 2 ? cy : t.tileHeight;
   const std::int32_t left = quarter % 2 == 0 ? 0 : cx;
   const std::int32_t right = quarter % 2 == 0 ? cx : t.tileWidth;
+  // A tile one texel wide has no left half: no runs there (its counts stay 0).
+  if (left >= right) return;
   // The cut across this quarter's rows (its column) and the one down its
   // columns (a row for each column), as cornerOf reads them.
   // Offsets, so that across[acrossAt + y] and down[downAt + x] are read.
