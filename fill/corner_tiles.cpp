@@ -172,7 +172,7 @@ void chooseSources(const Placement& p, Random& random, CornerTiles& tiles, std::
 // the other, one cell across at most per step, within cutReach of the
 // centre line. `cost` holds along x (across + 1) sums, `from` the steps.
 void minimumCut(const Placement& p, bool down, std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by,
-                std::int64_t* cost, std::int8_t* from, std::int16_t* cut) {
+                std::int64_t* cost, std::int8_t* from, std::int32_t* cut) {
   const std::int32_t along = down ? p.tileWidth : p.tileHeight;
   const std::int32_t across = down ? p.tileHeight : p.tileWidth;
   const std::int32_t centreAlong = down ? p.centreX : p.centreY;
@@ -213,7 +213,7 @@ void minimumCut(const Placement& p, bool down, std::int32_t ax, std::int32_t ay,
   }
   std::int32_t x = centre;
   for (std::int32_t r = along - 1; r >= 0; --r) {
-    cut[r] = static_cast<std::int16_t>(x);
+    cut[r] = x;
     if (r > 0) x += from[static_cast<std::ptrdiff_t>(r) * across + x];
   }
 }
@@ -261,8 +261,8 @@ void quarterRuns(void* context, std::int32_t unit) {
   // The cut across this quarter's rows (its column) and the one down its
   // columns (a row for each column), as cornerOf reads them.
   // Offsets, so that across[acrossAt + y] and down[downAt + x] are read.
-  const std::int16_t* across = t.acrossCuts;
-  const std::int16_t* down = t.downCuts;
+  const std::int32_t* across = t.acrossCuts;
+  const std::int32_t* down = t.downCuts;
   const std::int32_t acrossAt = quarter < 2 ? (colour[0] * k + colour[1]) * t.tileHeight + t.tileHeight - cy
                                             : (colour[2] * k + colour[3]) * t.tileHeight - cy;
   const std::int32_t downAt = quarter % 2 == 0 ? (colour[0] * k + colour[2]) * t.tileWidth + t.tileWidth - cx
@@ -312,10 +312,10 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
   const std::int32_t k = tiles.colours;
   const std::int32_t units = 4 * k * k * k;
   const std::size_t entries = static_cast<std::size_t>(units) * tiles.tileHeight;
-  tiles.acrossCuts = static_cast<std::int16_t*>(
-      platform::allocateMemory(sizeof(std::int16_t) * static_cast<std::size_t>(k * k) * tiles.tileHeight));
-  tiles.downCuts = static_cast<std::int16_t*>(
-      platform::allocateMemory(sizeof(std::int16_t) * static_cast<std::size_t>(k * k) * tiles.tileWidth));
+  tiles.acrossCuts = static_cast<std::int32_t*>(
+      platform::allocateMemory(sizeof(std::int32_t) * static_cast<std::size_t>(k * k) * tiles.tileHeight));
+  tiles.downCuts = static_cast<std::int32_t*>(
+      platform::allocateMemory(sizeof(std::int32_t) * static_cast<std::size_t>(k * k) * tiles.tileWidth));
   tiles.runFirst = static_cast<std::uint32_t*>(platform::allocateMemory(sizeof(std::uint32_t) * (entries + 1)));
   if (tiles.runFirst != nullptr) std::memset(tiles.runFirst, 0, sizeof(std::uint32_t) * (entries + 1));
   if (tiles.acrossCuts == nullptr || tiles.downCuts == nullptr || tiles.runFirst == nullptr) {
@@ -325,8 +325,8 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
 
   if (!roomy) {
     // The texture itself: one tile, one corner, the tile fill.
-    for (std::int32_t y = 0; y < tiles.tileHeight; ++y) tiles.acrossCuts[y] = static_cast<std::int16_t>(tiles.tileWidth);
-    for (std::int32_t x = 0; x < tiles.tileWidth; ++x) tiles.downCuts[x] = static_cast<std::int16_t>(tiles.tileHeight);
+    for (std::int32_t y = 0; y < tiles.tileHeight; ++y) tiles.acrossCuts[y] = tiles.tileWidth;
+    for (std::int32_t x = 0; x < tiles.tileWidth; ++x) tiles.downCuts[x] = tiles.tileHeight;
   } else {
     const Placement placement{&texture, tiles.tileWidth, tiles.tileHeight, tiles.tileWidth / 2, tiles.tileHeight / 2};
     const std::int32_t longer = tiles.tileWidth > tiles.tileHeight ? tiles.tileWidth : tiles.tileHeight;

@@ -53,10 +53,10 @@ struct CornerTiles {
   // edge: the first column of b's patch, in tile columns, for each of the
   // tileHeight rows from the centre of the tile above the edge to the centre
   // of the tile below it; tileHeight entries at (a * colours + b) * tileHeight.
-  std::int16_t* acrossCuts;
+  std::int32_t* acrossCuts;
   // Likewise between colours a (above) and c (below): the first row of c's
   // patch, for each of the tileWidth columns from centre to centre.
-  std::int16_t* downCuts;
+  std::int32_t* downCuts;
   // Runs of a quarter q of a tile (0 top-left, 1 top-right, 2 bottom-left,
   // 3 bottom-right) whose three colours of kQuarterCorners[q] are (p, r, s),
   // tile row y: entries runFirst[e] up to runFirst[e + 1], e = (q x colours^3
