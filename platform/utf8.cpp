@@ -130,6 +130,21 @@ bool isUtf8(const char* text) {
   return true;
 }
 
+void cutUtf8AtCharacter(char* text) {
+  if (text == nullptr) return;
+  auto* at = reinterpret_cast<unsigned char*>(text);
+  std::size_t length = 0;
+  while (at[length] != 0) ++length;
+  // The last lead byte within three of the end, and how long its sequence is.
+  for (std::size_t back = 1; back <= 3 && back <= length; ++back) {
+    const unsigned char c = at[length - back];
+    if ((c & 0xC0) == 0x80) continue;
+    const std::size_t needs = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (needs > back) at[length - back] = 0;
+    return;
+  }
+}
+
 void cutUtf8ToUnits(char* text, std::size_t units) {
   if (text == nullptr) return;
   auto* at = reinterpret_cast<unsigned char*>(text);

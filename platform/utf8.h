@@ -37,6 +37,9 @@ long utf16ToUtf8(const char16_t* text, char* out, std::size_t capacity,
                  BadSequences bad = BadSequences::refuse);
 // True when zero-terminated `text` is well-formed UTF-8.
 bool isUtf8(const char* text);
+// Drops a character cut short at the end of `text` (a lead byte and fewer
+// continuation bytes than it announces), as a byte limit leaves it.
+void cutUtf8AtCharacter(char* text);
 // Ends `text` after at most `units` UTF-16 units, at a whole character (a
 // bad byte counts as one unit, as it is shown).
 void cutUtf8ToUnits(char* text, std::size_t units);

@@ -54,6 +54,20 @@ UINT selectionChangedMessage() {
   return message;
 }
 
+// A long name read from the file is its own bytes, shown in the ANSI code
+// page as it always was; one that is the file's name (or its beginning) is
+// UTF-8 like the name, and shown as such.
+void insertLongName(HWND list, const char* longName, const char* path) {
+  const std::size_t length = std::strlen(longName);
+  wchar_t wide[kNameUnits];
+  if (length != 0 && std::strncmp(longName, path, length) == 0 &&
+      platform::utf8ToUtf16(longName, reinterpret_cast<char16_t*>(wide), kNameUnits) >= 0) {
+    SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide));
+  } else {
+    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
+  }
+}
+
 }  // namespace
 
 void switchListView(HWND dialog, int radioButtonId) {
@@ -144,9 +158,7 @@ void rebuildLongNameList(HWND dialog) {
         texture::cachedTextureLongName(path, longName);
       }
     }
-    // The long name is the file's own bytes, shown in the ANSI code page as
-    // it always was.
-    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
+    insertLongName(list, longName, path);
   }
 
   if (visible) {

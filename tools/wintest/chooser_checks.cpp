@@ -188,9 +188,10 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
 }
 
 // The preview of the file typed last: a drawn thumbnail has many colours.
-std::string previewDrawn(HWND dialog, const std::string& name) {
+// Saved as a screenshot NAME unless `save` is false.
+std::string previewDrawn(HWND dialog, const std::string& name, bool save = true) {
   const Capture capture = captureWindow(dialog);
-  saveScreenshot(capture, name);
+  if (save) saveScreenshot(capture, name);
   RECT frame{};
   GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
   const RECT inside{frame.left + 1, frame.top + 1, frame.left + 65, frame.top + 65};
@@ -612,6 +613,100 @@ std::string checkPerUserFileWins(const PluginUnderTest& plugin) {
   return failure;
 }
 
+// --- names in any language ----------------------------------------------------
+
+// The folders of the chooser fixtures named outside any Western code page,
+// each holding a TIFF, a BMP, a PNG and a JPEG under the name beside it
+// (make_chooser_fixtures).
+struct NamedFolder {
+  const char* what;
+  const char* folder;
+  const char* name;
+};
+constexpr NamedFolder kNamedFolders[] = {
+    {"Cyrillic", "\xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B",
+     "\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87"},
+    {"Chinese", "\xE7\xB4\x8B\xE7\x90\x86", "\xE7\xA3\x9A"},
+    {"an emoji", "\xF0\x9F\xA7\xB1", "\xF0\x9F\xA7\xB1"},
+};
+
+struct NamedTexture {
+  const char* extension;
+  const char* info;
+  const char* longName;  // null: the file's own name
+  bool preview;
+};
+constexpr NamedTexture kNamedTextures[] = {
+    {".tif", "TIFF (8 bit, 128x128)", "Slate Floor", true},
+    {".bmp", "BMP (24 bit, 2x2)", nullptr, false},
+    {".png", "PNG (24 bit, 256x256)", "Copper Leaf", true},
+    {".jpg", "JPEG (24 bit, 320x200)", "Rust Wall", true},
+};
+
+// The rows prove something only where the ANSI code page cannot hold the
+// names: the run's locale (run-wine-tests.sh sets C.UTF-8) gives Wine's
+// prefix code page 1252, Western European.
+std::string ansiCodePageLacksTheNames() {
+  if (GetACP() != 1252) return " the ANSI code page is " + std::to_string(GetACP()) + ", not 1252";
+  std::string problem;
+  for (const NamedFolder& named : kNamedFolders) {
+    const std::wstring wide = wideOf(named.folder);
+    char narrow[64] = {};
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow, sizeof narrow, nullptr, &lost);
+    if (!lost) problem += std::string(" code page 1252 holds the ") + named.what + " name";
+  }
+  return problem;
+}
+
+std::string lowerCase(const std::string& text) {
+  std::wstring wide = wideOf(text);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return utf8Of(wide.c_str());
+}
+
+// In the named folder: the long names of all four files, each one's info
+// line and preview, then Open on the BMP, which fills with its texels.
+std::string checkNamedFolder(const PluginUnderTest& plugin, const NamedFolder& named) {
+  const Run run = runWithChooser(plugin, [&](HWND dialog) {
+    std::string problem;
+    selectComboItem(dialog, IDC_FILE_TYPE, 3);  // All Textures
+    typeFileName(dialog, named.folder);
+    pressButton(dialog, IDOK);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 4; }, kDialogWait)) {
+      return " the folder lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
+    }
+    for (int i = 0; i < 4; ++i) {
+      const std::string file = listText(dialog, IDC_FILE_LIST, i);
+      const std::string have = listText(dialog, IDC_LONG_NAME_LIST, i);
+      const NamedTexture* texture = nullptr;
+      for (const NamedTexture& t : kNamedTextures) {
+        if (lowerCase(file) == lowerCase(std::string(named.name) + t.extension)) texture = &t;
+      }
+      if (texture == nullptr) {
+        problem += " unknown file " + quoted(file);
+      } else if (have != (texture->longName != nullptr ? texture->longName : file)) {
+        problem += " long name " + quoted(have) + " for " + quoted(file);
+      }
+    }
+    for (const NamedTexture& texture : kNamedTextures) {
+      const std::string file = std::string(named.name) + texture.extension;
+      typeFileName(dialog, file);
+      if (controlText(dialog, IDC_INFO_LINE) != texture.info) {
+        problem += " info " + quoted(controlText(dialog, IDC_INFO_LINE)) + " for " + quoted(file);
+      }
+      if (texture.preview) problem += previewDrawn(dialog, file, false);
+    }
+    typeFileName(dialog, std::string(named.name) + ".bmp");
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  const std::string pixels = run.fill.pixels == expectedFill(true)
+                                 ? ""
+                                 : " pixels " + hexBytes(run.fill.pixels.data(), run.fill.pixels.size());
+  return run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) + pixels;
+}
+
 }  // namespace
 
 void runChooserChecks(const PluginUnderTest& plugin) {
@@ -657,6 +752,15 @@ void runChooserChecks(const PluginUnderTest& plugin) {
          checkRefusedWriteMovesToPerUserFile(plugin));
   report("an existing per-user settings file wins over the Windows-directory file",
          checkPerUserFileWins(plugin));
+  const std::string codePage = ansiCodePageLacksTheNames();
+  report("the prefix's ANSI code page (1252) cannot hold the Cyrillic, Chinese and emoji names", codePage);
+  for (const NamedFolder& named : kNamedFolders) {
+    report(std::string("in a folder named in ") + named.what +
+               ": long names, info lines and previews of a TIFF, a BMP, a PNG and a JPEG named so too; "
+               "Open on the BMP fills with its texels",
+           checkNamedFolder(plugin, named));
+  }
+  removeSettings();
   runPreferencesChecks(plugin);
   SetCurrentDirectoryA(previous);
 }

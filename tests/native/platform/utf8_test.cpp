@@ -4,6 +4,7 @@
 // written past the buffer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/utf8.h"
@@ -110,6 +111,18 @@ TEST(Utf8Test, WidePathTakesUpTo260Units) {
 }
 
 TEST(Utf8Test, CutsAtWholeCharacters) {
+  struct Row {
+    const char* text;
+    const char* kept;
+  };
+  for (const Row& row : {Row{"ab\xE7\xB4", "ab"}, Row{"ab\xE7", "ab"}, Row{"ab\xE7\xB4\x8B", "ab\xE7\xB4\x8B"},
+                         Row{"a\xF0\x9F\xA7", "a"}, Row{"a\xD0", "a"}, Row{"abc", "abc"}, Row{"", ""}}) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%s", row.text);
+    platform::cutUtf8AtCharacter(text);
+    EXPECT_STREQ(text, row.kept) << row.text;
+  }
+
   char text[] = "ab\xF0\x9F\xA7\xB1\xE7\xB4\x8B";
   platform::cutUtf8ToUnits(text, 3);
   EXPECT_STREQ(text, "ab");
