@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -613,6 +615,55 @@ std::string checkPerUserFileWins(const PluginUnderTest& plugin) {
   return failure;
 }
 
+// The settings go through the wide profile calls, so that the file's path
+// can be any name; the file must keep the bytes the narrow calls of the
+// earlier releases wrote: the same keys and values written again through
+// WritePrivateProfileStringA give the same file.
+std::string fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+constexpr const char* kSection = "Oriel Brindle Texture Library";
+
+std::string checkSettingsBytesAsEarlierReleases(const PluginUnderTest& plugin) {
+  removeSettings();
+  fill::FillOptions fromSelection;
+  fromSelection.tileOrigin = fill::originSelection;
+  const Run run = runWithChooser(plugin, [&](HWND dialog) {
+    selectComboItem(dialog, IDC_FILE_TYPE, 1);
+    typeFileName(dialog, "plain.bmp");
+    std::string problem = answerPreferences(dialog, fromSelection, IDOK);
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, "OrielVMX.ini");
+  const std::string written = fileBytes(settingsPath());
+  const std::string narrow = settingsPath() + ".narrow";
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, narrow.c_str());
+  DeleteFileA(narrow.c_str());
+  char lines[4096] = {};
+  GetPrivateProfileSectionA(kSection, lines, sizeof lines, settingsPath().c_str());
+  for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
+    const std::string entry = line;
+    const std::size_t equals = entry.find('=');
+    if (equals == std::string::npos) continue;
+    WritePrivateProfileStringA(kSection, entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(),
+                               narrow.c_str());
+  }
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, narrow.c_str());
+  const std::string want = fileBytes(narrow);
+  DeleteFileA(narrow.c_str());
+  std::string failure = run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes);
+  if (written.empty() || written != want) {
+    failure += " the file holds " + hexBytes(written.data(), written.size()) +
+               ", the narrow calls write " +
+               hexBytes(want.data(), want.size());
+  }
+  removeSettings();
+  return failure;
+}
+
 // --- names in any language ----------------------------------------------------
 
 // The folders of the chooser fixtures named outside any Western code page,
@@ -752,6 +803,8 @@ void runChooserChecks(const PluginUnderTest& plugin) {
          checkRefusedWriteMovesToPerUserFile(plugin));
   report("an existing per-user settings file wins over the Windows-directory file",
          checkPerUserFileWins(plugin));
+  report("the settings file after a run holds the bytes the earlier releases' narrow profile calls write",
+         checkSettingsBytesAsEarlierReleases(plugin));
   const std::string codePage = ansiCodePageLacksTheNames();
   report("the prefix's ANSI code page (1252) cannot hold the Cyrillic, Chinese and emoji names", codePage);
   for (const NamedFolder& named : kNamedFolders) {
