@@ -721,22 +721,38 @@ std::string lowerCase(const std::string& text) {
 std::string checkNamedFolder(const PluginUnderTest& plugin, const NamedFolder& named) {
   const Run run = runWithChooser(plugin, [&](HWND dialog) {
     std::string problem;
-    selectComboItem(dialog, IDC_FILE_TYPE, 3);  // All Textures
+    // All Textures, listed whole before the folder is opened: the long names
+    // are rebuilt a line at a time, and a count taken part way could match.
+    selectComboItem(dialog, IDC_FILE_TYPE, 3);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles - 1; }, kDialogWait)) {
+      problem += " All Textures lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
+    }
     typeFileName(dialog, named.folder);
     pressButton(dialog, IDOK);
-    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == 4; }, kDialogWait)) {
-      return " the folder lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
+    const auto textureOf = [&](const std::string& file) -> const NamedTexture* {
+      for (const NamedTexture& t : kNamedTextures) {
+        if (lowerCase(file) == lowerCase(std::string(named.name) + t.extension)) return &t;
+      }
+      return nullptr;
+    };
+    const auto folderListed = [&] {
+      if (listCount(dialog, IDC_FILE_LIST) != 4 || listCount(dialog, IDC_LONG_NAME_LIST) != 4) return false;
+      for (int i = 0; i < 4; ++i) {
+        if (textureOf(listText(dialog, IDC_FILE_LIST, i)) == nullptr) return false;
+      }
+      return true;
+    };
+    if (!waitUntil(folderListed, kDialogWait)) {
+      std::string listed;
+      for (int i = 0; i < listCount(dialog, IDC_FILE_LIST); ++i) listed += " " + quoted(listText(dialog, IDC_FILE_LIST, i));
+      pressButton(dialog, IDCANCEL);
+      return problem + " the folder was not listed; files:" + listed;
     }
     for (int i = 0; i < 4; ++i) {
       const std::string file = listText(dialog, IDC_FILE_LIST, i);
       const std::string have = listText(dialog, IDC_LONG_NAME_LIST, i);
-      const NamedTexture* texture = nullptr;
-      for (const NamedTexture& t : kNamedTextures) {
-        if (lowerCase(file) == lowerCase(std::string(named.name) + t.extension)) texture = &t;
-      }
-      if (texture == nullptr) {
-        problem += " unknown file " + quoted(file);
-      } else if (have != (texture->longName != nullptr ? texture->longName : file)) {
+      const NamedTexture* texture = textureOf(file);
+      if (have != (texture->longName != nullptr ? texture->longName : file)) {
         problem += " long name " + quoted(have) + " for " + quoted(file);
       }
     }
