@@ -744,7 +744,10 @@ std::string checkNamedFolder(const PluginUnderTest& plugin, const NamedFolder& n
     };
     if (!waitUntil(folderListed, kDialogWait)) {
       std::string listed;
-      for (int i = 0; i < listCount(dialog, IDC_FILE_LIST); ++i) listed += " " + quoted(listText(dialog, IDC_FILE_LIST, i));
+      for (int i = 0; i < listCount(dialog, IDC_FILE_LIST); ++i) {
+        listed += ' ';
+        listed += quoted(listText(dialog, IDC_FILE_LIST, i));
+      }
       pressButton(dialog, IDCANCEL);
       return problem + " the folder was not listed; files:" + listed;
     }
