@@ -2,13 +2,14 @@
 
 #include "chooser/company_folder.h"
 #include "platform/platform.h"
+#include "platform/utf8.h"
 #include "texture/long_name_cache.h"
 #include "texture/long_name_file.h"
 
 namespace chooser {
 namespace {
 
-constexpr std::size_t kPathBytes = 400;
+constexpr std::size_t kPathBytes = platform::kPathBytes;
 
 // The kept file as this process last read or wrote it.
 platform::FileStamp seen{};

@@ -8,13 +8,15 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "platform/utf8.h"
 #include "texture/texture_source.h"
 
 namespace chooser {
 
 constexpr int kPreviewSide = 64;
 constexpr int kPreviewColorEntries = 256;
-constexpr int kPreviewPathBytes = 512;
+// Any path that opens fits (platform/utf8.h).
+constexpr int kPreviewPathBytes = static_cast<int>(platform::kPathBytes);
 constexpr int kPreviewColorBlockBytes = texture::kInfoHeaderBytes + 4 * kPreviewColorEntries;
 
 struct PreviewPanel {

@@ -5,10 +5,12 @@
 
 #include <cstddef>
 
+#include "platform/utf8.h"
+
 namespace chooser {
 
 // Holds a settings file path: a folder, the company folder and the name.
-constexpr std::size_t kSettingsPathBytes = 400;
+constexpr std::size_t kSettingsPathBytes = platform::kPathBytes;
 
 // "<application data>\Oriel\<settingsFileName>"; false when the platform
 // names no such folder or the path does not fit.

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 namespace fill {
 
 // The "Size to:" choice: the index of its list entry.
@@ -59,8 +61,9 @@ constexpr std::int32_t kSeedDefault = 1;
 // fill); 0 lets the fill choose from the texture.
 constexpr std::int32_t kCellMaximum = 100;
 
-// Room for the chosen texture's path, its terminating zero included.
-constexpr int kFileNameBytes = 512;
+// Room for the chosen texture's path, its terminating zero included: any
+// path the platform opens fits, in UTF-8 (platform/utf8.h).
+constexpr int kFileNameBytes = static_cast<int>(platform::kPathBytes);
 
 struct FillOptions {
   std::int32_t sizeChoice = sizeActual;  // SizeChoice

@@ -7,7 +7,7 @@ namespace platform {
 // shown) while the module instance is not known.
 int showTableMessage(unsigned id, unsigned boxType);
 // Shows string `id` used as a printf format with the arguments that follow;
-// the text is cut at 511 characters.
+// the text is cut at 511 characters (UTF-16 units, at a whole character).
 int showTableMessageFormatted(unsigned id, unsigned boxType, ...);
 
 // While one of these lives, neither shows anything (both answer -1): for work

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/utf8.h"
 #include "texture/jpeg_file.h"
 #include "texture/png_file.h"
 #include "texture/tiff_file.h"
@@ -64,8 +65,10 @@ int textureLongName(const char* name, char* result) {
   }
   TIFF* tiff = openTiffForTags(name);
   if (tiff == nullptr) {
-    // Not a TIFF: the file is listed under its own name.
+    // Not a TIFF: the file is listed under its own name, cut at a whole
+    // character (names are UTF-8).
     copyAtMost(result, name, kLongNameBytes - 1);
+    platform::cutUtf8AtCharacter(result);
     return 0;
   }
   const char* description = nullptr;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/utf8.h"
 #include "texture/fnv1a.h"
 #include "texture/info_line.h"
 #include "texture/little_endian.h"
@@ -12,7 +13,9 @@
 namespace texture {
 namespace {
 
-constexpr char kMagic[8] = {'O', 'V', 'M', 'X', 'L', 'N', '1', '\n'};
+constexpr char kMagic[8] = {'O', 'V', 'M', 'X', 'L', 'N', '2', '\n'};
+// Files of the earlier releases: the same format, paths in the ANSI code page.
+constexpr char kAnsiMagic[8] = {'O', 'V', 'M', 'X', 'L', 'N', '1', '\n'};
 constexpr std::size_t kHeaderBytes = 20;
 constexpr std::size_t kMaxPathBytes = 1023;
 constexpr std::size_t kFixedEntryBytes = 2 + 8 + 8 + 1 + 1;
@@ -24,11 +27,21 @@ struct Entry {
   platform::FileStamp stamp;
   int answer;
   char longName[kLongNameBytes];
+  bool usable;  // false for an ANSI path that is not plain ASCII
 };
 
+bool isAscii(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  }
+  return true;
+}
+
 // One entry from `body` at `*offset`, which moves past it; false when the
-// entry breaks the format.
-bool parseEntry(const std::uint8_t* body, std::size_t size, std::size_t* offset, Entry* entry) {
+// entry breaks the format. A UTF-8 file's paths must be well formed; of an
+// ANSI file's, only those in plain ASCII (the same bytes in UTF-8) are
+// usable, and the others are read again when listed.
+bool parseEntry(const std::uint8_t* body, std::size_t size, std::size_t* offset, bool ansi, Entry* entry) {
   std::size_t at = *offset;
   if (size - at < 2) return false;
   const std::size_t pathBytes = readLittle16(body + at);
@@ -37,6 +50,8 @@ bool parseEntry(const std::uint8_t* body, std::size_t size, std::size_t* offset,
   if (std::memchr(body + at, '\0', pathBytes) != nullptr) return false;
   std::memcpy(entry->path, body + at, pathBytes);
   entry->path[pathBytes] = '\0';
+  entry->usable = ansi ? isAscii(entry->path) : platform::isUtf8(entry->path);
+  if (!ansi && !entry->usable) return false;
   at += pathBytes;
   entry->stamp.size = readLittle64(body + at);
   entry->stamp.modified = readLittle64(body + at + 8);
@@ -54,23 +69,24 @@ bool parseEntry(const std::uint8_t* body, std::size_t size, std::size_t* offset,
 }
 
 // Every entry of the body, or none: the first pass only checks.
-bool takeEntries(const std::uint8_t* body, std::size_t size, std::uint32_t count, bool remember) {
+bool takeEntries(const std::uint8_t* body, std::size_t size, std::uint32_t count, bool ansi, bool remember) {
   Entry entry;
   std::size_t offset = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (!parseEntry(body, size, &offset, &entry)) return false;
+    if (!parseEntry(body, size, &offset, ansi, &entry)) return false;
     // A full store keeps what it has; the rest is read again when listed.
-    if (remember && !rememberLongName(entry.path, entry.stamp, entry.answer, entry.longName)) return true;
+    if (remember && entry.usable && !rememberLongName(entry.path, entry.stamp, entry.answer, entry.longName)) return true;
   }
   return offset == size;
 }
 
-bool readBody(const char* path, std::uint8_t** body, std::size_t* size, std::uint32_t* count) {
+bool readBody(const char* path, std::uint8_t** body, std::size_t* size, std::uint32_t* count, bool* ansi) {
   const platform::FileHandle file = platform::openFileForReading(path);
   if (file <= 0) return false;
   std::uint8_t header[kHeaderBytes];
-  bool ok = platform::readFile(file, header, sizeof header) == static_cast<std::int32_t>(sizeof header) &&
-            std::memcmp(header, kMagic, sizeof kMagic) == 0;
+  bool ok = platform::readFile(file, header, sizeof header) == static_cast<std::int32_t>(sizeof header);
+  *ansi = ok && std::memcmp(header, kAnsiMagic, sizeof kAnsiMagic) == 0;
+  ok = ok && (*ansi || std::memcmp(header, kMagic, sizeof kMagic) == 0);
   if (ok) {
     *count = readLittle32(header + 8);
     *size = readLittle32(header + 12);
@@ -95,7 +111,7 @@ bool readBody(const char* path, std::uint8_t** body, std::size_t* size, std::uin
 // The entries the store writes, as appendEntry would write them.
 bool writable(const char* path, int answer, const char* longName) {
   const std::size_t pathBytes = std::strlen(path);
-  return pathBytes != 0 && pathBytes <= kMaxPathBytes &&
+  return pathBytes != 0 && pathBytes <= kMaxPathBytes && platform::isUtf8(path) &&
          std::strlen(longName) < static_cast<std::size_t>(kLongNameBytes) && (answer == 0 || answer == 1);
 }
 
@@ -137,9 +153,10 @@ bool loadLongNames(const char* path) {
   std::uint8_t* body = nullptr;
   std::size_t size = 0;
   std::uint32_t count = 0;
-  if (!readBody(path, &body, &size, &count)) return false;
-  const bool ok = takeEntries(body, size, count, false);
-  if (ok) takeEntries(body, size, count, true);
+  bool ansi = false;
+  if (!readBody(path, &body, &size, &count, &ansi)) return false;
+  const bool ok = takeEntries(body, size, count, ansi, false);
+  if (ok) takeEntries(body, size, count, ansi, true);
   platform::releaseMemory(body);
   return ok;
 }

@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/utf8.h"
+
 namespace texture {
 
 long tiffScanlinesRead = 0;
@@ -57,7 +59,16 @@ TIFF* openTiff(const char* path, const char* mode) {
     handlersInstalled = true;
   }
   if (path == nullptr || path[0] == '\0') return nullptr;
+#ifdef _WIN32
+  // The core's UTF-8 path as Windows names files; the narrow open would take
+  // it in the ANSI code page.
+  const platform::WidePath name(path);
+  if (!name.ok()) return nullptr;
+  static_assert(sizeof(wchar_t) == sizeof(char16_t));
+  return TIFFOpenW(reinterpret_cast<const wchar_t*>(name.get()), mode);
+#else
   return TIFFOpen(path, mode);
+#endif
 }
 
 }  // namespace

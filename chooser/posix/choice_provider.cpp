@@ -18,8 +18,10 @@ int showAboutDialog(platform::WindowHandle, platform::ModuleHandle) { return 0; 
 int runTextureDialog(platform::WindowHandle, platform::ModuleHandle, TextureChoice* choice) {
   ++runs;
   if (provided.status != dialogChosen) return provided.status;
+  // A path too long to carry is not cut short into another file's name: it
+  // is carried as no name, which fails to open.
   std::size_t length = provided.fileName.size();
-  if (length > kFileNameBytes - 1) length = kFileNameBytes - 1;
+  if (length > kFileNameBytes - 1) length = 0;
   std::memcpy(choice->fileName, provided.fileName.data(), length);
   choice->fileName[length] = '\0';
   choice->options = provided.options;

@@ -6,20 +6,25 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "chooser/preview_panel.h"
 #include "chooser/texture_choice.h"
 #include "fill/fill_preview.h"
+#include "platform/utf8.h"
 
 namespace chooser {
 
-constexpr int kTextureFileBytes = 512;
+// The platform dialog's file buffer, in UTF-16 units.
+constexpr int kTextureFileUnits = 512;
+// A path the dialog names, in UTF-8 as the core carries it.
+constexpr int kTextureFileBytes = static_cast<int>(platform::kPathBytes);
 
 // The Open Texture run in progress (or the last one).
 struct TextureDialogState {
-  int dialogStatus;                          // DialogStatus of the run
-  char textureFileBuffer[kTextureFileBytes];  // the path the platform dialog returns
+  int dialogStatus;                              // DialogStatus of the run
+  wchar_t textureFileBuffer[kTextureFileUnits];  // the path the platform dialog returns
   // The run's options: the size choice taken at Open, the tile origin and
   // the fill options changed only by a confirmed Preferences.
   fill::FillOptions workingOptions;
@@ -47,6 +52,10 @@ int onTextureDialogCommand(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 void updateInfoLine(HWND dialog);
 void updateSizeControls(HWND dialog, const char* path);
 void saveDialogSettings(HWND dialog);
+
+// The control's text (the file name edit's path) as UTF-8: "" when it does
+// not convert (platform/utf8.h).
+void itemPath(HWND dialog, int id, char* path, std::size_t size);
 
 // SendDlgItemMessageA, with the parameters most messages leave at zero.
 LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -15,7 +15,8 @@ namespace chooser {
 
 namespace {
 
-constexpr int kNameBytes = texture::kLongNameBytes;
+// File names longer than this many characters get an empty long name.
+constexpr int kNameUnits = texture::kLongNameBytes;
 constexpr LPARAM kAverageLongNameBytes = 24;
 
 // Posted after the commands with which the platform may list other files
@@ -35,15 +36,15 @@ std::uint32_t fileListSignature(HWND dialog) {
   // The control is looked up once: each lookup lists the dialog's children,
   // which costs more than the item itself.
   HWND files = GetDlgItem(dialog, IDC_FILE_LIST);
-  const LRESULT count = SendMessageA(files, LB_GETCOUNT, 0, 0);
+  const LRESULT count = SendMessageW(files, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    char name[kTextureFileBytes] = "";
-    const LRESULT length = SendMessageA(files, LB_GETTEXTLEN, i, 0);
-    if (length >= 0 && length < kTextureFileBytes) {
-      SendMessageA(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+    wchar_t name[kTextureFileUnits] = L"";
+    const LRESULT length = SendMessageW(files, LB_GETTEXTLEN, i, 0);
+    if (length >= 0 && length < kTextureFileUnits) {
+      SendMessageW(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
     }
     // The name with its terminating zero, so that names cannot run together.
-    hash = texture::fnv1a(name, std::strlen(name) + 1, hash);
+    hash = texture::fnv1a(name, (lstrlenW(name) + 1) * sizeof(wchar_t), hash);
   }
   return hash ^ static_cast<std::uint32_t>(count);
 }
@@ -51,6 +52,20 @@ std::uint32_t fileListSignature(HWND dialog) {
 UINT selectionChangedMessage() {
   static const UINT message = RegisterWindowMessageA(LBSELCHSTRINGA);
   return message;
+}
+
+// A long name read from the file is its own bytes, shown in the ANSI code
+// page as it always was; one that is the file's name (or its beginning) is
+// UTF-8 like the name, and shown as such.
+void insertLongName(HWND list, const char* longName, const char* path) {
+  const std::size_t length = std::strlen(longName);
+  wchar_t wide[kNameUnits];
+  if (length != 0 && std::strncmp(longName, path, length) == 0 &&
+      platform::utf8ToUtf16(longName, reinterpret_cast<char16_t*>(wide), kNameUnits) >= 0) {
+    SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide));
+  } else {
+    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
+  }
 }
 
 }  // namespace
@@ -91,15 +106,18 @@ void mirrorFileSelection(HWND dialog, WPARAM newIndex) {
 void takeLongNameSelection(HWND dialog) {
   const LRESULT selected = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETCURSEL);
   const LRESULT top = itemMessage(dialog, IDC_LONG_NAME_LIST, LB_GETTOPINDEX);
-  char name[kTextureFileBytes] = "";
+  wchar_t name[kTextureFileUnits] = L"";
   if (selected != LB_ERR) {
-    // LB_GETTEXT has no size limit: measure first.
-    const LRESULT length = itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXTLEN, selected);
-    if (length >= 0 && length < kTextureFileBytes) {
-      itemMessage(dialog, IDC_FILE_LIST, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name));
+    // LB_GETTEXT has no size limit: measure first. The wide messages carry
+    // any name; the narrow ones would turn what the ANSI code page lacks
+    // into "?".
+    HWND files = GetDlgItem(dialog, IDC_FILE_LIST);
+    const LRESULT length = SendMessageW(files, LB_GETTEXTLEN, selected, 0);
+    if (length >= 0 && length < kTextureFileUnits) {
+      SendMessageW(files, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name));
     }
   }
-  SetDlgItemTextA(dialog, IDC_FILE_NAME, name);
+  SetDlgItemTextW(dialog, IDC_FILE_NAME, name);
   // The platform dialog is not told: the edit's text is what Open uses.
   itemMessage(dialog, IDC_FILE_LIST, WM_SETREDRAW, FALSE);
   itemMessage(dialog, IDC_FILE_LIST, LB_SETCURSEL, selected);
@@ -127,17 +145,20 @@ void rebuildLongNameList(HWND dialog) {
                  static_cast<LPARAM>(count) * kAverageLongNameBytes);
   }
   for (LRESULT i = 0; i < count; ++i) {
-    char name[kNameBytes] = "";
-    char longName[kNameBytes] = "";
-    // A name too long for the 64-byte area gets an empty long name rather
-    // than being read past the area.
-    const LRESULT length = SendMessageA(files, LB_GETTEXTLEN, i, 0);
-    if (length >= 0 && length < kNameBytes) {
-      SendMessageA(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
-      CharLowerBuffA(name, kNameBytes);
-      texture::cachedTextureLongName(name, longName);
+    wchar_t name[kNameUnits] = L"";
+    char path[platform::kPathBytes] = "";
+    char longName[texture::kLongNameBytes] = "";
+    // A name too long for the 64-character area gets an empty long name
+    // rather than being read past the area.
+    const LRESULT length = SendMessageW(files, LB_GETTEXTLEN, i, 0);
+    if (length >= 0 && length < kNameUnits) {
+      SendMessageW(files, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+      CharLowerBuffW(name, static_cast<DWORD>(length));
+      if (platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(name), path, sizeof path) >= 0) {
+        texture::cachedTextureLongName(path, longName);
+      }
     }
-    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(longName));
+    insertLongName(list, longName, path);
   }
 
   if (visible) {

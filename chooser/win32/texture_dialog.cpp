@@ -26,15 +26,27 @@ namespace {
 // The record of the Windows 95 generation, which ends after the template
 // name: systems of that age and every later one accept it (76 bytes in a
 // 32-bit process).
-constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR);
 static_assert(sizeof(void*) != 4 || kOpenFileNameSize == 76);
 
 // The first three entries keep their places so that a stored filter index
 // keeps its meaning; the later formats come after them.
-constexpr char kFilter[] =
-    "TIFF (*.tif)\0*.TIF\0Bitmaps (*.bmp)\0*.BMP\0All Files (*.*)\0*.*\0"
-    "All Textures (*.tif;*.bmp;*.png;*.jpg)\0*.TIF;*.BMP;*.PNG;*.JPG;*.JPEG\0"
-    "PNG (*.png)\0*.PNG\0JPEG (*.jpg)\0*.JPG;*.JPEG\0";
+constexpr wchar_t kFilter[] =
+    L"TIFF (*.tif)\0*.TIF\0Bitmaps (*.bmp)\0*.BMP\0All Files (*.*)\0*.*\0"
+    L"All Textures (*.tif;*.bmp;*.png;*.jpg)\0*.TIF;*.BMP;*.PNG;*.JPG;*.JPEG\0"
+    L"PNG (*.png)\0*.PNG\0JPEG (*.jpg)\0*.JPG;*.JPEG\0";
+
+// The dialog's title: the settings section's name.
+constexpr std::size_t kTitleUnits = 64;
+wchar_t dialogTitle[kTitleUnits];
+
+// The platform dialog's path in UTF-8; "" when it cannot be carried intact
+// (too long, or not a whole name), which then fails to open.
+void chosenPath(char* path, std::size_t size) {
+  if (platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(textureDialog.textureFileBuffer), path, size) < 0) {
+    path[0] = '\0';
+  }
+}
 
 
 constexpr int kFrameSide = 66;  // the preview and its one-pixel black frame
@@ -92,7 +104,7 @@ LRESULT CALLBACK bannerControlProc(HWND control, UINT message, WPARAM wParam,
       return 0;
     }
   }
-  return CallWindowProcA(textureDialog.bannerControlProc, control, message, wParam, lParam);
+  return CallWindowProcW(textureDialog.bannerControlProc, control, message, wParam, lParam);
 }
 
 // The preview frame's side for the dialog's DPI: it grows with the display,
@@ -107,6 +119,12 @@ int previewFrameSide(HWND dialog, const RECT& place, int dpi) {
 }
 
 }  // namespace
+
+void itemPath(HWND dialog, int id, char* path, std::size_t size) {
+  wchar_t text[kTextureFileUnits] = L"";
+  GetDlgItemTextW(dialog, id, text, kTextureFileUnits);
+  if (platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(text), path, size) < 0) path[0] = '\0';
+}
 
 LRESULT itemMessage(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
@@ -156,8 +174,10 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
   loadSettingsNames(module);
   const unsigned filterIndex = readFilterIndexSetting();
 
-  textureDialog.textureFileBuffer[0] = '\0';
-  OPENFILENAMEA setup;
+  textureDialog.textureFileBuffer[0] = L'\0';
+  platform::utf8ToUtf16(settingsSection, reinterpret_cast<char16_t*>(dialogTitle), kTitleUnits,
+                        platform::BadSequences::replace);
+  OPENFILENAMEW setup;
   std::memset(&setup, 0, sizeof setup);
   setup.lStructSize = kOpenFileNameSize;
   setup.hwndOwner = static_cast<HWND>(owner);
@@ -165,14 +185,14 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
   setup.lpstrFilter = kFilter;
   setup.nFilterIndex = filterIndex;
   setup.lpstrFile = textureDialog.textureFileBuffer;
-  setup.nMaxFile = kTextureFileBytes;
-  setup.nMaxFileTitle = kTextureFileBytes;
-  setup.lpstrTitle = settingsSection;
+  setup.nMaxFile = kTextureFileUnits;
+  setup.nMaxFileTitle = kTextureFileUnits;
+  setup.lpstrTitle = dialogTitle;
   // No existence checks, no read-only box, no help: the hook and the
   // module's own template only.
   setup.Flags = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE;
   setup.lpfnHook = textureDialogHook;
-  setup.lpTemplateName = MAKEINTRESOURCEA(IDD_OPEN_TEXTURE);
+  setup.lpTemplateName = MAKEINTRESOURCEW(IDD_OPEN_TEXTURE);
 
   textureDialog.ownerWindow = static_cast<HWND>(owner);
   textureDialog.moduleInstance = static_cast<HINSTANCE>(module);
@@ -185,19 +205,21 @@ int runTextureDialog(platform::WindowHandle owner, platform::ModuleHandle module
 
   // A dialog that its own initialisation ended (out of memory) comes back
   // from some platforms as a success, with no file.
-  if (GetOpenFileNameA(&setup) && textureDialog.initialised) {
+  if (GetOpenFileNameW(&setup) && textureDialog.initialised) {
     textureDialog.dialogStatus = dialogChosen;
     if (choice != nullptr && choice->fileName != nullptr) {
-      std::memcpy(choice->fileName, textureDialog.textureFileBuffer, kFileNameBytes);
-      choice->fileName[kFileNameBytes - 1] = '\0';
+      chosenPath(choice->fileName, kFileNameBytes);
       choice->options = textureDialog.workingOptions;
     }
   } else if (textureDialog.dialogStatus == dialogFailed) {
     // Ended without the Cancel command: the platform refused the dialog,
-    // or initialisation ran out of memory.
-    textureDialog.textureFileBuffer[kTextureFileBytes - 1] = '\0';
-    platform::showTableMessageFormatted(IDS_CANNOT_FIND_FILE, platform::kBoxExclamation,
-                                    textureDialog.textureFileBuffer);
+    // or initialisation ran out of memory. The name is shown as it was
+    // typed, a part that does not convert as U+FFFD.
+    textureDialog.textureFileBuffer[kTextureFileUnits - 1] = L'\0';
+    static char shown[kTextureFileBytes * 2];
+    platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(textureDialog.textureFileBuffer), shown, sizeof shown,
+                          platform::BadSequences::replace);
+    platform::showTableMessageFormatted(IDS_CANNOT_FIND_FILE, platform::kBoxExclamation, shown);
   }
   releasePreviewPanel();
   deleteBanner();
@@ -267,7 +289,7 @@ int initTextureDialog(HWND dialog) {
   HWND banner = GetDlgItem(dialog, IDC_BANNER);
   const RECT bannerArea = bannerPlace(dialog, dpi);
   MoveWindow(banner, bannerArea.left, bannerArea.top, bannerArea.right, bannerArea.bottom, TRUE);
-  textureDialog.bannerControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+  textureDialog.bannerControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
       banner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(bannerControlProc)));
   EnableWindow(GetDlgItem(dialog, IDC_ABOUT_BUTTON), TRUE);
 
@@ -325,7 +347,7 @@ int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
       if (notification == EN_CHANGE) {
         updateInfoLine(dialog);
         char path[kTextureFileBytes];
-        GetDlgItemTextA(dialog, IDC_FILE_NAME, path, sizeof path);
+        itemPath(dialog, IDC_FILE_NAME, path, sizeof path);
         loadPreview(textureDialog.previewPanel, path);
         updateSizeControls(dialog, path);
       }
@@ -334,7 +356,7 @@ int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
       // Owned by the host window, not by this dialog; its swatch shows the
       // texture named here at the size chosen here.
       char path[kTextureFileBytes];
-      GetDlgItemTextA(dialog, IDC_FILE_NAME, path, sizeof path);
+      itemPath(dialog, IDC_FILE_NAME, path, sizeof path);
       showPreferencesDialog(textureDialog.ownerWindow, path,
                             static_cast<std::int32_t>(itemMessage(dialog, IDC_SIZE_COMBO, CB_GETCURSEL)));
       InvalidateRect(dialog, nullptr, FALSE);
@@ -362,7 +384,7 @@ int onTextureDialogCommand(HWND dialog, UINT, WPARAM wParam, LPARAM) {
 
 void updateInfoLine(HWND dialog) {
   char path[kTextureFileBytes];
-  GetDlgItemTextA(dialog, IDC_FILE_NAME, path, sizeof path);
+  itemPath(dialog, IDC_FILE_NAME, path, sizeof path);
   texture::TextureInfo info{};
   const char* text = texture::describeTexture(path, &info) ? texture::textureInfoLine(&info) : "";
   SetDlgItemTextA(dialog, IDC_INFO_LINE, text);

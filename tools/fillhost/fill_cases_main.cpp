@@ -116,8 +116,11 @@ int main(int argc, char** argv) {
 
   int troubled = 0;
   for (const fillhost::FillCase& fillCase : cases) {
+    // A texture in a folder of the texture directory is named with "/".
+    std::string texture = fillCase.texture;
+    for (char& c : texture) c = c == '/' ? kPathSeparator : c;
     hostdriver::choosePluginTexture(
-        {fillCase.chooserStatus, textureDirectory + kPathSeparator + fillCase.texture, fillCase.options});
+        {fillCase.chooserStatus, textureDirectory + kPathSeparator + texture, fillCase.options});
     hostdriver::takePluginMessages();
     hostdriver::takeChoiceProblems();
     const fillhost::FillOutcome outcome = fillhost::runFill(entry, fillCase.request);

@@ -5,10 +5,15 @@
 // cover each kind the row source knows (RGB, one-sample, palette, four-sample
 // and compressed TIFFs (LZW, JPEG), 8- and 24-bit BMPs, PNGs and JPEGs of each layout),
 // the two library classes, square PNG and JPEG textures at other sizes, and
-// a texture taller than 512 rows. PNGs and JPEGs are written by ImageMagick.
+// a texture taller than 512 rows, and a TIFF, a BMP, a PNG and a JPEG in
+// folders and under names in Cyrillic, in Chinese and with an emoji. PNGs
+// and JPEGs are written by ImageMagick.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/native/support/texture_fixtures.h"
@@ -116,7 +121,51 @@ constexpr CaseLine kCases[] = {
     {false, "seamless-bmp-gray-sel texture24.bmp 0 sel gray 200 150 9 5 149 199 seamless angle=20"},
     {false, "seamless-jpeg-256-rgb16 square.jpg 2 doc rgb16 300 200 0 0 200 300 seamless"},
     {false, "seamless-library-untouched hires.tif 0 doc rgb 100 80 0 0 80 100 seamless"},
+    // Names no ANSI code page of the test's prefix holds: each reaches the
+    // file intact or the fill fails with the read error.
+    {true, "cyrillic-tiff \xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B/\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87.tif 0 doc rgb 120 90 1 2 88 119"},
+    {false, "cyrillic-bmp \xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B/\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87.bmp 0 sel gray 120 90 1 2 88 119"},
+    {false, "cyrillic-png \xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B/\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87.png 0 doc rgb 120 90 1 2 88 119"},
+    {false, "cyrillic-jpeg-seamless \xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B/\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87.jpg 0 doc rgb 120 90 1 2 88 119 seamless"},
+    {false, "cjk-tiff-seamless \xE7\xB4\x8B\xE7\x90\x86/\xE7\xA3\x9A.tif 0 doc rgb 120 90 1 2 88 119 seamless"},
+    {false, "cjk-bmp \xE7\xB4\x8B\xE7\x90\x86/\xE7\xA3\x9A.bmp 0 doc rgb 120 90 1 2 88 119"},
+    {false, "cjk-png \xE7\xB4\x8B\xE7\x90\x86/\xE7\xA3\x9A.png 0 sel gray 120 90 1 2 88 119"},
+    {false, "cjk-jpeg \xE7\xB4\x8B\xE7\x90\x86/\xE7\xA3\x9A.jpg 0 doc rgb 120 90 1 2 88 119"},
+    {false, "emoji-tiff \xF0\x9F\xA7\xB1/\xF0\x9F\xA7\xB1.tif 0 doc rgb 120 90 1 2 88 119"},
+    {false, "emoji-bmp-seamless \xF0\x9F\xA7\xB1/\xF0\x9F\xA7\xB1.bmp 0 doc rgb 120 90 1 2 88 119 seamless"},
+    {false, "emoji-png \xF0\x9F\xA7\xB1/\xF0\x9F\xA7\xB1.png 0 doc rgb 120 90 1 2 88 119"},
+    {false, "emoji-jpeg \xF0\x9F\xA7\xB1/\xF0\x9F\xA7\xB1.jpg 0 sel gray 120 90 1 2 88 119"},
 };
+
+// The folders and the file name (without extension) in each: "Текстуры"
+// with "кирпич", "紋理" with "磚", an emoji (U+1F9F1, outside the Basic
+// Multilingual Plane) with itself.
+struct NamedFolder {
+  const char* folder;
+  const char* name;
+};
+constexpr NamedFolder kNamedFolders[] = {
+    {"\xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B", "\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87"},
+    {"\xE7\xB4\x8B\xE7\x90\x86", "\xE7\xA3\x9A"},
+    {"\xF0\x9F\xA7\xB1", "\xF0\x9F\xA7\xB1"},
+};
+
+// Copies of the palette TIFF, the 24-bit BMP, the RGB PNG and the
+// progressive JPEG under those names.
+bool writeNamedCopies(const std::string& dir) {
+  bool ok = true;
+  for (const NamedFolder& named : kNamedFolders) {
+    const std::string folder = dir + "/" + named.folder;
+    ::mkdir(folder.c_str(), 0755);
+    for (const auto& [from, extension] : {std::pair<const char*, const char*>{"palette.tif", ".tif"},
+                                          {"texture24.bmp", ".bmp"}, {"rgb.png", ".png"},
+                                          {"progressive.jpg", ".jpg"}}) {
+      const std::vector<std::uint8_t> bytes = fixtures::readWholeFile(dir + "/" + from);
+      ok = !bytes.empty() && !fixtures::writeRawFile(folder + "/" + named.name + extension, bytes).empty() && ok;
+    }
+  }
+  return ok;
+}
 
 // name, size, the options and output prefix convert takes, and whether the
 // picture is 16-bit.
@@ -253,7 +302,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  if (!writeTextures(dir) || !writeCaseList(dir + "/cases.txt", false) ||
+  if (!writeTextures(dir) || !writeNamedCopies(dir) || !writeCaseList(dir + "/cases.txt", false) ||
       !writeCaseList(dir + "/smoke.txt", true)) {
     std::fprintf(stderr, "make_fill_fixtures: cannot write into %s\n", dir.c_str());
     return 1;

@@ -376,7 +376,7 @@ struct KeptEntry {
   std::string longName;
 };
 
-Bytes keptStore(const std::vector<KeptEntry>& entries) {
+Bytes keptStore(const std::vector<KeptEntry>& entries, const std::string& magic = "OVMXLN2\n") {
   Bytes body;
   auto little = [&body](std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) body.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -392,7 +392,6 @@ Bytes keptStore(const std::vector<KeptEntry>& entries) {
   }
   std::uint32_t hash = 2166136261u;
   for (std::uint8_t byte : body) hash = (hash ^ byte) * 16777619u;
-  const std::string magic = "OVMXLN1\n";
   Bytes file(magic.begin(), magic.end());
   for (std::uint32_t value : {static_cast<std::uint32_t>(entries.size()), static_cast<std::uint32_t>(body.size()), hash}) {
     for (int i = 0; i < 4; ++i) file.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -409,6 +408,25 @@ void writeKeptNamesTarget() {
                   {"/library/b.bmp", 54, 6, 0, ""},
                   {"C:\\Textures\\wood.tif", 196608, 133000000000000000u, 1, std::string(63, 'x')},
                   {"/library/a.tif", 100, 7, 1, "the same path again"}}));
+  const KeptEntry named{"C:\\\xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B \xE7\xB4\x8B\xE7\x90\x86\\\xF0\x9F\xA7\xB1.tif",
+                        196608, 133000000000000000u, 1, "Brick"};
+  seed("long_name_store", "utf8-paths", keptStore({named, {"/library/a.tif", 100, 5, 1, "Oak Planks"}}));
+  // As the earlier releases wrote it: ANSI paths (here Windows-1251 Cyrillic).
+  seed("long_name_store", "ansi-paths",
+       keptStore({{"C:\\\xD2\xE5\xEA\xF1\xF2\xF3\xF0\xFB\\a.tif", 100, 5, 1, "Slate"},
+                  {"C:\\Textures\\b.tif", 54, 6, 0, ""}},
+                 "OVMXLN1\n"));
+}
+
+// Paths for the UTF-8 and UTF-16 conversion: names in several scripts, and
+// each kind of bad sequence.
+Bytes text(const std::string& characters) { return Bytes(characters.begin(), characters.end()); }
+
+void writeUtf8Target() {
+  seed("utf8_paths", "cyrillic-cjk-emoji",
+       text("C:\\\xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B \xE7\xB4\x8B\xE7\x90\x86\\\xF0\x9F\xA7\xB1.tif"));
+  seed("utf8_paths", "overlong-surrogate-cut", text("a\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xE7\xB4"));
+  seed("utf8_paths", "utf16-lone-surrogates", Bytes{'a', 0, 0x00, 0xD8, 'b', 0, 0x00, 0xDC, 0x3D, 0xD8, 0x31, 0xDE});
 }
 
 // The make_seamless target's header (tests/fuzz/make_seamless.cpp) and a
@@ -607,6 +625,7 @@ int main(int argc, char** argv) {
   writePreviewTarget();
   writeSettingsTarget();
   writeKeptNamesTarget();
+  writeUtf8Target();
   writeSeamlessTarget();
   writeFilterRunTarget();
   return failures == 0 ? 0 : 1;

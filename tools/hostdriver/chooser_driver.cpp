@@ -123,18 +123,18 @@ std::string listText(HWND dialog, int id, int index) {
   if (list == nullptr) return "";
   const LRESULT length = sendWithTimeout(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length < 0 || length > 4096) return "";
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   sendWithTimeout(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+  return utf8Of(text.c_str());
 }
 
 bool typeFileName(HWND dialog, const std::string& text) {
   if (!setControlText(dialog, IDC_FILE_NAME, text)) return false;
   // The edit lower-cases what it is given; the hook handles EN_CHANGE
   // inside WM_SETTEXT, so the dialog is up to date once the text is there.
-  std::string lower = text;
-  CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
+  std::wstring wide = wideOf(text);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  const std::string lower = utf8Of(wide.c_str());
   return waitUntil([&] { return controlText(dialog, IDC_FILE_NAME) == lower; }, kDialogWait);
 }
 

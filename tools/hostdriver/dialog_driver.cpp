@@ -6,6 +6,8 @@
 #include <set>
 #include <thread>
 
+#include "platform/utf8.h"
+
 namespace hostdriver {
 namespace {
 
@@ -93,7 +95,7 @@ BOOL CALLBACK findStaticText(HWND child, LPARAM parameter) {
 
 LRESULT sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR answer = 0;
-  if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeout, &answer) == 0) {
+  if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeout, &answer) == 0) {
     return 0;
   }
   return static_cast<LRESULT>(answer);
@@ -137,11 +139,26 @@ std::vector<SeenDialog> takeMessageBoxes() {
   return boxes;
 }
 
+std::wstring wideOf(const std::string& text) {
+  std::u16string units(text.size() + 1, u'\0');
+  const long length = platform::utf8ToUtf16(text.c_str(), units.data(), units.size(), platform::BadSequences::replace);
+  units.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+  return std::wstring(units.begin(), units.end());
+}
+
+std::string utf8Of(const wchar_t* text) {
+  const std::u16string units(text, text + lstrlenW(text));
+  std::string bytes(3 * units.size() + 1, '\0');
+  const long length = platform::utf16ToUtf8(units.c_str(), bytes.data(), bytes.size(), platform::BadSequences::replace);
+  bytes.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+  return bytes;
+}
+
 std::string windowText(HWND window) {
-  char text[1024] = {};
-  sendWithTimeout(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  text[sizeof text - 1] = '\0';
-  return text;
+  wchar_t text[1024] = {};
+  sendWithTimeout(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  text[1023] = L'\0';
+  return utf8Of(text);
 }
 
 std::string windowClass(HWND window) {
@@ -179,8 +196,9 @@ std::string controlText(HWND dialog, int id) {
 
 bool setControlText(HWND dialog, int id, const std::string& text) {
   HWND control = GetDlgItem(dialog, id);
+  const std::wstring wide = wideOf(text);
   return control != nullptr &&
-         sendWithTimeout(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != 0;
+         sendWithTimeout(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())) != 0;
 }
 
 bool controlEnabled(HWND dialog, int id) {
@@ -213,14 +231,14 @@ std::vector<std::string> comboItems(HWND dialog, int id) {
   if (combo == nullptr) return items;
   const int count = static_cast<int>(sendWithTimeout(combo, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    char text[512] = {};
+    wchar_t text[512] = {};
     const LRESULT length = sendWithTimeout(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-    if (length < 0 || length >= static_cast<LRESULT>(sizeof text)) {
+    if (length < 0 || length >= 512) {
       items.emplace_back();
       continue;
     }
     sendWithTimeout(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    items.emplace_back(text);
+    items.emplace_back(utf8Of(text));
   }
   return items;
 }

@@ -45,7 +45,12 @@ constexpr int kDialogWait = 30000;
 // SendMessage with that limit; 0 when the time ran out. Messages sent from
 // one thread are handled in order, so once it returns every earlier one,
 // with all it set off in the dialog, is done.
+// Sent as a wide message: texts go both ways as UTF-16.
 LRESULT sendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Texts are UTF-8 on the test's side, UTF-16 on the dialogs' (a bad
+// sequence becomes U+FFFD).
+std::wstring wideOf(const std::string& text);
+std::string utf8Of(const wchar_t* text);
 std::string windowText(HWND window);
 std::string windowClass(HWND window);
 // The first non-empty static text of a dialog: a message box's message.

@@ -17,7 +17,7 @@ EntryPoint bindPlugin(const std::string& pluginPath, std::string& error) {
     error = "--plugin PATH (the .8BF to load) is needed on Windows";
     return nullptr;
   }
-  plugin = LoadLibraryA(pluginPath.c_str());
+  plugin = LoadLibraryW(wideOf(pluginPath).c_str());
   if (plugin == nullptr) {
     error = "cannot load " + pluginPath + " (error " + std::to_string(GetLastError()) + ")";
     return nullptr;

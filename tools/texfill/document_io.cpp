@@ -2,13 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <utility>
 
 #include "platform/ascii.h"
 #include "platform/platform.h"
 #include "tools/texfill/png_io.h"
 #include "tools/texfill/tiff_io.h"
+#include "tools/texfill/terminal_platform.h"
 
 namespace texfill {
 namespace {
@@ -29,7 +29,7 @@ std::string lowerExtension(const std::string& path) {
 }
 
 FileFormat formatOfFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openFile(path, "rb");
   if (file == nullptr) return FileFormat::unknown;
   unsigned char head[8] = {};
   const std::size_t n = std::fread(head, 1, sizeof head, file);
@@ -75,9 +75,10 @@ bool readImageFile(const std::string& path, Image& image, std::string& error, bo
     case FileFormat::png: ok = readPng(path, image, reason, sixteenBit); break;
     case FileFormat::tiff: ok = readTiff(path, image, reason, sixteenBit); break;
     case FileFormat::unknown:
-      if (!std::ifstream(path, std::ios::binary)) {
+      if (std::FILE* file = openFile(path, "rb"); file == nullptr) {
         reason = "cannot be opened";
       } else {
+        std::fclose(file);
         reason = "neither a PNG nor a TIFF file";
       }
       break;

@@ -1,7 +1,6 @@
 // texfill fill: the command-line host.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "tools/texfill/size_option.h"
 #include "tools/texfill/temp_dir.h"
 #include "tools/texfill/terminal.h"
+#include "tools/texfill/terminal_platform.h"
 
 namespace texfill {
 namespace {
@@ -168,10 +168,12 @@ int fillCommand(const Args& args) {
   FillCommandOptions options;
   if (!readOptions(parsed, options, error)) return usageError(kName, error);
 
-  if (!std::ifstream(options.texture, std::ios::binary)) {
+  std::FILE* texture = openFile(options.texture, "rb");
+  if (texture == nullptr) {
     complain(kName, options.texture + ": cannot be opened");
     return exitFailure;
   }
+  std::fclose(texture);
   const hostdriver::EntryPoint entry = hostdriver::bindPlugin(options.plugin, error);
   if (entry == nullptr) {
     complain(kName, error);

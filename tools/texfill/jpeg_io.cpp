@@ -14,6 +14,7 @@
 
 #include "texture/jpeg_file.h"
 #include "tools/texfill/document_io.h"
+#include "tools/texfill/terminal_platform.h"
 
 namespace texfill {
 namespace {
@@ -67,7 +68,7 @@ bool writeJpeg(const std::string& path, const Image& image, int quality, const s
     error = "a JPEG comment holds at most 65533 bytes";
     return false;
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = openFile(path, "wb");
   if (file == nullptr) {
     error = std::strerror(errno);
     return false;

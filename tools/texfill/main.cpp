@@ -8,16 +8,18 @@
 #include "tools/texfill/cli.h"
 #include "tools/texfill/commands.h"
 #include "tools/texfill/terminal.h"
+#include "tools/texfill/terminal_platform.h"
 
 int main(int argc, char** argv) {
   // Before anything else, so that an early Ctrl-C is an abort, not a kill.
   texfill::installInterruptHandler();
-  if (argc < 2) {
+  const std::vector<std::string> arguments = texfill::commandLineArguments(argc, argv);
+  if (arguments.empty()) {
     texfill::printHelp("");
     return texfill::exitUsage;
   }
-  const std::string command = argv[1];
-  const texfill::Args args(argv + 2, argv + argc);
+  const std::string command = arguments[0];
+  const texfill::Args args(arguments.begin() + 1, arguments.end());
   if (command == "-h" || command == "--help" || command == "help") {
     const std::string topic = args.empty() ? "" : args[0];
     if (texfill::printHelp(topic)) return texfill::exitOk;

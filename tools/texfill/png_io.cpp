@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "tools/texfill/document_io.h"
+#include "tools/texfill/terminal_platform.h"
 
 namespace texfill {
 namespace {
@@ -92,7 +93,7 @@ const char* colorTypeName(int type) {
 
 bool readPng(const std::string& path, Image& image, std::string& error, bool sixteenBit) {
   PngState state;
-  state.file = std::fopen(path.c_str(), "rb");
+  state.file = openFile(path, "rb");
   if (state.file == nullptr) {
     error = std::strerror(errno);
     return false;
@@ -150,7 +151,7 @@ bool writePng(const std::string& path, const Image& image, std::string& error, c
     return false;
   }
   PngState state;
-  state.file = std::fopen(path.c_str(), "wb");
+  state.file = openFile(path, "wb");
   if (state.file == nullptr) {
     error = std::strerror(errno);
     return false;

@@ -36,4 +36,10 @@ void pauseMilliseconds(long ms) {
 
 void eraseBarLine() { std::fprintf(stderr, "\r\033[K"); }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
 }  // namespace texfill

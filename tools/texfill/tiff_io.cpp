@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/utf8.h"
 #include "tools/texfill/document_io.h"
 
 namespace texfill {
@@ -49,7 +50,13 @@ TIFF* openTiff(const std::string& path, const char* mode, std::string& error) {
   }
   TIFFOpenOptionsSetErrorHandlerExtR(options, keepFirstError, &error);
   TIFFOpenOptionsSetWarningHandlerExtR(options, ignoreWarning, nullptr);
+#ifdef _WIN32
+  // By its wide name: the narrow open would take the path in the ANSI code page.
+  const platform::WidePath name(path.c_str());
+  TIFF* tiff = name.ok() ? TIFFOpenWExt(reinterpret_cast<const wchar_t*>(name.get()), mode, options) : nullptr;
+#else
   TIFF* tiff = TIFFOpenExt(path.c_str(), mode, options);
+#endif
   TIFFOpenOptionsFree(options);
   if (tiff == nullptr && error.empty()) error = "cannot open as TIFF";
   return tiff;

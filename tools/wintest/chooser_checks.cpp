@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -188,9 +190,10 @@ std::string checkInfoLineAndSizeCombo(const PluginUnderTest& plugin) {
 }
 
 // The preview of the file typed last: a drawn thumbnail has many colours.
-std::string previewDrawn(HWND dialog, const std::string& name) {
+// Saved as a screenshot NAME unless `save` is false.
+std::string previewDrawn(HWND dialog, const std::string& name, bool save = true) {
   const Capture capture = captureWindow(dialog);
-  saveScreenshot(capture, name);
+  if (save) saveScreenshot(capture, name);
   RECT frame{};
   GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
   const RECT inside{frame.left + 1, frame.top + 1, frame.left + 65, frame.top + 65};
@@ -612,6 +615,168 @@ std::string checkPerUserFileWins(const PluginUnderTest& plugin) {
   return failure;
 }
 
+// The settings go through the wide profile calls, so that the file's path
+// can be any name; the file must keep the bytes the narrow calls of the
+// earlier releases wrote: the same keys and values written again through
+// WritePrivateProfileStringA give the same file.
+std::string fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+constexpr const char* kSection = "Oriel Brindle Texture Library";
+
+std::string checkSettingsBytesAsEarlierReleases(const PluginUnderTest& plugin) {
+  removeSettings();
+  fill::FillOptions fromSelection;
+  fromSelection.tileOrigin = fill::originSelection;
+  const Run run = runWithChooser(plugin, [&](HWND dialog) {
+    selectComboItem(dialog, IDC_FILE_TYPE, 1);
+    typeFileName(dialog, "plain.bmp");
+    std::string problem = answerPreferences(dialog, fromSelection, IDOK);
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, "OrielVMX.ini");
+  const std::string written = fileBytes(settingsPath());
+  const std::string narrow = settingsPath() + ".narrow";
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, narrow.c_str());
+  DeleteFileA(narrow.c_str());
+  char lines[4096] = {};
+  GetPrivateProfileSectionA(kSection, lines, sizeof lines, settingsPath().c_str());
+  for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
+    const std::string entry = line;
+    const std::size_t equals = entry.find('=');
+    if (equals == std::string::npos) continue;
+    WritePrivateProfileStringA(kSection, entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(),
+                               narrow.c_str());
+  }
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, narrow.c_str());
+  const std::string want = fileBytes(narrow);
+  DeleteFileA(narrow.c_str());
+  std::string failure = run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes);
+  if (written.empty() || written != want) {
+    failure += " the file holds " + hexBytes(written.data(), written.size()) +
+               ", the narrow calls write " +
+               hexBytes(want.data(), want.size());
+  }
+  removeSettings();
+  return failure;
+}
+
+// --- names in any language ----------------------------------------------------
+
+// The folders of the chooser fixtures named outside any Western code page,
+// each holding a TIFF, a BMP, a PNG and a JPEG under the name beside it
+// (make_chooser_fixtures).
+struct NamedFolder {
+  const char* what;
+  const char* folder;
+  const char* name;
+};
+constexpr NamedFolder kNamedFolders[] = {
+    {"Cyrillic", "\xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B",
+     "\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87"},
+    {"Chinese", "\xE7\xB4\x8B\xE7\x90\x86", "\xE7\xA3\x9A"},
+    {"an emoji", "\xF0\x9F\xA7\xB1", "\xF0\x9F\xA7\xB1"},
+};
+
+struct NamedTexture {
+  const char* extension;
+  const char* info;
+  const char* longName;  // null: the file's own name
+  bool preview;
+};
+constexpr NamedTexture kNamedTextures[] = {
+    {".tif", "TIFF (8 bit, 128x128)", "Slate Floor", true},
+    {".bmp", "BMP (24 bit, 2x2)", nullptr, false},
+    {".png", "PNG (24 bit, 256x256)", "Copper Leaf", true},
+    {".jpg", "JPEG (24 bit, 320x200)", "Rust Wall", true},
+};
+
+// The rows prove something only where the ANSI code page cannot hold the
+// names: the run's locale (run-wine-tests.sh sets C.UTF-8) gives Wine's
+// prefix code page 1252, Western European.
+std::string ansiCodePageLacksTheNames() {
+  if (GetACP() != 1252) return " the ANSI code page is " + std::to_string(GetACP()) + ", not 1252";
+  std::string problem;
+  for (const NamedFolder& named : kNamedFolders) {
+    const std::wstring wide = wideOf(named.folder);
+    char narrow[64] = {};
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow, sizeof narrow, nullptr, &lost);
+    if (!lost) problem += std::string(" code page 1252 holds the ") + named.what + " name";
+  }
+  return problem;
+}
+
+std::string lowerCase(const std::string& text) {
+  std::wstring wide = wideOf(text);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return utf8Of(wide.c_str());
+}
+
+// In the named folder: the long names of all four files, each one's info
+// line and preview, then Open on the BMP, which fills with its texels.
+std::string checkNamedFolder(const PluginUnderTest& plugin, const NamedFolder& named) {
+  const Run run = runWithChooser(plugin, [&](HWND dialog) {
+    std::string problem;
+    // All Textures, listed whole before the folder is opened: the long names
+    // are rebuilt a line at a time, and a count taken part way could match.
+    selectComboItem(dialog, IDC_FILE_TYPE, 3);
+    if (!waitUntil([&] { return listCount(dialog, IDC_LONG_NAME_LIST) == kAllFiles - 1; }, kDialogWait)) {
+      problem += " All Textures lists " + std::to_string(listCount(dialog, IDC_LONG_NAME_LIST)) + " files";
+    }
+    typeFileName(dialog, named.folder);
+    pressButton(dialog, IDOK);
+    const auto textureOf = [&](const std::string& file) -> const NamedTexture* {
+      for (const NamedTexture& t : kNamedTextures) {
+        if (lowerCase(file) == lowerCase(std::string(named.name) + t.extension)) return &t;
+      }
+      return nullptr;
+    };
+    const auto folderListed = [&] {
+      if (listCount(dialog, IDC_FILE_LIST) != 4 || listCount(dialog, IDC_LONG_NAME_LIST) != 4) return false;
+      for (int i = 0; i < 4; ++i) {
+        if (textureOf(listText(dialog, IDC_FILE_LIST, i)) == nullptr) return false;
+      }
+      return true;
+    };
+    if (!waitUntil(folderListed, kDialogWait)) {
+      std::string listed;
+      for (int i = 0; i < listCount(dialog, IDC_FILE_LIST); ++i) {
+        listed += ' ';
+        listed += quoted(listText(dialog, IDC_FILE_LIST, i));
+      }
+      pressButton(dialog, IDCANCEL);
+      return problem + " the folder was not listed; files:" + listed;
+    }
+    for (int i = 0; i < 4; ++i) {
+      const std::string file = listText(dialog, IDC_FILE_LIST, i);
+      const std::string have = listText(dialog, IDC_LONG_NAME_LIST, i);
+      const NamedTexture* texture = textureOf(file);
+      if (have != (texture->longName != nullptr ? texture->longName : file)) {
+        problem += " long name " + quoted(have) + " for " + quoted(file);
+      }
+    }
+    for (const NamedTexture& texture : kNamedTextures) {
+      const std::string file = std::string(named.name) + texture.extension;
+      typeFileName(dialog, file);
+      if (controlText(dialog, IDC_INFO_LINE) != texture.info) {
+        problem += " info " + quoted(controlText(dialog, IDC_INFO_LINE)) + " for " + quoted(file);
+      }
+      if (texture.preview) problem += previewDrawn(dialog, file, false);
+    }
+    typeFileName(dialog, std::string(named.name) + ".bmp");
+    pressButton(dialog, IDOK);
+    return problem;
+  });
+  const std::string pixels = run.fill.pixels == expectedFill(true)
+                                 ? ""
+                                 : " pixels " + hexBytes(run.fill.pixels.data(), run.fill.pixels.size());
+  return run.problem + resultText("the run", run.fill.result, 0) + boxesText(run.boxes) + pixels;
+}
+
 }  // namespace
 
 void runChooserChecks(const PluginUnderTest& plugin) {
@@ -657,6 +822,17 @@ void runChooserChecks(const PluginUnderTest& plugin) {
          checkRefusedWriteMovesToPerUserFile(plugin));
   report("an existing per-user settings file wins over the Windows-directory file",
          checkPerUserFileWins(plugin));
+  report("the settings file after a run holds the bytes the earlier releases' narrow profile calls write",
+         checkSettingsBytesAsEarlierReleases(plugin));
+  const std::string codePage = ansiCodePageLacksTheNames();
+  report("the prefix's ANSI code page (1252) cannot hold the Cyrillic, Chinese and emoji names", codePage);
+  for (const NamedFolder& named : kNamedFolders) {
+    report(std::string("in a folder named in ") + named.what +
+               ": long names, info lines and previews of a TIFF, a BMP, a PNG and a JPEG named so too; "
+               "Open on the BMP fills with its texels",
+           checkNamedFolder(plugin, named));
+  }
+  removeSettings();
   runPreferencesChecks(plugin);
   SetCurrentDirectoryA(previous);
 }

@@ -7,13 +7,17 @@
 // as .hrt), a low-resolution texture, a TIFF without long name, a 2 by 2
 // BMP, a file whose name is longer than a long-name list entry, a square
 // PNG with a title and a wide JPEG with a comment (both colourful, for
-// their thumbnails), and a subdirectory with files of its own.
+// their thumbnails), a subdirectory with files of its own, and copies of the
+// low-resolution TIFF, the BMP, the PNG and the JPEG in folders and under
+// names in Cyrillic, in Chinese and with an emoji (the names the chooser
+// checks list in tools/wintest/chooser_checks.cpp).
 #include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "tests/native/support/texture_fixtures.h"
 
@@ -102,6 +106,15 @@ int main(int argc, char** argv) {
   fixtures::BmpSpec inner = bmp;
   inner.path = dir + "/sub/other.bmp";
   ok = ok && !fixtures::writeBmp(inner).empty();
+  for (const auto& [folder, name] : {std::pair<const char*, const char*>{"\xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B",
+                                                                         "\xD0\xBA\xD0\xB8\xD1\x80\xD0\xBF\xD0\xB8\xD1\x87"},
+                                      {"\xE7\xB4\x8B\xE7\x90\x86", "\xE7\xA3\x9A"},
+                                      {"\xF0\x9F\xA7\xB1", "\xF0\x9F\xA7\xB1"}}) {
+    const std::string named = dir + "/" + folder + "/" + name;
+    ::mkdir((dir + "/" + folder).c_str(), 0755);
+    ok = ok && copyFile(dir + "/low128.tif", named + ".tif") && copyFile(dir + "/plain.bmp", named + ".bmp") &&
+         copyFile(dir + "/copper.png", named + ".png") && copyFile(dir + "/rust.jpg", named + ".jpg");
+  }
   if (!ok) {
     std::fprintf(stderr, "make_chooser_fixtures: cannot write into %s\n", dir.c_str());
     return 1;

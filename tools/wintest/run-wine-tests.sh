@@ -39,6 +39,11 @@ done
 need_display "$@"
 # shellcheck source=tools/setup/env.sh
 . "$root/tools/setup/env.sh"
+# The checks of names in Cyrillic, Chinese and with an emoji need an ANSI code
+# page that holds none of them. Wine takes it from the locale: C.UTF-8 (built
+# into the C library, so present on every fresh machine) gives 1252, Western
+# European, and keeps the Unix file names UTF-8. The chooser checks confirm it.
+export LC_ALL=C.UTF-8
 win_arch="${ORIELVMX_WIN_ARCH:-${WINEARCH:-win32}}"
 orielvmx_wine_ready "$win_arch" || exit 1
 
@@ -212,7 +217,8 @@ if (cd "$texfill_dir" &&
     "$native_texfill" gen-sample marble marble.png &&
     "$native_texfill" pack --name "Marble" marble.png marble.tif &&
     "$native_texfill" gen-sample --size 128 clouds clouds.png &&
-    "$native_texfill" pack --low --name "Clouds" clouds.png clouds.tif) > "$texfill_dir/setup.log" 2>&1; then
+    "$native_texfill" pack --low --name "Clouds" clouds.png clouds.tif &&
+    cp marble.tif "Текстуры紋理🧱.tif") > "$texfill_dir/setup.log" 2>&1; then
   # Each case names the document's format: its input is document.EXT and
   # both texfills write EXT.
   while read -r name ext options; do
@@ -239,6 +245,7 @@ clouds-512 tif --texture clouds.tif --size 512X512 --rect 20,30,180,290
 png-document-png-texture png --texture marble.png --rect 12,4,150,310
 png-document-gray png --texture clouds.tif --size 256X256 --gray
 png-document-16-bit 16.png --texture marble.tif --size 128X128 --rect 0,0,100,100
+texture-named-outside-the-code-page tif --texture Текстуры紋理🧱.tif --size 256X256
 CASES
 else
   fail "texfill fixtures" "see $texfill_dir/setup.log"

@@ -123,7 +123,8 @@ TEST_F(KeptLongNamesTest, AFileThatIsNoStoreIsNotUsed) {
   const Row rows[] = {
       {"empty file", 0, -1, false},
       {"header cut short", 12, -1, false},
-      {"another magic", 6, '2', true},
+      {"another magic", 6, '3', true},
+      {"path not UTF-8", body + 3, 0xC0, true},
       {"body cut short", good.size() - 1, -1, false},
       {"a byte past the body", good.size(), 'x', false},
       {"a byte after the last entry", good.size(), 'x', true},
@@ -163,6 +164,47 @@ TEST_F(KeptLongNamesTest, AFileThatIsNoStoreIsNotUsed) {
   }
   writeBytes(kept, good);
   EXPECT_TRUE(loadLongNames(kept.c_str()));
+}
+
+// Paths are kept in UTF-8, whatever their script. A file of the earlier
+// releases (paths in the ANSI code page) is still read: its ASCII paths are
+// taken, the others read again, and the next save is UTF-8.
+TEST_F(KeptLongNamesTest, PathsInAnyScriptRoundTripAndAnAnsiFileIsStillRead) {
+  const std::string folder = dir.file("\xD0\xA2\xD0\xB5\xD0\xBA\xD1\x81\xD1\x82\xD1\x83\xD1\x80\xD1\x8B \xE7\xB4\x8B\xE7\x90\x86");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  TiffSpec layout;
+  layout.path = folder + "/\xF0\x9F\xA7\xB1 brick.tif";
+  layout.description = "Brick";
+  const std::string wide = fixtures::writeTiff(layout);
+  const std::string ascii = writeLibrary()[0];
+  EXPECT_EQ(cached(wide), "Brick");
+  EXPECT_EQ(cached(ascii), "Slate");
+  const std::string kept = dir.file("kept.names");
+  ASSERT_TRUE(saveLongNames(kept.c_str()));
+  std::vector<std::uint8_t> bytes = bytesOf(kept);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "OVMXLN2\n");
+
+  forgetLongNames();
+  ASSERT_TRUE(loadLongNames(kept.c_str()));
+  long before = longNamesRead;
+  EXPECT_EQ(cached(wide), "Brick");
+  EXPECT_EQ(cached(ascii), "Slate");
+  EXPECT_EQ(longNamesRead, before);
+
+  // The same entries under the earlier magic: the body and its hash are
+  // unchanged.
+  bytes[6] = '1';
+  writeBytes(kept, bytes);
+  forgetLongNames();
+  ASSERT_TRUE(loadLongNames(kept.c_str()));
+  EXPECT_EQ(longNamesRemembered(), 1u);
+  before = longNamesRead;
+  EXPECT_EQ(cached(ascii), "Slate");
+  EXPECT_EQ(longNamesRead, before);
+  EXPECT_EQ(cached(wide), "Brick");
+  EXPECT_EQ(longNamesRead, before + 1);
+  ASSERT_TRUE(saveLongNames(kept.c_str()));
+  EXPECT_EQ(bytesOf(kept)[6], '2');
 }
 
 TEST_F(KeptLongNamesTest, AFileThatCannotBeWrittenLeavesTheOldOne) {

@@ -1,16 +1,19 @@
 // Selector dispatch through the exported entry point.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <vector>
 
 #include "chooser/posix/choice_provider.h"
+#include "fill/fill_options.h"
 #include "host/entry.h"
 #include "host/filter_record.h"
 #include "host/module_state.h"
 #include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
 #include "tests/native/support/simulated_host.h"
+#include "tests/native/support/texture_fixtures.h"
 #include "texture/texture_source.h"
 
 namespace {
@@ -91,6 +94,33 @@ TEST_F(EntryTest, AMissingFileGivesReadErrorAfterMessage103) {
   ASSERT_EQ(platform::recordedMessages().size(), 1u);
   EXPECT_EQ(platform::recordedMessages()[0].text, "Error while reading file");
   EXPECT_EQ(host::currentFillJob().source.kind, 0);
+  EXPECT_EQ(host.finish(), 0);
+}
+
+// A path longer than the job carries is not cut short into the name of
+// another file: here a texture sits at exactly the cut-off name, and the
+// fill still ends with the read error.
+TEST_F(EntryTest, APathTooLongToCarryGivesReadErrorAndOpensNoOtherFile) {
+  fixtures::TempDir dir;
+  std::string folder = dir.path();
+  while (folder.size() < static_cast<std::size_t>(fill::kFileNameBytes) - 200) {
+    folder += "/" + std::string(150, 'd');
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  }
+  const std::string path = folder + "/" + std::string(240, 't') + ".bmp";
+  ASSERT_GT(path.size(), static_cast<std::size_t>(fill::kFileNameBytes - 1));
+  for (const std::string& name : {path, path.substr(0, fill::kFileNameBytes - 1)}) {
+    fixtures::BmpSpec bmp;
+    bmp.path = name;
+    bmp.width = 2;
+    bmp.height = 2;
+    ASSERT_FALSE(fixtures::writeBmp(bmp).empty()) << name.size();
+  }
+  chooser::provideChoice({.status = 1, .fileName = path});
+  simhost::SimulatedHost host(16, 16, 3);
+  EXPECT_EQ(host.start(), -19);
+  ASSERT_EQ(platform::recordedMessages().size(), 1u);
+  EXPECT_EQ(platform::recordedMessages()[0].text, "Error while reading file");
   EXPECT_EQ(host.finish(), 0);
 }
 

@@ -49,13 +49,24 @@ TEST_F(MessagesTest, FormattedTextTakesTheArguments) {
   EXPECT_EQ(platform::recordedMessages()[0].type, 0x30u);
 }
 
+// Characters, not bytes: a name in Cyrillic (two bytes each in UTF-8) or
+// with emoji (two UTF-16 units each) is cut as far in as a Latin one, and
+// never inside a character.
 TEST_F(MessagesTest, FormattedTextIsCutAt511Characters) {
-  const std::string path(600, 'p');
-  platform::showTableMessageFormatted(101, 0, path.c_str());
-  ASSERT_EQ(platform::recordedMessages().size(), 1u);
-  const std::string& text = platform::recordedMessages()[0].text;
-  EXPECT_EQ(text.size(), 511u);
-  EXPECT_EQ(text, ("Cannot find file " + path).substr(0, 511));
+  struct Row {
+    std::string character;
+    std::size_t units;  // UTF-16 units of one character
+  };
+  for (const Row& row : {Row{"p", 1}, Row{"\xD0\xB6", 1}, Row{"\xE7\xB4\x8B", 1}, Row{"\xF0\x9F\xA7\xB1", 2}}) {
+    platform::clearRecordedMessages();
+    std::string path;
+    for (int i = 0; i < 600; ++i) path += row.character;
+    platform::showTableMessageFormatted(101, 0, path.c_str());
+    ASSERT_EQ(platform::recordedMessages().size(), 1u);
+    const std::string& text = platform::recordedMessages()[0].text;
+    const std::size_t kept = (511 - 17) / row.units;
+    EXPECT_EQ(text, "Cannot find file " + path.substr(0, kept * row.character.size())) << row.character;
+  }
 }
 
 TEST_F(MessagesTest, NothingIsShownWithoutAModuleInstance) {
