@@ -39,6 +39,10 @@ enum RepeatMode : std::int32_t {
 };
 constexpr int kRepeatModeCount = 3;
 
+// Their words, by RepeatMode: texfill's --repeat and the GEGL operation's
+// repeat choice.
+inline constexpr const char* kRepeatModeNames[kRepeatModeCount] = {"tile", "mirror", "random"};
+
 // Ranges of the options the user types or stores; a value outside its range
 // is refused where it is typed and read as the default where it is stored.
 constexpr std::int32_t kScaleMinimum = 1;

@@ -47,9 +47,8 @@ bool parseOffset(const std::string& text, fill::FillOptions& options) {
 }
 
 bool parseRepeat(const std::string& text, std::int32_t& repeat) {
-  static const char* const kNames[fill::kRepeatModeCount] = {"tile", "mirror", "random"};
   for (int i = 0; i < fill::kRepeatModeCount; ++i) {
-    if (text == kNames[i]) {
+    if (text == fill::kRepeatModeNames[i]) {
       repeat = i;
       return true;
     }
