@@ -1,5 +1,7 @@
 #include "fill/rectangle_fill.h"
 
+#include <cstddef>
+
 #include "fill/fill_mode.h"
 #include "fill/result_codes.h"
 
@@ -52,8 +54,15 @@ int fillRectangle(RectangleFill& fill, std::int32_t top, std::int32_t left, std:
     *result = filterBadParameters;
     return 0;
   }
-  const BandTarget band{top, left, rows, columns, pixels, rowBytes, fill.layout};
-  return fill.job.mode->render(fill.job, band, result);
+  // One row at a time: the modes share out a band's rows over the cores,
+  // and a one-row band stays on the caller's thread, whose own pool of
+  // threads already shares out the rectangles.
+  for (std::int32_t row = 0; row < rows; ++row) {
+    const BandTarget band{top + row, left, 1, columns, pixels + static_cast<std::ptrdiff_t>(row) * rowBytes,
+                          rowBytes, fill.layout};
+    if (fill.job.mode->render(fill.job, band, result) == 0) return 0;
+  }
+  return 1;
 }
 
 void releaseRectangleFill(RectangleFill& fill) { releaseFillJob(&fill.job); }

@@ -29,8 +29,8 @@ int startRectangleFill(RectangleFill& fill, std::int32_t colourPlanes, std::int3
                        std::int16_t* result);
 
 // Writes `rows` x `columns` pixels of the plane from (top, left) into
-// `pixels`, rows `rowBytes` apart. Any number of threads may fill
-// rectangles of one started fill at once. Answers 1, or 0 with the result
+// `pixels`, rows `rowBytes` apart, on the caller's thread alone. Any number
+// of threads may fill rectangles of one started fill at once. Answers 1, or 0 with the result
 // given and nothing written (a fill not started, a rectangle that is empty,
 // beyond kPlaneLimit or larger than its buffer).
 int fillRectangle(RectangleFill& fill, std::int32_t top, std::int32_t left, std::int32_t rows, std::int32_t columns,

@@ -30,6 +30,19 @@ endif()
 
 add_subdirectory(tools)
 
+# The GEGL operations for GIMP, where GEGL's development files are: the
+# layers they use are then built position-independent for the module.
+find_package(PkgConfig)
+if(PkgConfig_FOUND)
+  pkg_check_modules(ORIELVMX_GEGL IMPORTED_TARGET gegl-0.4 babl)
+endif()
+if(ORIELVMX_GEGL_FOUND)
+  pkg_get_variable(ORIELVMX_GEGL_MODULE_DIR gegl-0.4 pluginsdir)
+  set_target_properties(orielvmx_platform orielvmx_resample orielvmx_texture orielvmx_seamless orielvmx_fill
+    PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  add_subdirectory(gegl)
+endif()
+
 option(ORIELVMX_BENCH "Build the benchmarks (use a Release build)" OFF)
 if(ORIELVMX_BENCH)
   include(tests/bench/bench.cmake)
