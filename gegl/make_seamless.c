@@ -22,15 +22,16 @@ property_boolean (flatten, "Flatten", FALSE)
 #include "gegl/engine_bridge.h"
 #include <gegl-op.h>
 
-/* 16-bit samples for any layer deeper than 8 bits. */
+/* The layer's samples as they are encoded, in its own colour space: 16
+ * bits for any layer deeper than 8. */
 static void
 prepare (GeglOperation *operation)
 {
   const Babl *source = gegl_operation_get_source_format (operation, "input");
-  const Babl *format = babl_format ("R'G'B' u8");
+  const Babl *space = gegl_operation_get_source_space (operation, "input");
+  const gboolean deep = source != NULL && babl_format_get_type (source, 0) != babl_type ("u8");
+  const Babl *format = babl_format_with_space (deep ? "R'G'B' u16" : "R'G'B' u8", space);
 
-  if (source != NULL && babl_format_get_type (source, 0) != babl_type ("u8"))
-    format = babl_format ("R'G'B' u16");
   gegl_operation_set_format (operation, "input", format);
   gegl_operation_set_format (operation, "output", format);
 }
