@@ -28,8 +28,6 @@ if(ORIELVMX_TESTS)
       --tool $<TARGET_FILE:stochastic_fill> --texfill $<TARGET_FILE:texfill> --work ${CMAKE_BINARY_DIR}/quality)
 endif()
 
-add_subdirectory(tools)
-
 # The GEGL operations for GIMP, where GEGL's development files are: the
 # layers they use are then built position-independent for the module.
 find_package(PkgConfig)
@@ -37,11 +35,19 @@ if(PkgConfig_FOUND)
   pkg_check_modules(ORIELVMX_GEGL IMPORTED_TARGET gegl-0.4 babl)
 endif()
 if(ORIELVMX_GEGL_FOUND)
-  pkg_get_variable(ORIELVMX_GEGL_MODULE_DIR gegl-0.4 pluginsdir)
+  # GEGL's module folder below its prefix (lib/<triplet>/gegl-0.4 on Debian),
+  # so that an install under another prefix stays under it.
+  pkg_get_variable(ORIELVMX_GEGL_PREFIX gegl-0.4 prefix)
+  pkg_get_variable(ORIELVMX_GEGL_PLUGINS gegl-0.4 pluginsdir)
+  file(RELATIVE_PATH ORIELVMX_GEGL_MODULE_DIR ${ORIELVMX_GEGL_PREFIX} ${ORIELVMX_GEGL_PLUGINS})
   set_target_properties(orielvmx_platform orielvmx_resample orielvmx_texture orielvmx_seamless orielvmx_fill
     PROPERTIES POSITION_INDEPENDENT_CODE ON)
   add_subdirectory(gegl)
 endif()
+
+# Before the tools: texfill's packaging makes the module's package beside its own.
+add_subdirectory(tools)
+
 
 option(ORIELVMX_BENCH "Build the benchmarks (use a Release build)" OFF)
 if(ORIELVMX_BENCH)
