@@ -114,6 +114,8 @@ if(TARGET gegl_zovezadu)
   add_custom_target(gimp_zovezadu_docs ALL DEPENDS ${GIMP_DOC_DIR}/copyright ${GIMP_DOC_DIR}/changelog.Debian.gz)
   install(FILES ${GIMP_DOC_DIR}/copyright ${GIMP_DOC_DIR}/changelog.Debian.gz
     DESTINATION share/doc/gimp-zovezadu COMPONENT gimp)
+  install(FILES ${GIMP_DEBIAN_DIR}/lintian-overrides DESTINATION share/lintian/overrides RENAME gimp-zovezadu
+    COMPONENT gimp)
   install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ORIELVMX_GEGL_MODULE_DIR}/zovezadu.so\" COMMAND_ERROR_IS_FATAL ANY)"
     COMPONENT gimp)
@@ -122,8 +124,11 @@ if(TARGET gegl_zovezadu)
   set(CPACK_COMPONENTS_ALL Unspecified gimp)
   set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME texfill)
   set(CPACK_DEBIAN_UNSPECIFIED_FILE_NAME ${CPACK_DEBIAN_FILE_NAME})
+  # Each package's description with its own first line: without a summary
+  # of the project's, CPack puts none of its own before them.
   set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION
     "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+  unset(CPACK_PACKAGE_DESCRIPTION_SUMMARY)
   set(CPACK_DEBIAN_GIMP_PACKAGE_NAME gimp-zovezadu)
   set(CPACK_DEBIAN_GIMP_FILE_NAME gimp-zovezadu_${PROJECT_VERSION}_${TEXFILL_DEBIAN_ARCHITECTURE}.deb)
   set(CPACK_DEBIAN_GIMP_PACKAGE_SECTION graphics)
