@@ -17,7 +17,8 @@ failures=0
 # GEGL_PATH replaces GEGL's search path: its own folder is named after ours.
 mkdir "$work/modules"
 cp "$module" "$work/modules/"
-export GEGL_PATH="$work/modules:$(pkg-config --variable=pluginsdir gegl-0.4)"
+own="$(pkg-config --variable=pluginsdir gegl-0.4 2>/dev/null || echo /usr/lib/*/gegl-0.4)"
+export GEGL_PATH="$work/modules:$own"
 export GEGL_SWAP="$work/swap"
 
 # decoded FILE: the picture's samples at 8 bits, RGB, as raw bytes, whatever
