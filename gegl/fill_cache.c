@@ -49,40 +49,32 @@ fill_cache_free (FillCache *cache)
 static gboolean
 same_key (const FillCache *cache, const char *path, const ZovezaduFillOptions *options)
 {
-  return cache->tried && g_strcmp0 (cache->path, path) == 0 &&
-         memcmp (&cache->options, options, sizeof *options) == 0;
+  const ZovezaduFillOptions *held = &cache->options;
+  return cache->tried && g_strcmp0 (cache->path, path) == 0 && held->size == options->size &&
+         held->scale_percent == options->scale_percent && held->angle_degrees == options->angle_degrees &&
+         held->offset_x == options->offset_x && held->offset_y == options->offset_y &&
+         held->repeat == options->repeat && held->seed == options->seed &&
+         held->make_seamless == options->make_seamless;
 }
 
 gboolean
 fill_cache_open (FillCache *cache, const char *path, const ZovezaduFillOptions *options)
 {
-  ZovezaduFillOptions key;
   gboolean held;
 
-  /* Padding stays out of the comparison. */
-  memset (&key, 0, sizeof key);
-  key.size = options->size;
-  key.scale_percent = options->scale_percent;
-  key.angle_degrees = options->angle_degrees;
-  key.offset_x = options->offset_x;
-  key.offset_y = options->offset_y;
-  key.repeat = options->repeat;
-  key.seed = options->seed;
-  key.make_seamless = options->make_seamless;
-
   g_mutex_lock (&cache->lock);
-  if (!same_key (cache, path, &key))
+  if (!same_key (cache, path, options))
     {
       ZovezaduFill *fill = NULL;
       drop_use (cache->held);
       cache->held = NULL;
       g_free (cache->path);
       cache->path = g_strdup (path);
-      cache->options = key;
+      cache->options = *options;
       cache->tried = TRUE;
       if (path != NULL && path[0] != '\0')
         {
-          fill = zovezadu_fill_open (path, &key);
+          fill = zovezadu_fill_open (path, options);
           if (fill == NULL)
             g_warning ("zovezadu:texture-fill: %s: the texture cannot be filled (missing, unreadable, "
                        "unsupported or too large for memory); rendering nothing", path);
