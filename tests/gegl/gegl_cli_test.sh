@@ -71,6 +71,25 @@ done <<'ROWS'
 --method smooth|method=smooth|brick16.png
 ROWS
 
+# The properties at their limits and beyond, through GEGL's own setters:
+# every one renders (GEGL keeps a value out of range from the property).
+while read -r properties; do
+  # shellcheck disable=SC2086
+  if gegl -o "$work/limits.png" -- zovezadu:texture-fill texture="$work/rust.png" $properties \
+       gegl:crop x=-70000 y=2147000000 width=40 height=30 > /dev/null 2>&1 && [ -s "$work/limits.png" ]; then
+    echo "ok: texture fill $properties"
+  else
+    echo "FAILED: texture fill $properties"
+    failures=$((failures + 1))
+  fi
+  rm -f "$work/limits.png"
+done <<'ROWS'
+scale=1 angle=-360 offset-x=-300000 offset-y=300000 variation=99999 size=64x64
+scale=1000 angle=360 repeat=random size=512x512 make-seamless=true
+scale=0 angle=1e12 offset-x=-2147483648 variation=-1 repeat=4 size=9
+scale=2147483647 angle=nan offset-y=2147483647 repeat=sideways
+ROWS
+
 head -c 2000 "$work/brick.png" > "$work/cut-short.png"
 for texture in "$work/missing.png" "$work/cut-short.png"; do
   gegl -o "$work/bad.png" -- zovezadu:texture-fill texture="$texture" gegl:crop width=32 height=16 \
