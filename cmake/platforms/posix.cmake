@@ -29,9 +29,11 @@ if(ORIELVMX_TESTS)
 endif()
 
 # The GEGL operations for GIMP, where GEGL's development files are: the
-# layers they use are then built position-independent for the module.
+# layers they use are then built position-independent for the module. Not
+# in the sanitizer builds: a module built with the sanitizers cannot be
+# loaded by a gegl that was built without them.
 find_package(PkgConfig)
-if(PkgConfig_FOUND)
+if(PkgConfig_FOUND AND NOT ORIELVMX_SANITIZE)
   pkg_check_modules(ORIELVMX_GEGL IMPORTED_TARGET gegl-0.4 babl)
 endif()
 if(ORIELVMX_GEGL_FOUND)
