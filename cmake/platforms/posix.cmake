@@ -34,7 +34,9 @@ endif()
 # loaded by a gegl that was built without them.
 find_package(PkgConfig)
 if(PkgConfig_FOUND AND NOT ORIELVMX_SANITIZE)
-  pkg_check_modules(ORIELVMX_GEGL IMPORTED_TARGET gegl-0.4 babl)
+  # gegl-0.4 brings babl's flags with it (babl's own file is "babl" in
+  # Debian 12 and "babl-0.1" in Debian 13).
+  pkg_check_modules(ORIELVMX_GEGL IMPORTED_TARGET gegl-0.4)
 endif()
 if(ORIELVMX_GEGL_FOUND)
   # GEGL's module folder below its prefix (lib/<triplet>/gegl-0.4 on Debian),
