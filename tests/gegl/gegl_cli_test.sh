@@ -73,6 +73,8 @@ ROWS
 
 # The properties at their limits and beyond, through GEGL's own setters:
 # every one renders (GEGL keeps a value out of range from the property).
+# Choices outside their lists are left out: GEGL 0.4.62's command line hangs
+# on them, for its own operations too.
 while read -r properties; do
   # shellcheck disable=SC2086
   if gegl -o "$work/limits.png" -- zovezadu:texture-fill texture="$work/rust.png" $properties \
@@ -86,8 +88,8 @@ while read -r properties; do
 done <<'ROWS'
 scale=1 angle=-360 offset-x=-300000 offset-y=300000 variation=99999 size=64x64
 scale=1000 angle=360 repeat=random size=512x512 make-seamless=true
-scale=0 angle=1e12 offset-x=-2147483648 variation=-1 repeat=4 size=9
-scale=2147483647 angle=nan offset-y=2147483647 repeat=sideways
+scale=0 angle=1e12 offset-x=-2147483648 variation=-1
+scale=2147483647 angle=nan offset-y=2147483647
 ROWS
 
 head -c 2000 "$work/brick.png" > "$work/cut-short.png"
