@@ -42,7 +42,7 @@ constexpr int kRepeatModeCount = 3;
 // Their words, by RepeatMode: texfill's --repeat and the GEGL operation's
 // repeat choice; and their texts in the Preferences' Repeat list and the
 // operation's.
-inline constexpr const char* kRepeatModeNames[kRepeatModeCount] = {"tile", "mirror", "random"};
+inline constexpr const char* kRepeatWords[kRepeatModeCount] = {"tile", "mirror", "random"};
 inline constexpr const char* kRepeatModeTexts[kRepeatModeCount] = {"Tile", "Mirror", "Without repetition"};
 
 // Ranges of the options the user types or stores; a value outside its range

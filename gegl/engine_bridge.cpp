@@ -32,7 +32,7 @@ extern "C" {
 
 int zovezadu_repeat_count(void) { return fill::kRepeatModeCount; }
 const char* zovezadu_repeat_word(int repeat) {
-  return inRange(repeat, 0, fill::kRepeatModeCount - 1) ? fill::kRepeatModeNames[repeat] : nullptr;
+  return inRange(repeat, 0, fill::kRepeatModeCount - 1) ? fill::kRepeatWords[repeat] : nullptr;
 }
 const char* zovezadu_repeat_text(int repeat) {
   return inRange(repeat, 0, fill::kRepeatModeCount - 1) ? fill::kRepeatModeTexts[repeat] : nullptr;

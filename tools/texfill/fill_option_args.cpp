@@ -48,7 +48,7 @@ bool parseOffset(const std::string& text, fill::FillOptions& options) {
 
 bool parseRepeat(const std::string& text, std::int32_t& repeat) {
   for (int i = 0; i < fill::kRepeatModeCount; ++i) {
-    if (text == fill::kRepeatModeNames[i]) {
+    if (text == fill::kRepeatWords[i]) {
       repeat = i;
       return true;
     }
