@@ -118,6 +118,7 @@ configure_and_build() {
 version="$(head -1 "$root/VERSION")"
 release_zip="dist/orielvmx-$version-windows.zip"
 release_deb="dist/texfill_${version}_amd64.deb"
+release_gimp_deb="dist/gimp-zovezadu_${version}_amd64.deb"
 
 # texfill's Release tree: the .deb, and the sample library the zip carries.
 build_texfill_deb() {
@@ -184,7 +185,7 @@ release_in_clone() {
 compare_releases() {
   local a="$1" b="$2" file different=0
   for file in build/win32/ORIELVMX.8BF build/win64/ORIELVMX.8BF build/win32/tools/texfill/texfill.exe \
-              build/win64/tools/texfill/texfill.exe "$release_zip" "$release_deb"; do
+              build/win64/tools/texfill/texfill.exe "$release_zip" "$release_deb" "$release_gimp_deb"; do
     if cmp -s "$a/$file" "$b/$file"; then
       echo "same: $file ($(sha256sum < "$a/$file" | cut -c1-16))"
     else
@@ -205,9 +206,10 @@ cmd_dist() {
   stage release-b release_in_clone "$b" || summary
   if stage reproducible compare_releases "$a" "$b"; then
     mkdir -p dist
-    cp "$a/$release_zip" "$a/$release_deb" dist/
+    cp "$a/$release_zip" "$a/$release_deb" "$a/$release_gimp_deb" dist/
     echo "$release_zip"
     echo "$release_deb"
+    echo "$release_gimp_deb"
     rm -rf "$a" "$b"
   fi
   summary

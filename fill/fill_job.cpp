@@ -30,22 +30,15 @@ void releaseFillJob(FillJob* job) {
   clearFillJob(job);
 }
 
-namespace {
-
-// The tile fill for everything earlier releases could ask for, the fills
-// without repetition when asked, run copies wherever the texture keeps its
-// own size and direction, and the sampler for every other scale and angle.
-const FillMode* modeFor(const FillOptions& options) {
-  if (plainTileFill(options)) return &kTileFill;
+const FillMode* modeFor(const FillOptions& options, bool anyRectangle) {
+  if (!anyRectangle && plainTileFill(options)) return &kTileFill;
   if (options.repeat == repeatRandom) return &kRandomFill;
   if (options.repeat == repeatShapes) return &kShapeFill;
   if (options.scalePercent == kScaleDefault && std::fmod(options.angleDegrees, 360.0) == 0.0) return &kCopyFill;
   return &kTransformedFill;
 }
 
-}  // namespace
-
-void startFillJob(FillJob* job, HostView& view, std::int16_t* result) {
+int openFillTexture(FillJob* job, HostView& view, std::int16_t* result) {
   texture::TextureSource* source = &job->source;
   source->sizeChoice = job->options.sizeChoice;
   source->tileOrigin = job->options.tileOrigin;
@@ -57,19 +50,24 @@ void startFillJob(FillJob* job, HostView& view, std::int16_t* result) {
     releaseFillJob(job);
     if (aborted) {
       *result = userCancelled;
-      return;
+      return 0;
     }
     platform::showTableMessage(IDS_READ_ERROR, platform::kBoxOk);
     *result = readErr;
-    return;
+    return 0;
   }
   if (job->options.makeSeamless && makeOpenedTextureSeamless(*source, job->fileName, result) == 0) {
     releaseFillJob(job);
-    return;
+    return 0;
   }
+  return 1;
+}
+
+void startFillJob(FillJob* job, HostView& view, std::int16_t* result) {
+  if (openFillTexture(job, view, result) == 0) return;
   // A mode that fails part way reports it in the result and keeps what it
   // set up for Finish to release.
-  job->mode = modeFor(job->options);
+  job->mode = modeFor(job->options, false);
   job->mode->prepare(*job, view, result);
 }
 

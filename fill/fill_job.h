@@ -36,6 +36,19 @@ void releaseFillJob(FillJob* job);
 // messages as Start reports them; a job that failed is released.
 void startFillJob(FillJob* job, HostView& view, std::int16_t* result);
 
+// The first half of Start: opens the job's texture (and makes it seamless
+// when asked). Answers 1, or 0 with the result (and message) given and the
+// job released.
+int openFillTexture(FillJob* job, HostView& view, std::int16_t* result);
+
+// The mode for the options: the tile fill for everything earlier releases
+// could ask for, the fill without repetition when asked, run copies wherever
+// the texture keeps its own size and direction, and the sampler for every
+// other scale and angle. `anyRectangle` leaves out the tile fill, which goes
+// down the document row after row: every other mode fills any rectangle in
+// any order, and the copy mode lays down the tile fill's pixels.
+const FillMode* modeFor(const FillOptions& options, bool anyRectangle);
+
 // Continue: fills the band the view names and asks for the next one, or
 // leaves the empty rectangle after the last.
 void fillNextBand(FillJob* job, HostView& view, std::int16_t* result);

@@ -44,8 +44,12 @@ enum RepeatMode : std::int32_t {
 };
 constexpr int kRepeatModeCount = 4;
 
-// The words for them, by RepeatMode: texfill's --repeat and the fill cases.
+// Their words, by RepeatMode: texfill's --repeat, the fill cases and the
+// GEGL operation's repeat choice; and their texts in the Preferences'
+// Repeat list and the operation's.
 inline constexpr const char* kRepeatWords[kRepeatModeCount] = {"tile", "mirror", "random", "shapes"};
+inline constexpr const char* kRepeatModeTexts[kRepeatModeCount] = {"Tile", "Mirror", "Without repetition",
+                                                                   "Quilted (shapes)"};
 
 // Ranges of the options the user types or stores; a value outside its range
 // is refused where it is typed and read as the default where it is stored.

@@ -30,6 +30,10 @@ enum class Method : std::int32_t {
   cut = 1,
 };
 
+constexpr int kMethodCount = 2;
+// Their words, by Method: texfill's --method and the GEGL operation's choice.
+inline constexpr const char* kMethodNames[kMethodCount] = {"smooth", "cut"};
+
 struct Options {
   Method method;
   // First divide out the large-scale change of brightness (a photograph

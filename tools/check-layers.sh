@@ -11,6 +11,10 @@
 # while tools/wintest/x.h belongs to the test tools. Folders named together
 # on one entry are one layer.
 LAYERS=(resources platform resample texture seamless fill chooser host tools/hostdriver tools/texfill "tools tests")
+# Layers beside the order: FOLDER, the highest layer it may include, and the
+# lowest layer that may include it. The GEGL operations use the fill and
+# below and are used by nothing of the plug-in (chooser and host among it).
+BESIDE=("gegl fill tools/hostdriver")
 # The plug-in's own layers: no windows.h outside a win32 folder.
 PORTABLE_BELOW=tools/hostdriver
 set -uo pipefail
@@ -18,9 +22,16 @@ set -uo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 cd "$root" || exit 2
 
-declare -A rank
+# rank: a layer's place as the one that includes; shown: its place as the
+# one included. The same but for a layer beside the order.
+declare -A rank shown
 for i in "${!LAYERS[@]}"; do
-  for folder in ${LAYERS[$i]}; do rank[$folder]=$i; done
+  for folder in ${LAYERS[$i]}; do rank[$folder]=$i; shown[$folder]=$i; done
+done
+for entry in "${BESIDE[@]}"; do
+  read -r folder uses used_by <<< "$entry"
+  rank[$folder]=${rank[$uses]}
+  shown[$folder]=${rank[$used_by]}
 done
 
 # layer_of PATH: the longest layer folder PATH starts with, or nothing.
@@ -49,7 +60,7 @@ while IFS= read -r -d '' file; do
     [[ "$text" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]] || continue
     target="$(layer_of "${BASH_REMATCH[1]}")"
     [ -n "$target" ] || continue
-    if [ "${rank[$target]}" -gt "$own" ]; then
+    if [ "$target" != "$layer" ] && [ "${shown[$target]}" -gt "$own" ]; then
       report "$file:$line: $layer includes ${text#*include} of the higher layer $target"
     fi
   done < <(grep -n '#[[:space:]]*include' "$file")
@@ -57,10 +68,10 @@ while IFS= read -r -d '' file; do
      grep -qiE '#[[:space:]]*include[[:space:]]*<windows\.h>' "$file"; then
     report "$file: windows.h outside a win32 folder"
   fi
-done < <(find "${top_folders[@]}" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.rc' \) -print0 2>/dev/null)
+done < <(find "${top_folders[@]}" -type f \( -name '*.h' -o -name '*.c' -o -name '*.cpp' -o -name '*.rc' \) -print0 2>/dev/null)
 
 if [ "$violations" -gt 0 ]; then
-  echo "check-layers: $violations violation(s); order, bottom to top: ${LAYERS[*]}" >&2
+  echo "check-layers: $violations violation(s); order, bottom to top: ${LAYERS[*]}; beside them: ${BESIDE[*]}" >&2
   exit 1
 fi
-echo "check-layers: every include points to its own layer or one below (${LAYERS[*]})"
+echo "check-layers: every include points to its own layer or one below (${LAYERS[*]}; beside them: ${BESIDE[*]})"

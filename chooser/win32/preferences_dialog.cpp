@@ -46,10 +46,6 @@ constexpr SpinnedOption kSpinnedOptions[] = {
     {IDC_ANGLE_SPIN, FillSetting::angle},
 };
 
-// The Repeat list, by RepeatMode.
-constexpr const char* kRepeatNames[fill::kRepeatModeCount] = {"Tile", "Mirror", "Without repetition",
-                                                                "Quilted (shapes)"};
-
 // Enough for every number in range with its sign; longer text could only
 // be refused.
 constexpr int kTypedCharacters = 8;
@@ -121,7 +117,7 @@ void initPreferences(HWND dialog) {
   fill::FillOptions stored;
   readFillSettings(&stored);
   // Unsorted, so that an item's index is its RepeatMode.
-  for (const char* name : kRepeatNames) {
+  for (const char* name : fill::kRepeatModeTexts) {
     itemMessage(dialog, IDC_REPEAT_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   itemMessage(dialog, IDC_REPEAT_COMBO, CB_SETCURSEL, static_cast<WPARAM>(stored.repeat));

@@ -87,6 +87,60 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE TEXFILL_DEBIAN_ARCHITECTURE
   OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(CPACK_DEBIAN_FILE_NAME texfill_${PROJECT_VERSION}_${TEXFILL_DEBIAN_ARCHITECTURE}.deb)
+
+# The GEGL module, where it is built, as a second package: gimp-zovezadu
+# (Debian names GIMP's plug-in packages gimp-NAME), with its own copyright
+# file and changelog. texfill's package keeps its name, files and fields.
+if(TARGET gegl_zovezadu)
+  set(GIMP_DEBIAN_DIR ${TEXFILL_DEBIAN_DIR}/gimp-zovezadu)
+  set(GIMP_DOC_DIR ${CMAKE_CURRENT_BINARY_DIR}/gimp-doc)
+  file(STRINGS ${GIMP_DEBIAN_DIR}/changelog GIMP_NEWEST_ENTRY LIMIT_COUNT 1)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${GIMP_DEBIAN_DIR}/changelog)
+  if(NOT GIMP_NEWEST_ENTRY MATCHES "^gimp-zovezadu \\(${TEXFILL_VERSION_PATTERN}-${TEXFILL_DEBIAN_REVISION}\\) ")
+    message(FATAL_ERROR "tools/dist/debian/gimp-zovezadu/changelog: the newest entry is not for "
+      "${PROJECT_VERSION}-${TEXFILL_DEBIAN_REVISION} (\"${GIMP_NEWEST_ENTRY}\"); add one for this release")
+  endif()
+  add_custom_command(
+    OUTPUT ${GIMP_DOC_DIR}/copyright ${GIMP_DOC_DIR}/changelog.Debian.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${GIMP_DOC_DIR}
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/dist/make_copyright.py ${GIMP_DEBIAN_DIR}/copyright.in
+      ${GIMP_DOC_DIR}/copyright
+    COMMAND ${CMAKE_COMMAND} -E copy ${GIMP_DEBIAN_DIR}/changelog ${GIMP_DOC_DIR}/changelog.Debian
+    COMMAND gzip -n -9 -f ${GIMP_DOC_DIR}/changelog.Debian
+    DEPENDS ${GIMP_DEBIAN_DIR}/copyright.in ${GIMP_DEBIAN_DIR}/changelog ${CMAKE_SOURCE_DIR}/LICENSE
+      ${CMAKE_SOURCE_DIR}/tools/dist/make_copyright.py
+    COMMENT "Writing gimp-zovezadu's copyright file and changelog"
+    VERBATIM)
+  add_custom_target(gimp_zovezadu_docs ALL DEPENDS ${GIMP_DOC_DIR}/copyright ${GIMP_DOC_DIR}/changelog.Debian.gz)
+  install(FILES ${GIMP_DOC_DIR}/copyright ${GIMP_DOC_DIR}/changelog.Debian.gz
+    DESTINATION share/doc/gimp-zovezadu COMPONENT gimp)
+  install(FILES ${GIMP_DEBIAN_DIR}/lintian-overrides DESTINATION share/lintian/overrides RENAME gimp-zovezadu
+    COMPONENT gimp)
+  install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ORIELVMX_GEGL_MODULE_DIR}/zovezadu.so\" COMMAND_ERROR_IS_FATAL ANY)"
+    COMPONENT gimp)
+
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL Unspecified gimp)
+  set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME texfill)
+  set(CPACK_DEBIAN_UNSPECIFIED_FILE_NAME ${CPACK_DEBIAN_FILE_NAME})
+  # Each package's description with its own first line: without a summary
+  # of the project's, CPack puts none of its own before them.
+  set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION
+    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+  unset(CPACK_PACKAGE_DESCRIPTION_SUMMARY)
+  set(CPACK_DEBIAN_GIMP_PACKAGE_NAME gimp-zovezadu)
+  set(CPACK_DEBIAN_GIMP_FILE_NAME gimp-zovezadu_${PROJECT_VERSION}_${TEXFILL_DEBIAN_ARCHITECTURE}.deb)
+  set(CPACK_DEBIAN_GIMP_PACKAGE_SECTION graphics)
+  set(CPACK_DEBIAN_GIMP_PACKAGE_ENHANCES gimp)
+  set(CPACK_DEBIAN_GIMP_DESCRIPTION "texture fill and make-seamless operations for GIMP (GEGL)\n\
+Two GEGL operations of the Oriel Zovezadu texture-fill engine, for GIMP 2.10\n\
+and 3: zovezadu:texture-fill fills a layer with a texture file at any scale\n\
+and angle, tiled, mirrored or without repetition (GIMP 3: Filters > Render >\n\
+Pattern > Texture Fill); zovezadu:make-seamless makes a layer tile without a\n\
+seam (Filters > Map > Make Seamless). GIMP 2.10 lists both under Tools >\n\
+GEGL Operation.")
+endif()
 set(CPACK_TEXFILL_SOURCE_DIR ${CMAKE_SOURCE_DIR})
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/packaging/reproducible-deb.cmake)
 include(CPack)

@@ -32,7 +32,30 @@ if(ORIELVMX_TESTS)
       --texfill $<TARGET_FILE:texfill> --work ${CMAKE_BINARY_DIR}/shape-quality)
 endif()
 
+# The GEGL operations for GIMP, where GEGL's development files are: the
+# layers they use are then built position-independent for the module. Not
+# in the sanitizer builds: a module built with the sanitizers cannot be
+# loaded by a gegl that was built without them.
+find_package(PkgConfig)
+if(PkgConfig_FOUND AND NOT ORIELVMX_SANITIZE)
+  # gegl-0.4 brings babl's flags with it (babl's own file is "babl" in
+  # Debian 12 and "babl-0.1" in Debian 13).
+  pkg_check_modules(ORIELVMX_GEGL IMPORTED_TARGET gegl-0.4)
+endif()
+if(ORIELVMX_GEGL_FOUND)
+  # GEGL's module folder below its prefix (lib/<triplet>/gegl-0.4 on Debian),
+  # so that an install under another prefix stays under it.
+  pkg_get_variable(ORIELVMX_GEGL_PREFIX gegl-0.4 prefix)
+  pkg_get_variable(ORIELVMX_GEGL_PLUGINS gegl-0.4 pluginsdir)
+  file(RELATIVE_PATH ORIELVMX_GEGL_MODULE_DIR ${ORIELVMX_GEGL_PREFIX} ${ORIELVMX_GEGL_PLUGINS})
+  set_target_properties(orielvmx_platform orielvmx_resample orielvmx_texture orielvmx_seamless orielvmx_fill
+    PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  add_subdirectory(gegl)
+endif()
+
+# Before the tools: texfill's packaging makes the module's package beside its own.
 add_subdirectory(tools)
+
 
 option(ORIELVMX_BENCH "Build the benchmarks (use a Release build)" OFF)
 if(ORIELVMX_BENCH)

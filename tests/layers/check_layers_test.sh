@@ -21,7 +21,7 @@ expect() {
   rm -f "$tree.out"
 }
 
-mkdir -p "$tree"/{platform,texture,seamless,fill,host,chooser/win32,tools/hostdriver,tools/texfill,tools/wintest,tests}
+mkdir -p "$tree"/{platform,texture,seamless,fill,host,chooser/win32,gegl,tools/hostdriver,tools/texfill,tools/wintest,tests}
 echo '#include "platform/platform.h"' > "$tree/texture/rows.cpp"
 echo '#include "texture/rows.h"' > "$tree/seamless/periodic.cpp"
 echo '#include "seamless/periodic.h"' > "$tree/fill/tile.cpp"
@@ -31,6 +31,8 @@ echo '#include "host/entry.h"' > "$tree/tools/hostdriver/driver.cpp"
 echo '#include <windows.h>' >> "$tree/tools/hostdriver/driver.cpp"
 echo '#include "tools/hostdriver/driver.h"' > "$tree/tools/texfill/fill.cpp"
 echo '#include "tools/texfill/fill.h"' > "$tree/tools/wintest/checks.cpp"
+printf '#include "fill/tile.h"\n#include "seamless/periodic.h"\n#include "gegl/bridge.h"\n' > "$tree/gegl/op.c"
+echo '#include "gegl/bridge.h"' >> "$tree/tests/checks_test.cpp"
 echo '#include "tools/wintest/checks.h"' > "$tree/tests/checks_test.cpp"
 expect pass "downward includes, windows.h in a win32 folder and in the host driver"
 
@@ -50,6 +52,11 @@ tools/hostdriver/driver.cpp|#include "tools/wintest/checks.h"
 tools/texfill/fill.cpp|#include "tools/wintest/checks.h"
 tools/texfill/fill.cpp|#include "tests/native/support/fixtures.h"
 platform/files.cpp|  #  include "tools/driver.h"
+gegl/op.c|#include "chooser/settings.h"
+gegl/op.c|#include "host/entry.h"
+chooser/settings.cpp|#include "gegl/bridge.h"
+host/entry.cpp|#include "gegl/bridge.h"
+fill/tile.cpp|#include "gegl/bridge.h"
 ROWS
 rm -f "$tree/platform/files.cpp"
 

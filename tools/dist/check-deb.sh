@@ -135,3 +135,21 @@ for option in "${man_options[@]}"; do
   grep -q -e "$option" <<< "$manual" || { echo "check-deb: man texfill does not show $option" >&2; exit 1; }
 done
 echo "check-deb: man texfill shows ${man_options[*]}"
+
+# The GEGL module's package, from the same build.
+gimp_deb="$(dirname "$deb")/gimp-zovezadu_${version}_amd64.deb"
+lintian_status=0
+lintian_report="$(lintian --fail-on error,warning "$gimp_deb" 2>&1)" || lintian_status=$?
+grep -v 'running with root privileges' <<< "$lintian_report" || true
+[ "$lintian_status" -eq 0 ] || { echo "check-deb: lintian reports errors or warnings on $gimp_deb" >&2; exit 1; }
+cp "$gimp_deb" "$chroot_dir/tmp/"
+in_chroot apt-get install -y -qq --no-install-recommends "/tmp/$(basename "$gimp_deb")" gegl \
+  > "$chroot_dir/install-gimp.log" 2>&1 ||
+  { cat "$chroot_dir/install-gimp.log" >&2; echo "check-deb: apt-get install gimp-zovezadu failed" >&2; exit 1; }
+[ -f "$chroot_dir/usr/share/doc/gimp-zovezadu/copyright" ] &&
+  zcat "$chroot_dir/usr/share/doc/gimp-zovezadu/changelog.Debian.gz" | head -1 | grep -q "^gimp-zovezadu ($version-" ||
+  { echo "check-deb: gimp-zovezadu has no copyright file or no changelog for $version" >&2; exit 1; }
+in_chroot gegl -o /tmp/gegl-fill.png -- zovezadu:texture-fill texture=/usr/share/texfill/samples/gravel-photo.png \
+  scale=50 angle=30 gegl:crop width=64 height=48 > /dev/null 2>&1
+[ -s "$chroot_dir/tmp/gegl-fill.png" ] || { echo "check-deb: the installed zovezadu:texture-fill wrote nothing" >&2; exit 1; }
+echo "check-deb: gimp-zovezadu installed; gegl fills with zovezadu:texture-fill from the installed module"

@@ -2,7 +2,8 @@
 # Assembles the Windows download and the Debian package from a tree whose
 # win32, win64 and texfill-deb builds are done:
 #   make-release.sh ROOT OUTDIR   ->  OUTDIR/orielvmx-VERSION-windows.zip,
-#                                     OUTDIR/texfill_VERSION_amd64.deb
+#                                     OUTDIR/texfill_VERSION_amd64.deb,
+#                                     OUTDIR/gimp-zovezadu_VERSION_amd64.deb
 # The zip's entry times are the last commit's (SOURCE_DATE_EPOCH overrides),
 # so one commit gives one zip wherever it is built.
 set -euo pipefail
@@ -54,6 +55,8 @@ mv "$stage.sums" "$stage/SHA256SUMS"
 zip="$out/orielvmx-$version-windows.zip"
 rm -f "$zip"
 python3 "$here/make_zip.py" "$zip" "$stage" "$epoch"
-cp "$root/build/texfill-deb/texfill_${version}_amd64.deb" "$out/"
+cp "$root/build/texfill-deb/texfill_${version}_amd64.deb" "$root/build/texfill-deb/gimp-zovezadu_${version}_amd64.deb" \
+  "$out/"
 echo "make-release: $zip"
 echo "make-release: $out/texfill_${version}_amd64.deb"
+echo "make-release: $out/gimp-zovezadu_${version}_amd64.deb"

@@ -610,6 +610,42 @@ void writeFilterRunTarget() {
   seed("filter_run", "chooser-cancelled", runInput(h, small));
 }
 
+// The rectangle_fill target's header (tests/fuzz/rectangle_fill.cpp) before
+// a few textures of each format: every repeat, gray and 16-bit, the limits'
+// scales, angles and offsets, rectangles at the origin, left of and above
+// it, at the plane's edge and beyond it.
+void writeRectangleTarget() {
+  struct Row {
+    const char* name;
+    std::uint8_t flags, size, repeat, scale, angle, offset;
+    std::int32_t top, left;
+    std::uint8_t rows, columns, slack, count;
+  };
+  const Row rows[] = {{"tile-origin", 0, 0, 0, 3, 0, 0, 0, 0, 16, 16, 0, 2},
+                      {"mirror-gray-left-above", 4, 0, 1, 2, 4, 1, -37, -91, 9, 40, 3, 4},
+                      {"random-16-small-scale", 8, 3, 2, 0, 1, 0x32, 5, 5, 7, 11, 1, 1},
+                      {"turned-largest-scale", 0, 1, 0, 5, 5, 0x23, 1000, -3000, 3, 60, 0, 3},
+                      {"seamless-at-plane-edge", 16, 0, 1, 4, 2, 0, (1 << 30) - 8, -(1 << 30), 8, 8, 0, 2},
+                      {"beyond-the-plane", 0, 0, 0, 3, 0, 0, INT32_MAX - 3, INT32_MIN, 4, 4, 0, 2}};
+  const std::vector<std::pair<std::string, Bytes>> textures = {
+      {"tif", tiffSeeds().front().second}, {"bmp", bmpSeeds().front().second},
+      {"png", seeds::pngSeeds().front().second}, {"jpg", seeds::jpegSeeds().front().second}};
+  for (std::size_t t = 0; t < textures.size(); ++t) {
+    for (const Row& r : rows) {
+      Bytes bytes = {std::uint8_t(r.flags | t), r.size, r.repeat, r.scale, r.angle, r.offset, 7, 0};
+      bytes.resize(20);
+      putLittle(bytes, 8, static_cast<std::uint32_t>(r.top), 4);
+      putLittle(bytes, 12, static_cast<std::uint32_t>(r.left), 4);
+      bytes[16] = r.rows;
+      bytes[17] = r.columns / 2;
+      bytes[18] = r.slack;
+      bytes[19] = std::uint8_t(r.count - 1);
+      bytes.insert(bytes.end(), textures[t].second.begin(), textures[t].second.end());
+      seed("rectangle_fill", textures[t].first + "-" + r.name, bytes);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -628,5 +664,6 @@ int main(int argc, char** argv) {
   writeUtf8Target();
   writeSeamlessTarget();
   writeFilterRunTarget();
+  writeRectangleTarget();
   return failures == 0 ? 0 : 1;
 }

@@ -29,6 +29,9 @@ native_packages=(
   debootstrap
   # Signs the private source index of the Windows libraries' sources.
   debian-archive-keyring
+  # The GEGL operations for GIMP (GEGL 0.4.42 in Debian 12, 0.4.62 in 13)
+  # and the gegl command line their tests run them through.
+  libgegl-dev libbabl-dev gegl
 )
 windows_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix

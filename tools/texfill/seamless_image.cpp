@@ -5,14 +5,13 @@
 namespace texfill {
 
 bool parseSeamlessMethod(const std::string& text, seamless::Method& method) {
-  if (text == "smooth") {
-    method = seamless::Method::smooth;
-  } else if (text == "cut") {
-    method = seamless::Method::cut;
-  } else {
-    return false;
+  for (int i = 0; i < seamless::kMethodCount; ++i) {
+    if (text == seamless::kMethodNames[i]) {
+      method = static_cast<seamless::Method>(i);
+      return true;
+    }
   }
-  return true;
+  return false;
 }
 
 bool makeImageSeamless(Image& image, const seamless::Options& options, bool& aborted, std::string& error) {

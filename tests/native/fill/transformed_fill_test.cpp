@@ -5,12 +5,16 @@
 // distort.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "chooser/posix/choice_provider.h"
 #include "fill/fill_options.h"
+#include "fill/rectangle_fill.h"
+#include "fill/result_codes.h"
 #include "host/entry.h"
 #include "seamless/seamless.h"
 #include "tests/native/support/simulated_host.h"
@@ -70,23 +74,65 @@ fill::FillOptions with(int scale, double angle, int dx, int dy, int repeat, int 
   return options;
 }
 
+const fill::FillOptions kSplitRows[] = {
+    with(100, 0, 0, 0, fill::repeatMirror), with(100, 360, 5, -9, fill::repeatTile),
+    with(73, 30, 0, 0, fill::repeatTile),   with(250, -45, 3, 4, fill::repeatMirror),
+    with(10, 100, -20, 7, fill::repeatTile), with(100, 90, 0, 0, fill::repeatMirror),
+    with(100, 0, 0, 0, fill::repeatRandom), with(60, 25, 9, -4, fill::repeatRandom),
+    with(100, 0, 0, 0, fill::repeatShapes), with(100, 0, -13, 40, fill::repeatShapes),
+    with(60, 25, 9, -4, fill::repeatShapes),
+};
+
+std::string describe(std::int16_t mode, const fill::FillOptions& options) {
+  return "mode " + std::to_string(mode) + " size " + std::to_string(options.sizeChoice) + " scale " +
+         std::to_string(options.scalePercent) + " angle " + std::to_string(options.angleDegrees) + " repeat " +
+         std::to_string(options.repeat);
+}
+
 TEST_F(TransformedFillTest, AnySplitOfTheRectangleGivesTheSameBytes) {
-  const fill::FillOptions rows[] = {
-      with(100, 0, 0, 0, fill::repeatMirror), with(100, 360, 5, -9, fill::repeatTile),
-      with(73, 30, 0, 0, fill::repeatTile),   with(250, -45, 3, 4, fill::repeatMirror),
-      with(10, 100, -20, 7, fill::repeatTile), with(100, 90, 0, 0, fill::repeatMirror),
-      with(100, 0, 0, 0, fill::repeatRandom), with(60, 25, 9, -4, fill::repeatRandom),
-      with(100, 0, 0, 0, fill::repeatShapes), with(100, 0, -13, 40, fill::repeatShapes),
-      with(60, 25, 9, -4, fill::repeatShapes),
-  };
   const std::vector<fill::Rect16> whole = {{0, 0, kHeight, kWidth}};
   const std::vector<fill::Rect16> quarters = {{0, 0, 30, 44}, {0, 44, 30, kWidth}, {30, 0, kHeight, 44},
                                               {30, 44, kHeight, kWidth}};
   for (const std::int16_t mode : {std::int16_t{3}, std::int16_t{1}, std::int16_t{11}}) {
-    for (const fill::FillOptions& options : rows) {
-      SCOPED_TRACE("mode " + std::to_string(mode) + " scale " + std::to_string(options.scalePercent) + " angle " +
-                   std::to_string(options.angleDegrees) + " repeat " + std::to_string(options.repeat));
+    for (const fill::FillOptions& options : kSplitRows) {
+      SCOPED_TRACE(describe(mode, options));
       EXPECT_EQ(fill(options, mode, quarters), fill(options, mode, whole));
+    }
+  }
+}
+
+// The rectangle entry, asked for the document in tiles of an image graph's
+// kind, in no particular order, lays down the band fill's bytes; the plain
+// tile fill (here also at the size choices that reduce and enlarge) is
+// filled by the copy mode.
+TEST_F(TransformedFillTest, RectangleEntryGivesTheBandFillsBytes) {
+  std::vector<fill::FillOptions> rows(std::begin(kSplitRows), std::end(kSplitRows));
+  rows.push_back(fill::FillOptions{});
+  rows.push_back(fill::FillOptions{.sizeChoice = fill::size64});
+  rows.push_back(fill::FillOptions{.sizeChoice = fill::size128});
+  rows.push_back(with(100, 0, -7, 12, fill::repeatTile));
+  for (const std::int16_t mode : {std::int16_t{3}, std::int16_t{1}, std::int16_t{10}, std::int16_t{11}}) {
+    const int planes = mode == 1 || mode == 10 ? 1 : 3;
+    const int sampleBytes = mode >= 10 ? 2 : 1;
+    for (const fill::FillOptions& options : rows) {
+      SCOPED_TRACE(describe(mode, options));
+      simhost::Document document(kWidth, kHeight, planes, 0x11, sampleBytes);
+      fill::RectangleFill entry{};
+      texture_.copy(entry.job.fileName, sizeof entry.job.fileName - 1);
+      entry.job.options = options;
+      std::int16_t result = fill::noErr;
+      ASSERT_EQ(fill::startRectangleFill(entry, planes, sampleBytes, &result), 1);
+      for (int top : {48, 0, 64, 16, 32}) {
+        for (int left : {64, 0, 32, 96}) {
+          const int rows = std::min(16, kHeight - top);
+          const int columns = std::min(32, kWidth - left);
+          EXPECT_EQ(fill::fillRectangle(entry, top, left, rows, columns, document.pixel(left, top), document.rowBytes,
+                                        &result),
+                    1);
+        }
+      }
+      fill::releaseRectangleFill(entry);
+      EXPECT_EQ(document.bytes, fill(options, mode, {{0, 0, kHeight, kWidth}}));
     }
   }
 }

@@ -1,0 +1,24 @@
+/* The GEGL module: its two operations registered when GEGL loads it. */
+#include <gegl-plugin.h>
+
+void gegl_op_zovezadu_texture_fill_register_type (GTypeModule *module);
+void gegl_op_zovezadu_make_seamless_register_type (GTypeModule *module);
+
+static const GeglModuleInfo module_info = { GEGL_MODULE_ABI_VERSION };
+
+G_MODULE_EXPORT const GeglModuleInfo *gegl_module_query (GTypeModule *module);
+G_MODULE_EXPORT gboolean gegl_module_register (GTypeModule *module);
+
+G_MODULE_EXPORT const GeglModuleInfo *
+gegl_module_query (GTypeModule *module)
+{
+  return &module_info;
+}
+
+G_MODULE_EXPORT gboolean
+gegl_module_register (GTypeModule *module)
+{
+  gegl_op_zovezadu_texture_fill_register_type (module);
+  gegl_op_zovezadu_make_seamless_register_type (module);
+  return TRUE;
+}
