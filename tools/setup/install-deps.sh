@@ -28,6 +28,9 @@ native_packages=(
   debootstrap
   # Signs the private source index of the Windows libraries' sources.
   debian-archive-keyring
+  # The release check builds the Windows libraries with the clock set to other
+  # days (tools/dist/check-any-day.sh).
+  faketime
 )
 windows_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
