@@ -92,11 +92,10 @@ summary() {
 }
 
 # windows_libs TRIPLET: the static libraries the Windows builds link, cross-
-# built once into the cache; zlib first and libjpeg before libtiff, as the
-# later ones are built against them.
+# built once into the cache, each after those it is built against.
 windows_libs() {
   local lib
-  for lib in zlib libjpeg libpng libtiff libkissfft; do
+  for lib in $(orielvmx_windows_lib_names); do
     stage "$lib-$1" bash tools/setup/build-windows-lib.sh "$lib" "$1" || summary
   done
 }

@@ -27,7 +27,7 @@ read -r -a days <<< "${ORIELVMX_ANY_DAYS:-2025-02-28 2031-10-13}"
 command -v faketime > /dev/null ||
   { echo "$me: faketime is missing; run tools/setup/install-deps.sh" >&2; exit 1; }
 work="${TMPDIR:-/tmp}/orielvmx-any-day"
-libraries=(zlib libjpeg libpng libtiff libkissfft)
+mapfile -t libraries < <(orielvmx_windows_lib_names)
 triplets=(i686-w64-mingw32 x86_64-w64-mingw32)
 # The dates must come from the commit and the pinned changelogs alone.
 unset SOURCE_DATE_EPOCH
