@@ -45,38 +45,43 @@ for library in "${libraries[@]}"; do
   fi
 done
 
-# on_day DAY DIR: the libraries into DIR/cache, the release into DIR/clone,
-# with the clock starting at noon (UTC) of DAY. Monotonic clocks stay true, so
-# that timeouts and build tools' own timing are not disturbed.
+# on_day DAY: the libraries into $work/cache, the release into $work/clone,
+# with every process's clock starting at noon (UTC) of DAY, then both moved to
+# $work/DAY. Both days build in the same places, so that only the day
+# differs (libjpeg-turbo's SIMD objects name their source files' paths).
+# Monotonic clocks stay true, so that timeouts and build tools' own timing
+# are not disturbed.
 on_day() {
-  local day="$1" dir="$2" file library triplet
+  local day="$1" file library triplet
   local clock=(env FAKETIME_DONT_FAKE_MONOTONIC=1 TZ=UTC faketime -f "@$day 12:00:00")
-  rm -rf "$dir"
-  mkdir -p "$dir/cache/src" "$dir/cache/debs"
+  rm -rf "${work:?}/cache" "$work/clone" "${work:?}/$day"
+  mkdir -p "$work/cache/src" "$work/cache/debs"
   for file in "${pinned[@]}"; do
     case "$file" in
-      *.deb) cp -a "$file" "$dir/cache/debs/" ;;
-      *) cp -a "$file" "$dir/cache/src/" ;;
+      *.deb) cp -a "$file" "$work/cache/debs/" ;;
+      *) cp -a "$file" "$work/cache/src/" ;;
     esac
   done
   if [ "$("${clock[@]}" date -u +%F)" != "$day" ]; then
     echo "$me: faketime does not set the clock to $day" >&2
     return 1
   fi
-  echo "$me: building the Windows libraries and the release on $day in $dir"
+  echo "$me: building the Windows libraries and the release on $day"
   for triplet in "${triplets[@]}"; do
     for library in "${libraries[@]}"; do
-      ORIELVMX_CACHE="$dir/cache" "${clock[@]}" bash "$setup/build-windows-lib.sh" "$library" "$triplet"
+      ORIELVMX_CACHE="$work/cache" "${clock[@]}" bash "$setup/build-windows-lib.sh" "$library" "$triplet"
     done
   done
-  ORIELVMX_CACHE="$dir/cache" "${clock[@]}" bash "$here/build-release.sh" "$root" "$dir/clone" > "$dir/release.log" 2>&1 ||
-    { tail -40 "$dir/release.log" >&2; echo "$me: the release on $day failed; see $dir/release.log" >&2; return 1; }
+  mkdir -p "$work/$day"
+  ORIELVMX_CACHE="$work/cache" "${clock[@]}" bash "$here/build-release.sh" "$root" "$work/clone" > "$work/$day/release.log" 2>&1 ||
+    { tail -40 "$work/$day/release.log" >&2; echo "$me: the release on $day failed; see $work/$day/release.log" >&2; return 1; }
+  mv "$work/cache" "$work/clone" "$work/$day/"
 }
 
+on_day "${days[0]}"
+on_day "${days[1]}"
 a="$work/${days[0]}"
 b="$work/${days[1]}"
-on_day "${days[0]}" "$a"
-on_day "${days[1]}" "$b"
 
 # What a user gets, and the libraries it is linked from.
 products() {
