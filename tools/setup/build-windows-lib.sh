@@ -138,8 +138,9 @@ case "$library" in
     # Its own GNUInstallDirs takes a relative library directory as relative
     # to the working directory, not to the prefix.
     # Its version string names the day of the build, "(build YYYYMMDD)":
-    # the changelog's day.
-    options=(-DBUILD="$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y%m%d)"
+    # here the changelog's day. nasm stamps each object with the time it was
+    # assembled, unless told to be reproducible.
+    options=(-DBUILD="$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y%m%d)" -DCMAKE_ASM_NASM_FLAGS=--reproducible
              -DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
              -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON)
     installed=(lib/libjpeg.a include/jpeglib.h include/jconfig.h include/jmorecfg.h include/jerror.h) ;;
