@@ -50,10 +50,12 @@ done
 # $work/DAY. Both days build in the same places, so that only the day
 # differs (libjpeg-turbo's SIMD objects name their source files' paths).
 # Monotonic clocks stay true, so that timeouts and build tools' own timing
-# are not disturbed.
+# are not disturbed, and so do the files' times: by default faketime shifts
+# them as it shifts the clock, and files that dpkg-deb packs after they were
+# set to the commit's time would show another time.
 on_day() {
   local day="$1" file library triplet
-  local clock=(env FAKETIME_DONT_FAKE_MONOTONIC=1 TZ=UTC faketime -f "@$day 12:00:00")
+  local clock=(env FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 TZ=UTC faketime -f "@$day 12:00:00")
   rm -rf "${work:?}/cache" "$work/clone" "${work:?}/$day"
   mkdir -p "$work/cache/src" "$work/cache/debs"
   for file in "${pinned[@]}"; do
