@@ -11,7 +11,9 @@
 #   ./run.sh dist    dist/orielvmx-VERSION-windows.zip and
 #                    dist/texfill_VERSION_amd64.deb, built twice from clean
 #                    clones in /tmp; fails when the two builds differ (the
-#                    zip and the .deb byte for byte)
+#                    zip and the .deb byte for byte), or when the Windows
+#                    libraries and the release built with the clock on two
+#                    other days differ from them (tools/dist/check-any-day.sh)
 #   ./run.sh demo    build everything, then run the demo
 #   ./run.sh build   build the native and the Windows trees only
 #   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh),
@@ -90,11 +92,10 @@ summary() {
 }
 
 # windows_libs TRIPLET: the static libraries the Windows builds link, cross-
-# built once into the cache; zlib first and libjpeg before libtiff, as the
-# later ones are built against them.
+# built once into the cache, each after those it is built against.
 windows_libs() {
   local lib
-  for lib in zlib libjpeg libpng libtiff libkissfft; do
+  for lib in $(orielvmx_windows_lib_names); do
     stage "$lib-$1" bash tools/setup/build-windows-lib.sh "$lib" "$1" || summary
   done
 }
@@ -174,11 +175,7 @@ cmd_test() {
 
 # One release build in a clean clone of the last commit at DIR.
 release_in_clone() {
-  local dir="$1"
-  rm -rf "$dir"
-  git clone --quiet --no-hardlinks "$root" "$dir" || return 1
-  (cd "$dir" && configure_and_build win32 && configure_and_build win64 && build_texfill_deb &&
-    bash tools/dist/make-release.sh "$dir" "$dir/dist")
+  bash tools/dist/build-release.sh "$root" "$1"
 }
 
 # The files a user gets must not depend on where or when they were built.
@@ -211,6 +208,8 @@ cmd_dist() {
     echo "$release_deb"
     echo "$release_gimp_deb"
     rm -rf "$a" "$b"
+    # The same release again from Windows libraries built on two other days.
+    stage any-day bash tools/dist/check-any-day.sh "$release_zip" "$release_deb"
   fi
   summary
 }
@@ -261,7 +260,7 @@ case "$command" in
     summary
     ;;
   *)
-    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,30p' "$0" | sed 's/^# \{0,1\}//'
     [ -z "$command" ] || [ "$command" = help ] || [ "$command" = -h ] || [ "$command" = --help ] || exit 2
     ;;
 esac

@@ -23,13 +23,15 @@ set -euo pipefail
 library="${1:-}"
 triplet="${2:-i686-w64-mingw32}"
 # Each library with the ones it is built against, whose new versions make it
-# stale.
+# stale. A new recipe number rebuilds a library cached by an older recipe: the
+# libraries built from source took the build's clock for their dates before
+# recipe 2 (libjpeg, libkissfft), 3 (libpng) and 4 (libtiff).
 case "$library" in
   zlib) recipe=1; product=lib/libz.a; built_against=() ;;
-  libjpeg) recipe=1; product=lib/libjpeg.a; built_against=() ;;
-  libpng) recipe=2; product=lib/libpng.a; built_against=(zlib) ;;
-  libtiff) recipe=3; product=lib/libtiff.a; built_against=(zlib libjpeg) ;;
-  libkissfft) recipe=1; product=lib/libkissfft-float.a; built_against=() ;;
+  libjpeg) recipe=2; product=lib/libjpeg.a; built_against=() ;;
+  libpng) recipe=3; product=lib/libpng.a; built_against=(zlib) ;;
+  libtiff) recipe=4; product=lib/libtiff.a; built_against=(zlib libjpeg) ;;
+  libkissfft) recipe=2; product=lib/libkissfft-float.a; built_against=() ;;
   *) echo "build-windows-lib: unknown library '$library' (zlib, libjpeg, libpng, libtiff or libkissfft)" >&2; exit 2 ;;
 esac
 case "$triplet" in
@@ -108,6 +110,13 @@ fi
 
 src="$(bash "$here/fetch-debian-source.sh" "$library" | tail -1)"
 version="$(head -1 "$src/.orielvmx-source")"
+# The build's dates are the pinned source's, from the newest entry of its
+# Debian changelog, never the clock's: a library rebuilt on another day is
+# the same library, byte for byte (CMake's string(TIMESTAMP) and the
+# compilers honour SOURCE_DATE_EPOCH).
+SOURCE_DATE_EPOCH="$(dpkg-parsechangelog -l "$src/debian/changelog" -STimestamp)" ||
+  { echo "$me: no date in $src/debian/changelog" >&2; exit 1; }
+export SOURCE_DATE_EPOCH
 build="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-$library-$triplet.XXXXXX")"
 trap 'rm -rf "$build"' EXIT
 
@@ -128,7 +137,11 @@ case "$library" in
     # builds decode alike.
     # Its own GNUInstallDirs takes a relative library directory as relative
     # to the working directory, not to the prefix.
-    options=(-DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
+    # Its version string names the day of the build, "(build YYYYMMDD)":
+    # here the changelog's day. nasm stamps each object with the time it was
+    # assembled, unless told to be reproducible.
+    options=(-DBUILD="$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y%m%d)" -DCMAKE_ASM_NASM_FLAGS=--reproducible
+             -DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
              -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON)
     installed=(lib/libjpeg.a include/jpeglib.h include/jconfig.h include/jmorecfg.h include/jerror.h) ;;
   libpng)

@@ -25,6 +25,12 @@ orielvmx_windows_libs() {
   echo "$ORIELVMX_CACHE/windows-libs/$1"
 }
 
+# The libraries in the order they are built, each after those it is built
+# against: the order of windows-libs.list.
+orielvmx_windows_lib_names() {
+  awk '!/^#/ && NF >= 5 {print $1}' "$(dirname "${BASH_SOURCE[0]}")/windows-libs.list"
+}
+
 # The pinned Debian package of one of those libraries, from windows-libs.list:
 # "package version suite sha256 [source-package]"; fails for a library not
 # listed there.
