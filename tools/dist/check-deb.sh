@@ -129,6 +129,12 @@ in_chroot texfill fill --texture "$texture" --repeat random --seed 3 --scale 50 
   /tmp/document.png /tmp/filled.png || { echo "check-deb: texfill fill --repeat random failed" >&2; exit 1; }
 [ -s "$chroot_dir/tmp/filled.png" ] || { echo "check-deb: texfill fill wrote nothing" >&2; exit 1; }
 echo "check-deb: texfill fill --repeat random ok from $texture"
+brick=/usr/share/texfill/samples/brick.tif
+[ -f "$chroot_dir$brick" ] || brick="$texture"
+in_chroot texfill fill --texture "$brick" --repeat shapes --seed 5 /tmp/document.png /tmp/quilted.png ||
+  { echo "check-deb: texfill fill --repeat shapes failed" >&2; exit 1; }
+[ -s "$chroot_dir/tmp/quilted.png" ] || { echo "check-deb: texfill fill --repeat shapes wrote nothing" >&2; exit 1; }
+echo "check-deb: texfill fill --repeat shapes ok from $brick"
 
 manual="$(in_chroot env MANWIDTH=80 man texfill 2> /dev/null)"
 for option in "${man_options[@]}"; do
