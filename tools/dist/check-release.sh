@@ -4,7 +4,8 @@
 # of ORIELVMX_WIN_ARCH, loads that edition's plug-in from the unpacked folder
 # with the Windows test host, and lets the unpacked texfill.exe fill
 # documents with textures from the unpacked Textures folder through it, also
-# scaled, turned and without repetition (the plug-in's Preferences dialog
+# scaled, turned, without repetition and from a folder named in Cyrillic and
+# Chinese (the plug-in's Preferences dialog
 # answered by texfill.exe). Each filled document must match the native
 # texfill's, byte for byte.
 #
@@ -23,6 +24,10 @@ win_dir="${ORIELVMX_WIN_BUILD_DIR:-$root/build/$arch}"
 
 # shellcheck source=tools/wintest/wine_script.sh
 . "$root/tools/wintest/wine_script.sh"
+# A folder named in Cyrillic and Chinese reaches texfill.exe intact only
+# through the wide command line: C.UTF-8 gives Wine code page 1252, which
+# holds neither, and keeps the Unix names UTF-8 (as the Wine tests run).
+export LC_ALL=C.UTF-8
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/orielvmx-release-check.XXXXXX")"
 fresh_prefix="$work/wine-$arch"
@@ -75,28 +80,42 @@ fi
 
 # texfill.exe from the download, the plug-in beside it, textures from the
 # download's Textures folder: a library TIFF into a TIFF document, the PNG
-# sample into a PNG document, and the photographs scaled, turned and without
-# repetition.
+# sample into a PNG document, the photographs scaled, turned and without
+# repetition, brick quilted with its shapes kept, and a sample copied into a
+# folder named in Cyrillic and Chinese (no ANSI code page holds both).
 "$native_dir/tools/texfill/texfill" gen-sample --size 200x120 document "$work/document.tif" > /dev/null 2>&1
 "$native_dir/tools/texfill/texfill" gen-sample --size 200x120 document "$work/document.png" > /dev/null 2>&1
-while read -r texture ext options; do
-  read -r -a fill_options <<< "$options"
+# compare_fill FOLDER TEXTURE EXT OPTIONS...: FOLDER below the unpacked zip.
+compare_fill() {
+  local folder="$1" texture="$2" ext="$3"
+  shift 3
   rm -f "$work/native.$ext" "$work/windows.$ext"
-  "$native_dir/tools/texfill/texfill" fill --texture "$unpacked/Textures/$texture" "${fill_options[@]}" \
+  "$native_dir/tools/texfill/texfill" fill --texture "$unpacked/$folder/$texture" "$@" \
     "$work/document.$ext" "$work/native.$ext" < /dev/null > /dev/null 2>&1
-  (cd "$unpacked/$arch" && under_wine texfill.exe fill --plugin ORIELVMX.8BF --texture "..\\Textures\\$texture" \
-    "${fill_options[@]}" "$(windows_path "$work/document.$ext")" "$(windows_path "$work/windows.$ext")") \
+  (cd "$unpacked/$arch" && under_wine texfill.exe fill --plugin ORIELVMX.8BF --texture "..\\$folder\\$texture" \
+    "$@" "$(windows_path "$work/document.$ext")" "$(windows_path "$work/windows.$ext")") \
     < /dev/null > "$work/texfill.log" 2>&1
   if [ -s "$work/native.$ext" ] && cmp -s "$work/native.$ext" "$work/windows.$ext"; then
-    pass "unpacked $arch texfill.exe fills from Textures\\$texture ($options) like the native texfill"
+    pass "unpacked $arch texfill.exe fills from $folder\\$texture ($*) like the native texfill"
   else
-    fail "unpacked $arch texfill.exe, Textures\\$texture ($options)" "$(tr -d '\r' < "$work/texfill.log" | head -5)"
+    fail "unpacked $arch texfill.exe, $folder\\$texture ($*)" "$(tr -d '\r' < "$work/texfill.log" | head -5)"
   fi
+}
+named="Текстуры 紋理"
+mkdir -p "$unpacked/$named"
+cp "$unpacked/Textures/brick.tif" "$unpacked/Textures/gravel-photo.png" "$unpacked/$named/"
+compare_fill "$named" brick.tif tif --size 128X128
+compare_fill "$named" gravel-photo.png png --repeat shapes --seed 4
+while read -r texture ext options; do
+  read -r -a fill_options <<< "$options"
+  compare_fill Textures "$texture" "$ext" "${fill_options[@]}"
 done <<'TEXTURES'
 marble.tif tif --size 128X128
 brick-wall-1024.png png --size 128X128
 gravel-photo.png png --scale 60 --angle 30 --repeat random --seed 7
 grass-photo.png tif --scale 50 --angle -20 --offset 13,5 --repeat mirror
+brick.tif png --repeat shapes --seed 9
+grass-photo.png png --make-seamless --repeat shapes --offset 7,-3
 TEXTURES
 
 finish
