@@ -5,9 +5,8 @@
 # with the Windows test host, and lets the unpacked texfill.exe fill
 # documents with textures from the unpacked Textures folder through it, also
 # scaled, turned, without repetition and from a folder named in Cyrillic and
-# Chinese (the plug-in's Preferences dialog
-# answered by texfill.exe). Each filled document must match the native
-# texfill's, byte for byte.
+# Chinese (the plug-in's Preferences dialog answered by texfill.exe). Each
+# filled document must match the native texfill's, byte for byte.
 #
 #   check-release.sh dist/orielvmx-VERSION-windows.zip
 #
