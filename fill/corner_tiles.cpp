@@ -381,8 +381,10 @@ void halfRowRuns(const CornerTiles& tiles, const std::int32_t colour[4], std::in
   *last = tiles.runFirst[entry + 1];
 }
 
-std::int32_t cornerColour(const CornerTiles& tiles, std::int32_t i, std::int32_t j, std::uint32_t seed) {
-  return static_cast<std::int32_t>(stochastic::cornerHash(i, j, seed) % static_cast<std::uint32_t>(tiles.colours));
+std::int32_t cornerColour(const CornerTiles& tiles, std::int64_t i, std::int64_t j, std::uint32_t seed) {
+  return static_cast<std::int32_t>(
+      stochastic::cornerHash(static_cast<std::int32_t>(i), static_cast<std::int32_t>(j), seed) %
+      static_cast<std::uint32_t>(tiles.colours));
 }
 
 const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed) {
@@ -390,14 +392,23 @@ const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::
   const std::int64_t j = floorDivide(v, tiles.tileHeight);
   const auto x = static_cast<std::int32_t>(u - i * tiles.tileWidth);
   const auto y = static_cast<std::int32_t>(v - j * tiles.tileHeight);
-  const auto ci = static_cast<std::int32_t>(i);
-  const auto cj = static_cast<std::int32_t>(j);
-  const std::int32_t colour[4] = {cornerColour(tiles, ci, cj, seed), cornerColour(tiles, ci + 1, cj, seed),
-                                  cornerColour(tiles, ci, cj + 1, seed), cornerColour(tiles, ci + 1, cj + 1, seed)};
+  const std::int32_t colour[4] = {cornerColour(tiles, i, j, seed), cornerColour(tiles, i + 1, j, seed),
+                                  cornerColour(tiles, i, j + 1, seed), cornerColour(tiles, i + 1, j + 1, seed)};
   const std::int32_t corner = cornerOf(tiles, colour[0], colour[1], colour[2], colour[3], x, y);
   const std::int32_t k = colour[corner];
   return texelAt(tiles.texture, tiles.sourceX[k] + x - (corner & 1) * tiles.tileWidth,
                  tiles.sourceY[k] + y - (corner >> 1) * tiles.tileHeight);
+}
+
+const std::uint8_t* mappedQuiltedTexel(const CornerTiles& tiles, const TextureMap& map, std::int64_t x,
+                                       std::int64_t y, std::uint32_t seed) {
+  const auto along = [x, y](std::int64_t perX, std::int64_t perY, std::int64_t origin) {
+    const std::uint64_t fixed = static_cast<std::uint64_t>(perX) * static_cast<std::uint64_t>(x) +
+                                static_cast<std::uint64_t>(perY) * static_cast<std::uint64_t>(y) +
+                                static_cast<std::uint64_t>(origin);
+    return static_cast<std::int64_t>(fixed) >> kMapFractionBits;
+  };
+  return quiltedTexel(tiles, along(map.ux, map.uy, map.u0), along(map.vx, map.vy, map.v0), seed);
 }
 
 }  // namespace fill

@@ -24,6 +24,7 @@
 
 #include <cstdint>
 
+#include "resample/point_sampler.h"
 #include "resample/texel_block.h"
 
 namespace fill {
@@ -85,10 +86,19 @@ void halfRowRuns(const CornerTiles& tiles, const std::int32_t colour[4], std::in
                  std::uint32_t* first, std::uint32_t* last);
 
 // The colour of lattice corner (i, j) for a fill's Variation seed.
-std::int32_t cornerColour(const CornerTiles& tiles, std::int32_t i, std::int32_t j, std::uint32_t seed);
+// Indices far out wrap to 32 bits (the lattice's colours repeat every 2^32
+// tiles), so the corner beside the last one is defined too.
+std::int32_t cornerColour(const CornerTiles& tiles, std::int64_t i, std::int64_t j, std::uint32_t seed);
 
 // The texel of the quilted plane at texture position (u, v), lattice corner
 // (0, 0) at (0, 0): its bytes in the texture.
 const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed);
+
+// The texel of the quilted plane that `map` takes document position (x, y)
+// to, nearest below. Far from the origin at a small scale the fixed-point
+// position outgrows 64 bits: it wraps, the same in every build, rather than
+// overflowing.
+const std::uint8_t* mappedQuiltedTexel(const CornerTiles& tiles, const TextureMap& map, std::int64_t x,
+                                       std::int64_t y, std::uint32_t seed);
 
 }  // namespace fill

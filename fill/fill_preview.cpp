@@ -172,9 +172,7 @@ bool drawQuilted(FillPreview& preview, const FillOptions& options, std::int32_t 
   for (std::int32_t y = 0; y < height; ++y) {
     std::uint8_t* out = rgb + static_cast<std::size_t>(y) * width * 3;
     for (std::int32_t x = 0; x < width; ++x, out += 3) {
-      const std::int64_t u = map.ux * x + map.uy * y + map.u0;
-      const std::int64_t v = map.vx * x + map.vy * y + map.v0;
-      std::memcpy(out, quiltedTexel(preview.tiles, u >> kMapFractionBits, v >> kMapFractionBits, seed), 3);
+      std::memcpy(out, mappedQuiltedTexel(preview.tiles, map, x, y, seed), 3);
     }
   }
   return true;

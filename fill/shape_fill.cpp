@@ -103,11 +103,8 @@ void copyRunsRow(const ShapeFillState& state, const BandTarget& band, std::int32
   while (done < band.columns) {
     const std::int64_t i = floorDivide(u, t.tileWidth);
     auto tx = static_cast<std::int32_t>(u - i * t.tileWidth);
-    const auto ci = static_cast<std::int32_t>(i);
-    const auto cj = static_cast<std::int32_t>(j);
-    const std::int32_t colour[4] = {cornerColour(t, ci, cj, state.seed), cornerColour(t, ci + 1, cj, state.seed),
-                                    cornerColour(t, ci, cj + 1, state.seed),
-                                    cornerColour(t, ci + 1, cj + 1, state.seed)};
+    const std::int32_t colour[4] = {cornerColour(t, i, j, state.seed), cornerColour(t, i + 1, j, state.seed),
+                                    cornerColour(t, i, j + 1, state.seed), cornerColour(t, i + 1, j + 1, state.seed)};
     for (std::int32_t half = tx < t.tileWidth / 2 ? 0 : 1; half < 2 && done < band.columns; ++half) {
       std::uint32_t r = 0;
       std::uint32_t last = 0;
@@ -140,10 +137,7 @@ void samplePlaneRow(const ShapeFillState& state, const BandTarget& band, std::in
   const std::int32_t channels = state.tiles.texture.channels;
   const PixelLayout& layout = band.layout;
   for (std::int32_t column = 0; column < band.columns; ++column) {
-    const std::int64_t x = x0 + column;
-    const std::int64_t u = m.ux * x + m.uy * y + m.u0;
-    const std::int64_t v = m.vx * x + m.vy * y + m.v0;
-    const std::uint8_t* texel = quiltedTexel(state.tiles, u >> kMapFractionBits, v >> kMapFractionBits, state.seed);
+    const std::uint8_t* texel = mappedQuiltedTexel(state.tiles, m, x0 + column, y, state.seed);
     std::uint8_t* out = first + static_cast<std::ptrdiff_t>(column) * layout.pixelBytes;
     for (std::int32_t c = 0; c < channels; ++c) {
       if (layout.sampleBytes == 1) {
