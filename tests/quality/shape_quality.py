@@ -59,9 +59,11 @@ def read(path):
 
 
 def luminance(image):
-    if image.shape[2] == 1:
-        return image[:, :, 0].astype(np.float64)
-    return (306 * image[:, :, 0].astype(np.float64) + 601 * image[:, :, 1] + 117 * image[:, :, 2]) / 1024
+    # In floating point before any weight: NumPy 2 refuses 601 * uint8.
+    planes = image.astype(np.float64)
+    if planes.shape[2] == 1:
+        return planes[:, :, 0]
+    return (306 * planes[:, :, 0] + 601 * planes[:, :, 1] + 117 * planes[:, :, 2]) / 1024
 
 
 def gradient(plane, wrapped):
