@@ -10,6 +10,10 @@
 #include "fill/fill_options.h"
 #include "tests/native/support/simulated_host.h"
 
+namespace benchmark {
+class State;
+}  // namespace benchmark
+
 namespace bench {
 
 struct Textures {
@@ -50,5 +54,11 @@ struct FillTiming {
 // One whole filter run of the document the host holds, selector by selector
 // as an image editor makes it, with the timings of its parts.
 FillTiming runFill(simhost::SimulatedHost& host, const FillCase& fillCase);
+
+// The Preferences swatch (160 x 160, from the 2048 x 2048 PNG, turned) with
+// the given repeat, drawn once, then timed as each redraw changes the scale
+// by one percent either way, the most a keystroke can ask for.
+// range(0): the scale in percent.
+void redrawSwatchAsScaleChanges(benchmark::State& state, std::int32_t repeat);
 
 }  // namespace bench

@@ -5,10 +5,8 @@
 
 #include <ctime>
 #include <string>
-#include <vector>
 
 #include "fill/corner_tiles.h"
-#include "fill/fill_preview.h"
 #include "tests/bench/baseline.h"
 #include "tests/bench/bench_textures.h"
 #include "tools/texfill/sample_gen.h"
@@ -39,27 +37,7 @@ void tileSet(benchmark::State& state, const char* sample) {
 // the scale by one percent either way (from the 2048 x 2048 PNG): the tiles
 // kept from the first draw serve every redraw (they are cut again only when
 // a reduction reads another halving). range(0): the scale in percent.
-void quiltedSwatchRedraw(benchmark::State& state) {
-  constexpr int kSwatch = 160;
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kSwatch) * kSwatch * 3);
-  fill::FillPreview* preview = fill::createFillPreview();
-  fill::FillOptions options;
-  options.repeat = fill::repeatShapes;
-  options.scalePercent = static_cast<std::int32_t>(state.range(0));
-  options.angleDegrees = bench::kTransformDegrees;
-  const char* path = bench::textures().png.c_str();
-  if (!fill::drawFillPreview(preview, path, options, kSwatch, kSwatch, pixels.data())) {
-    state.SkipWithError("the PNG cannot be read");
-  }
-  bool up = true;
-  for (auto _ : state) {
-    options.scalePercent = static_cast<std::int32_t>(state.range(0)) + (up ? 1 : 0);
-    up = !up;
-    fill::drawFillPreview(preview, path, options, kSwatch, kSwatch, pixels.data());
-    benchmark::DoNotOptimize(pixels.data());
-  }
-  fill::destroyFillPreview(preview);
-}
+void quiltedSwatchRedraw(benchmark::State& state) { bench::redrawSwatchAsScaleChanges(state, fill::repeatShapes); }
 
 BENCHMARK(quiltedSwatchRedraw)->Arg(30)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
 

@@ -121,14 +121,25 @@ void swatch(benchmark::State& state) {
 }
 
 // The swatch as Preferences redraws it, through the product's own renderer:
-// the 2048 x 2048 PNG is read on the first draw only, and every timed redraw
-// changes the scale (by one percent either way), so each one prefilters
-// anew, the most a keystroke can ask for. range(0): the scale in percent.
-void swatchRedraw(benchmark::State& state) {
+// the PNG is read on the first draw only, and each timed redraw prefilters
+// anew.
+void swatchRedraw(benchmark::State& state) { bench::redrawSwatchAsScaleChanges(state, fill::repeatTile); }
+
+BENCHMARK(transformedFill)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(transformedRow)->Args({0, 73})->Args({0, 100})->Args({0, 400})->Args({1, 73})->Args({1, 100})->ArgNames({"mirror", "scale"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(swatch)->Arg(10)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
+BENCHMARK(swatchRedraw)->Arg(10)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+void bench::redrawSwatchAsScaleChanges(benchmark::State& state, std::int32_t repeat) {
   constexpr int kSwatch = 160;
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kSwatch) * kSwatch * 3);
   fill::FillPreview* preview = fill::createFillPreview();
   fill::FillOptions options;
+  options.repeat = repeat;
   options.scalePercent = static_cast<std::int32_t>(state.range(0));
   options.angleDegrees = bench::kTransformDegrees;
   const char* path = bench::textures().png.c_str();
@@ -144,12 +155,3 @@ void swatchRedraw(benchmark::State& state) {
   }
   fill::destroyFillPreview(preview);
 }
-
-BENCHMARK(transformedFill)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime()
-    ->MeasureProcessCPUTime();
-BENCHMARK(transformedRow)->Args({0, 73})->Args({0, 100})->Args({0, 400})->Args({1, 73})->Args({1, 100})->ArgNames({"mirror", "scale"})
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(swatch)->Arg(10)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
-BENCHMARK(swatchRedraw)->Arg(10)->Arg(400)->ArgName("scale")->Unit(benchmark::kMillisecond);
-
-}  // namespace
