@@ -61,13 +61,10 @@ void checkTiles(const fill::CornerTiles& tiles) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 8) return 0;
   fuzzing::InputScope scope;
-  std::int32_t width = data[0] | data[1] << 8;
-  std::int32_t height = data[2] | data[3] << 8;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  fuzzing::pictureSize(data, kMostPixels, width, height);
   if (width <= 0 || height <= 0) return 0;
-  if (std::int64_t{width} * height > kMostPixels) {
-    height = static_cast<std::int32_t>(kMostPixels / width > 0 ? kMostPixels / width : 1);
-    if (std::int64_t{width} * height > kMostPixels) width = static_cast<std::int32_t>(kMostPixels);
-  }
   const std::int32_t channels = (data[4] & 1) != 0 ? 3 : 1;
   const std::int32_t cell = data[5] % 101;
   const std::uint32_t seed = data[6] | data[7] << 8;

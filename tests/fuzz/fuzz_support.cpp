@@ -153,4 +153,13 @@ void walkTextureWithReadFault(const std::string& path, std::size_t seed) {
   platform::test::failReadAfter(0);
 }
 
+void pictureSize(const std::uint8_t* data, std::int64_t mostPixels, std::int32_t& width, std::int32_t& height) {
+  width = data[0] | data[1] << 8;
+  height = data[2] | data[3] << 8;
+  if (width > 0 && height > 0 && std::int64_t{width} * height > mostPixels) {
+    height = static_cast<std::int32_t>(mostPixels / width > 0 ? mostPixels / width : 1);
+    if (std::int64_t{width} * height > mostPixels) width = static_cast<std::int32_t>(mostPixels);
+  }
+}
+
 }  // namespace fuzzing

@@ -30,6 +30,11 @@ class InputScope {
   long blocksBefore_;
 };
 
+// The picture size in an input's first four bytes (width, then height, 16
+// bits each, low byte first); a picture of more than `mostPixels` is cut
+// down in height (and a single row still too long, in width).
+void pictureSize(const std::uint8_t* data, std::int64_t mostPixels, std::int32_t& width, std::int32_t& height);
+
 // Writes the input to `name` inside a private directory made once per
 // process (removed at exit) and answers the path.
 std::string writeInputFile(const std::uint8_t* data, std::size_t size, const std::string& name);

@@ -26,12 +26,9 @@ constexpr std::int64_t kMostPixels = 1 << 16;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 8) return 0;
   fuzzing::InputScope scope;
-  std::int32_t width = data[0] | data[1] << 8;
-  std::int32_t height = data[2] | data[3] << 8;
-  if (width > 0 && height > 0 && std::int64_t{width} * height > kMostPixels) {
-    height = static_cast<std::int32_t>(kMostPixels / width > 0 ? kMostPixels / width : 1);
-    if (std::int64_t{width} * height > kMostPixels) width = static_cast<std::int32_t>(kMostPixels);
-  }
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  fuzzing::pictureSize(data, kMostPixels, width, height);
   const std::int32_t channels = data[4] % 5;
   const std::int32_t sampleBytes = data[5] % 4;
   const seamless::Options options{static_cast<seamless::Method>(data[6] & 3), (data[6] & 4) != 0};
