@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "fill/band_threads.h"
 #include "fill/triangle_grid.h"
 #include "platform/platform.h"
+#include "platform/worker_threads.h"
 #include "resample/wrap_index.h"
 
 namespace fill {
@@ -144,7 +144,7 @@ void chooseSources(const Placement& p, Random& random, CornerTiles& tiles, std::
       candidateY[i] = random.below(p.texture->height);
     }
     SourceSearch search{&p, tiles.sourceX, tiles.sourceY, k, candidateX, candidateY, errors};
-    forEachBandRow(kCandidates, candidateError, &search);
+    platform::forEachIndex(kCandidates, candidateError, &search);
     std::int64_t best = -1;
     for (std::int32_t i = 0; i < kCandidates; ++i) {
       if (errors[i] >= 0 && (best < 0 || errors[i] < best)) best = errors[i];
@@ -357,7 +357,7 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
   }
 
   RunWork count{&tiles, false};
-  forEachBandRow(units, quarterRuns, &count);
+  platform::forEachIndex(units, quarterRuns, &count);
   tiles.runFirst[0] = 0;
   for (std::size_t e = 0; e < entries; ++e) tiles.runFirst[e + 1] += tiles.runFirst[e];
   tiles.runs = static_cast<std::uint32_t*>(platform::allocateMemory(sizeof(std::uint32_t) * tiles.runFirst[entries]));
@@ -366,7 +366,7 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
     return false;
   }
   RunWork write{&tiles, true};
-  forEachBandRow(units, quarterRuns, &write);
+  platform::forEachIndex(units, quarterRuns, &write);
   return true;
 }
 

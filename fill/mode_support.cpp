@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "fill/band_rect.h"
-#include "fill/band_threads.h"
 #include "fill/opaque_plane.h"
 #include "fill/result_codes.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/worker_threads.h"
 #include "resources/strings.h"
 
 namespace fill {
@@ -68,7 +68,7 @@ bool sameColourAsStart(const BandTarget& band, std::int32_t channels, std::int16
 
 void renderBandOnEveryCore(const BandTarget& band, RenderRow renderRow, const void* context) {
   BandWork work{&band, renderRow, context};
-  forEachBandRow(band.rows, renderOneRow, &work);
+  platform::forEachIndex(band.rows, renderOneRow, &work);
 }
 
 }  // namespace fill

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/worker_threads.h"
 #include "seamless/fourier.h"
 #include "seamless/picture_samples.h"
 #include "seamless/unit_root.h"
@@ -13,6 +14,17 @@ namespace {
 // Columns gathered at a time for the vertical transforms, so that the reads
 // of the spectrum go along rows rather than one value per row.
 constexpr std::int32_t kColumnBlock = 16;
+
+// The rows and the column blocks are shared out over the cores in runs of
+// this many, with progress and abort between runs on the caller's thread.
+// Every row and column is computed the same whichever thread takes it, so
+// the result does not depend on the number of cores.
+constexpr std::int32_t kRowsPerRun = 128;
+constexpr std::int32_t kBlocksPerRun = 16;
+// Each lane (one thread's share) has its own scratch lines; pictures
+// smaller than this many pixels are done on the caller's thread alone.
+constexpr std::int32_t kMostLanes = 16;
+constexpr std::int64_t kLeastPixelsForLanes = 128 * 128;
 
 class Plans {
  public:
@@ -35,10 +47,18 @@ class Plans {
   FourierPlan* plans_[4] = {};
 };
 
+// One thread's scratch, and its own plans: a plan of Bluestein's chirp
+// transforms through a work line of its own.
+struct Lane {
+  Plans plans;
+  WorkBuffer<Complex> line;   // 2 x the longer side
+  WorkBuffer<Complex> block;  // kColumnBlock x height
+};
+
 struct Working {
   WorkBuffer<Complex> spectrum;  // height rows of width values
-  WorkBuffer<Complex> line;      // 2 x the longer side
-  WorkBuffer<Complex> block;     // kColumnBlock x height
+  Lane lanes[kMostLanes];
+  std::int32_t laneCount = 0;    // lanes with their memory
   WorkBuffer<Complex> acrossJumps;  // width: transform of the jumps from the last row to the first
   WorkBuffer<Complex> downJumps;    // height: transform of the jumps from the last column to the first
   WorkBuffer<UnitRoot> acrossRoots;  // width
@@ -47,15 +67,29 @@ struct Working {
   WorkBuffer<double> downKept;       // height
 };
 
+// One lane at least; more, up to one a core, while their memory can be had.
 bool allocate(Working& working, const Picture& picture) {
   const std::int64_t width = picture.width;
   const std::int64_t height = picture.height;
   const std::int64_t longer = width > height ? width : height;
-  return working.spectrum.allocate(width * height) && working.line.allocate(2 * longer) &&
-         working.block.allocate(kColumnBlock * height) && working.acrossJumps.allocate(width) &&
-         working.downJumps.allocate(height) && working.acrossRoots.allocate(width) &&
-         working.downRoots.allocate(height) && working.acrossKept.allocate(width) &&
-         working.downKept.allocate(height);
+  if (!working.spectrum.allocate(width * height) || !working.acrossJumps.allocate(width) ||
+      !working.downJumps.allocate(height) || !working.acrossRoots.allocate(width) ||
+      !working.downRoots.allocate(height) || !working.acrossKept.allocate(width) ||
+      !working.downKept.allocate(height)) {
+    return false;
+  }
+  std::int32_t wanted = width * height < kLeastPixelsForLanes ? 1 : platform::workerThreadCount();
+  if (wanted > kMostLanes) wanted = kMostLanes;
+  working.laneCount = 0;
+  while (working.laneCount < wanted) {
+    Lane& lane = working.lanes[working.laneCount];
+    if (!lane.plans.create(picture.width, picture.height) || !lane.line.allocate(2 * longer) ||
+        !lane.block.allocate(kColumnBlock * height)) {
+      break;
+    }
+    ++working.laneCount;
+  }
+  return working.laneCount > 0;
 }
 
 // The smooth component is taken out whole at the borders, where the seam
@@ -89,10 +123,11 @@ double sampleOrZero(const Picture& picture, std::int32_t x, std::int32_t y, std:
 // imaginary part the second. Every step is linear over the complex numbers
 // and the smooth component of a real picture is real, so the two come back
 // apart in the real and imaginary parts.
-void transformBorderJumps(const Picture& picture, std::int32_t first, const Plans& plans, Working& working) {
+void transformBorderJumps(const Picture& picture, std::int32_t first, Working& working) {
   const std::int32_t width = picture.width;
   const std::int32_t height = picture.height;
-  Complex* jumps = working.line.data();
+  const Plans& plans = working.lanes[0].plans;
+  Complex* jumps = working.lanes[0].line.data();
   for (std::int32_t y = 0; y < height; ++y) {
     jumps[y] = {static_cast<float>(sampleOrZero(picture, width - 1, y, first) - sampleOrZero(picture, 0, y, first)),
                 static_cast<float>(sampleOrZero(picture, width - 1, y, first + 1) -
@@ -112,13 +147,13 @@ void transformBorderJumps(const Picture& picture, std::int32_t first, const Plan
 // spectrum is the border jumps' one-dimensional spectra times
 // 1 - exp(2 pi i q / n), and the periodic Laplacian divides it by
 // 2 cos(2 pi q / width) + 2 cos(2 pi r / height) - 4.
-void smoothSpectrumRow(const Picture& picture, std::int32_t r, const Plans& plans, Working& working) {
+void smoothSpectrumRow(const Picture& picture, std::int32_t r, const Working& working, Lane& lane) {
   const std::int32_t width = picture.width;
   const UnitRoot down = working.downRoots[r];
   const Complex downJump = working.downJumps[r];
   const double downFactorReal = 1.0 - down.cosine;
   const double downFactorImaginary = -down.sine;
-  Complex* row = working.line.data();
+  Complex* row = lane.line.data();
   for (std::int32_t q = 0; q < width; ++q) {
     const UnitRoot across = working.acrossRoots[q];
     const double laplacian = 2.0 * across.cosine + 2.0 * down.cosine - 4.0;
@@ -135,33 +170,61 @@ void smoothSpectrumRow(const Picture& picture, std::int32_t r, const Plans& plan
                              acrossJump.real * downFactorImaginary + acrossJump.imaginary * downFactorReal;
     row[q] = {static_cast<float>(real / laplacian), static_cast<float>(imaginary / laplacian)};
   }
-  transform(plans.inverseAcross(), row, working.spectrum.data() + static_cast<std::int64_t>(r) * width);
+  transform(lane.plans.inverseAcross(), row, working.spectrum.data() + static_cast<std::int64_t>(r) * width);
 }
 
-void subtractColumns(Picture& picture, std::int32_t first, std::int32_t x0, std::int32_t count,
-                     const Plans& plans, Working& working) {
+void subtractColumns(Picture& picture, std::int32_t first, std::int32_t x0, std::int32_t count, const Working& working,
+                     Lane& lane) {
   const std::int32_t width = picture.width;
   const std::int32_t height = picture.height;
-  Complex* block = working.block.data();
+  Complex* block = lane.block.data();
   for (std::int32_t y = 0; y < height; ++y) {
     const Complex* row = working.spectrum.data() + static_cast<std::int64_t>(y) * width + x0;
     for (std::int32_t i = 0; i < count; ++i) block[static_cast<std::int64_t>(i) * height + y] = row[i];
   }
   const double scale = 1.0 / (static_cast<double>(width) * static_cast<double>(height));
   const std::int32_t maximum = maximumSample(picture);
-  Complex* column = working.line.data();
+  Complex* column = lane.line.data();
   for (std::int32_t i = 0; i < count; ++i) {
-    transform(plans.inverseDown(), block + static_cast<std::int64_t>(i) * height, column);
+    transform(lane.plans.inverseDown(), block + static_cast<std::int64_t>(i) * height, column);
     const std::int32_t x = x0 + i;
     for (std::int32_t y = 0; y < height; ++y) {
       const double taken = (1.0 - working.acrossKept[x] * working.downKept[y]) * scale;
-      setSample(picture, x, y, first,
-                quantizeSample(sampleAt(picture, x, y, first) - column[y].real * taken, maximum));
+      setSample(picture, x, y, first, quantizeSample(sampleAt(picture, x, y, first) - column[y].real * taken, maximum));
       if (first + 1 < picture.channels) {
         setSample(picture, x, y, first + 1,
                   quantizeSample(sampleAt(picture, x, y, first + 1) - column[y].imaginary * taken, maximum));
       }
     }
+  }
+}
+
+// One run of rows or column blocks, [start, end), shared out over the lanes:
+// lane i takes start + i, start + i + laneCount and so on.
+struct LaneWork {
+  Picture* picture;
+  std::int32_t first;
+  Working* working;
+  std::int32_t start;
+  std::int32_t end;
+};
+
+void spectrumRows(void* context, std::int32_t laneIndex) {
+  const LaneWork& work = *static_cast<const LaneWork*>(context);
+  Lane& lane = work.working->lanes[laneIndex];
+  for (std::int32_t r = work.start + laneIndex; r < work.end; r += work.working->laneCount) {
+    smoothSpectrumRow(*work.picture, r, *work.working, lane);
+  }
+}
+
+void columnBlocks(void* context, std::int32_t laneIndex) {
+  const LaneWork& work = *static_cast<const LaneWork*>(context);
+  Lane& lane = work.working->lanes[laneIndex];
+  const std::int32_t width = work.picture->width;
+  for (std::int32_t b = work.start + laneIndex; b < work.end; b += work.working->laneCount) {
+    const std::int32_t x0 = b * kColumnBlock;
+    const std::int32_t count = width - x0 < kColumnBlock ? width - x0 : kColumnBlock;
+    subtractColumns(*work.picture, work.first, x0, count, *work.working, lane);
   }
 }
 
@@ -176,23 +239,25 @@ Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
   if (static_cast<std::int64_t>(picture.width) * picture.height == 1) {
     return meter.advance(smoothUnits(picture)) ? Outcome::done : Outcome::aborted;
   }
-  Plans plans;
   Working working;
-  if (!plans.create(picture.width, picture.height) || !allocate(working, picture)) return Outcome::outOfMemory;
+  if (!allocate(working, picture)) return Outcome::outOfMemory;
   for (std::int32_t q = 0; q < picture.width; ++q) working.acrossRoots[q] = unitRoot(q, picture.width);
   for (std::int32_t r = 0; r < picture.height; ++r) working.downRoots[r] = unitRoot(r, picture.height);
   fillKeptShares(working.acrossKept.data(), picture.width);
   fillKeptShares(working.downKept.data(), picture.height);
   for (std::int32_t first = 0; first < picture.channels; first += 2) {
-    transformBorderJumps(picture, first, plans, working);
-    for (std::int32_t r = 0; r < picture.height; ++r) {
-      smoothSpectrumRow(picture, r, plans, working);
-      if (!meter.advance(1)) return Outcome::aborted;
+    transformBorderJumps(picture, first, working);
+    LaneWork work{&picture, first, &working, 0, 0};
+    for (work.start = 0; work.start < picture.height; work.start += kRowsPerRun) {
+      work.end = picture.height - work.start < kRowsPerRun ? picture.height : work.start + kRowsPerRun;
+      platform::forEachIndex(working.laneCount, spectrumRows, &work);
+      if (!meter.advance(work.end - work.start)) return Outcome::aborted;
     }
-    for (std::int32_t x0 = 0; x0 < picture.width; x0 += kColumnBlock) {
-      const std::int32_t count = picture.width - x0 < kColumnBlock ? picture.width - x0 : kColumnBlock;
-      subtractColumns(picture, first, x0, count, plans, working);
-      if (!meter.advance(1)) return Outcome::aborted;
+    const std::int32_t blocks = (picture.width + kColumnBlock - 1) / kColumnBlock;
+    for (work.start = 0; work.start < blocks; work.start += kBlocksPerRun) {
+      work.end = blocks - work.start < kBlocksPerRun ? blocks : work.start + kBlocksPerRun;
+      platform::forEachIndex(working.laneCount, columnBlocks, &work);
+      if (!meter.advance(work.end - work.start)) return Outcome::aborted;
     }
   }
   return Outcome::done;
