@@ -53,6 +53,18 @@ windows_packages=(
   libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3
 )
 
+# GIMP 3 (Debian 13 on) and its Python binding: the GEGL operations tested
+# in GIMP itself, through its console in batch mode. Debian 12's GIMP 2.10
+# has no batch access to GEGL operations; there the gegl command line is
+# the check.
+gimp_packages=()
+# shellcheck source=/dev/null
+. /etc/os-release
+case "${VERSION_CODENAME:-}" in
+  buster | bullseye | bookworm) ;;
+  *) gimp_packages=(gimp python3-gi gir1.2-gimp-3.0) ;;
+esac
+
 # Only for ./run.sh bench: the peers the benchmarks measure against.
 bench_packages=()
 if [ "${1:-}" = bench ]; then
@@ -91,7 +103,7 @@ fi
 [ -n "$runtime" ] || { echo "install-deps: apt knows no clang-N that the clang package depends on" >&2; exit 1; }
 
 # One dpkg-query for all: "name:arch" of every installed package asked for.
-wanted=("${native_packages[@]}" "$runtime" "${windows_packages[@]}" "${bench_packages[@]}")
+wanted=("${native_packages[@]}" "$runtime" "${windows_packages[@]}" "${gimp_packages[@]}" "${bench_packages[@]}")
 native_arch="$(dpkg --print-architecture)"
 # dpkg-query fails when it knows some of the names not at all.
 installed=" $({ dpkg-query -W -f='${db:Status-Abbrev}${Package}:${Architecture}\n' "${wanted[@]%%:*}" 2>/dev/null || true; } |
