@@ -126,8 +126,16 @@ main (int argc, char **argv)
           gegl_node_link (source, blend);
           if (ours_out) g_object_unref (ours_out);
           if (theirs_out) g_object_unref (theirs_out);
-          ours[i] = render (made, &whole, &ours_out);
-          theirs[i] = render (blend, &whole, &theirs_out);
+          if (i % 2 == 0)
+            {
+              ours[i] = render (made, &whole, &ours_out);
+              theirs[i] = render (blend, &whole, &theirs_out);
+            }
+          else
+            {
+              theirs[i] = render (blend, &whole, &theirs_out);
+              ours[i] = render (made, &whole, &ours_out);
+            }
           g_object_unref (graph);
         }
       g_object_unref (decoded);
