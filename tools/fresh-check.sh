@@ -125,6 +125,8 @@ else
   git clone --quiet --no-hardlinks "$repository" "$clone" && git -C "$clone" checkout --quiet --detach "$commit" || exit 1
 fi
 echo "fresh-check: $suite: cloned $ref at $(git -C "$clone" log -1 --format='%h %s' | cut -c1-72)"
+# A branch may have moved on since the start: the verdict names what was cloned.
+commit="$(git -C "$clone" rev-parse HEAD)"
 
 cp /etc/resolv.conf "$tree/etc/resolv.conf"
 bind() {
