@@ -4,6 +4,7 @@
 
 #include "platform/worker_threads.h"
 #include "seamless/fourier.h"
+#include "seamless/lane_fourier.h"
 #include "seamless/picture_samples.h"
 #include "seamless/unit_root.h"
 #include "seamless/work_buffer.h"
@@ -11,85 +12,122 @@
 namespace seamless {
 namespace {
 
-// Columns gathered at a time for the vertical transforms, so that the reads
-// of the spectrum go along rows rather than one value per row.
-constexpr std::int32_t kColumnBlock = 16;
+// The smooth component of a real picture is real, so its spectrum is
+// conjugate-symmetric: the columns of the first half, width / 2 + 1 of
+// them, say all of it. They are transformed down, kLaneCount at a time;
+// then each row's half spectrum is transformed across, two rows as one
+// complex transform (the first row in the real part, the second in the
+// imaginary part), kLaneCount pairs at a time.
+constexpr std::int32_t kColumnsPerBatch = kLaneCount;
+constexpr std::int32_t kRowsPerBatch = 2 * kLaneCount;
 
-// The rows and the column blocks are shared out over the cores in runs of
-// this many, with progress and abort between runs on the caller's thread.
-// Every row and column is computed the same whichever thread takes it, so
-// the result does not depend on the number of cores.
-constexpr std::int32_t kRowsPerRun = 128;
-constexpr std::int32_t kBlocksPerRun = 16;
-// Each lane (one thread's share) has its own scratch lines; pictures
-// smaller than this many pixels are done on the caller's thread alone.
-constexpr std::int32_t kMostLanes = 16;
-constexpr std::int64_t kLeastPixelsForLanes = 128 * 128;
+// The batches are shared out over the cores in runs of about this many
+// samples, with progress and abort between runs on the caller's thread.
+// Every batch is computed the same whichever thread takes it, so the result
+// does not depend on the number of cores.
+constexpr std::int64_t kSamplesPerRun = std::int64_t{1} << 20;
+// Each worker (one thread's share) has its own scratch lines and plans;
+// pictures smaller than this many pixels are done on the caller's thread
+// alone.
+constexpr std::int32_t kMostWorkers = 16;
+constexpr std::int64_t kLeastPixelsForWorkers = 128 * 128;
 
-class Plans {
- public:
-  ~Plans() {
-    for (FourierPlan* plan : plans_) destroyFourierPlan(plan);
+struct Worker {
+  Worker() = default;
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+  ~Worker() {
+    destroyLanePlan(down);
+    destroyLanePlan(across);
   }
-  bool create(std::int32_t width, std::int32_t height) {
-    plans_[0] = createFourierPlan(width, false);
-    plans_[1] = createFourierPlan(height, false);
-    plans_[2] = createFourierPlan(width, true);
-    plans_[3] = createFourierPlan(height, true);
-    return plans_[0] != nullptr && plans_[1] != nullptr && plans_[2] != nullptr && plans_[3] != nullptr;
-  }
-  FourierPlan* forwardAcross() const { return plans_[0]; }
-  FourierPlan* forwardDown() const { return plans_[1]; }
-  FourierPlan* inverseAcross() const { return plans_[2]; }
-  FourierPlan* inverseDown() const { return plans_[3]; }
-
- private:
-  FourierPlan* plans_[4] = {};
+  LanePlan* down = nullptr;         // inverse, of the height
+  LanePlan* across = nullptr;       // inverse, of the width
+  WorkBuffer<LaneComplex> input;    // the longer side
+  WorkBuffer<LaneComplex> output;   // the longer side
+  WorkBuffer<float> rows;           // kRowsPerBatch x width: rows of the smooth component
 };
 
-// One thread's scratch, and its own plans: a plan of Bluestein's chirp
-// transforms through a work line of its own.
-struct Lane {
-  Plans plans;
-  WorkBuffer<Complex> line;   // 2 x the longer side
-  WorkBuffer<Complex> block;  // kColumnBlock x height
+// One column of the half spectra of kRowsPerBatch rows, as the transform
+// across takes them: lane l holds rows y0 + 2 l (first) and y0 + 2 l + 1
+// (second).
+struct RowPairs {
+  Lanes firstReal;
+  Lanes firstImaginary;
+  Lanes secondReal;
+  Lanes secondImaginary;
+};
+
+// What the spectrum of one point needs of its column q or its row r: the
+// factor 1 - exp(2 pi i q / n) of the border jumps' spectra, and the
+// periodic Laplacian's share 2 cos(2 pi q / n) - 2 = -4 sin^2(pi q / n).
+struct Frequency {
+  Complex factor;
+  float laplacian;
 };
 
 struct Working {
-  WorkBuffer<Complex> spectrum;  // height rows of width values
-  Lane lanes[kMostLanes];
-  std::int32_t laneCount = 0;    // lanes with their memory
-  WorkBuffer<Complex> acrossJumps;  // width: transform of the jumps from the last row to the first
-  WorkBuffer<Complex> downJumps;    // height: transform of the jumps from the last column to the first
-  WorkBuffer<UnitRoot> acrossRoots;  // width
-  WorkBuffer<UnitRoot> downRoots;    // height
-  WorkBuffer<double> acrossKept;     // width: see keptShare
-  WorkBuffer<double> downKept;       // height
+  std::int32_t halfWidth = 0;        // width / 2 + 1
+  WorkBuffer<RowPairs> half;         // row batches of halfWidth: one channel's rows, spectrum across
+  Worker workers[kMostWorkers];
+  std::int32_t workerCount = 0;      // workers with their memory
+  FourierPlan* forwardAcross = nullptr;
+  FourierPlan* forwardDown = nullptr;
+  WorkBuffer<Complex> jumps;         // the longer side: one border's jumps
+  WorkBuffer<Complex> acrossJumps;   // width: transform of the jumps from the last row to the first
+  WorkBuffer<Complex> downJumps;     // height: transform of the jumps from the last column to the first
+  WorkBuffer<Frequency> acrossFrequencies;  // halfWidth
+  WorkBuffer<Frequency> downFrequencies;    // height
+  WorkBuffer<float> acrossKept;      // width: see fillKeptShares
+  WorkBuffer<float> downKept;        // height
+  Working() = default;
+  Working(const Working&) = delete;
+  Working& operator=(const Working&) = delete;
+  ~Working() {
+    destroyFourierPlan(forwardAcross);
+    destroyFourierPlan(forwardDown);
+  }
 };
 
-// One lane at least; more, up to one a core, while their memory can be had.
+std::int32_t rowBatchCount(const Picture& picture) { return (picture.height + kRowsPerBatch - 1) / kRowsPerBatch; }
+
+// One worker at least; more, up to one a core, while their memory can be had.
 bool allocate(Working& working, const Picture& picture) {
   const std::int64_t width = picture.width;
   const std::int64_t height = picture.height;
   const std::int64_t longer = width > height ? width : height;
-  if (!working.spectrum.allocate(width * height) || !working.acrossJumps.allocate(width) ||
-      !working.downJumps.allocate(height) || !working.acrossRoots.allocate(width) ||
-      !working.downRoots.allocate(height) || !working.acrossKept.allocate(width) ||
-      !working.downKept.allocate(height)) {
+  working.halfWidth = picture.width / 2 + 1;
+  working.forwardAcross = createFourierPlan(picture.width, false);
+  working.forwardDown = createFourierPlan(picture.height, false);
+  if (working.forwardAcross == nullptr || working.forwardDown == nullptr ||
+      !working.half.allocate(rowBatchCount(picture) * static_cast<std::int64_t>(working.halfWidth)) ||
+      !working.jumps.allocate(longer) ||
+      !working.acrossJumps.allocate(width) || !working.downJumps.allocate(height) ||
+      !working.acrossFrequencies.allocate(working.halfWidth) || !working.downFrequencies.allocate(height) ||
+      !working.acrossKept.allocate(width) || !working.downKept.allocate(height)) {
     return false;
   }
-  std::int32_t wanted = width * height < kLeastPixelsForLanes ? 1 : platform::workerThreadCount();
-  if (wanted > kMostLanes) wanted = kMostLanes;
-  working.laneCount = 0;
-  while (working.laneCount < wanted) {
-    Lane& lane = working.lanes[working.laneCount];
-    if (!lane.plans.create(picture.width, picture.height) || !lane.line.allocate(2 * longer) ||
-        !lane.block.allocate(kColumnBlock * height)) {
+  std::int32_t wanted = width * height < kLeastPixelsForWorkers ? 1 : platform::workerThreadCount();
+  if (wanted > kMostWorkers) wanted = kMostWorkers;
+  working.workerCount = 0;
+  while (working.workerCount < wanted) {
+    Worker& worker = working.workers[working.workerCount];
+    worker.down = createLanePlan(picture.height, true);
+    worker.across = createLanePlan(picture.width, true);
+    if (worker.down == nullptr || worker.across == nullptr || !worker.input.allocate(longer) ||
+        !worker.output.allocate(longer) ||
+        !worker.rows.allocate(kRowsPerBatch * width)) {
       break;
     }
-    ++working.laneCount;
+    ++working.workerCount;
   }
-  return working.laneCount > 0;
+  return working.workerCount > 0;
+}
+
+Frequency frequencyOf(std::int32_t q, std::int32_t n) {
+  const UnitRoot root = unitRoot(q, n);
+  const double halfSine = unitRoot(q, 2 * static_cast<std::int64_t>(n)).sine;
+  return {{static_cast<float>(1.0 - root.cosine), static_cast<float>(-root.sine)},
+          static_cast<float>(-4.0 * halfSine * halfSine)};
 }
 
 // The smooth component is taken out whole at the borders, where the seam
@@ -100,139 +138,250 @@ bool allocate(Working& working, const Picture& picture) {
 // quarter the share rises as a smoothstep from nothing at the border to all
 // of it, so what is taken out stays smooth; the borders, and so the jumps
 // across the wrap, are those of the periodic component.
-void fillKeptShares(double* shares, std::int32_t side) {
+void fillKeptShares(float* shares, std::int32_t side) {
   const std::int32_t quarter = side / 4;
   for (std::int32_t i = 0; i < side; ++i) {
     const std::int32_t fromBorder = i < side - 1 - i ? i : side - 1 - i;
     if (quarter == 0) {
-      shares[i] = 0.0;  // no middle to keep: all of it goes
+      shares[i] = 0.0f;  // no middle to keep: all of it goes
     } else if (fromBorder >= quarter) {
-      shares[i] = 1.0;
+      shares[i] = 1.0f;
     } else {
       const double t = static_cast<double>(fromBorder) / quarter;
-      shares[i] = t * t * (3.0 - 2.0 * t);
+      shares[i] = static_cast<float>(t * t * (3.0 - 2.0 * t));
     }
   }
 }
 
-double sampleOrZero(const Picture& picture, std::int32_t x, std::int32_t y, std::int32_t channel) {
-  return channel < picture.channels ? sampleAt(picture, x, y, channel) : 0.0;
-}
-
-// Two channels travel as one complex picture: the real part the first, the
-// imaginary part the second. Every step is linear over the complex numbers
-// and the smooth component of a real picture is real, so the two come back
-// apart in the real and imaginary parts.
-void transformBorderJumps(const Picture& picture, std::int32_t first, Working& working) {
+void transformBorderJumps(const Picture& picture, std::int32_t channel, Working& working) {
   const std::int32_t width = picture.width;
   const std::int32_t height = picture.height;
-  const Plans& plans = working.lanes[0].plans;
-  Complex* jumps = working.lanes[0].line.data();
+  Complex* jumps = working.jumps.data();
   for (std::int32_t y = 0; y < height; ++y) {
-    jumps[y] = {static_cast<float>(sampleOrZero(picture, width - 1, y, first) - sampleOrZero(picture, 0, y, first)),
-                static_cast<float>(sampleOrZero(picture, width - 1, y, first + 1) -
-                                   sampleOrZero(picture, 0, y, first + 1))};
+    jumps[y] = {static_cast<float>(sampleAt(picture, width - 1, y, channel) - sampleAt(picture, 0, y, channel)),
+                0.0f};
   }
-  transform(plans.forwardDown(), jumps, working.downJumps.data());
+  transform(working.forwardDown, jumps, working.downJumps.data());
   for (std::int32_t x = 0; x < width; ++x) {
-    jumps[x] = {static_cast<float>(sampleOrZero(picture, x, height - 1, first) - sampleOrZero(picture, x, 0, first)),
-                static_cast<float>(sampleOrZero(picture, x, height - 1, first + 1) -
-                                   sampleOrZero(picture, x, 0, first + 1))};
+    jumps[x] = {static_cast<float>(sampleAt(picture, x, height - 1, channel) - sampleAt(picture, x, 0, channel)),
+                0.0f};
   }
-  transform(plans.forwardAcross(), jumps, working.acrossJumps.data());
+  transform(working.forwardAcross, jumps, working.acrossJumps.data());
 }
 
-// Row r of the smooth component's spectrum, then its inverse transform
-// across. The jumps are a picture that is zero but on the borders; its
-// spectrum is the border jumps' one-dimensional spectra times
-// 1 - exp(2 pi i q / n), and the periodic Laplacian divides it by
-// 2 cos(2 pi q / width) + 2 cos(2 pi r / height) - 4.
-void smoothSpectrumRow(const Picture& picture, std::int32_t r, const Working& working, Lane& lane) {
-  const std::int32_t width = picture.width;
-  const UnitRoot down = working.downRoots[r];
-  const Complex downJump = working.downJumps[r];
-  const double downFactorReal = 1.0 - down.cosine;
-  const double downFactorImaginary = -down.sine;
-  Complex* row = lane.line.data();
-  for (std::int32_t q = 0; q < width; ++q) {
-    const UnitRoot across = working.acrossRoots[q];
-    const double laplacian = 2.0 * across.cosine + 2.0 * down.cosine - 4.0;
-    if (q == 0 && r == 0) {
-      row[q] = {0.0f, 0.0f};  // s has mean zero: p keeps u's mean
-      continue;
+Lanes broadcast(float value) { return Lanes{} + value; }
+
+// Columns q0 .. q0 + kLaneCount - 1 of the smooth component's spectrum,
+// transformed down into rows of `half`. The jumps are a picture that is
+// zero but on the borders; its spectrum is the border jumps'
+// one-dimensional spectra times 1 - exp(2 pi i q / n), and the periodic
+// Laplacian divides it by 2 cos(2 pi q / width) + 2 cos(2 pi r / height) - 4.
+// The inverse transforms' 1 / (width height) is taken here too.
+void spectrumColumns(const Picture& picture, std::int32_t q0, Working& working, Worker& worker) {
+  const std::int32_t height = picture.height;
+  const std::int32_t count = working.halfWidth - q0 < kLaneCount ? working.halfWidth - q0 : kLaneCount;
+  Lanes factorReal{}, factorImaginary{}, jumpReal{}, jumpImaginary{}, laplacian{};
+  for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
+    // Lanes past the last column repeat it; their results are dropped.
+    const std::int32_t q = q0 + (lane < count ? lane : count - 1);
+    const Frequency& across = working.acrossFrequencies[q];
+    factorReal[lane] = across.factor.real;
+    factorImaginary[lane] = across.factor.imaginary;
+    jumpReal[lane] = working.acrossJumps[q].real;
+    jumpImaginary[lane] = working.acrossJumps[q].imaginary;
+    laplacian[lane] = across.laplacian;
+  }
+  const float scale = static_cast<float>(1.0 / (static_cast<double>(picture.width) * height));
+  LaneComplex* column = worker.input.data();
+  for (std::int32_t r = 0; r < height; ++r) {
+    const Frequency& down = working.downFrequencies[r];
+    const Complex downJump = working.downJumps[r];
+    const Lanes real = downJump.real * factorReal - downJump.imaginary * factorImaginary +
+                       (jumpReal * down.factor.real - jumpImaginary * down.factor.imaginary);
+    const Lanes imaginary = downJump.real * factorImaginary + downJump.imaginary * factorReal +
+                            (jumpReal * down.factor.imaginary + jumpImaginary * down.factor.real);
+    const Lanes share = broadcast(scale) / (laplacian + down.laplacian);
+    column[r] = {real * share, imaginary * share};
+  }
+  if (q0 == 0) {
+    // s has mean zero: p keeps u's mean.
+    column[0].real[0] = 0.0f;
+    column[0].imaginary[0] = 0.0f;
+  }
+  transformLanes(worker.down, column, worker.output.data());
+  // Turned from lanes of columns into lanes of row pairs.
+  const LaneComplex* rows = worker.output.data();
+  for (std::int32_t y0 = 0; y0 < height; y0 += kRowsPerBatch) {
+    LaneComplex padded[kRowsPerBatch];
+    const LaneComplex* batch = rows + y0;
+    if (height - y0 < kRowsPerBatch) {
+      for (std::int32_t i = 0; i < kRowsPerBatch; ++i) padded[i] = y0 + i < height ? rows[y0 + i] : LaneComplex{};
+      batch = padded;
     }
-    const double acrossFactorReal = 1.0 - across.cosine;
-    const double acrossFactorImaginary = -across.sine;
-    const Complex acrossJump = working.acrossJumps[q];
-    const double real = downJump.real * acrossFactorReal - downJump.imaginary * acrossFactorImaginary +
-                        acrossJump.real * downFactorReal - acrossJump.imaginary * downFactorImaginary;
-    const double imaginary = downJump.real * acrossFactorImaginary + downJump.imaginary * acrossFactorReal +
-                             acrossJump.real * downFactorImaginary + acrossJump.imaginary * downFactorReal;
-    row[q] = {static_cast<float>(real / laplacian), static_cast<float>(imaginary / laplacian)};
+    Lanes firstReal[kLaneCount], firstImaginary[kLaneCount], secondReal[kLaneCount], secondImaginary[kLaneCount];
+#pragma GCC unroll 16
+    for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
+      firstReal[lane] = batch[2 * lane].real;
+      firstImaginary[lane] = batch[2 * lane].imaginary;
+      secondReal[lane] = batch[2 * lane + 1].real;
+      secondImaginary[lane] = batch[2 * lane + 1].imaginary;
+    }
+    transposeLanes(firstReal);
+    transposeLanes(firstImaginary);
+    transposeLanes(secondReal);
+    transposeLanes(secondImaginary);
+    RowPairs* out = working.half.data() + static_cast<std::int64_t>(y0 / kRowsPerBatch) * working.halfWidth + q0;
+    for (std::int32_t lane = 0; lane < count; ++lane) {
+      out[lane] = {firstReal[lane], firstImaginary[lane], secondReal[lane], secondImaginary[lane]};
+    }
   }
-  transform(lane.plans.inverseAcross(), row, working.spectrum.data() + static_cast<std::int64_t>(r) * width);
 }
 
-void subtractColumns(Picture& picture, std::int32_t first, std::int32_t x0, std::int32_t count, const Working& working,
-                     Lane& lane) {
+// Takes the smooth component's share out of one row of one channel.
+template <typename Sample>
+void subtractRow(Picture& picture, std::int32_t y, std::int32_t channel, const float* smooth, const Working& working) {
+  const std::int32_t width = picture.width;
+  const float maximum = static_cast<float>(maximumSample(picture));
+  const float rowKept = working.downKept[y];
+  const float* acrossKept = working.acrossKept.data();
+  Sample* samples = reinterpret_cast<Sample*>(picture.pixels) +
+                    static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * picture.channels + channel;
+  const std::int32_t step = picture.channels;
+  // The nearest sample, clamped (NaN to 0): plain comparisons and a
+  // truncation, four at a time and then one by one, alike.
+  std::int32_t x = 0;
+  for (; x + kLaneCount <= width; x += kLaneCount) {
+    Sample* at = samples + static_cast<std::ptrdiff_t>(x) * step;
+    Lanes own;
+#pragma GCC unroll 16
+    for (std::int32_t i = 0; i < kLaneCount; ++i) own[i] = static_cast<float>(at[i * step]);
+    Lanes share, kept;
+    std::memcpy(&share, smooth + x, sizeof share);
+    std::memcpy(&kept, acrossKept + x, sizeof kept);
+    Lanes value = own - share * (1.0f - kept * rowKept);
+    value = value > 0.0f ? value : 0.0f;
+    value = value < maximum ? value : maximum;
+    const LaneIntegers rounded = __builtin_convertvector(value + 0.5f, LaneIntegers);
+#pragma GCC unroll 16
+    for (std::int32_t i = 0; i < kLaneCount; ++i) at[i * step] = static_cast<Sample>(rounded[i]);
+  }
+  for (; x < width; ++x) {
+    float value = static_cast<float>(samples[x * step]) - smooth[x] * (1.0f - acrossKept[x] * rowKept);
+    value = value > 0.0f ? value : 0.0f;
+    value = value < maximum ? value : maximum;
+    samples[x * step] = static_cast<Sample>(static_cast<std::int32_t>(value + 0.5f));
+  }
+}
+
+// first + i second, for the lanes' two rows.
+LaneComplex pairOf(const RowPairs& pairs) {
+  return {pairs.firstReal - pairs.secondImaginary, pairs.firstImaginary + pairs.secondReal};
+}
+LaneComplex conjugatePairOf(const RowPairs& pairs) {
+  return {pairs.firstReal + pairs.secondImaginary, pairs.secondReal - pairs.firstImaginary};
+}
+LaneComplex realPairOf(const RowPairs& pairs) { return {pairs.firstReal, pairs.secondReal}; }
+
+// Rows y0 .. y0 + kRowsPerBatch - 1 of the smooth component, from their
+// half spectra, taken out of the picture's channel.
+void smoothRows(Picture& picture, std::int32_t channel, std::int32_t y0, const Working& working, Worker& worker) {
   const std::int32_t width = picture.width;
   const std::int32_t height = picture.height;
-  Complex* block = lane.block.data();
-  for (std::int32_t y = 0; y < height; ++y) {
-    const Complex* row = working.spectrum.data() + static_cast<std::int64_t>(y) * width + x0;
-    for (std::int32_t i = 0; i < count; ++i) block[static_cast<std::int64_t>(i) * height + y] = row[i];
+  const RowPairs* half = working.half.data() + static_cast<std::int64_t>(y0 / kRowsPerBatch) * working.halfWidth;
+  LaneComplex* spectrum = worker.input.data();
+  // At 0, and at width / 2 of an even width, the values are real; past the
+  // half, each is the conjugate of the one mirrored.
+  spectrum[0] = realPairOf(half[0]);
+  for (std::int32_t q = 1; 2 * q < width; ++q) {
+    spectrum[q] = pairOf(half[q]);
+    spectrum[width - q] = conjugatePairOf(half[q]);
   }
-  const double scale = 1.0 / (static_cast<double>(width) * static_cast<double>(height));
-  const std::int32_t maximum = maximumSample(picture);
-  Complex* column = lane.line.data();
-  for (std::int32_t i = 0; i < count; ++i) {
-    transform(lane.plans.inverseDown(), block + static_cast<std::int64_t>(i) * height, column);
-    const std::int32_t x = x0 + i;
-    for (std::int32_t y = 0; y < height; ++y) {
-      const double taken = (1.0 - working.acrossKept[x] * working.downKept[y]) * scale;
-      setSample(picture, x, y, first, quantizeSample(sampleAt(picture, x, y, first) - column[y].real * taken, maximum));
-      if (first + 1 < picture.channels) {
-        setSample(picture, x, y, first + 1,
-                  quantizeSample(sampleAt(picture, x, y, first + 1) - column[y].imaginary * taken, maximum));
-      }
+  if (width % 2 == 0 && width > 1) spectrum[width / 2] = realPairOf(half[width / 2]);
+  transformLanes(worker.across, spectrum, worker.output.data());
+
+  // Lane l's real parts are row y0 + 2 l, its imaginary parts the next.
+  const LaneComplex* values = worker.output.data();
+  float* rows = worker.rows.data();
+  std::int32_t x = 0;
+  for (; x + kLaneCount <= width; x += kLaneCount) {
+    const LaneComplex* at = values + x;
+    Lanes real[kLaneCount], imaginary[kLaneCount];
+#pragma GCC unroll 16
+    for (std::int32_t i = 0; i < kLaneCount; ++i) {
+      real[i] = at[i].real;
+      imaginary[i] = at[i].imaginary;
+    }
+    transposeLanes(real);
+    transposeLanes(imaginary);
+    for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
+      std::memcpy(rows + static_cast<std::int64_t>(2 * lane) * width + x, &real[lane], sizeof(Lanes));
+      std::memcpy(rows + static_cast<std::int64_t>(2 * lane + 1) * width + x, &imaginary[lane], sizeof(Lanes));
+    }
+  }
+  for (; x < width; ++x) {
+    for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
+      rows[static_cast<std::int64_t>(2 * lane) * width + x] = values[x].real[lane];
+      rows[static_cast<std::int64_t>(2 * lane + 1) * width + x] = values[x].imaginary[lane];
+    }
+  }
+  for (std::int32_t i = 0; i < kRowsPerBatch && y0 + i < height; ++i) {
+    const float* row = rows + static_cast<std::int64_t>(i) * width;
+    if (picture.sampleBytes == 2) {
+      subtractRow<std::uint16_t>(picture, y0 + i, channel, row, working);
+    } else {
+      subtractRow<std::uint8_t>(picture, y0 + i, channel, row, working);
     }
   }
 }
 
-// One run of rows or column blocks, [start, end), shared out over the lanes:
-// lane i takes start + i, start + i + laneCount and so on.
-struct LaneWork {
+// One run of batches, [start, end), shared out over the workers: worker i
+// takes start + i, start + i + workerCount and so on.
+struct Run {
   Picture* picture;
-  std::int32_t first;
+  std::int32_t channel;
   Working* working;
   std::int32_t start;
   std::int32_t end;
 };
 
-void spectrumRows(void* context, std::int32_t laneIndex) {
-  const LaneWork& work = *static_cast<const LaneWork*>(context);
-  Lane& lane = work.working->lanes[laneIndex];
-  for (std::int32_t r = work.start + laneIndex; r < work.end; r += work.working->laneCount) {
-    smoothSpectrumRow(*work.picture, r, *work.working, lane);
+void columnBatches(void* context, std::int32_t workerIndex) {
+  const Run& run = *static_cast<const Run*>(context);
+  Worker& worker = run.working->workers[workerIndex];
+  for (std::int32_t b = run.start + workerIndex; b < run.end; b += run.working->workerCount) {
+    spectrumColumns(*run.picture, b * kColumnsPerBatch, *run.working, worker);
   }
 }
 
-void columnBlocks(void* context, std::int32_t laneIndex) {
-  const LaneWork& work = *static_cast<const LaneWork*>(context);
-  Lane& lane = work.working->lanes[laneIndex];
-  const std::int32_t width = work.picture->width;
-  for (std::int32_t b = work.start + laneIndex; b < work.end; b += work.working->laneCount) {
-    const std::int32_t x0 = b * kColumnBlock;
-    const std::int32_t count = width - x0 < kColumnBlock ? width - x0 : kColumnBlock;
-    subtractColumns(*work.picture, work.first, x0, count, *work.working, lane);
+void rowBatches(void* context, std::int32_t workerIndex) {
+  const Run& run = *static_cast<const Run*>(context);
+  Worker& worker = run.working->workers[workerIndex];
+  for (std::int32_t b = run.start + workerIndex; b < run.end; b += run.working->workerCount) {
+    smoothRows(*run.picture, run.channel, b * kRowsPerBatch, *run.working, worker);
   }
+}
+
+std::int32_t columnBatchCount(const Picture& picture) {
+  return (picture.width / 2 + 1 + kColumnsPerBatch - 1) / kColumnsPerBatch;
+}
+
+// Calls job over `batches` batches of kLaneCount transforms of `length` in
+// runs; false when the caller stopped.
+bool inRuns(Run& run, std::int32_t batches, std::int32_t length, void (*job)(void*, std::int32_t),
+            ProgressMeter& meter) {
+  const std::int64_t most = kSamplesPerRun / (static_cast<std::int64_t>(kLaneCount) * length);
+  const std::int32_t perRun = most < 1 ? 1 : most > batches ? batches : static_cast<std::int32_t>(most);
+  for (run.start = 0; run.start < batches; run.start += perRun) {
+    run.end = batches - run.start < perRun ? batches : run.start + perRun;
+    platform::forEachIndex(run.working->workerCount, job, &run);
+    if (!meter.advance(run.end - run.start)) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 std::int64_t smoothUnits(const Picture& picture) {
-  const std::int64_t pairs = (picture.channels + 1) / 2;
-  return pairs * (static_cast<std::int64_t>(picture.height) + (picture.width + kColumnBlock - 1) / kColumnBlock);
+  return static_cast<std::int64_t>(picture.channels) * (columnBatchCount(picture) + rowBatchCount(picture));
 }
 
 Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
@@ -241,23 +390,16 @@ Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
   }
   Working working;
   if (!allocate(working, picture)) return Outcome::outOfMemory;
-  for (std::int32_t q = 0; q < picture.width; ++q) working.acrossRoots[q] = unitRoot(q, picture.width);
-  for (std::int32_t r = 0; r < picture.height; ++r) working.downRoots[r] = unitRoot(r, picture.height);
+  for (std::int32_t q = 0; q < working.halfWidth; ++q) working.acrossFrequencies[q] = frequencyOf(q, picture.width);
+  for (std::int32_t r = 0; r < picture.height; ++r) working.downFrequencies[r] = frequencyOf(r, picture.height);
   fillKeptShares(working.acrossKept.data(), picture.width);
   fillKeptShares(working.downKept.data(), picture.height);
-  for (std::int32_t first = 0; first < picture.channels; first += 2) {
-    transformBorderJumps(picture, first, working);
-    LaneWork work{&picture, first, &working, 0, 0};
-    for (work.start = 0; work.start < picture.height; work.start += kRowsPerRun) {
-      work.end = picture.height - work.start < kRowsPerRun ? picture.height : work.start + kRowsPerRun;
-      platform::forEachIndex(working.laneCount, spectrumRows, &work);
-      if (!meter.advance(work.end - work.start)) return Outcome::aborted;
-    }
-    const std::int32_t blocks = (picture.width + kColumnBlock - 1) / kColumnBlock;
-    for (work.start = 0; work.start < blocks; work.start += kBlocksPerRun) {
-      work.end = blocks - work.start < kBlocksPerRun ? blocks : work.start + kBlocksPerRun;
-      platform::forEachIndex(working.laneCount, columnBlocks, &work);
-      if (!meter.advance(work.end - work.start)) return Outcome::aborted;
+  for (std::int32_t channel = 0; channel < picture.channels; ++channel) {
+    transformBorderJumps(picture, channel, working);
+    Run run{&picture, channel, &working, 0, 0};
+    if (!inRuns(run, columnBatchCount(picture), picture.height, columnBatches, meter) ||
+        !inRuns(run, rowBatchCount(picture), picture.width, rowBatches, meter)) {
+      return Outcome::aborted;
     }
   }
   return Outcome::done;
