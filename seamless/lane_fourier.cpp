@@ -161,7 +161,7 @@ Complex* allocateLine(std::int32_t length) {
 
 }  // namespace
 
-LanePlan* createLanePlan(std::int32_t length, bool inverse) {
+LanePlan* createLanePlan(std::int32_t length, bool inverse, const LanePlan* like) {
   if (length < 1) return nullptr;
   auto* plan = static_cast<LanePlan*>(platform::allocateMemory(sizeof(LanePlan)));
   if (plan == nullptr) return nullptr;
@@ -174,9 +174,17 @@ LanePlan* createLanePlan(std::int32_t length, bool inverse) {
   } else if (factorize(length, plan->factors)) {
     plan->twiddles = allocateLine(length);
     ok = plan->twiddles != nullptr;
-    for (std::int32_t j = 0; ok && j < length; ++j) {
-      const UnitRoot root = unitRoot(j, length);
-      plan->twiddles[j] = {static_cast<float>(root.cosine), static_cast<float>(inverse ? root.sine : -root.sine)};
+    if (ok && like != nullptr && like->length == length && like->twiddles != nullptr) {
+      // The other direction's twiddles are the conjugates.
+      const float sign = like->inverse == inverse ? 1.0f : -1.0f;
+      for (std::int32_t j = 0; j < length; ++j) {
+        plan->twiddles[j] = {like->twiddles[j].real, sign * like->twiddles[j].imaginary};
+      }
+    } else {
+      for (std::int32_t j = 0; ok && j < length; ++j) {
+        const UnitRoot root = unitRoot(j, length);
+        plan->twiddles[j] = {static_cast<float>(root.cosine), static_cast<float>(inverse ? root.sine : -root.sine)};
+      }
     }
   } else {
     plan->single = createFourierPlan(length, inverse);

@@ -55,8 +55,10 @@ struct LanePlan;
 
 // `inverse`: the sign of the exponent is +; neither direction scales.
 // Null when the plan's memory cannot be had. A plan keeps scratch lines of
-// its own: one thread at a time.
-LanePlan* createLanePlan(std::int32_t length, bool inverse);
+// its own: one thread at a time. `like`, when it is a plan of the same
+// length (either direction), lends its twiddles rather than having them
+// worked out again.
+LanePlan* createLanePlan(std::int32_t length, bool inverse, const LanePlan* like = nullptr);
 void destroyLanePlan(LanePlan* plan);
 
 // input and output hold the plan's length and must not overlap; input is

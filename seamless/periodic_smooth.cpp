@@ -70,11 +70,13 @@ struct Working {
   WorkBuffer<RowPairs> half;         // row batches of halfWidth: one channel's rows, spectrum across
   Worker workers[kMostWorkers];
   std::int32_t workerCount = 0;      // workers with their memory
-  FourierPlan* forwardAcross = nullptr;
-  FourierPlan* forwardDown = nullptr;
-  WorkBuffer<Complex> jumps;         // the longer side: one border's jumps
-  WorkBuffer<Complex> acrossJumps;   // width: transform of the jumps from the last row to the first
-  WorkBuffer<Complex> downJumps;     // height: transform of the jumps from the last column to the first
+  LanePlan* forwardAcross = nullptr;
+  LanePlan* forwardDown = nullptr;
+  // Transforms of the jumps from the last row to the first (across, width
+  // values) and from the last column to the first (down, height values),
+  // channel c in lane c.
+  WorkBuffer<LaneComplex> acrossJumps;
+  WorkBuffer<LaneComplex> downJumps;
   WorkBuffer<Frequency> acrossFrequencies;  // halfWidth
   WorkBuffer<Frequency> downFrequencies;    // height
   WorkBuffer<float> acrossKept;      // width: see fillKeptShares
@@ -83,8 +85,8 @@ struct Working {
   Working(const Working&) = delete;
   Working& operator=(const Working&) = delete;
   ~Working() {
-    destroyFourierPlan(forwardAcross);
-    destroyFourierPlan(forwardDown);
+    destroyLanePlan(forwardAcross);
+    destroyLanePlan(forwardDown);
   }
 };
 
@@ -96,11 +98,7 @@ bool allocate(Working& working, const Picture& picture) {
   const std::int64_t height = picture.height;
   const std::int64_t longer = width > height ? width : height;
   working.halfWidth = picture.width / 2 + 1;
-  working.forwardAcross = createFourierPlan(picture.width, false);
-  working.forwardDown = createFourierPlan(picture.height, false);
-  if (working.forwardAcross == nullptr || working.forwardDown == nullptr ||
-      !working.half.allocate(rowBatchCount(picture) * static_cast<std::int64_t>(working.halfWidth)) ||
-      !working.jumps.allocate(longer) ||
+  if (!working.half.allocate(rowBatchCount(picture) * static_cast<std::int64_t>(working.halfWidth)) ||
       !working.acrossJumps.allocate(width) || !working.downJumps.allocate(height) ||
       !working.acrossFrequencies.allocate(working.halfWidth) || !working.downFrequencies.allocate(height) ||
       !working.acrossKept.allocate(width) || !working.downKept.allocate(height)) {
@@ -108,26 +106,30 @@ bool allocate(Working& working, const Picture& picture) {
   }
   std::int32_t wanted = width * height < kLeastPixelsForWorkers ? 1 : platform::workerThreadCount();
   if (wanted > kMostWorkers) wanted = kMostWorkers;
+  // The first worker's plans lend their twiddles to every other plan.
+  const Worker& first = working.workers[0];
   working.workerCount = 0;
   while (working.workerCount < wanted) {
     Worker& worker = working.workers[working.workerCount];
-    worker.down = createLanePlan(picture.height, true);
-    worker.across = createLanePlan(picture.width, true);
+    worker.down = createLanePlan(picture.height, true, first.down);
+    worker.across = createLanePlan(picture.width, true, first.across != nullptr ? first.across : first.down);
     if (worker.down == nullptr || worker.across == nullptr || !worker.input.allocate(longer) ||
-        !worker.output.allocate(longer) ||
-        !worker.rows.allocate(kRowsPerBatch * width)) {
+        !worker.output.allocate(longer) || !worker.rows.allocate(kRowsPerBatch * width)) {
       break;
     }
     ++working.workerCount;
   }
-  return working.workerCount > 0;
+  if (working.workerCount == 0) return false;
+  working.forwardDown = createLanePlan(picture.height, false, first.down);
+  working.forwardAcross = createLanePlan(picture.width, false, first.across);
+  return working.forwardDown != nullptr && working.forwardAcross != nullptr;
 }
 
+// From the half angle: 1 - exp(i t) = 2 sin^2(t / 2) - 2 i sin(t / 2) cos(t / 2).
 Frequency frequencyOf(std::int32_t q, std::int32_t n) {
-  const UnitRoot root = unitRoot(q, n);
-  const double halfSine = unitRoot(q, 2 * static_cast<std::int64_t>(n)).sine;
-  return {{static_cast<float>(1.0 - root.cosine), static_cast<float>(-root.sine)},
-          static_cast<float>(-4.0 * halfSine * halfSine)};
+  const UnitRoot half = unitRoot(q, 2 * static_cast<std::int64_t>(n));
+  return {{static_cast<float>(2.0 * half.sine * half.sine), static_cast<float>(-2.0 * half.sine * half.cosine)},
+          static_cast<float>(-4.0 * half.sine * half.sine)};
 }
 
 // The smooth component is taken out whole at the borders, where the seam
@@ -153,20 +155,26 @@ void fillKeptShares(float* shares, std::int32_t side) {
   }
 }
 
-void transformBorderJumps(const Picture& picture, std::int32_t channel, Working& working) {
+// Every channel's border jumps at once, channel c in lane c.
+static_assert(kLaneCount >= 3, "a lane for each channel of an RGB picture");
+void transformBorderJumps(const Picture& picture, Working& working) {
   const std::int32_t width = picture.width;
   const std::int32_t height = picture.height;
-  Complex* jumps = working.jumps.data();
+  LaneComplex* jumps = working.workers[0].input.data();
   for (std::int32_t y = 0; y < height; ++y) {
-    jumps[y] = {static_cast<float>(sampleAt(picture, width - 1, y, channel) - sampleAt(picture, 0, y, channel)),
-                0.0f};
+    jumps[y] = LaneComplex{};
+    for (std::int32_t c = 0; c < picture.channels; ++c) {
+      jumps[y].real[c] = static_cast<float>(sampleAt(picture, width - 1, y, c) - sampleAt(picture, 0, y, c));
+    }
   }
-  transform(working.forwardDown, jumps, working.downJumps.data());
+  transformLanes(working.forwardDown, jumps, working.downJumps.data());
   for (std::int32_t x = 0; x < width; ++x) {
-    jumps[x] = {static_cast<float>(sampleAt(picture, x, height - 1, channel) - sampleAt(picture, x, 0, channel)),
-                0.0f};
+    jumps[x] = LaneComplex{};
+    for (std::int32_t c = 0; c < picture.channels; ++c) {
+      jumps[x].real[c] = static_cast<float>(sampleAt(picture, x, height - 1, c) - sampleAt(picture, x, 0, c));
+    }
   }
-  transform(working.forwardAcross, jumps, working.acrossJumps.data());
+  transformLanes(working.forwardAcross, jumps, working.acrossJumps.data());
 }
 
 Lanes broadcast(float value) { return Lanes{} + value; }
@@ -177,7 +185,8 @@ Lanes broadcast(float value) { return Lanes{} + value; }
 // one-dimensional spectra times 1 - exp(2 pi i q / n), and the periodic
 // Laplacian divides it by 2 cos(2 pi q / width) + 2 cos(2 pi r / height) - 4.
 // The inverse transforms' 1 / (width height) is taken here too.
-void spectrumColumns(const Picture& picture, std::int32_t q0, Working& working, Worker& worker) {
+void spectrumColumns(const Picture& picture, std::int32_t channel, std::int32_t q0, Working& working,
+                     Worker& worker) {
   const std::int32_t height = picture.height;
   const std::int32_t count = working.halfWidth - q0 < kLaneCount ? working.halfWidth - q0 : kLaneCount;
   Lanes factorReal{}, factorImaginary{}, jumpReal{}, jumpImaginary{}, laplacian{};
@@ -187,15 +196,15 @@ void spectrumColumns(const Picture& picture, std::int32_t q0, Working& working, 
     const Frequency& across = working.acrossFrequencies[q];
     factorReal[lane] = across.factor.real;
     factorImaginary[lane] = across.factor.imaginary;
-    jumpReal[lane] = working.acrossJumps[q].real;
-    jumpImaginary[lane] = working.acrossJumps[q].imaginary;
+    jumpReal[lane] = working.acrossJumps[q].real[channel];
+    jumpImaginary[lane] = working.acrossJumps[q].imaginary[channel];
     laplacian[lane] = across.laplacian;
   }
   const float scale = static_cast<float>(1.0 / (static_cast<double>(picture.width) * height));
   LaneComplex* column = worker.input.data();
   for (std::int32_t r = 0; r < height; ++r) {
     const Frequency& down = working.downFrequencies[r];
-    const Complex downJump = working.downJumps[r];
+    const Complex downJump{working.downJumps[r].real[channel], working.downJumps[r].imaginary[channel]};
     const Lanes real = downJump.real * factorReal - downJump.imaginary * factorImaginary +
                        (jumpReal * down.factor.real - jumpImaginary * down.factor.imaginary);
     const Lanes imaginary = downJump.real * factorImaginary + downJump.imaginary * factorReal +
@@ -348,7 +357,7 @@ void columnBatches(void* context, std::int32_t workerIndex) {
   const Run& run = *static_cast<const Run*>(context);
   Worker& worker = run.working->workers[workerIndex];
   for (std::int32_t b = run.start + workerIndex; b < run.end; b += run.working->workerCount) {
-    spectrumColumns(*run.picture, b * kColumnsPerBatch, *run.working, worker);
+    spectrumColumns(*run.picture, run.channel, b * kColumnsPerBatch, *run.working, worker);
   }
 }
 
@@ -394,8 +403,8 @@ Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
   for (std::int32_t r = 0; r < picture.height; ++r) working.downFrequencies[r] = frequencyOf(r, picture.height);
   fillKeptShares(working.acrossKept.data(), picture.width);
   fillKeptShares(working.downKept.data(), picture.height);
+  transformBorderJumps(picture, working);
   for (std::int32_t channel = 0; channel < picture.channels; ++channel) {
-    transformBorderJumps(picture, channel, working);
     Run run{&picture, channel, &working, 0, 0};
     if (!inRuns(run, columnBatchCount(picture), picture.height, columnBatches, meter) ||
         !inRuns(run, rowBatchCount(picture), picture.width, rowBatches, meter)) {
