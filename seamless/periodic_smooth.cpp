@@ -246,9 +246,11 @@ void spectrumColumns(const Picture& picture, std::int32_t channel, std::int32_t 
   }
 }
 
-// Takes the smooth component's share out of one row of one channel.
+// Takes the smooth component's share out of columns [begin, end) of one
+// row of one channel.
 template <typename Sample>
-void subtractRow(Picture& picture, std::int32_t y, std::int32_t channel, const float* smooth, const Working& working) {
+void subtractRow(Picture& picture, std::int32_t y, std::int32_t channel, const float* smooth, const Working& working,
+                 std::int32_t begin, std::int32_t end) {
   const std::int32_t width = picture.width;
   const float maximum = static_cast<float>(maximumSample(picture));
   const float rowKept = working.downKept[y];
@@ -258,8 +260,8 @@ void subtractRow(Picture& picture, std::int32_t y, std::int32_t channel, const f
   const std::int32_t step = picture.channels;
   // The nearest sample, clamped (NaN to 0): plain comparisons and a
   // truncation, four at a time and then one by one, alike.
-  std::int32_t x = 0;
-  for (; x + kLaneCount <= width; x += kLaneCount) {
+  std::int32_t x = begin;
+  for (; x + kLaneCount <= end; x += kLaneCount) {
     Sample* at = samples + static_cast<std::ptrdiff_t>(x) * step;
     Lanes own;
 #pragma GCC unroll 16
@@ -274,7 +276,7 @@ void subtractRow(Picture& picture, std::int32_t y, std::int32_t channel, const f
 #pragma GCC unroll 16
     for (std::int32_t i = 0; i < kLaneCount; ++i) at[i * step] = static_cast<Sample>(rounded[i]);
   }
-  for (; x < width; ++x) {
+  for (; x < end; ++x) {
     float value = static_cast<float>(samples[x * step]) - smooth[x] * (1.0f - acrossKept[x] * rowKept);
     value = value > 0.0f ? value : 0.0f;
     value = value < maximum ? value : maximum;
@@ -333,13 +335,15 @@ void smoothRows(Picture& picture, std::int32_t channel, std::int32_t y0, const W
       rows[static_cast<std::int64_t>(2 * lane + 1) * width + x] = values[x].imaginary[lane];
     }
   }
+  // Rows of the middle half keep the middle half of their columns as they
+  // are: none of the smooth component is taken out there.
+  const std::int32_t quarter = width / 4;
   for (std::int32_t i = 0; i < kRowsPerBatch && y0 + i < height; ++i) {
     const float* row = rows + static_cast<std::int64_t>(i) * width;
-    if (picture.sampleBytes == 2) {
-      subtractRow<std::uint16_t>(picture, y0 + i, channel, row, working);
-    } else {
-      subtractRow<std::uint8_t>(picture, y0 + i, channel, row, working);
-    }
+    const bool middle = working.downKept[y0 + i] == 1.0f && quarter > 0;
+    const auto subtract = picture.sampleBytes == 2 ? subtractRow<std::uint16_t> : subtractRow<std::uint8_t>;
+    subtract(picture, y0 + i, channel, row, working, 0, middle ? quarter : width);
+    if (middle) subtract(picture, y0 + i, channel, row, working, width - quarter, width);
   }
 }
 
