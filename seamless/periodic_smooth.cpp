@@ -1,5 +1,6 @@
 #include "seamless/periodic_smooth.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "platform/worker_threads.h"
@@ -14,10 +15,17 @@ namespace {
 
 // The smooth component of a real picture is real, so its spectrum is
 // conjugate-symmetric: the columns of the first half, width / 2 + 1 of
-// them, say all of it. They are transformed down, kLaneCount at a time;
-// then each row's half spectrum is transformed across, two rows as one
-// complex transform (the first row in the real part, the second in the
-// imaginary part), kLaneCount pairs at a time.
+// them, say all of it. Column q of channel c's spectrum is
+//   (downJumps_c(r) acrossFactor(q) + acrossJumps_c(q) downFactor(r)) / L(q, r),
+// so the transforms down are of |acrossFactor(q)| downJumps_c(r) / L(q, r)
+// for each channel and of k(q) downFactor(r) / L(q, r) once for all, k(q)
+// the largest |acrossJumps_c(q)|. Each of them is the transform of a
+// conjugate-symmetric column, real, and two of them travel as one complex
+// transform (the first in the real part, the second in the imaginary
+// part), kLaneCount columns at a time; the two scales keep the pair's
+// values of like size, so that neither drowns in the other's rounding.
+// Then each row's half spectrum is put together from them and transformed
+// across, two rows as one complex transform, kLaneCount pairs at a time.
 constexpr std::int32_t kColumnsPerBatch = kLaneCount;
 constexpr std::int32_t kRowsPerBatch = 2 * kLaneCount;
 
@@ -47,14 +55,12 @@ struct Worker {
   WorkBuffer<float> rows;           // kRowsPerBatch x width: rows of the smooth component
 };
 
-// One column of the half spectra of kRowsPerBatch rows, as the transform
-// across takes them: lane l holds rows y0 + 2 l (first) and y0 + 2 l + 1
-// (second).
+// One column's values of one of the real transforms down, for
+// kRowsPerBatch rows, as the transforms across take them: lane l holds rows
+// y0 + 2 l (first) and y0 + 2 l + 1 (second).
 struct RowPairs {
-  Lanes firstReal;
-  Lanes firstImaginary;
-  Lanes secondReal;
-  Lanes secondImaginary;
+  Lanes first;
+  Lanes second;
 };
 
 // What the spectrum of one point needs of its column q or its row r: the
@@ -65,9 +71,22 @@ struct Frequency {
   float laplacian;
 };
 
+// What a column q of the first half needs besides: the scales of its
+// transforms down (|acrossFactor(q)|, then k(q)) and what turns them back,
+// acrossFactor(q) / |acrossFactor(q)| and acrossJumps_c(q) / k(q) (0 when
+// k(q) is), channel c in lane c.
+struct HalfColumn {
+  float factorSize;
+  float jumpSize;
+  Complex factorTurn;
+  LaneComplex jumpShares;
+};
+
 struct Working {
   std::int32_t halfWidth = 0;        // width / 2 + 1
-  WorkBuffer<RowPairs> half;         // row batches of halfWidth: one channel's rows, spectrum across
+  std::int32_t parts = 0;            // the real transforms down: one a channel, then the factors' one
+  // Row batches of halfWidth columns of `parts` transforms down.
+  WorkBuffer<RowPairs> half;
   Worker workers[kMostWorkers];
   std::int32_t workerCount = 0;      // workers with their memory
   LanePlan* forwardAcross = nullptr;
@@ -78,6 +97,7 @@ struct Working {
   WorkBuffer<LaneComplex> acrossJumps;
   WorkBuffer<LaneComplex> downJumps;
   WorkBuffer<Frequency> acrossFrequencies;  // halfWidth
+  WorkBuffer<HalfColumn> halfColumns;       // halfWidth
   WorkBuffer<Frequency> downFrequencies;    // height
   WorkBuffer<float> acrossKept;      // width: see fillKeptShares
   WorkBuffer<float> downKept;        // height
@@ -98,9 +118,12 @@ bool allocate(Working& working, const Picture& picture) {
   const std::int64_t height = picture.height;
   const std::int64_t longer = width > height ? width : height;
   working.halfWidth = picture.width / 2 + 1;
-  if (!working.half.allocate(rowBatchCount(picture) * static_cast<std::int64_t>(working.halfWidth)) ||
+  working.parts = picture.channels + 1;  // even: pairs of them travel together
+  if (!working.half.allocate(rowBatchCount(picture) * static_cast<std::int64_t>(working.halfWidth) *
+                             working.parts) ||
       !working.acrossJumps.allocate(width) || !working.downJumps.allocate(height) ||
-      !working.acrossFrequencies.allocate(working.halfWidth) || !working.downFrequencies.allocate(height) ||
+      !working.acrossFrequencies.allocate(working.halfWidth) || !working.halfColumns.allocate(working.halfWidth) ||
+      !working.downFrequencies.allocate(height) ||
       !working.acrossKept.allocate(width) || !working.downKept.allocate(height)) {
     return false;
   }
@@ -177,71 +200,104 @@ void transformBorderJumps(const Picture& picture, Working& working) {
   transformLanes(working.forwardAcross, jumps, working.acrossJumps.data());
 }
 
+// From the half angle t / 2 in [0, pi / 2]: |1 - exp(i t)| = 2 sin(t / 2)
+// and (1 - exp(i t)) / |1 - exp(i t)| = sin(t / 2) - i cos(t / 2).
+void fillHalfColumns(const Picture& picture, Working& working) {
+  for (std::int32_t q = 0; q < working.halfWidth; ++q) {
+    const UnitRoot half = unitRoot(q, 2 * static_cast<std::int64_t>(picture.width));
+    HalfColumn& column = working.halfColumns[q];
+    column.factorSize = static_cast<float>(2.0 * half.sine);
+    column.factorTurn = {static_cast<float>(half.sine), static_cast<float>(-half.cosine)};
+    const LaneComplex& jumps = working.acrossJumps[q];
+    double largest = 0.0;
+    for (std::int32_t c = 0; c < picture.channels; ++c) {
+      const double size = std::sqrt(static_cast<double>(jumps.real[c]) * jumps.real[c] +
+                                    static_cast<double>(jumps.imaginary[c]) * jumps.imaginary[c]);
+      if (size > largest) largest = size;
+    }
+    column.jumpSize = static_cast<float>(largest);
+    column.jumpShares = LaneComplex{};
+    for (std::int32_t c = 0; largest > 0.0 && c < picture.channels; ++c) {
+      column.jumpShares.real[c] = static_cast<float>(jumps.real[c] / largest);
+      column.jumpShares.imaginary[c] = static_cast<float>(jumps.imaginary[c] / largest);
+    }
+  }
+}
+
 Lanes broadcast(float value) { return Lanes{} + value; }
 
-// Columns q0 .. q0 + kLaneCount - 1 of the smooth component's spectrum,
-// transformed down into rows of `half`. The jumps are a picture that is
-// zero but on the borders; its spectrum is the border jumps'
-// one-dimensional spectra times 1 - exp(2 pi i q / n), and the periodic
-// Laplacian divides it by 2 cos(2 pi q / width) + 2 cos(2 pi r / height) - 4.
-// The inverse transforms' 1 / (width height) is taken here too.
-void spectrumColumns(const Picture& picture, std::int32_t channel, std::int32_t q0, Working& working,
-                     Worker& worker) {
+// The spectrum a part's transform down starts from, at row r (before the
+// division by the Laplacian): a channel's border jumps, or the factor.
+Complex partSpectrum(const Working& working, std::int32_t part, std::int32_t r) {
+  const LaneComplex& jumps = working.downJumps[r];
+  if (part < working.parts - 1) return {jumps.real[part], jumps.imaginary[part]};
+  return working.downFrequencies[r].factor;
+}
+
+// Columns q0 .. q0 + kLaneCount - 1 of every part's transform down, into
+// `half`. The jumps are a picture that is zero but on the borders; its
+// spectrum is the border jumps' one-dimensional spectra times
+// 1 - exp(2 pi i q / n), and the periodic Laplacian divides it by
+// L(q, r) = 2 cos(2 pi q / width) + 2 cos(2 pi r / height) - 4. The inverse
+// transforms' 1 / (width height) is taken here too.
+void transformColumns(const Picture& picture, std::int32_t q0, Working& working, Worker& worker) {
   const std::int32_t height = picture.height;
   const std::int32_t count = working.halfWidth - q0 < kLaneCount ? working.halfWidth - q0 : kLaneCount;
-  Lanes factorReal{}, factorImaginary{}, jumpReal{}, jumpImaginary{}, laplacian{};
+  Lanes laplacian{}, factorSize{}, jumpSize{};
   for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
     // Lanes past the last column repeat it; their results are dropped.
     const std::int32_t q = q0 + (lane < count ? lane : count - 1);
-    const Frequency& across = working.acrossFrequencies[q];
-    factorReal[lane] = across.factor.real;
-    factorImaginary[lane] = across.factor.imaginary;
-    jumpReal[lane] = working.acrossJumps[q].real[channel];
-    jumpImaginary[lane] = working.acrossJumps[q].imaginary[channel];
-    laplacian[lane] = across.laplacian;
+    laplacian[lane] = working.acrossFrequencies[q].laplacian;
+    factorSize[lane] = working.halfColumns[q].factorSize;
+    jumpSize[lane] = working.halfColumns[q].jumpSize;
   }
-  const float scale = static_cast<float>(1.0 / (static_cast<double>(picture.width) * height));
+  const Lanes scale = broadcast(static_cast<float>(1.0 / (static_cast<double>(picture.width) * height)));
   LaneComplex* column = worker.input.data();
-  for (std::int32_t r = 0; r < height; ++r) {
-    const Frequency& down = working.downFrequencies[r];
-    const Complex downJump{working.downJumps[r].real[channel], working.downJumps[r].imaginary[channel]};
-    const Lanes real = downJump.real * factorReal - downJump.imaginary * factorImaginary +
-                       (jumpReal * down.factor.real - jumpImaginary * down.factor.imaginary);
-    const Lanes imaginary = downJump.real * factorImaginary + downJump.imaginary * factorReal +
-                            (jumpReal * down.factor.imaginary + jumpImaginary * down.factor.real);
-    const Lanes share = broadcast(scale) / (laplacian + down.laplacian);
-    column[r] = {real * share, imaginary * share};
-  }
-  if (q0 == 0) {
-    // s has mean zero: p keeps u's mean.
-    column[0].real[0] = 0.0f;
-    column[0].imaginary[0] = 0.0f;
-  }
-  transformLanes(worker.down, column, worker.output.data());
-  // Turned from lanes of columns into lanes of row pairs.
-  const LaneComplex* rows = worker.output.data();
-  for (std::int32_t y0 = 0; y0 < height; y0 += kRowsPerBatch) {
-    LaneComplex padded[kRowsPerBatch];
-    const LaneComplex* batch = rows + y0;
-    if (height - y0 < kRowsPerBatch) {
-      for (std::int32_t i = 0; i < kRowsPerBatch; ++i) padded[i] = y0 + i < height ? rows[y0 + i] : LaneComplex{};
-      batch = padded;
+  for (std::int32_t part = 0; part < working.parts; part += 2) {
+    const Lanes firstSize = part < working.parts - 1 ? factorSize : jumpSize;
+    const Lanes secondSize = part + 1 < working.parts - 1 ? factorSize : jumpSize;
+    for (std::int32_t r = 0; r < height; ++r) {
+      // part + i (part + 1), each at its scale
+      const Complex a = partSpectrum(working, part, r);
+      const Complex b = partSpectrum(working, part + 1, r);
+      const Lanes share = scale / (laplacian + working.downFrequencies[r].laplacian);
+      column[r] = {(a.real * firstSize - b.imaginary * secondSize) * share,
+                   (a.imaginary * firstSize + b.real * secondSize) * share};
     }
-    Lanes firstReal[kLaneCount], firstImaginary[kLaneCount], secondReal[kLaneCount], secondImaginary[kLaneCount];
+    if (q0 == 0) {
+      // L(0, 0) is 0. s has mean zero (p keeps u's mean), and the jumps'
+      // transforms at column 0 are scaled by |acrossFactor(0)| = 0.
+      column[0].real[0] = 0.0f;
+      column[0].imaginary[0] = 0.0f;
+    }
+    transformLanes(worker.down, column, worker.output.data());
+    // Turned from lanes of columns into lanes of row pairs.
+    const LaneComplex* rows = worker.output.data();
+    for (std::int32_t y0 = 0; y0 < height; y0 += kRowsPerBatch) {
+      LaneComplex padded[kRowsPerBatch];
+      const LaneComplex* batch = rows + y0;
+      if (height - y0 < kRowsPerBatch) {
+        for (std::int32_t i = 0; i < kRowsPerBatch; ++i) padded[i] = y0 + i < height ? rows[y0 + i] : LaneComplex{};
+        batch = padded;
+      }
+      Lanes firstReal[kLaneCount], firstImaginary[kLaneCount], secondReal[kLaneCount], secondImaginary[kLaneCount];
 #pragma GCC unroll 16
-    for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
-      firstReal[lane] = batch[2 * lane].real;
-      firstImaginary[lane] = batch[2 * lane].imaginary;
-      secondReal[lane] = batch[2 * lane + 1].real;
-      secondImaginary[lane] = batch[2 * lane + 1].imaginary;
-    }
-    transposeLanes(firstReal);
-    transposeLanes(firstImaginary);
-    transposeLanes(secondReal);
-    transposeLanes(secondImaginary);
-    RowPairs* out = working.half.data() + static_cast<std::int64_t>(y0 / kRowsPerBatch) * working.halfWidth + q0;
-    for (std::int32_t lane = 0; lane < count; ++lane) {
-      out[lane] = {firstReal[lane], firstImaginary[lane], secondReal[lane], secondImaginary[lane]};
+      for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
+        firstReal[lane] = batch[2 * lane].real;
+        firstImaginary[lane] = batch[2 * lane].imaginary;
+        secondReal[lane] = batch[2 * lane + 1].real;
+        secondImaginary[lane] = batch[2 * lane + 1].imaginary;
+      }
+      transposeLanes(firstReal);
+      transposeLanes(firstImaginary);
+      transposeLanes(secondReal);
+      transposeLanes(secondImaginary);
+      RowPairs* out = working.half.data() +
+                      (static_cast<std::int64_t>(y0 / kRowsPerBatch) * working.halfWidth + q0) * working.parts + part;
+      for (std::int32_t lane = 0; lane < count; ++lane) {
+        out[lane * working.parts] = {firstReal[lane], secondReal[lane]};
+        out[lane * working.parts + 1] = {firstImaginary[lane], secondImaginary[lane]};
+      }
     }
   }
 }
@@ -284,30 +340,37 @@ void subtractRow(Picture& picture, std::int32_t y, std::int32_t channel, const f
   }
 }
 
-// first + i second, for the lanes' two rows.
-LaneComplex pairOf(const RowPairs& pairs) {
-  return {pairs.firstReal - pairs.secondImaginary, pairs.firstImaginary + pairs.secondReal};
-}
-LaneComplex conjugatePairOf(const RowPairs& pairs) {
-  return {pairs.firstReal + pairs.secondImaginary, pairs.secondReal - pairs.firstImaginary};
-}
-LaneComplex realPairOf(const RowPairs& pairs) { return {pairs.firstReal, pairs.secondReal}; }
-
 // Rows y0 .. y0 + kRowsPerBatch - 1 of the smooth component, from their
 // half spectra, taken out of the picture's channel.
 void smoothRows(Picture& picture, std::int32_t channel, std::int32_t y0, const Working& working, Worker& worker) {
   const std::int32_t width = picture.width;
   const std::int32_t height = picture.height;
-  const RowPairs* half = working.half.data() + static_cast<std::int64_t>(y0 / kRowsPerBatch) * working.halfWidth;
+  const std::int32_t parts = working.parts;
+  const RowPairs* half = working.half.data() + static_cast<std::int64_t>(y0 / kRowsPerBatch) * working.halfWidth * parts;
   LaneComplex* spectrum = worker.input.data();
-  // At 0, and at width / 2 of an even width, the values are real; past the
-  // half, each is the conjugate of the one mirrored.
-  spectrum[0] = realPairOf(half[0]);
-  for (std::int32_t q = 1; 2 * q < width; ++q) {
-    spectrum[q] = pairOf(half[q]);
-    spectrum[width - q] = conjugatePairOf(half[q]);
+  // Column q of the lanes' first and second rows: the channel's part
+  // turned as acrossFactor(q), plus the factors' part times the channel's
+  // share of acrossJumps(q). At 0, and at width / 2 of an even width, the
+  // values are real; past the half, each is the conjugate of the one
+  // mirrored.
+  for (std::int32_t q = 0; 2 * q <= width; ++q) {
+    const RowPairs& own = half[static_cast<std::int64_t>(q) * parts + channel];
+    const RowPairs& factors = half[static_cast<std::int64_t>(q) * parts + parts - 1];
+    const HalfColumn& column = working.halfColumns[q];
+    const Complex factor = column.factorTurn;
+    const Complex jump{column.jumpShares.real[channel], column.jumpShares.imaginary[channel]};
+    const Lanes firstReal = factor.real * own.first + jump.real * factors.first;
+    const Lanes firstImaginary = factor.imaginary * own.first + jump.imaginary * factors.first;
+    const Lanes secondReal = factor.real * own.second + jump.real * factors.second;
+    const Lanes secondImaginary = factor.imaginary * own.second + jump.imaginary * factors.second;
+    if (q == 0 || 2 * q == width) {
+      spectrum[q] = {firstReal, secondReal};
+    } else {
+      // first + i second, and its mirror conj(first) + i conj(second)
+      spectrum[q] = {firstReal - secondImaginary, firstImaginary + secondReal};
+      spectrum[width - q] = {firstReal + secondImaginary, secondReal - firstImaginary};
+    }
   }
-  if (width % 2 == 0 && width > 1) spectrum[width / 2] = realPairOf(half[width / 2]);
   transformLanes(worker.across, spectrum, worker.output.data());
 
   // Lane l's real parts are row y0 + 2 l, its imaginary parts the next.
@@ -361,7 +424,7 @@ void columnBatches(void* context, std::int32_t workerIndex) {
   const Run& run = *static_cast<const Run*>(context);
   Worker& worker = run.working->workers[workerIndex];
   for (std::int32_t b = run.start + workerIndex; b < run.end; b += run.working->workerCount) {
-    spectrumColumns(*run.picture, run.channel, b * kColumnsPerBatch, *run.working, worker);
+    transformColumns(*run.picture, b * kColumnsPerBatch, *run.working, worker);
   }
 }
 
@@ -394,7 +457,7 @@ bool inRuns(Run& run, std::int32_t batches, std::int32_t length, void (*job)(voi
 }  // namespace
 
 std::int64_t smoothUnits(const Picture& picture) {
-  return static_cast<std::int64_t>(picture.channels) * (columnBatchCount(picture) + rowBatchCount(picture));
+  return columnBatchCount(picture) + static_cast<std::int64_t>(picture.channels) * rowBatchCount(picture);
 }
 
 Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
@@ -408,12 +471,11 @@ Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
   fillKeptShares(working.acrossKept.data(), picture.width);
   fillKeptShares(working.downKept.data(), picture.height);
   transformBorderJumps(picture, working);
-  for (std::int32_t channel = 0; channel < picture.channels; ++channel) {
-    Run run{&picture, channel, &working, 0, 0};
-    if (!inRuns(run, columnBatchCount(picture), picture.height, columnBatches, meter) ||
-        !inRuns(run, rowBatchCount(picture), picture.width, rowBatches, meter)) {
-      return Outcome::aborted;
-    }
+  fillHalfColumns(picture, working);
+  Run run{&picture, 0, &working, 0, 0};
+  if (!inRuns(run, columnBatchCount(picture), picture.height, columnBatches, meter)) return Outcome::aborted;
+  for (run.channel = 0; run.channel < picture.channels; ++run.channel) {
+    if (!inRuns(run, rowBatchCount(picture), picture.width, rowBatches, meter)) return Outcome::aborted;
   }
   return Outcome::done;
 }
