@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 /* Fills kept for the next operation that asks: enough for GIMP's preview
- * going back and forth between a few settings, few enough that the
- * prepared textures of settings long left do not stay in memory. */
+ * going back and forth between a few settings, few and small enough that
+ * the textures of settings long left do not stay in memory. A fill larger
+ * than the budget alone is not kept. */
 #define KEPT_FILLS 4
+#define KEPT_BYTES ((gint64) 512 << 20)
 
 struct FillUse
 {
@@ -18,6 +20,7 @@ typedef struct
 {
   FillKey  key;
   FillUse *use;
+  gint64   bytes;   /* zovezadu_fill_texture_bytes */
 } KeptFill;
 
 static GMutex   store_lock;
@@ -140,29 +143,38 @@ find_kept (const FillKey *key, FillUse **stale)
 
 /* Keeps `use` for `key` first, unless another thread has just kept one for
  * the same key: then that one is the caller's and `use` is let go. The
- * least recently used fill goes when all places are taken. */
+ * least recently used fills go while there are too many or too large. */
 static FillUse *
 keep (const FillKey *key, FillUse *use)
 {
-  FillUse *stale[KEPT_FILLS] = {NULL};
-  FillUse *dropped = NULL, *found;
-  gint i;
+  FillUse *let_go[2 * KEPT_FILLS] = {NULL};
+  const gint64 bytes = zovezadu_fill_texture_bytes (use->fill);
+  FillUse *found;
+  gint64 total = bytes;
+  gint count = 0, index, i;
 
   g_mutex_lock (&store_lock);
-  found = find_kept (key, stale);
-  if (found == NULL)
+  found = find_kept (key, let_go);
+  if (found == NULL && bytes <= KEPT_BYTES)
     {
-      if (kept[KEPT_FILLS - 1].use != NULL)
-        dropped = take_out (KEPT_FILLS - 1);
+      /* The most recently used that fit beside it stay; the rest go. */
+      for (index = 0; index < KEPT_FILLS - 1 && kept[index].use != NULL; index++)
+        {
+          if (total + kept[index].bytes > KEPT_BYTES)
+            break;
+          total += kept[index].bytes;
+        }
+      while (index < KEPT_FILLS && kept[index].use != NULL)
+        let_go[KEPT_FILLS + count++] = take_out (index);
       move_first (KEPT_FILLS - 1);
       kept[0].key = *key;
       kept[0].key.path = g_strdup (key->path);
       kept[0].use = fill_use_ref (use);
+      kept[0].bytes = bytes;
     }
   g_mutex_unlock (&store_lock);
-  for (i = 0; i < KEPT_FILLS; i++)
-    fill_use_unref (stale[i]);
-  fill_use_unref (dropped);
+  for (i = 0; i < 2 * KEPT_FILLS; i++)
+    fill_use_unref (let_go[i]);
   if (found != NULL)
     {
       fill_use_unref (use);
