@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "fill/copy_fill.h"
 #include "fill/fill_mode.h"
 #include "fill/result_codes.h"
 
@@ -54,9 +55,15 @@ int fillRectangle(RectangleFill& fill, std::int32_t top, std::int32_t left, std:
     *result = filterBadParameters;
     return 0;
   }
-  // One row at a time: the modes share out a band's rows over the cores,
-  // and a one-row band stays on the caller's thread, whose own pool of
-  // threads already shares out the rectangles.
+  // The copy mode writes a band of any height on the caller's thread: the
+  // whole rectangle at once. The other modes share out a band's rows over
+  // the cores, so they get one row at a time: a one-row band stays on the
+  // caller's thread, whose own pool of threads already shares out the
+  // rectangles.
+  if (fill.job.mode == &kCopyFill) {
+    const BandTarget band{top, left, rows, columns, pixels, rowBytes, fill.layout};
+    return fill.job.mode->render(fill.job, band, result);
+  }
   for (std::int32_t row = 0; row < rows; ++row) {
     const BandTarget band{top + row, left, 1, columns, pixels + static_cast<std::ptrdiff_t>(row) * rowBytes,
                           rowBytes, fill.layout};

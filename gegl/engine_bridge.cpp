@@ -8,6 +8,7 @@
 #include "fill/rectangle_fill.h"
 #include "fill/result_codes.h"
 #include "seamless/seamless.h"
+#include "texture/texture_source.h"
 
 struct ZovezaduFill {
   fill::RectangleFill fill;
@@ -77,6 +78,13 @@ int zovezadu_fill_rectangle(ZovezaduFill* fill, int32_t x, int32_t y, int32_t wi
   if (fill == nullptr) return 0;
   std::int16_t result = fill::noErr;
   return fill::fillRectangle(fill->fill, y, x, height, width, pixels, row_bytes, &result);
+}
+
+int64_t zovezadu_fill_texture_bytes(const ZovezaduFill* fill) {
+  if (fill == nullptr) return 0;
+  const texture::TextureSource& source = fill->fill.job.source;
+  return 3 * (static_cast<int64_t>(source.width) * source.height +
+              static_cast<int64_t>(source.scaledWidth) * source.scaledHeight);
 }
 
 void zovezadu_fill_close(ZovezaduFill* fill) {

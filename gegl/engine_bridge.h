@@ -48,6 +48,9 @@ ZovezaduFill *zovezadu_fill_open(const char *path, const ZovezaduFillOptions *op
 int zovezadu_fill_rectangle(ZovezaduFill *fill, int32_t x, int32_t y, int32_t width, int32_t height,
                             uint8_t *pixels, int32_t row_bytes);
 void zovezadu_fill_close(ZovezaduFill *fill);
+/* The bytes of the texture's pixels at its own size and as prepared: about
+ * what an open fill holds, give or take a mode's tables. */
+int64_t zovezadu_fill_texture_bytes(const ZovezaduFill *fill);
 
 /* The picture (packed rows, `channels` 1 or 3 samples of `sample_bytes` 1
  * or 2) made seamless in place; method 0 smooth, 1 cut. 1 when done; 0 when

@@ -2,19 +2,14 @@
 
 #include <string.h>
 
-struct FillUse
-{
-  ZovezaduFill *fill;
-  gint          users;    /* threads rendering with it, and the cache while it holds it */
-};
+#include "gegl/fill_store.h"
 
 struct FillCache
 {
-  GMutex              lock;
-  FillUse            *held;
-  gboolean            tried;     /* an open was attempted for the key below */
-  gchar              *path;
-  ZovezaduFillOptions options;
+  GMutex   lock;
+  FillUse *held;
+  gboolean tried;   /* an open was attempted for the key below */
+  FillKey  key;
 };
 
 FillCache *
@@ -25,69 +20,42 @@ fill_cache_new (void)
   return cache;
 }
 
-static void
-drop_use (FillUse *use)
-{
-  if (use != NULL && --use->users == 0)
-    {
-      zovezadu_fill_close (use->fill);
-      g_free (use);
-    }
-}
-
 void
 fill_cache_free (FillCache *cache)
 {
   if (cache == NULL)
     return;
-  drop_use (cache->held);
-  g_free (cache->path);
+  fill_use_unref (cache->held);
+  fill_key_clear (&cache->key);
   g_mutex_clear (&cache->lock);
   g_free (cache);
-}
-
-static gboolean
-same_key (const FillCache *cache, const char *path, const ZovezaduFillOptions *options)
-{
-  const ZovezaduFillOptions *held = &cache->options;
-  return cache->tried && g_strcmp0 (cache->path, path) == 0 && held->size == options->size &&
-         held->scale_percent == options->scale_percent && held->angle_degrees == options->angle_degrees &&
-         held->offset_x == options->offset_x && held->offset_y == options->offset_y &&
-         held->repeat == options->repeat && held->seed == options->seed &&
-         held->make_seamless == options->make_seamless;
 }
 
 gboolean
 fill_cache_open (FillCache *cache, const char *path, const ZovezaduFillOptions *options)
 {
+  FillKey key;
+  FillUse *let_go = NULL;
   gboolean held;
 
+  fill_key_set (&key, path, options);
   g_mutex_lock (&cache->lock);
-  if (!same_key (cache, path, options))
+  if (!cache->tried || !fill_key_equal (&cache->key, &key))
     {
-      ZovezaduFill *fill = NULL;
-      drop_use (cache->held);
-      cache->held = NULL;
-      g_free (cache->path);
-      cache->path = g_strdup (path);
-      cache->options = *options;
+      let_go = cache->held;
+      fill_key_clear (&cache->key);
+      cache->key = key;
+      key.path = NULL;
       cache->tried = TRUE;
-      if (path != NULL && path[0] != '\0')
-        {
-          fill = zovezadu_fill_open (path, options);
-          if (fill == NULL)
-            g_warning ("zovezadu:texture-fill: %s: the texture cannot be filled (missing, unreadable, "
-                       "unsupported or too large for memory); rendering nothing", path);
-        }
-      if (fill != NULL)
-        {
-          cache->held = g_new0 (FillUse, 1);
-          cache->held->fill = fill;
-          cache->held->users = 1;
-        }
+      cache->held = fill_store_open (&cache->key);
+      if (cache->held == NULL && path != NULL && path[0] != '\0')
+        g_warning ("zovezadu:texture-fill: %s: the texture cannot be filled (missing, unreadable, "
+                   "unsupported or too large for memory); rendering nothing", path);
     }
   held = cache->held != NULL;
   g_mutex_unlock (&cache->lock);
+  fill_key_clear (&key);
+  fill_use_unref (let_go);
   return held;
 }
 
@@ -96,25 +64,15 @@ fill_cache_use (FillCache *cache)
 {
   FillUse *use;
   g_mutex_lock (&cache->lock);
-  use = cache->held;
-  if (use != NULL)
-    use->users++;
+  use = cache->held != NULL ? fill_use_ref (cache->held) : NULL;
   g_mutex_unlock (&cache->lock);
   return use;
-}
-
-ZovezaduFill *
-fill_use_fill (FillUse *use)
-{
-  return use->fill;
 }
 
 void
 fill_cache_done (FillCache *cache, FillUse *use)
 {
-  g_mutex_lock (&cache->lock);
-  drop_use (use);
-  g_mutex_unlock (&cache->lock);
+  fill_use_unref (use);
 }
 
 gboolean

@@ -1,20 +1,22 @@
-/* The texture fill one operation holds: opened again only when its texture
- * or options change, shared by the operation's threads, each of which keeps
- * the fill it started with until its rectangle is done. */
+/* The texture fill one operation holds: taken again from the fills this
+ * process keeps only when its texture, the file or the options change,
+ * shared by the operation's threads, each of which keeps the fill it started
+ * with until its rectangle is done. */
 #ifndef ZOVEZADU_GEGL_FILL_CACHE_H
 #define ZOVEZADU_GEGL_FILL_CACHE_H
 
 #include <gegl.h>
 
 #include "gegl/engine_bridge.h"
+#include "gegl/fill_store.h"
 
 typedef struct FillCache FillCache;
-typedef struct FillUse FillUse;
 
 FillCache *fill_cache_new (void);
 void fill_cache_free (FillCache *cache);
 
-/* Opens the fill for `path` and `options` unless it is the one held.
+/* Takes the fill for `path` as the file is now and `options` unless it is
+ * the one held.
  * TRUE when a fill is held; FALSE (transparent) for no texture or one that
  * cannot be filled, the latter with one warning naming the file. */
 gboolean fill_cache_open (FillCache *cache, const char *path, const ZovezaduFillOptions *options);
@@ -22,7 +24,6 @@ gboolean fill_cache_open (FillCache *cache, const char *path, const ZovezaduFill
 /* The fill held now, kept for the caller until fill_cache_done; NULL when
  * there is none. */
 FillUse *fill_cache_use (FillCache *cache);
-ZovezaduFill *fill_use_fill (FillUse *use);
 void fill_cache_done (FillCache *cache, FillUse *use);
 
 /* The rectangle at mipmap `level` (each pixel the fill's at 2^level times

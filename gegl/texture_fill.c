@@ -67,8 +67,9 @@ cache_of (GeglOperation *operation)
   return o->user_data;
 }
 
-/* The texture is opened here, once for each change of the properties:
- * opaque RGB in the texture's 8 bits, or transparent when it cannot be. */
+/* The fill is taken here, at each change of the properties or of the
+ * texture's file, from the fills the module keeps or opened anew: opaque
+ * RGB in the texture's 8 bits, or transparent when it cannot be. */
 static void
 prepare (GeglOperation *operation)
 {

@@ -4,12 +4,14 @@
 # pixel for pixel once both are decoded to 8 bits, for each repeat, turned
 # and scaled; gegl:load then zovezadu:make-seamless is texfill
 # make-seamless; a texture that cannot be read renders transparent with one
-# warning naming it.
+# warning naming it; and, given FILL_STORE_TEST, the fills the module keeps
+# between graphs in one process.
 #
-#   tests/gegl/gegl_cli_test.sh TEXFILL MODULE.so
+#   tests/gegl/gegl_cli_test.sh TEXFILL MODULE.so [FILL_STORE_TEST]
 set -uo pipefail
 texfill="$1"
 module="$2"
+store_test="${3:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -105,5 +107,13 @@ for texture in "$work/missing.png" "$work/cut-short.png"; do
     failures=$((failures + 1))
   fi
 done
+
+# Two textures of one size in pixels and bytes, so that a rewrite in place
+# changes only the file's time.
+if [ -n "$store_test" ]; then
+  convert "$work/rust.png" -type TrueColor BMP3:"$work/first.bmp" &&
+    convert "$work/brick.png" -crop 200x200+37+11 +repage -type TrueColor BMP3:"$work/second.bmp" || exit 1
+  "$store_test" "$work/first.bmp" "$work/second.bmp" "$work/texture.bmp" || failures=$((failures + 1))
+fi
 
 [ "$failures" -eq 0 ]
