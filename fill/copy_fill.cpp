@@ -101,4 +101,12 @@ void releaseCopyFill(FillJob& job) {
 
 const FillMode kCopyFill = {prepareCopyFill, copyFillReady, handedBandRows, renderCopyBand, releaseCopyFill};
 
+bool copyFillPeriod(const FillJob& job, std::int32_t* across, std::int32_t* down) {
+  if (job.mode != &kCopyFill || !copyFillReady(job)) return false;
+  const CopyFillState& state = *stateOf(job);
+  *across = state.period;
+  *down = state.edge == EdgeMode::reflect ? 2 * state.rows : state.rows;
+  return true;
+}
+
 }  // namespace fill

@@ -11,4 +11,9 @@ namespace fill {
 
 extern const FillMode kCopyFill;
 
+// The copy fill's period in a started job: the fill at (x + across, y) and
+// at (x, y + down) is the fill at (x, y). False for a job of another mode
+// or one not started.
+bool copyFillPeriod(const FillJob& job, std::int32_t* across, std::int32_t* down);
+
 }  // namespace fill

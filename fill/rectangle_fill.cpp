@@ -72,6 +72,10 @@ int fillRectangle(RectangleFill& fill, std::int32_t top, std::int32_t left, std:
   return 1;
 }
 
+int rectangleFillPeriod(const RectangleFill& fill, std::int32_t* across, std::int32_t* down) {
+  return copyFillPeriod(fill.job, across, down) ? 1 : 0;
+}
+
 void releaseRectangleFill(RectangleFill& fill) { releaseFillJob(&fill.job); }
 
 }  // namespace fill

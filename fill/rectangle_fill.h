@@ -36,6 +36,11 @@ int startRectangleFill(RectangleFill& fill, std::int32_t colourPlanes, std::int3
 int fillRectangle(RectangleFill& fill, std::int32_t top, std::int32_t left, std::int32_t rows, std::int32_t columns,
                   std::uint8_t* pixels, std::int32_t rowBytes, std::int16_t* result);
 
+// When the started fill repeats exactly every `across` x `down` pixels
+// (the texture at its own size, tiled or mirrored, not turned): 1 with the
+// period; else 0.
+int rectangleFillPeriod(const RectangleFill& fill, std::int32_t* across, std::int32_t* down);
+
 void releaseRectangleFill(RectangleFill& fill);
 
 }  // namespace fill

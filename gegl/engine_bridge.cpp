@@ -48,6 +48,7 @@ int zovezadu_scale_default(void) { return fill::kScaleDefault; }
 int zovezadu_offset_limit(void) { return fill::kOffsetLimit; }
 int zovezadu_seed_maximum(void) { return fill::kSeedMaximum; }
 int zovezadu_seed_default(void) { return fill::kSeedDefault; }
+int32_t zovezadu_plane_limit(void) { return fill::kPlaneLimit; }
 
 ZovezaduFill* zovezadu_fill_open(const char* path, const ZovezaduFillOptions* options) {
   if (path == nullptr || options == nullptr || !validOptions(*options)) return nullptr;
@@ -85,6 +86,11 @@ int64_t zovezadu_fill_texture_bytes(const ZovezaduFill* fill) {
   const texture::TextureSource& source = fill->fill.job.source;
   return 3 * (static_cast<int64_t>(source.width) * source.height +
               static_cast<int64_t>(source.scaledWidth) * source.scaledHeight);
+}
+
+int zovezadu_fill_period(const ZovezaduFill* fill, int32_t* across, int32_t* down) {
+  if (fill == nullptr || across == nullptr || down == nullptr) return 0;
+  return fill::rectangleFillPeriod(fill->fill, across, down);
 }
 
 void zovezadu_fill_close(ZovezaduFill* fill) {

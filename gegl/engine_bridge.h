@@ -25,6 +25,8 @@ int zovezadu_scale_default(void);
 int zovezadu_offset_limit(void);
 int zovezadu_seed_maximum(void);
 int zovezadu_seed_default(void);
+/* How far from the origin a rectangle of the fill may reach. */
+int32_t zovezadu_plane_limit(void);
 
 typedef struct {
   int size;          /* the size choice */
@@ -51,6 +53,10 @@ void zovezadu_fill_close(ZovezaduFill *fill);
 /* The bytes of the texture's pixels at its own size and as prepared: about
  * what an open fill holds, give or take a mode's tables. */
 int64_t zovezadu_fill_texture_bytes(const ZovezaduFill *fill);
+/* 1 with the period when the fill repeats exactly every `across` x `down`
+ * pixels (the texture at its own size, tiled or mirrored, not turned);
+ * else 0. */
+int zovezadu_fill_period(const ZovezaduFill *fill, int32_t *across, int32_t *down);
 
 /* The picture (packed rows, `channels` 1 or 3 samples of `sample_bytes` 1
  * or 2) made seamless in place; method 0 smooth, 1 cut. 1 when done; 0 when

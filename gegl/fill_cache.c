@@ -6,11 +6,16 @@
 
 struct FillCache
 {
-  GMutex   lock;
-  FillUse *held;
-  gboolean tried;   /* an open was attempted for the key below */
-  FillKey  key;
+  GMutex      lock;
+  FillUse    *held;
+  gboolean    tried;          /* an open was attempted for the key below */
+  FillKey     key;
+  GeglBuffer *pattern;        /* one period of pattern_of, see fill_cache_pattern */
+  FillUse    *pattern_of;
 };
+
+/* A period larger than this is not kept as a pattern. */
+#define PATTERN_MOST_BYTES (64 * 1024 * 1024)
 
 FillCache *
 fill_cache_new (void)
@@ -26,6 +31,8 @@ fill_cache_free (FillCache *cache)
   if (cache == NULL)
     return;
   fill_use_unref (cache->held);
+  g_clear_object (&cache->pattern);
+  fill_use_unref (cache->pattern_of);
   fill_key_clear (&cache->key);
   g_mutex_clear (&cache->lock);
   g_free (cache);
@@ -73,6 +80,56 @@ void
 fill_cache_done (FillCache *cache, FillUse *use)
 {
   fill_use_unref (use);
+}
+
+static GeglBuffer *
+new_pattern (FillUse *use, const Babl *format, gint tile_width, gint tile_height)
+{
+  ZovezaduFill *fill = fill_use_fill (use);
+  int32_t across = 0, down = 0;
+  GeglBuffer *pattern;
+  guchar *pixels;
+
+  if (!zovezadu_fill_period (fill, &across, &down) || babl_format_get_bytes_per_pixel (format) != 3 ||
+      tile_width < 1 || tile_height < 1 || across % tile_width != 0 || down % tile_height != 0 ||
+      (gint64) across * down * 3 > PATTERN_MOST_BYTES)
+    return NULL;
+  pixels = g_try_malloc ((gsize) across * down * 3);
+  if (pixels == NULL)
+    return NULL;
+  if (!zovezadu_fill_rectangle (fill, 0, 0, across, down, pixels, across * 3))
+    {
+      g_free (pixels);
+      return NULL;
+    }
+  pattern = g_object_new (GEGL_TYPE_BUFFER, "format", format, "x", 0, "y", 0, "width", (gint) across,
+                          "height", (gint) down, "tile-width", tile_width, "tile-height", tile_height, NULL);
+  gegl_buffer_set (pattern, gegl_buffer_get_extent (pattern), 0, format, pixels, GEGL_AUTO_ROWSTRIDE);
+  g_free (pixels);
+  return pattern;
+}
+
+GeglBuffer *
+fill_cache_pattern (FillCache *cache, FillUse *use, const Babl *format, gint tile_width, gint tile_height)
+{
+  GeglBuffer *pattern = NULL;
+  gint have_width = 0, have_height = 0;
+
+  g_mutex_lock (&cache->lock);
+  if (cache->pattern != NULL)
+    g_object_get (cache->pattern, "tile-width", &have_width, "tile-height", &have_height, NULL);
+  if (cache->pattern == NULL || cache->pattern_of != use || gegl_buffer_get_format (cache->pattern) != format ||
+      have_width != tile_width || have_height != tile_height)
+    {
+      g_clear_object (&cache->pattern);
+      fill_use_unref (cache->pattern_of);
+      cache->pattern_of = fill_use_ref (use);
+      cache->pattern = new_pattern (use, format, tile_width, tile_height);
+    }
+  if (cache->pattern != NULL)
+    pattern = g_object_ref (cache->pattern);
+  g_mutex_unlock (&cache->lock);
+  return pattern;
 }
 
 gboolean

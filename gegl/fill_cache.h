@@ -26,6 +26,14 @@ gboolean fill_cache_open (FillCache *cache, const char *path, const ZovezaduFill
 FillUse *fill_cache_use (FillCache *cache);
 void fill_cache_done (FillCache *cache, FillUse *use);
 
+/* One period of `use` (the fill held) in `format`, as a buffer with tiles of
+ * tile_width x tile_height, anchored at (0, 0): copied into an output with
+ * the same tiles, whole tiles are shared rather than written again (GEGL
+ * copies a shared tile only when either buffer changes it). A new
+ * reference, or NULL when the fill does not repeat on the tile grid. */
+GeglBuffer *fill_cache_pattern (FillCache *cache, FillUse *use, const Babl *format, gint tile_width,
+                                gint tile_height);
+
 /* The rectangle at mipmap `level` (each pixel the fill's at 2^level times
  * its position): 8-bit RGB rows `roi->width` pixels long. */
 gboolean fill_sample_level (ZovezaduFill *fill, const GeglRectangle *roi, gint level, guchar *out);

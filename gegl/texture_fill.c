@@ -124,6 +124,72 @@ process (GeglOperation       *operation,
   return TRUE;
 }
 
+/* Whole periods of a plain repetition copied from its pattern: the tiles
+ * of the output that a period covers are shared with the pattern's. */
+static void
+copy_periods (GeglBuffer *pattern, GeglBuffer *output, const GeglRectangle *roi)
+{
+  const GeglRectangle *period = gegl_buffer_get_extent (pattern);
+  const gint64 right = (gint64) roi->x + roi->width, bottom = (gint64) roi->y + roi->height;
+  gint64 left = (gint64) roi->x - (((gint64) roi->x % period->width) + period->width) % period->width;
+  gint64 top = (gint64) roi->y - (((gint64) roi->y % period->height) + period->height) % period->height;
+  gint64 x, y;
+
+  for (y = top; y < bottom; y += period->height)
+    for (x = left; x < right; x += period->width)
+      {
+        const GeglRectangle cell = {(gint) x, (gint) y, period->width, period->height};
+        GeglRectangle to, from;
+        if (!gegl_rectangle_intersect (&to, &cell, roi))
+          continue;
+        from.x = to.x - cell.x;
+        from.y = to.y - cell.y;
+        from.width = to.width;
+        from.height = to.height;
+        gegl_buffer_copy (pattern, &from, GEGL_ABYSS_NONE, output, &to);
+      }
+}
+
+static gboolean
+within_plane (const GeglRectangle *roi)
+{
+  const gint64 limit = zovezadu_plane_limit ();
+  return roi->x >= -limit && roi->y >= -limit && (gint64) roi->x + roi->width <= limit &&
+         (gint64) roi->y + roi->height <= limit;
+}
+
+/* At full size, a fill that repeats on the output's tile grid is copied
+ * from one period; every other, and any rectangle reaching past the plane
+ * the fill covers, is rendered pixel by pixel (process). */
+static gboolean
+process_output (GeglOperation       *operation,
+                GeglBuffer          *output,
+                const GeglRectangle *roi,
+                gint                 level)
+{
+  if (level == 0 && within_plane (roi))
+    {
+      FillCache *cache = cache_of (operation);
+      FillUse *use = fill_cache_use (cache);
+      GeglBuffer *pattern = NULL;
+      if (use != NULL)
+        {
+          gint tile_width = 0, tile_height = 0;
+          g_object_get (output, "tile-width", &tile_width, "tile-height", &tile_height, NULL);
+          pattern = fill_cache_pattern (cache, use, gegl_operation_get_format (operation, "output"), tile_width,
+                                        tile_height);
+          fill_cache_done (cache, use);
+        }
+      if (pattern != NULL)
+        {
+          copy_periods (pattern, output, roi);
+          g_object_unref (pattern);
+          return TRUE;
+        }
+    }
+  return GEGL_OPERATION_SOURCE_CLASS (gegl_op_parent_class)->process (operation, output, roi, level);
+}
+
 static void
 finalize (GObject *object)
 {
@@ -138,9 +204,11 @@ gegl_op_class_init (GeglOpClass *klass)
 {
   GObjectClass                  *object_class = G_OBJECT_CLASS (klass);
   GeglOperationClass            *operation_class = GEGL_OPERATION_CLASS (klass);
+  GeglOperationSourceClass      *source_class = GEGL_OPERATION_SOURCE_CLASS (klass);
   GeglOperationPointRenderClass *point_render_class = GEGL_OPERATION_POINT_RENDER_CLASS (klass);
 
   object_class->finalize = finalize;
+  source_class->process = process_output;
   point_render_class->process = process;
   operation_class->get_bounding_box = get_bounding_box;
   operation_class->prepare = prepare;

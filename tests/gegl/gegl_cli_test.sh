@@ -39,16 +39,21 @@ same() {
 
 "$texfill" gen-sample rust "$work/rust.png" || exit 1
 "$texfill" gen-sample brick "$work/brick.png" || exit 1
+# A texture whose period lies on GEGL's tile grid (128 x 64): copied a
+# period at a time, its tiles shared.
+"$texfill" gen-sample --size 256 brick "$work/grid-square.png" || exit 1
+convert "$work/grid-square.png" -crop 256x128+0+0 +repage PNG24:"$work/grid.png" || exit 1
 convert -size 301x203 xc:white PNG24:"$work/blank.png" || exit 1
 
-# texfill's options | the operation's properties
-while IFS='|' read -r options properties; do
+# texfill's options | the operation's properties | the texture (rust.png)
+while IFS='|' read -r options properties texture; do
+  texture="$work/${texture:-rust.png}"
   # shellcheck disable=SC2086
-  "$texfill" fill --texture "$work/rust.png" $options "$work/blank.png" "$work/texfill.png" > /dev/null
+  "$texfill" fill --texture "$texture" $options "$work/blank.png" "$work/texfill.png" > /dev/null
   # shellcheck disable=SC2086
-  gegl -o "$work/gegl.png" -- zovezadu:texture-fill texture="$work/rust.png" $properties \
+  gegl -o "$work/gegl.png" -- zovezadu:texture-fill texture="$texture" $properties \
     gegl:crop width=301 height=203 > /dev/null 2>&1
-  same "texture fill ${properties:-with its defaults}" "$work/texfill.png" "$work/gegl.png"
+  same "texture fill ${properties:-with its defaults} of ${texture##*/}" "$work/texfill.png" "$work/gegl.png"
 done <<'ROWS'
 |
 --repeat mirror|repeat=mirror
@@ -58,6 +63,8 @@ done <<'ROWS'
 --repeat random --scale 70 --angle 20|repeat=random scale=70 angle=20
 --repeat shapes --seed 3 --offset 20,-9|repeat=shapes variation=3 offset-x=20 offset-y=-9
 --make-seamless --scale 80|make-seamless=true scale=80
+--offset 37,-20|offset-x=37 offset-y=-20|grid.png
+--repeat mirror --offset -5,70|repeat=mirror offset-x=-5 offset-y=70|grid.png
 ROWS
 
 convert "$work/brick.png" -depth 16 PNG48:"$work/brick16.png" || exit 1
