@@ -18,8 +18,9 @@
 #   ./run.sh build   build the native and the Windows trees only
 #   ./run.sh bench   Release benchmarks with their ratios (tests/bench/run_bench.sh),
 #                    make-seamless against GEGL and G'MIC
-#                    (tests/bench/seamless_compare.sh), then the large-library
-#                    dialogs under Wine (tests/bench/large_library.sh)
+#                    (tests/bench/seamless_compare.sh), the GEGL operations
+#                    against GEGL's own (tests/bench/gegl_bench.sh), then the
+#                    large-library dialogs under Wine (tests/bench/large_library.sh)
 #   ./run.sh fuzz [SECONDS]  libFuzzer targets (clang, ASan/UBSan), each
 #                    for SECONDS, default 60 (tools/fuzz/run-fuzz.sh)
 #   ./run.sh valgrind  native build, then its tests under memcheck
@@ -242,6 +243,7 @@ case "$command" in
     stage deps bash tools/setup/install-deps.sh bench || summary
     stage bench bash tests/bench/run_bench.sh "$@"
     stage seamless bash tests/bench/seamless_compare.sh
+    stage gegl bash tests/bench/gegl_bench.sh
     windows_libs "$triplet"
     stage wine-prefix bash tools/setup/wine-prefix.sh "$wine_arch" || summary
     stage large-library run_under_wine win32 tests/bench/large_library.sh

@@ -107,10 +107,12 @@ main (int argc, char **argv)
    * take the fill the module keeps, as GIMP's preview does. */
   const double first_ours = ours[0], first_theirs = theirs[0];
   const double fill_ours = median (ours, runs), fill_theirs = median (theirs, runs);
-  printf ("| texture fill %dx%d | %.3f | %.3f | %.2fx |\n", area.width, area.height, fill_ours, fill_theirs,
-          fill_ours / fill_theirs);
-  printf ("| texture fill %dx%d, first run | %.3f | %.3f | %.2fx |\n", area.width, area.height, first_ours,
-          first_theirs, first_ours / first_theirs);
+  const char *texture = strrchr (argv[1], '/');
+  texture = texture ? texture + 1 : argv[1];
+  printf ("| texture fill %s %dx%d | %.3f | %.3f | %.2fx |\n", texture, area.width, area.height, fill_ours,
+          fill_theirs, fill_ours / fill_theirs);
+  printf ("| texture fill %s %dx%d, first run | %.3f | %.3f | %.2fx |\n", texture, area.width, area.height,
+          first_ours, first_theirs, first_ours / first_theirs);
 
   for (int picture = 5; picture < argc; picture++)
     {
