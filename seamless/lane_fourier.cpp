@@ -37,7 +37,12 @@ struct LanePlan {
   std::int32_t length;
   bool inverse;
   std::int32_t factors[kMostFactors];  // radices, the outermost first: 4s, then 2, then odd primes
+  std::int32_t parts[kMostFactors];    // the length of each transform a level joins
   Complex* twiddles;                   // length values: exp(-+ 2 pi i j / length)
+  // The twiddles of every radix-4 level in the order its butterflies take
+  // them, each in every lane: for u = 1 .. part - 1, those of u, 2 u, 3 u.
+  LaneComplex* spread;
+  std::int32_t spreadAt[kMostFactors];  // where each radix-4 level's start in spread
   FourierPlan* single;                 // for a larger prime factor: the scalar transform
   Complex* singleInput;
   Complex* singleOutput;
@@ -89,12 +94,17 @@ inline __attribute__((always_inline)) void fourPoints(const LaneComplex a0, cons
   out[3 * part] = b1 - turned;
 }
 
+// Every lane times its own twiddle (the same in every lane).
+LaneComplex operator*(const LaneComplex& a, const LaneComplex& w) {
+  return {a.real * w.real - a.imaginary * w.imaginary, a.real * w.imaginary + a.imaginary * w.real};
+}
+
 template <bool inverse>
-void butterfly4(LaneComplex* out, std::int32_t part, std::size_t stride, const Complex* twiddles) {
+void butterfly4(LaneComplex* out, std::int32_t part, const LaneComplex* spread) {
   fourPoints<inverse>(out[0], out[part], out[2 * part], out[3 * part], out, part);  // twiddles of u = 0 are 1
-  for (std::int32_t u = 1; u < part; ++u) {
-    fourPoints<inverse>(out[u], out[u + part] * twiddles[u * stride], out[u + 2 * part] * twiddles[2 * u * stride],
-                        out[u + 3 * part] * twiddles[3 * u * stride], out + u, part);
+  for (std::int32_t u = 1; u < part; ++u, spread += 3) {
+    fourPoints<inverse>(out[u], out[u + part] * spread[0], out[u + 2 * part] * spread[1],
+                        out[u + 3 * part] * spread[2], out + u, part);
   }
 }
 
@@ -123,13 +133,20 @@ void butterflyAny(LaneComplex* out, std::int32_t radix, std::int32_t part, std::
 template <bool inverse>
 void work(const LanePlan& plan, LaneComplex* out, const LaneComplex* in, std::size_t stride, std::int32_t level) {
   const std::int32_t radix = plan.factors[level];
-  const std::int32_t part = static_cast<std::int32_t>(plan.length / stride) / radix;
+  const std::int32_t part = plan.parts[level];
   if (part == 1 && radix == 4) {
     fourPoints<inverse>(in[0], in[stride], in[2 * stride], in[3 * stride], out, 1);
     return;
   }
   if (part == 1) {
     for (std::int32_t k = 0; k < radix; ++k) out[k] = in[k * stride];
+  } else if (part == 4 && plan.factors[level + 1] == 4) {
+    // The last level of radix 4, without a call for each four points.
+    const std::size_t next = stride * radix;
+    for (std::int32_t k = 0; k < radix; ++k) {
+      const LaneComplex* from = in + k * stride;
+      fourPoints<inverse>(from[0], from[next], from[2 * next], from[3 * next], out + 4 * k, 1);
+    }
   } else {
     for (std::int32_t k = 0; k < radix; ++k) {
       work<inverse>(plan, out + k * part, in + k * stride, stride * radix, level + 1);
@@ -137,9 +154,40 @@ void work(const LanePlan& plan, LaneComplex* out, const LaneComplex* in, std::si
   }
   switch (radix) {
     case 2: butterfly2(out, part, stride, plan.twiddles); break;
-    case 4: butterfly4<inverse>(out, part, stride, plan.twiddles); break;
+    case 4: butterfly4<inverse>(out, part, plan.spread + plan.spreadAt[level]); break;
     default: butterflyAny(out, radix, part, stride, plan.length, plan.twiddles); break;
   }
+}
+
+// The parts of each level, and the radix-4 levels' twiddles spread out.
+bool spreadTwiddles(LanePlan* plan) {
+  std::int32_t count = 0;
+  std::int32_t length = plan->length;
+  std::size_t stride = 1;
+  for (std::int32_t level = 0; length > 1; ++level) {
+    plan->parts[level] = length / plan->factors[level];
+    plan->spreadAt[level] = count;
+    if (plan->factors[level] == 4) count += 3 * (plan->parts[level] - 1);
+    length = plan->parts[level];
+  }
+  plan->spread = static_cast<LaneComplex*>(
+      platform::allocateMemory(sizeof(LaneComplex) * static_cast<std::size_t>(count > 0 ? count : 1)));
+  if (plan->spread == nullptr) return false;
+  length = plan->length;
+  for (std::int32_t level = 0; length > 1; ++level) {
+    if (plan->factors[level] == 4) {
+      LaneComplex* at = plan->spread + plan->spreadAt[level];
+      for (std::int32_t u = 1; u < plan->parts[level]; ++u) {
+        for (std::int32_t j = 1; j <= 3; ++j) {
+          const Complex w = plan->twiddles[static_cast<std::size_t>(j) * u * stride];
+          *at++ = {Lanes{} + w.real, Lanes{} + w.imaginary};
+        }
+      }
+    }
+    stride *= static_cast<std::size_t>(plan->factors[level]);
+    length = plan->parts[level];
+  }
+  return true;
 }
 
 void transformEachLane(LanePlan* plan, const LaneComplex* input, LaneComplex* output) {
@@ -186,6 +234,7 @@ LanePlan* createLanePlan(std::int32_t length, bool inverse, const LanePlan* like
         plan->twiddles[j] = {static_cast<float>(root.cosine), static_cast<float>(inverse ? root.sine : -root.sine)};
       }
     }
+    ok = ok && spreadTwiddles(plan);
   } else {
     plan->single = createFourierPlan(length, inverse);
     plan->singleInput = allocateLine(length);
@@ -202,6 +251,7 @@ LanePlan* createLanePlan(std::int32_t length, bool inverse, const LanePlan* like
 void destroyLanePlan(LanePlan* plan) {
   if (plan == nullptr) return;
   platform::releaseMemory(plan->twiddles);
+  platform::releaseMemory(plan->spread);
   destroyFourierPlan(plan->single);
   platform::releaseMemory(plan->singleInput);
   platform::releaseMemory(plan->singleOutput);

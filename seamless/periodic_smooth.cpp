@@ -3,6 +3,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/worker_threads.h"
 #include "seamless/fourier.h"
 #include "seamless/lane_fourier.h"
@@ -52,7 +56,8 @@ struct Worker {
   LanePlan* across = nullptr;       // inverse, of the width
   WorkBuffer<LaneComplex> input;    // the longer side
   WorkBuffer<LaneComplex> output;   // the longer side
-  WorkBuffer<float> rows;           // kRowsPerBatch x width: rows of the smooth component
+  WorkBuffer<float> rows;           // channels x kRowsPerBatch x width: rows of the smooth component
+  WorkBuffer<float> taken;          // channels x width: one row's share of it, as the pixels are packed
 };
 
 // One column's values of one of the real transforms down, for
@@ -137,7 +142,8 @@ bool allocate(Working& working, const Picture& picture) {
     worker.down = createLanePlan(picture.height, true, first.down);
     worker.across = createLanePlan(picture.width, true, first.across != nullptr ? first.across : first.down);
     if (worker.down == nullptr || worker.across == nullptr || !worker.input.allocate(longer) ||
-        !worker.output.allocate(longer) || !worker.rows.allocate(kRowsPerBatch * width)) {
+        !worker.output.allocate(longer) || !worker.rows.allocate(picture.channels * kRowsPerBatch * width) ||
+        !worker.taken.allocate(picture.channels * width)) {
       break;
     }
     ++working.workerCount;
@@ -302,49 +308,102 @@ void transformColumns(const Picture& picture, std::int32_t q0, Working& working,
   }
 }
 
-// Takes the smooth component's share out of columns [begin, end) of one
-// row of one channel.
+// Packed samples, kLaneCount of them, as the vector unit takes them.
+typedef std::uint8_t LaneBytes __attribute__((vector_size(kLaneCount), aligned(1)));
+typedef std::uint16_t LaneWords __attribute__((vector_size(2 * kLaneCount), aligned(2)));
+
+// kLaneCount packed samples as floats, and back (clamped before, so that
+// every value fits).
+inline Lanes loadSamples(const std::uint8_t* samples) {
+#if defined(__SSE2__)
+  std::int32_t four;
+  std::memcpy(&four, samples, sizeof four);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero);
+  return Lanes(_mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero)));
+#else
+  LaneBytes packed;
+  std::memcpy(&packed, samples, sizeof packed);
+  return __builtin_convertvector(packed, Lanes);
+#endif
+}
+inline void storeSamples(LaneIntegers values, std::uint8_t* samples) {
+#if defined(__SSE2__)
+  const __m128i words = _mm_packs_epi32(__m128i(values), __m128i(values));
+  const std::int32_t four = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+  std::memcpy(samples, &four, sizeof four);
+#else
+  const LaneBytes packed = __builtin_convertvector(values, LaneBytes);
+  std::memcpy(samples, &packed, sizeof packed);
+#endif
+}
+inline Lanes loadSamples(const std::uint16_t* samples) {
+  LaneWords packed;
+  std::memcpy(&packed, samples, sizeof packed);
+  return __builtin_convertvector(packed, Lanes);
+}
+inline void storeSamples(LaneIntegers values, std::uint16_t* samples) {
+  const LaneWords packed = __builtin_convertvector(values, LaneWords);
+  std::memcpy(samples, &packed, sizeof packed);
+}
+
+// Takes `taken` (the smooth component times its share, sample by sample)
+// out of `count` packed samples: the nearest sample, clamped (NaN to 0),
+// with plain comparisons and a truncation, kLaneCount at a time and then
+// one by one, alike.
 template <typename Sample>
-void subtractRow(Picture& picture, std::int32_t y, std::int32_t channel, const float* smooth, const Working& working,
-                 std::int32_t begin, std::int32_t end) {
-  const std::int32_t width = picture.width;
-  const float maximum = static_cast<float>(maximumSample(picture));
-  const float rowKept = working.downKept[y];
-  const float* acrossKept = working.acrossKept.data();
-  Sample* samples = reinterpret_cast<Sample*>(picture.pixels) +
-                    static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * picture.channels + channel;
-  const std::int32_t step = picture.channels;
-  // The nearest sample, clamped (NaN to 0): plain comparisons and a
-  // truncation, four at a time and then one by one, alike.
-  std::int32_t x = begin;
-  for (; x + kLaneCount <= end; x += kLaneCount) {
-    Sample* at = samples + static_cast<std::ptrdiff_t>(x) * step;
-    Lanes own;
-#pragma GCC unroll 16
-    for (std::int32_t i = 0; i < kLaneCount; ++i) own[i] = static_cast<float>(at[i * step]);
-    Lanes share, kept;
-    std::memcpy(&share, smooth + x, sizeof share);
-    std::memcpy(&kept, acrossKept + x, sizeof kept);
-    Lanes value = own - share * (1.0f - kept * rowKept);
+void subtractSamples(Sample* samples, const float* taken, std::int32_t count, float maximum) {
+  std::int32_t i = 0;
+  for (; i + kLaneCount <= count; i += kLaneCount) {
+    Lanes share;
+    std::memcpy(&share, taken + i, sizeof share);
+    Lanes value = loadSamples(samples + i) - share;
     value = value > 0.0f ? value : 0.0f;
     value = value < maximum ? value : maximum;
-    const LaneIntegers rounded = __builtin_convertvector(value + 0.5f, LaneIntegers);
-#pragma GCC unroll 16
-    for (std::int32_t i = 0; i < kLaneCount; ++i) at[i * step] = static_cast<Sample>(rounded[i]);
+    storeSamples(__builtin_convertvector(value + 0.5f, LaneIntegers), samples + i);
   }
-  for (; x < end; ++x) {
-    float value = static_cast<float>(samples[x * step]) - smooth[x] * (1.0f - acrossKept[x] * rowKept);
+  for (; i < count; ++i) {
+    float value = static_cast<float>(samples[i]) - taken[i];
     value = value > 0.0f ? value : 0.0f;
     value = value < maximum ? value : maximum;
-    samples[x * step] = static_cast<Sample>(static_cast<std::int32_t>(value + 0.5f));
+    samples[i] = static_cast<Sample>(static_cast<std::int32_t>(value + 0.5f));
   }
 }
 
-// Rows y0 .. y0 + kRowsPerBatch - 1 of the smooth component, from their
-// half spectra, taken out of the picture's channel.
-void smoothRows(Picture& picture, std::int32_t channel, std::int32_t y0, const Working& working, Worker& worker) {
+// Columns [begin, end) of row y: each channel's smooth component times its
+// share, acrossKept[x] * downKept[y] of it kept, interleaved as the pixels
+// are, then taken out of them.
+void subtractPixels(Picture& picture, std::int32_t y, const float* const* smooth, const Working& working,
+                    float* taken, std::int32_t begin, std::int32_t end) {
+  const std::int32_t channels = picture.channels;
+  const float rowKept = working.downKept[y];
+  const float* acrossKept = working.acrossKept.data();
+  if (channels == 3) {
+    for (std::int32_t x = begin; x < end; ++x) {
+      const float share = 1.0f - acrossKept[x] * rowKept;
+      float* out = taken + 3 * (x - begin);
+      out[0] = smooth[0][x] * share;
+      out[1] = smooth[1][x] * share;
+      out[2] = smooth[2][x] * share;
+    }
+  } else {
+    for (std::int32_t x = begin; x < end; ++x) taken[x - begin] = smooth[0][x] * (1.0f - acrossKept[x] * rowKept);
+  }
+  const std::size_t first = (static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) + begin) * channels;
+  const std::int32_t count = (end - begin) * channels;
+  const float maximum = static_cast<float>(maximumSample(picture));
+  if (picture.sampleBytes == 2) {
+    subtractSamples(reinterpret_cast<std::uint16_t*>(picture.pixels) + first, taken, count, maximum);
+  } else {
+    subtractSamples(picture.pixels + first, taken, count, maximum);
+  }
+}
+
+// One channel's rows y0 .. y0 + kRowsPerBatch - 1 of the smooth component,
+// from their half spectra, into `rows` (kRowsPerBatch rows of width).
+void smoothRows(const Picture& picture, std::int32_t channel, std::int32_t y0, const Working& working,
+                Worker& worker, float* rows) {
   const std::int32_t width = picture.width;
-  const std::int32_t height = picture.height;
   const std::int32_t parts = working.parts;
   const RowPairs* half = working.half.data() + static_cast<std::int64_t>(y0 / kRowsPerBatch) * working.halfWidth * parts;
   LaneComplex* spectrum = worker.input.data();
@@ -375,7 +434,6 @@ void smoothRows(Picture& picture, std::int32_t channel, std::int32_t y0, const W
 
   // Lane l's real parts are row y0 + 2 l, its imaginary parts the next.
   const LaneComplex* values = worker.output.data();
-  float* rows = worker.rows.data();
   std::int32_t x = 0;
   for (; x + kLaneCount <= width; x += kLaneCount) {
     const LaneComplex* at = values + x;
@@ -398,15 +456,28 @@ void smoothRows(Picture& picture, std::int32_t channel, std::int32_t y0, const W
       rows[static_cast<std::int64_t>(2 * lane + 1) * width + x] = values[x].imaginary[lane];
     }
   }
+}
+
+// Rows y0 .. y0 + kRowsPerBatch - 1 of every channel's smooth component,
+// taken out of the picture.
+void smoothRowBatch(Picture& picture, std::int32_t y0, const Working& working, Worker& worker) {
+  const std::int32_t width = picture.width;
+  const std::int64_t channelRows = static_cast<std::int64_t>(kRowsPerBatch) * width;
+  for (std::int32_t c = 0; c < picture.channels; ++c) {
+    smoothRows(picture, c, y0, working, worker, worker.rows.data() + c * channelRows);
+  }
   // Rows of the middle half keep the middle half of their columns as they
   // are: none of the smooth component is taken out there.
   const std::int32_t quarter = width / 4;
-  for (std::int32_t i = 0; i < kRowsPerBatch && y0 + i < height; ++i) {
-    const float* row = rows + static_cast<std::int64_t>(i) * width;
+  float* taken = worker.taken.data();
+  for (std::int32_t i = 0; i < kRowsPerBatch && y0 + i < picture.height; ++i) {
+    const float* smooth[3];
+    for (std::int32_t c = 0; c < picture.channels; ++c) {
+      smooth[c] = worker.rows.data() + c * channelRows + static_cast<std::int64_t>(i) * width;
+    }
     const bool middle = working.downKept[y0 + i] == 1.0f && quarter > 0;
-    const auto subtract = picture.sampleBytes == 2 ? subtractRow<std::uint16_t> : subtractRow<std::uint8_t>;
-    subtract(picture, y0 + i, channel, row, working, 0, middle ? quarter : width);
-    if (middle) subtract(picture, y0 + i, channel, row, working, width - quarter, width);
+    subtractPixels(picture, y0 + i, smooth, working, taken, 0, middle ? quarter : width);
+    if (middle) subtractPixels(picture, y0 + i, smooth, working, taken, width - quarter, width);
   }
 }
 
@@ -414,7 +485,6 @@ void smoothRows(Picture& picture, std::int32_t channel, std::int32_t y0, const W
 // takes start + i, start + i + workerCount and so on.
 struct Run {
   Picture* picture;
-  std::int32_t channel;
   Working* working;
   std::int32_t start;
   std::int32_t end;
@@ -432,7 +502,7 @@ void rowBatches(void* context, std::int32_t workerIndex) {
   const Run& run = *static_cast<const Run*>(context);
   Worker& worker = run.working->workers[workerIndex];
   for (std::int32_t b = run.start + workerIndex; b < run.end; b += run.working->workerCount) {
-    smoothRows(*run.picture, run.channel, b * kRowsPerBatch, *run.working, worker);
+    smoothRowBatch(*run.picture, b * kRowsPerBatch, *run.working, worker);
   }
 }
 
@@ -457,7 +527,7 @@ bool inRuns(Run& run, std::int32_t batches, std::int32_t length, void (*job)(voi
 }  // namespace
 
 std::int64_t smoothUnits(const Picture& picture) {
-  return columnBatchCount(picture) + static_cast<std::int64_t>(picture.channels) * rowBatchCount(picture);
+  return static_cast<std::int64_t>(columnBatchCount(picture)) + rowBatchCount(picture);
 }
 
 Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
@@ -472,10 +542,10 @@ Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
   fillKeptShares(working.downKept.data(), picture.height);
   transformBorderJumps(picture, working);
   fillHalfColumns(picture, working);
-  Run run{&picture, 0, &working, 0, 0};
-  if (!inRuns(run, columnBatchCount(picture), picture.height, columnBatches, meter)) return Outcome::aborted;
-  for (run.channel = 0; run.channel < picture.channels; ++run.channel) {
-    if (!inRuns(run, rowBatchCount(picture), picture.width, rowBatches, meter)) return Outcome::aborted;
+  Run run{&picture, &working, 0, 0};
+  if (!inRuns(run, columnBatchCount(picture), picture.height, columnBatches, meter) ||
+      !inRuns(run, rowBatchCount(picture), picture.width * picture.channels, rowBatches, meter)) {
+    return Outcome::aborted;
   }
   return Outcome::done;
 }
