@@ -68,19 +68,20 @@ struct RowPairs {
   Lanes second;
 };
 
-// What the spectrum of one point needs of its column q or its row r: the
-// factor 1 - exp(2 pi i q / n) of the border jumps' spectra, and the
-// periodic Laplacian's share 2 cos(2 pi q / n) - 2 = -4 sin^2(pi q / n).
+// What the spectrum of one point needs of its row r: the factor
+// 1 - exp(2 pi i r / n) of the border jumps' spectra, and the periodic
+// Laplacian's share 2 cos(2 pi r / n) - 2 = -4 sin^2(pi r / n).
 struct Frequency {
   Complex factor;
   float laplacian;
 };
 
-// What a column q of the first half needs besides: the scales of its
-// transforms down (|acrossFactor(q)|, then k(q)) and what turns them back,
-// acrossFactor(q) / |acrossFactor(q)| and acrossJumps_c(q) / k(q) (0 when
-// k(q) is), channel c in lane c.
+// What a column q of the first half needs: the Laplacian's share across,
+// the scales of its transforms down (|acrossFactor(q)|, then k(q)) and what
+// turns them back, acrossFactor(q) / |acrossFactor(q)| and
+// acrossJumps_c(q) / k(q) (0 when k(q) is), channel c in lane c.
 struct HalfColumn {
+  float laplacian;
   float factorSize;
   float jumpSize;
   Complex factorTurn;
@@ -101,7 +102,6 @@ struct Working {
   // channel c in lane c.
   WorkBuffer<LaneComplex> acrossJumps;
   WorkBuffer<LaneComplex> downJumps;
-  WorkBuffer<Frequency> acrossFrequencies;  // halfWidth
   WorkBuffer<HalfColumn> halfColumns;       // halfWidth
   WorkBuffer<Frequency> downFrequencies;    // height
   WorkBuffer<float> acrossKept;      // width: see fillKeptShares
@@ -127,7 +127,7 @@ bool allocate(Working& working, const Picture& picture) {
   if (!working.half.allocate(rowBatchCount(picture) * static_cast<std::int64_t>(working.halfWidth) *
                              working.parts) ||
       !working.acrossJumps.allocate(width) || !working.downJumps.allocate(height) ||
-      !working.acrossFrequencies.allocate(working.halfWidth) || !working.halfColumns.allocate(working.halfWidth) ||
+      !working.halfColumns.allocate(working.halfWidth) ||
       !working.downFrequencies.allocate(height) ||
       !working.acrossKept.allocate(width) || !working.downKept.allocate(height)) {
     return false;
@@ -206,12 +206,14 @@ void transformBorderJumps(const Picture& picture, Working& working) {
   transformLanes(working.forwardAcross, jumps, working.acrossJumps.data());
 }
 
-// From the half angle t / 2 in [0, pi / 2]: |1 - exp(i t)| = 2 sin(t / 2)
-// and (1 - exp(i t)) / |1 - exp(i t)| = sin(t / 2) - i cos(t / 2).
+// From the half angle t / 2 in [0, pi / 2]: 2 cos t - 2 = -4 sin^2(t / 2),
+// |1 - exp(i t)| = 2 sin(t / 2) and
+// (1 - exp(i t)) / |1 - exp(i t)| = sin(t / 2) - i cos(t / 2).
 void fillHalfColumns(const Picture& picture, Working& working) {
   for (std::int32_t q = 0; q < working.halfWidth; ++q) {
     const UnitRoot half = unitRoot(q, 2 * static_cast<std::int64_t>(picture.width));
     HalfColumn& column = working.halfColumns[q];
+    column.laplacian = static_cast<float>(-4.0 * half.sine * half.sine);
     column.factorSize = static_cast<float>(2.0 * half.sine);
     column.factorTurn = {static_cast<float>(half.sine), static_cast<float>(-half.cosine)};
     const LaneComplex& jumps = working.acrossJumps[q];
@@ -253,7 +255,7 @@ void transformColumns(const Picture& picture, std::int32_t q0, Working& working,
   for (std::int32_t lane = 0; lane < kLaneCount; ++lane) {
     // Lanes past the last column repeat it; their results are dropped.
     const std::int32_t q = q0 + (lane < count ? lane : count - 1);
-    laplacian[lane] = working.acrossFrequencies[q].laplacian;
+    laplacian[lane] = working.halfColumns[q].laplacian;
     factorSize[lane] = working.halfColumns[q].factorSize;
     jumpSize[lane] = working.halfColumns[q].jumpSize;
   }
@@ -536,7 +538,6 @@ Outcome keepPeriodicComponent(Picture& picture, ProgressMeter& meter) {
   }
   Working working;
   if (!allocate(working, picture)) return Outcome::outOfMemory;
-  for (std::int32_t q = 0; q < working.halfWidth; ++q) working.acrossFrequencies[q] = frequencyOf(q, picture.width);
   for (std::int32_t r = 0; r < picture.height; ++r) working.downFrequencies[r] = frequencyOf(r, picture.height);
   fillKeptShares(working.acrossKept.data(), picture.width);
   fillKeptShares(working.downKept.data(), picture.height);

@@ -38,11 +38,11 @@ class ShapeFillTest : public ::testing::Test {
   }
 
   std::string texture(int width, int height) {
-    fixtures::TiffSpec spec;
-    spec.path = dir_.file("t" + std::to_string(width) + "x" + std::to_string(height) + ".tif");
-    spec.width = width;
-    spec.height = height;
-    return fixtures::writeTiff(spec);
+    fixtures::TiffSpec tiff;
+    tiff.path = dir_.file("t" + std::to_string(width) + "x" + std::to_string(height) + ".tif");
+    tiff.width = width;
+    tiff.height = height;
+    return fixtures::writeTiff(tiff);
   }
 
   simhost::Document fill(const std::string& path, const fill::FillOptions& options, std::int16_t mode,
