@@ -387,7 +387,7 @@ std::int32_t cornerColour(const CornerTiles& tiles, std::int64_t i, std::int64_t
       static_cast<std::uint32_t>(tiles.colours));
 }
 
-const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed) {
+TexelPosition quiltedSource(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed) {
   const std::int64_t i = floorDivide(u, tiles.tileWidth);
   const std::int64_t j = floorDivide(v, tiles.tileHeight);
   const auto x = static_cast<std::int32_t>(u - i * tiles.tileWidth);
@@ -396,8 +396,13 @@ const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::
                                   cornerColour(tiles, i, j + 1, seed), cornerColour(tiles, i + 1, j + 1, seed)};
   const std::int32_t corner = cornerOf(tiles, colour[0], colour[1], colour[2], colour[3], x, y);
   const std::int32_t k = colour[corner];
-  return texelAt(tiles.texture, tiles.sourceX[k] + x - (corner & 1) * tiles.tileWidth,
-                 tiles.sourceY[k] + y - (corner >> 1) * tiles.tileHeight);
+  return {wrapNear(tiles.sourceX[k] + x - (corner & 1) * tiles.tileWidth, tiles.texture.width),
+          wrapNear(tiles.sourceY[k] + y - (corner >> 1) * tiles.tileHeight, tiles.texture.height)};
+}
+
+const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed) {
+  const TexelPosition at = quiltedSource(tiles, u, v, seed);
+  return texelRow(tiles.texture, at.y) + static_cast<std::ptrdiff_t>(at.x) * tiles.texture.channels;
 }
 
 const std::uint8_t* mappedQuiltedTexel(const CornerTiles& tiles, const TextureMap& map, std::int64_t x,

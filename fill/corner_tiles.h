@@ -90,6 +90,14 @@ void halfRowRuns(const CornerTiles& tiles, const std::int32_t colour[4], std::in
 // tiles), so the corner beside the last one is defined too.
 std::int32_t cornerColour(const CornerTiles& tiles, std::int64_t i, std::int64_t j, std::uint32_t seed);
 
+// Where the quilted plane's texel at (u, v) comes from, lattice corner
+// (0, 0) at (0, 0): a texel of the texture, column x and row y.
+struct TexelPosition {
+  std::int32_t x;
+  std::int32_t y;
+};
+TexelPosition quiltedSource(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed);
+
 // The texel of the quilted plane at texture position (u, v), lattice corner
 // (0, 0) at (0, 0): its bytes in the texture.
 const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed);
