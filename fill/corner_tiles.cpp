@@ -1,8 +1,13 @@
 #include "fill/corner_tiles.h"
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstddef>
 #include <cstring>
 
+#include "fill/diamond_cut.h"
+#include "fill/texture_lattice.h"
 #include "fill/triangle_grid.h"
 #include "platform/platform.h"
 #include "platform/worker_threads.h"
@@ -50,15 +55,10 @@ struct Placement {
   std::int32_t tileHeight;
   std::int32_t centreX;  // tileWidth / 2: where the cuts are pinned
   std::int32_t centreY;
+  TextureLattice lattice;  // patch positions differ by offsets on it
+  std::int32_t phaseX;     // and each is (phaseX, phaseY) plus one of them
+  std::int32_t phaseY;
 };
-
-// How far a cut may stray from the tile centre's column (or row), `step`
-// cells from the nearer pinned end, a tile side `along` cells long and
-// `across` wide. A cut that keeps within this cone of its tile never meets
-// the cuts of the other direction, so every pixel of a tile has one corner.
-inline std::int32_t cutReach(std::int32_t step, std::int32_t along, std::int32_t across) {
-  return static_cast<std::int32_t>(static_cast<std::int64_t>(step) * across / along);
-}
 
 // Overlap error between the patches of two corners side by side (left at
 // source (ax, ay), right at (bx, by)) over a band about the tile edge
@@ -140,8 +140,15 @@ void chooseSources(const Placement& p, Random& random, CornerTiles& tiles, std::
   std::int32_t candidateY[kCandidates];
   for (std::int32_t k = 0; k < tiles.colours; ++k) {
     for (std::int32_t i = 0; i < kCandidates; ++i) {
-      candidateX[i] = random.below(p.texture->width);
-      candidateY[i] = random.below(p.texture->height);
+      const std::int32_t x = random.below(p.texture->width);
+      const std::int32_t y = random.below(p.texture->height);
+      // Onto the lattice through the phase, so that every patch has its
+      // joints where the others have theirs.
+      std::int32_t cellX = 0;
+      std::int32_t cellY = 0;
+      latticeCell(p.lattice, std::int64_t{x} - p.phaseX, std::int64_t{y} - p.phaseY, &cellX, &cellY);
+      candidateX[i] = wrapIndex(x - cellX, p.texture->width);
+      candidateY[i] = wrapIndex(y - cellY, p.texture->height);
     }
     SourceSearch search{&p, tiles.sourceX, tiles.sourceY, k, candidateX, candidateY, errors};
     platform::forEachIndex(kCandidates, candidateError, &search);
@@ -166,70 +173,85 @@ void chooseSources(const Placement& p, Random& random, CornerTiles& tiles, std::
   }
 }
 
-// The minimum-error cut between two corner patches (dynamic programming, as
-// in Image Quilting; a graph cut would also allow loops, which the runs do
-// not need): from the tile centre on one side of the edge to the centre on
-// the other, one cell across at most per step, within cutReach of the
-// centre line. `cost` holds along x (across + 1) sums, `from` the steps.
-void minimumCut(const Placement& p, bool down, std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by,
-                std::int64_t* cost, std::int8_t* from, std::int32_t* cut) {
-  const std::int32_t along = down ? p.tileWidth : p.tileHeight;
-  const std::int32_t across = down ? p.tileHeight : p.tileWidth;
-  const std::int32_t centreAlong = down ? p.centreX : p.centreY;
-  const std::int32_t centre = down ? p.centreY : p.centreX;
-  const std::int64_t unreachable = INT64_MAX / 4;
-  for (std::int32_t r = 0; r < along; ++r) {
-    const std::int32_t offAxis = r - (along - centreAlong);
-    const std::int32_t step = r < along - 1 - r ? r : along - 1 - r;
-    const std::int32_t reach = cutReach(step, along, across);
-    std::int64_t* row = cost + static_cast<std::ptrdiff_t>(r) * across;
-    const std::int64_t* previous = row - across;
-    for (std::int32_t x = 0; x < across; ++x) {
-      if (x < centre - reach || x > centre + reach) {
-        row[x] = unreachable;
-        continue;
-      }
-      const std::uint8_t* a = down ? texelAt(*p.texture, ax + offAxis, ay + x) : texelAt(*p.texture, ax + x, ay + offAxis);
-      const std::uint8_t* b = down ? texelAt(*p.texture, bx + offAxis, by + x - across)
-                                   : texelAt(*p.texture, bx + x - across, by + offAxis);
-      const std::int64_t here = squaredDifference(a, b, p.texture->channels);
-      if (r == 0) {
-        row[x] = here;
-        continue;
-      }
-      std::int64_t least = previous[x];
-      std::int8_t move = 0;
-      if (x > 0 && previous[x - 1] < least) {
-        least = previous[x - 1];
-        move = -1;
-      }
-      if (x + 1 < across && previous[x + 1] < least) {
-        least = previous[x + 1];
-        move = 1;
-      }
-      row[x] = least + here;
-      from[static_cast<std::ptrdiff_t>(r) * across + x] = move;
-    }
-  }
-  std::int32_t x = centre;
-  for (std::int32_t r = along - 1; r >= 0; --r) {
-    cut[r] = x;
-    if (r > 0) x += from[static_cast<std::ptrdiff_t>(r) * across + x];
-  }
-}
+inline bool sideBit(const std::uint64_t* row, std::int32_t bit) { return ((row[bit >> 6] >> (bit & 63)) & 1u) != 0; }
 
 // Which corner of tile (a, b, c, d) pixel (x, y) takes: 0 top-left,
-// 1 top-right, 2 bottom-left, 3 bottom-right.
+// 1 top-right, 2 bottom-left, 3 bottom-right: the side of the cut of the
+// diamond its triangle belongs to.
 inline std::int32_t cornerOf(const CornerTiles& t, std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
                              std::int32_t x, std::int32_t y) {
   const std::int32_t k = t.colours;
   const std::int32_t cx = t.tileWidth / 2;
   const std::int32_t cy = t.tileHeight / 2;
-  const std::int32_t column = y < cy ? t.acrossCuts[(a * k + b) * t.tileHeight + y + t.tileHeight - cy]
-                                     : t.acrossCuts[(c * k + d) * t.tileHeight + y - cy];
-  const std::int32_t row = x < cx ? t.downCuts[(a * k + c) * t.tileWidth + x + t.tileWidth - cx]
-                                  : t.downCuts[(b * k + d) * t.tileWidth + x - cx];
-  return (y < row ? 0 : 2) + (x < column ? 0 : 1);
+  switch (tileTriangle(x, y, t.tileWidth, t.tileHeight)) {
+    case triangleTop:
+      return sideBit(t.acrossSides + (static_cast<std::size_t>(a * k + b) * t.tileHeight + y + t.tileHeight - cy) *
+                                         t.acrossWords, x) ? 1 : 0;
+    case triangleBottom:
+      return sideBit(t.acrossSides + (static_cast<std::size_t>(c * k + d) * t.tileHeight + y - cy) * t.acrossWords,
+                     x) ? 3 : 2;
+    case triangleLeft:
+      return sideBit(t.downSides + (static_cast<std::size_t>(a * k + c) * t.tileWidth + x + t.tileWidth - cx) *
+                                       t.downWords, y) ? 2 : 0;
+    default:
+      return sideBit(t.downSides + (static_cast<std::size_t>(b * k + d) * t.tileWidth + x - cx) * t.downWords, y) ? 3
+                                                                                                                : 1;
+  }
+}
+
+struct CutWork {
+  const Placement* placement;
+  CornerTiles* tiles;
+  std::atomic<bool>* failed;
+};
+
+// One pair's cut in one direction: unit = (direction x colours + a) x
+// colours + b. The two patches are laid over the diamond's frame, then cut.
+void pairCut(void* context, std::int32_t unit) {
+  const CutWork& work = *static_cast<const CutWork*>(context);
+  const Placement& p = *work.placement;
+  CornerTiles& t = *work.tiles;
+  const std::int32_t k = t.colours;
+  const bool down = unit >= k * k;
+  const std::int32_t pair = unit % (k * k);
+  const std::int32_t a = pair / k;
+  const std::int32_t b = pair % k;
+  DiamondFrame frame{};
+  frame.along = down ? t.tileWidth : t.tileHeight;
+  frame.across = down ? t.tileHeight : t.tileWidth;
+  frame.centreAlong = frame.along / 2;
+  frame.centreAcross = frame.across / 2;
+  frame.acrossCut = !down;
+  const std::int32_t channels = p.texture->channels;
+  const std::size_t texels = static_cast<std::size_t>(frame.along) * frame.across;
+  const std::size_t scratchBytes = diamondCutScratchBytes(frame, channels);
+  auto* memory = static_cast<std::uint8_t*>(platform::allocateMemory(2 * texels * channels + scratchBytes));
+  if (memory == nullptr) {
+    work.failed->store(true);
+    return;
+  }
+  std::uint8_t* first = memory;
+  std::uint8_t* second = memory + texels * channels;
+  const std::int32_t ax = t.sourceX[a];
+  const std::int32_t ay = t.sourceY[a];
+  const std::int32_t bx = t.sourceX[b];
+  const std::int32_t by = t.sourceY[b];
+  for (std::int32_t r = 0; r < frame.along; ++r) {
+    // Along the cut, from the lattice edge.
+    const std::int32_t offAxis = r - (frame.along - frame.centreAlong);
+    for (std::int32_t x = 0; x < frame.across; ++x) {
+      const std::uint8_t* from = down ? texelAt(*p.texture, ax + offAxis, ay + x) : texelAt(*p.texture, ax + x, ay + offAxis);
+      const std::uint8_t* to = down ? texelAt(*p.texture, bx + offAxis, by + x - frame.across)
+                                    : texelAt(*p.texture, bx + x - frame.across, by + offAxis);
+      const std::size_t i = (static_cast<std::size_t>(r) * frame.across + x) * channels;
+      std::memcpy(first + i, from, static_cast<std::size_t>(channels));
+      std::memcpy(second + i, to, static_cast<std::size_t>(channels));
+    }
+  }
+  std::uint64_t* sides = down ? t.downSides + static_cast<std::size_t>(pair) * t.tileWidth * t.downWords
+                              : t.acrossSides + static_cast<std::size_t>(pair) * t.tileHeight * t.acrossWords;
+  cutDiamond(frame, first, second, channels, memory + 2 * texels * channels, sides);
+  platform::releaseMemory(memory);
 }
 
 struct RunWork {
@@ -258,23 +280,13 @@ void quarterRuns(void* context, std::int32_t unit) {
   const std::int32_t right = quarter % 2 == 0 ? cx : t.tileWidth;
   // A tile one texel wide has no left half: no runs there (its counts stay 0).
   if (left >= right) return;
-  // The cut across this quarter's rows (its column) and the one down its
-  // columns (a row for each column), as cornerOf reads them.
-  // Offsets, so that across[acrossAt + y] and down[downAt + x] are read.
-  const std::int32_t* across = t.acrossCuts;
-  const std::int32_t* down = t.downCuts;
-  const std::int32_t acrossAt = quarter < 2 ? (colour[0] * k + colour[1]) * t.tileHeight + t.tileHeight - cy
-                                            : (colour[2] * k + colour[3]) * t.tileHeight - cy;
-  const std::int32_t downAt = quarter % 2 == 0 ? (colour[0] * k + colour[2]) * t.tileWidth + t.tileWidth - cx
-                                               : (colour[1] * k + colour[3]) * t.tileWidth - cx;
   for (std::int32_t y = top; y < bottom; ++y) {
     const std::size_t entry = static_cast<std::size_t>(unit) * t.tileHeight + y;
     std::uint32_t* out = work.write ? t.runs + t.runFirst[entry] : nullptr;
     std::uint32_t count = 0;
-    const std::int32_t column = across[acrossAt + y];
-    std::int32_t owner = (y < down[downAt + left] ? 0 : 2) + (left < column ? 0 : 1);
+    std::int32_t owner = cornerOf(t, colour[0], colour[1], colour[2], colour[3], left, y);
     for (std::int32_t x = left + 1; x <= right; ++x) {
-      const std::int32_t next = x < right ? (y < down[downAt + x] ? 0 : 2) + (x < column ? 0 : 1) : -1;
+      const std::int32_t next = x < right ? cornerOf(t, colour[0], colour[1], colour[2], colour[3], x, y) : -1;
       if (next == owner) continue;
       if (out != nullptr) out[count] = (static_cast<std::uint32_t>(x) << 2) | static_cast<std::uint32_t>(owner);
       ++count;
@@ -292,11 +304,117 @@ std::int32_t tileSide(std::int32_t period, std::int32_t cellPercent) {
   return side;
 }
 
+// A lattice that leaves fewer offsets than this for the patches would make
+// the colours' patches repeat one another.
+constexpr std::int32_t kFewestLatticeOffsets = 16;
+
+std::int32_t greatestCommonDivisor(std::int32_t a, std::int32_t b) {
+  while (b != 0) {
+    const std::int32_t r = a % b;
+    a = b;
+    b = r;
+  }
+  return a;
+}
+
+// The nearest side to `side` that is a multiple of `step`, within the
+// tile sides allowed and the period; 0 when there is none.
+std::int32_t sideOnLattice(std::int32_t side, std::int32_t step, std::int32_t period) {
+  const std::int32_t longest = period < kLongestTileSide ? period : kLongestTileSide;
+  std::int32_t below = side / step * step;
+  if (below > longest) below = longest / step * step;
+  const std::int32_t above = below + step;
+  const bool belowFits = below >= kShortestTileSide;
+  const bool aboveFits = above <= longest;
+  if (belowFits && (!aboveFits || side - below <= above - side)) return below;
+  return aboveFits ? above : 0;
+}
+
+// Tiles whose sides are lattice offsets, so that a patch keeps its phase on
+// the lattice in whichever corner of a tile it sits: (tileWidth, 0) and
+// (0, tileHeight) on the lattice. False when no such sides fit.
+bool fitTilesToLattice(const TexelBlock& texture, CornerTiles& tiles) {
+  const TextureLattice& l = tiles.lattice;
+  if (anyOffset(l)) return true;
+  const std::int32_t stepDown = l.down * (l.across / greatestCommonDivisor(l.across, l.shift));
+  const std::int32_t width = sideOnLattice(tiles.tileWidth, l.across, texture.width);
+  const std::int32_t height = sideOnLattice(tiles.tileHeight, stepDown, texture.height);
+  if (width == 0 || height == 0) return false;
+  tiles.tileWidth = width;
+  tiles.tileHeight = height;
+  return true;
+}
+
+// Where on the lattice the patches sit: the tile centres, where every cut of
+// a tile ends, on the texels that differ least from one lattice cell to the
+// next (the grout, the mortar, a gap: what the cells share). False when
+// memory runs out.
+bool latticePhase(const TexelBlock& texture, const CornerTiles& tiles, Placement& placement) {
+  placement.lattice = tiles.lattice;
+  placement.phaseX = 0;
+  placement.phaseY = 0;
+  const TextureLattice& l = tiles.lattice;
+  if (anyOffset(l)) return true;
+  const std::size_t cells = static_cast<std::size_t>(l.across) * l.down;
+  auto* sums = static_cast<double*>(platform::allocateMemory(sizeof(double) * 3 * cells));
+  if (sums == nullptr) return false;
+  std::memset(sums, 0, sizeof(double) * 3 * cells);
+  double* squares = sums + cells;
+  double* counts = squares + cells;
+  for (std::int32_t y = 0; y < texture.height; ++y) {
+    const std::uint8_t* row = texelRow(texture, y);
+    for (std::int32_t x = 0; x < texture.width; ++x) {
+      std::int32_t cellX = 0;
+      std::int32_t cellY = 0;
+      latticeCell(l, x, y, &cellX, &cellY);
+      const std::size_t cell = static_cast<std::size_t>(cellY) * l.across + cellX;
+      for (std::int32_t c = 0; c < texture.channels; ++c) {
+        const double value = row[static_cast<std::ptrdiff_t>(x) * texture.channels + c];
+        sums[cell] += value;
+        squares[cell] += value * value;
+      }
+      counts[cell] += 1;
+    }
+  }
+  // Each cell's variance across the lattice, in place of its squares.
+  for (std::size_t cell = 0; cell < cells; ++cell) {
+    const double mean = sums[cell] / counts[cell];
+    squares[cell] = squares[cell] / counts[cell] - mean * mean;
+  }
+  // The pin is a texel corner: the four texels about it count together.
+  double best = -1;
+  std::int32_t bestX = 0;
+  std::int32_t bestY = 0;
+  for (std::int32_t y = 0; y < l.down; ++y) {
+    for (std::int32_t x = 0; x < l.across; ++x) {
+      double spread = 0;
+      for (std::int32_t dy = -1; dy <= 0; ++dy) {
+        for (std::int32_t dx = -1; dx <= 0; ++dx) {
+          std::int32_t cellX = 0;
+          std::int32_t cellY = 0;
+          latticeCell(l, x + dx, y + dy, &cellX, &cellY);
+          spread += squares[static_cast<std::size_t>(cellY) * l.across + cellX];
+        }
+      }
+      if (best < 0 || spread < best) {
+        best = spread;
+        bestX = x;
+        bestY = y;
+      }
+    }
+  }
+  platform::releaseMemory(sums);
+  // Patch (sx, sy) has its tile centre at (sx + w / 2, sy + h / 2).
+  placement.phaseX = bestX - tiles.tileWidth / 2;
+  placement.phaseY = bestY - tiles.tileHeight / 2;
+  return true;
+}
+
 }  // namespace
 
 void releaseCornerTiles(CornerTiles& tiles) {
-  platform::releaseMemory(tiles.acrossCuts);
-  platform::releaseMemory(tiles.downCuts);
+  platform::releaseMemory(tiles.acrossSides);
+  platform::releaseMemory(tiles.downSides);
   platform::releaseMemory(tiles.runFirst);
   platform::releaseMemory(tiles.runs);
   tiles = CornerTiles{};
@@ -305,55 +423,59 @@ void releaseCornerTiles(CornerTiles& tiles) {
 bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::uint32_t seed, CornerTiles& tiles) {
   tiles = CornerTiles{};
   tiles.texture = texture;
+  tiles.lattice = kAnyOffset;
   const bool roomy = texture.width >= kShortestTileSide && texture.height >= kShortestTileSide;
   tiles.colours = roomy ? kCornerColours : 1;
   tiles.tileWidth = roomy ? tileSide(texture.width, cellPercent) : texture.width;
   tiles.tileHeight = roomy ? tileSide(texture.height, cellPercent) : texture.height;
+  Placement placement{&texture, 0, 0, 0, 0, kAnyOffset, 0, 0};
+  if (roomy) {
+    if (!findTextureLattice(texture, kFewestLatticeOffsets, tiles.lattice)) return false;
+    if (!fitTilesToLattice(texture, tiles)) tiles.lattice = kAnyOffset;
+    if (!latticePhase(texture, tiles, placement)) return false;
+    if (std::getenv("QDEBUG")) std::fprintf(stderr, "lattice %d %d %d phase %d %d tile %d %d\n", tiles.lattice.across, tiles.lattice.shift, tiles.lattice.down, placement.phaseX, placement.phaseY, tiles.tileWidth, tiles.tileHeight);
+  }
   const std::int32_t k = tiles.colours;
   const std::int32_t units = 4 * k * k * k;
   const std::size_t entries = static_cast<std::size_t>(units) * tiles.tileHeight;
-  tiles.acrossCuts = static_cast<std::int32_t*>(
-      platform::allocateMemory(sizeof(std::int32_t) * static_cast<std::size_t>(k * k) * tiles.tileHeight));
-  tiles.downCuts = static_cast<std::int32_t*>(
-      platform::allocateMemory(sizeof(std::int32_t) * static_cast<std::size_t>(k * k) * tiles.tileWidth));
+  tiles.acrossWords = sideWords(tiles.tileWidth);
+  tiles.downWords = sideWords(tiles.tileHeight);
+  const std::size_t acrossBytes =
+      sizeof(std::uint64_t) * static_cast<std::size_t>(k * k) * tiles.tileHeight * tiles.acrossWords;
+  const std::size_t downBytes =
+      sizeof(std::uint64_t) * static_cast<std::size_t>(k * k) * tiles.tileWidth * tiles.downWords;
+  tiles.acrossSides = static_cast<std::uint64_t*>(platform::allocateMemory(acrossBytes));
+  tiles.downSides = static_cast<std::uint64_t*>(platform::allocateMemory(downBytes));
   tiles.runFirst = static_cast<std::uint32_t*>(platform::allocateMemory(sizeof(std::uint32_t) * (entries + 1)));
-  if (tiles.runFirst != nullptr) std::memset(tiles.runFirst, 0, sizeof(std::uint32_t) * (entries + 1));
-  if (tiles.acrossCuts == nullptr || tiles.downCuts == nullptr || tiles.runFirst == nullptr) {
+  if (tiles.acrossSides == nullptr || tiles.downSides == nullptr || tiles.runFirst == nullptr) {
     releaseCornerTiles(tiles);
     return false;
   }
+  std::memset(tiles.runFirst, 0, sizeof(std::uint32_t) * (entries + 1));
+  // One colour: the texture itself, every pixel its top-left corner's.
+  std::memset(tiles.acrossSides, 0, acrossBytes);
+  std::memset(tiles.downSides, 0, downBytes);
 
-  if (!roomy) {
-    // The texture itself: one tile, one corner, the tile fill.
-    for (std::int32_t y = 0; y < tiles.tileHeight; ++y) tiles.acrossCuts[y] = tiles.tileWidth;
-    for (std::int32_t x = 0; x < tiles.tileWidth; ++x) tiles.downCuts[x] = tiles.tileHeight;
-  } else {
-    const Placement placement{&texture, tiles.tileWidth, tiles.tileHeight, tiles.tileWidth / 2, tiles.tileHeight / 2};
-    const std::int32_t longer = tiles.tileWidth > tiles.tileHeight ? tiles.tileWidth : tiles.tileHeight;
-    const std::size_t cells = static_cast<std::size_t>(longer) * longer;
-    auto* cost = static_cast<std::int64_t*>(platform::allocateMemory(sizeof(std::int64_t) * cells));
-    auto* from = static_cast<std::int8_t*>(platform::allocateMemory(cells));
+  if (roomy) {
+    placement.tileWidth = tiles.tileWidth;
+    placement.tileHeight = tiles.tileHeight;
+    placement.centreX = tiles.tileWidth / 2;
+    placement.centreY = tiles.tileHeight / 2;
     auto* errors = static_cast<std::int64_t*>(platform::allocateMemory(sizeof(std::int64_t) * kCandidates));
-    if (cost == nullptr || from == nullptr || errors == nullptr) {
-      platform::releaseMemory(cost);
-      platform::releaseMemory(from);
-      platform::releaseMemory(errors);
+    if (errors == nullptr) {
       releaseCornerTiles(tiles);
       return false;
     }
     Random random{seed};
     chooseSources(placement, random, tiles, errors);
-    for (std::int32_t a = 0; a < k; ++a) {
-      for (std::int32_t b = 0; b < k; ++b) {
-        minimumCut(placement, false, tiles.sourceX[a], tiles.sourceY[a], tiles.sourceX[b], tiles.sourceY[b], cost,
-                   from, tiles.acrossCuts + (a * k + b) * tiles.tileHeight);
-        minimumCut(placement, true, tiles.sourceX[a], tiles.sourceY[a], tiles.sourceX[b], tiles.sourceY[b], cost,
-                   from, tiles.downCuts + (a * k + b) * tiles.tileWidth);
-      }
-    }
-    platform::releaseMemory(cost);
-    platform::releaseMemory(from);
     platform::releaseMemory(errors);
+    std::atomic<bool> failed{false};
+    CutWork cuts{&placement, &tiles, &failed};
+    platform::forEachIndex(2 * k * k, pairCut, &cuts);
+    if (failed.load()) {
+      releaseCornerTiles(tiles);
+      return false;
+    }
   }
 
   RunWork count{&tiles, false};

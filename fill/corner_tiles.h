@@ -25,6 +25,7 @@
 #include <cstdint>
 
 #include "resample/point_sampler.h"
+#include "fill/texture_lattice.h"
 #include "resample/texel_block.h"
 
 namespace fill {
@@ -50,14 +51,22 @@ struct CornerTiles {
   // Where colour k's patch has the corner: texel (sourceX[k], sourceY[k]).
   std::int32_t sourceX[kCornerColours];
   std::int32_t sourceY[kCornerColours];
-  // Cut between the corners of colours a (left) and b (right) of a tile
-  // edge: the first column of b's patch, in tile columns, for each of the
-  // tileHeight rows from the centre of the tile above the edge to the centre
-  // of the tile below it; tileHeight entries at (a * colours + b) * tileHeight.
-  std::int32_t* acrossCuts;
-  // Likewise between colours a (above) and c (below): the first row of c's
-  // patch, for each of the tileWidth columns from centre to centre.
-  std::int32_t* downCuts;
+  // The offsets the patches keep from one another: the texture's motif
+  // lattice (texture_lattice.h), or any offset.
+  TextureLattice lattice;
+  // The cut between the corners of colours a (left) and b (right) of a tile
+  // edge, laid over its diamond (diamond_cut.h): tileHeight rows, from the
+  // centre of the tile above the edge to the centre of the tile below, of
+  // acrossWords words, bit x set where the pixel in tile column x takes b's
+  // patch; the rows of pair (a, b) from (a * colours + b) * tileHeight.
+  std::uint64_t* acrossSides;
+  std::int32_t acrossWords;
+  // Likewise between colours a (above) and c (below) of a tile edge: a row
+  // for each of the tileWidth tile columns from the centre of the tile left
+  // of the edge to the centre of the tile right of it, bit y set where the
+  // pixel in tile row y takes c's patch.
+  std::uint64_t* downSides;
+  std::int32_t downWords;
   // Runs of a quarter q of a tile (0 top-left, 1 top-right, 2 bottom-left,
   // 3 bottom-right) whose three colours of kQuarterCorners[q] are (p, r, s),
   // tile row y: entries runFirst[e] up to runFirst[e + 1], e = (q x colours^3

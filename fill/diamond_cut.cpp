@@ -1,0 +1,261 @@
+#include "fill/diamond_cut.h"
+
+#include <cstring>
+
+namespace fill {
+namespace {
+
+// The seam cost of two neighbouring pixels s and t taken from different
+// patches A and B (Kwatra et al.): (|A(s) - B(s)| + |A(t) - B(t)|) over
+// the patches' own change from s to t, |A(s) - A(t)| + |B(s) - B(t)|, each
+// a sum over the channels. A seam where both patches agree costs nothing; one
+// along an edge they both have (the rim of a joint) costs little, as the
+// eye expects a change there. kGradientFloor keeps flat areas from dividing
+// by nothing; kStepCost makes the shortest of equal cuts win, so that a cut
+// through a flat area runs straight.
+constexpr std::uint32_t kCostScale = 64;
+constexpr std::uint32_t kGradientFloor = 6;  // a channel
+constexpr std::uint32_t kStepCost = 8;
+// Costs are 16-bit, so that a path of every frame vertex stays within 32 bits.
+constexpr std::uint32_t kMostCost = 0xFFFE;
+constexpr std::uint16_t kBlocked = 0xFFFF;
+constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
+
+struct Scratch {
+  std::uint8_t* allowed;        // along x across: a pixel the cut may pass beside
+  std::uint16_t* difference;    // along x across: |A - B| of each pixel
+  std::uint16_t* costAcross;    // along x (across + 1): dual edge (X, Y)-(X, Y + 1)
+  std::uint16_t* costDown;      // (along + 1) x across: dual edge (X, Y)-(X + 1, Y)
+  std::uint32_t* distance;      // vertices
+  std::int32_t* heap;           // vertices
+  std::int32_t* heapIndex;      // vertices: position in the heap, -1 outside
+  std::int8_t* from;            // vertices: the step that reached it
+  std::uint8_t* crossing;       // along x (across + 1): the cut crosses row r at column X
+};
+
+inline std::size_t alignUp(std::size_t bytes) { return (bytes + 15) & ~static_cast<std::size_t>(15); }
+
+Scratch carve(const DiamondFrame& f, void* memory) {
+  const std::size_t pixels = static_cast<std::size_t>(f.along) * f.across;
+  const std::size_t vertices = static_cast<std::size_t>(f.along + 1) * (f.across + 1);
+  auto* at = static_cast<std::uint8_t*>(memory);
+  Scratch s{};
+  s.distance = reinterpret_cast<std::uint32_t*>(at);
+  at += alignUp(4 * vertices);
+  s.heap = reinterpret_cast<std::int32_t*>(at);
+  at += alignUp(4 * vertices);
+  s.heapIndex = reinterpret_cast<std::int32_t*>(at);
+  at += alignUp(4 * vertices);
+  s.costAcross = reinterpret_cast<std::uint16_t*>(at);
+  at += alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1));
+  s.costDown = reinterpret_cast<std::uint16_t*>(at);
+  at += alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across);
+  s.difference = reinterpret_cast<std::uint16_t*>(at);
+  at += alignUp(2 * pixels);
+  s.from = reinterpret_cast<std::int8_t*>(at);
+  at += alignUp(vertices);
+  s.allowed = at;
+  at += alignUp(pixels);
+  s.crossing = at;
+  return s;
+}
+
+inline std::uint32_t absoluteDifference(const std::uint8_t* a, const std::uint8_t* b, std::int32_t channels) {
+  std::uint32_t sum = 0;
+  for (std::int32_t c = 0; c < channels; ++c) sum += a[c] > b[c] ? a[c] - b[c] : b[c] - a[c];
+  return sum;
+}
+
+// The seam cost between pixels s and t (indices into the frame), both allowed.
+inline std::uint16_t seamCost(const Scratch& k, const std::uint8_t* first, const std::uint8_t* second,
+                              std::int32_t channels, std::size_t s, std::size_t t) {
+  const std::uint32_t differ = k.difference[s] + k.difference[t];
+  const std::uint32_t change = absoluteDifference(first + s * channels, first + t * channels, channels) +
+                               absoluteDifference(second + s * channels, second + t * channels, channels);
+  std::uint32_t cost = differ * kCostScale / (change + kGradientFloor * static_cast<std::uint32_t>(channels)) +
+                       kStepCost;
+  return static_cast<std::uint16_t>(cost < kMostCost ? cost : kMostCost);
+}
+
+// A binary heap of vertices keyed by their distance, with decrease-key.
+struct VertexHeap {
+  const Scratch& k;
+  std::int32_t size;
+
+  bool less(std::int32_t a, std::int32_t b) const { return k.distance[a] < k.distance[b]; }
+  void place(std::int32_t at, std::int32_t vertex) {
+    k.heap[at] = vertex;
+    k.heapIndex[vertex] = at;
+  }
+  void up(std::int32_t at) {
+    const std::int32_t vertex = k.heap[at];
+    while (at > 0) {
+      const std::int32_t parent = (at - 1) / 2;
+      if (!less(vertex, k.heap[parent])) break;
+      place(at, k.heap[parent]);
+      at = parent;
+    }
+    place(at, vertex);
+  }
+  void down(std::int32_t at) {
+    const std::int32_t vertex = k.heap[at];
+    for (;;) {
+      std::int32_t child = 2 * at + 1;
+      if (child >= size) break;
+      if (child + 1 < size && less(k.heap[child + 1], k.heap[child])) ++child;
+      if (!less(k.heap[child], vertex)) break;
+      place(at, k.heap[child]);
+      at = child;
+    }
+    place(at, vertex);
+  }
+  void push(std::int32_t vertex) {
+    place(size, vertex);
+    up(size++);
+  }
+  std::int32_t pop() {
+    const std::int32_t top = k.heap[0];
+    k.heapIndex[top] = -1;
+    if (--size > 0) {
+      place(0, k.heap[size]);
+      down(0);
+    }
+    return top;
+  }
+};
+
+}  // namespace
+
+bool inDiamond(const DiamondFrame& f, std::int32_t x, std::int32_t r) {
+  const std::int32_t first = f.along - f.centreAlong;  // frame rows of the tile before the edge
+  const std::int32_t p = r < first ? r + f.centreAlong : r - first;
+  std::int64_t dp = 2 * std::int64_t{p} + 1 - f.along;
+  std::int64_t dq = 2 * std::int64_t{x} + 1 - f.across;
+  dp = (dp < 0 ? -dp : dp) * f.across;
+  dq = (dq < 0 ? -dq : dq) * f.along;
+  return f.acrossCut ? dp >= dq : dp > dq;
+}
+
+std::size_t diamondCutScratchBytes(const DiamondFrame& f, std::int32_t channels) {
+  (void)channels;
+  const std::size_t pixels = static_cast<std::size_t>(f.along) * f.across;
+  const std::size_t vertices = static_cast<std::size_t>(f.along + 1) * (f.across + 1);
+  return 3 * alignUp(4 * vertices) + alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1)) +
+         alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across) + alignUp(2 * pixels) + alignUp(vertices) +
+         alignUp(pixels) + alignUp(static_cast<std::size_t>(f.along) * (f.across + 1));
+}
+
+void cutDiamond(const DiamondFrame& f, const std::uint8_t* first, const std::uint8_t* second,
+                std::int32_t channels, void* scratch, std::uint64_t* sides) {
+  const Scratch k = carve(f, scratch);
+  const std::int32_t along = f.along;
+  const std::int32_t across = f.across;
+  const std::int32_t columns = across + 1;  // vertices a row
+  const std::size_t pixels = static_cast<std::size_t>(along) * across;
+  const std::int32_t words = sideWords(across);
+
+  for (std::int32_t r = 0; r < along; ++r) {
+    for (std::int32_t x = 0; x < across; ++x) {
+      const std::size_t i = static_cast<std::size_t>(r) * across + x;
+      // Beside the two pins the cut must get through whichever triangle
+      // the centre pixels went to.
+      const bool pin = (r == 0 || r == along - 1) && (x == f.centreAcross - 1 || x == f.centreAcross);
+      k.allowed[i] = pin || inDiamond(f, x, r) ? 1 : 0;
+      k.difference[i] = static_cast<std::uint16_t>(absoluteDifference(first + i * channels, second + i * channels,
+                                                                      channels));
+    }
+  }
+  for (std::int32_t r = 0; r < along; ++r) {
+    std::uint16_t* row = k.costAcross + static_cast<std::size_t>(r) * columns;
+    row[0] = kBlocked;
+    row[across] = kBlocked;
+    for (std::int32_t x = 1; x < across; ++x) {
+      const std::size_t s = static_cast<std::size_t>(r) * across + x - 1;
+      row[x] = k.allowed[s] != 0 && k.allowed[s + 1] != 0 ? seamCost(k, first, second, channels, s, s + 1) : kBlocked;
+    }
+  }
+  for (std::int32_t y = 0; y <= along; ++y) {
+    std::uint16_t* row = k.costDown + static_cast<std::size_t>(y) * across;
+    for (std::int32_t x = 0; x < across; ++x) {
+      if (y == 0 || y == along) {
+        row[x] = kBlocked;
+        continue;
+      }
+      const std::size_t s = static_cast<std::size_t>(y - 1) * across + x;
+      const std::size_t t = s + across;
+      row[x] = k.allowed[s] != 0 && k.allowed[t] != 0 ? seamCost(k, first, second, channels, s, t) : kBlocked;
+    }
+  }
+
+  // Dijkstra's shortest path from the pin at the top of the frame to the
+  // pin at its bottom.
+  const std::int32_t vertices = (along + 1) * columns;
+  for (std::int32_t v = 0; v < vertices; ++v) {
+    k.distance[v] = kUnreached;
+    k.heapIndex[v] = -1;
+    k.from[v] = -1;
+  }
+  const std::int32_t start = f.centreAcross;
+  const std::int32_t end = along * columns + f.centreAcross;
+  VertexHeap heap{k, 0};
+  k.distance[start] = 0;
+  heap.push(start);
+  while (heap.size > 0) {
+    const std::int32_t v = heap.pop();
+    if (v == end) break;
+    const std::int32_t y = v / columns;
+    const std::int32_t x = v - y * columns;
+    const std::uint32_t here = k.distance[v];
+    // Steps 0 down, 1 up, 2 right, 3 left, with the cost of the pixel pair
+    // each separates.
+    const std::uint16_t cost[4] = {
+        y < along ? k.costAcross[static_cast<std::size_t>(y) * columns + x] : kBlocked,
+        y > 0 ? k.costAcross[static_cast<std::size_t>(y - 1) * columns + x] : kBlocked,
+        x < across ? k.costDown[static_cast<std::size_t>(y) * across + x] : kBlocked,
+        x > 0 ? k.costDown[static_cast<std::size_t>(y) * across + x - 1] : kBlocked};
+    const std::int32_t next[4] = {v + columns, v - columns, v + 1, v - 1};
+    for (std::int32_t step = 0; step < 4; ++step) {
+      if (cost[step] == kBlocked) continue;
+      const std::int32_t w = next[step];
+      const std::uint32_t through = here + cost[step];
+      if (through >= k.distance[w]) continue;
+      k.distance[w] = through;
+      k.from[w] = static_cast<std::int8_t>(step);
+      if (k.heapIndex[w] < 0) {
+        heap.push(w);
+      } else {
+        heap.up(k.heapIndex[w]);
+      }
+    }
+  }
+
+  // The sides: along each row, every crossing of the cut changes patch.
+  std::memset(k.crossing, 0, static_cast<std::size_t>(along) * columns);
+  if (k.distance[end] == kUnreached) {
+    // No way through (a diamond too thin for its pins): straight down.
+    for (std::int32_t r = 0; r < along; ++r) k.crossing[static_cast<std::size_t>(r) * columns + f.centreAcross] = 1;
+  } else {
+    for (std::int32_t v = end; v != start;) {
+      const std::int32_t step = k.from[v];
+      const std::int32_t previous = step == 0 ? v - columns : step == 1 ? v + columns : step == 2 ? v - 1 : v + 1;
+      if (step <= 1) {
+        const std::int32_t row = (step == 0 ? previous : v) / columns;
+        k.crossing[static_cast<std::size_t>(row) * columns + v % columns] ^= 1;
+      }
+      v = previous;
+    }
+  }
+  (void)pixels;
+  for (std::int32_t r = 0; r < along; ++r) {
+    std::uint64_t* out = sides + static_cast<std::size_t>(r) * words;
+    std::memset(out, 0, sizeof(std::uint64_t) * static_cast<std::size_t>(words));
+    const std::uint8_t* cross = k.crossing + static_cast<std::size_t>(r) * columns;
+    std::uint32_t side = 0;
+    for (std::int32_t x = 0; x < across; ++x) {
+      side ^= cross[x];
+      if (side != 0) out[x >> 6] |= std::uint64_t{1} << (x & 63);
+    }
+  }
+}
+
+}  // namespace fill
