@@ -1,12 +1,11 @@
 #include "fill/corner_tiles.h"
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <cstddef>
 #include <cstring>
 
 #include "fill/diamond_cut.h"
+#include "fill/joint_strength.h"
 #include "fill/texture_lattice.h"
 #include "fill/triangle_grid.h"
 #include "platform/platform.h"
@@ -201,6 +200,7 @@ inline std::int32_t cornerOf(const CornerTiles& t, std::int32_t a, std::int32_t 
 
 struct CutWork {
   const Placement* placement;
+  const std::uint8_t* joints;  // the texture's joint strength, a byte a texel
   CornerTiles* tiles;
   std::atomic<bool>* failed;
 };
@@ -225,13 +225,19 @@ void pairCut(void* context, std::int32_t unit) {
   const std::int32_t channels = p.texture->channels;
   const std::size_t texels = static_cast<std::size_t>(frame.along) * frame.across;
   const std::size_t scratchBytes = diamondCutScratchBytes(frame, channels);
-  auto* memory = static_cast<std::uint8_t*>(platform::allocateMemory(2 * texels * channels + scratchBytes));
+  auto* memory = static_cast<std::uint8_t*>(platform::allocateMemory(2 * texels * (channels + 1) + scratchBytes));
   if (memory == nullptr) {
     work.failed->store(true);
     return;
   }
   std::uint8_t* first = memory;
   std::uint8_t* second = memory + texels * channels;
+  std::uint8_t* firstJoint = memory + 2 * texels * channels;
+  std::uint8_t* secondJoint = firstJoint + texels;
+  const auto jointAt = [&](std::int32_t x, std::int32_t y) {
+    return work.joints[static_cast<std::size_t>(wrapNear(y, p.texture->height)) * p.texture->width +
+                       wrapNear(x, p.texture->width)];
+  };
   const std::int32_t ax = t.sourceX[a];
   const std::int32_t ay = t.sourceY[a];
   const std::int32_t bx = t.sourceX[b];
@@ -246,11 +252,15 @@ void pairCut(void* context, std::int32_t unit) {
       const std::size_t i = (static_cast<std::size_t>(r) * frame.across + x) * channels;
       std::memcpy(first + i, from, static_cast<std::size_t>(channels));
       std::memcpy(second + i, to, static_cast<std::size_t>(channels));
+      const std::size_t j = static_cast<std::size_t>(r) * frame.across + x;
+      firstJoint[j] = down ? jointAt(ax + offAxis, ay + x) : jointAt(ax + x, ay + offAxis);
+      secondJoint[j] = down ? jointAt(bx + offAxis, by + x - frame.across) : jointAt(bx + x - frame.across, by + offAxis);
     }
   }
   std::uint64_t* sides = down ? t.downSides + static_cast<std::size_t>(pair) * t.tileWidth * t.downWords
                               : t.acrossSides + static_cast<std::size_t>(pair) * t.tileHeight * t.acrossWords;
-  cutDiamond(frame, first, second, channels, memory + 2 * texels * channels, sides);
+  const CutPatches patches{first, second, firstJoint, secondJoint, channels};
+  cutDiamond(frame, patches, memory + 2 * texels * (channels + 1), sides);
   platform::releaseMemory(memory);
 }
 
@@ -433,7 +443,6 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
     if (!findTextureLattice(texture, kFewestLatticeOffsets, tiles.lattice)) return false;
     if (!fitTilesToLattice(texture, tiles)) tiles.lattice = kAnyOffset;
     if (!latticePhase(texture, tiles, placement)) return false;
-    if (std::getenv("QDEBUG")) std::fprintf(stderr, "lattice %d %d %d phase %d %d tile %d %d\n", tiles.lattice.across, tiles.lattice.shift, tiles.lattice.down, placement.phaseX, placement.phaseY, tiles.tileWidth, tiles.tileHeight);
   }
   const std::int32_t k = tiles.colours;
   const std::int32_t units = 4 * k * k * k;
@@ -469,9 +478,12 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
     Random random{seed};
     chooseSources(placement, random, tiles, errors);
     platform::releaseMemory(errors);
-    std::atomic<bool> failed{false};
-    CutWork cuts{&placement, &tiles, &failed};
-    platform::forEachIndex(2 * k * k, pairCut, &cuts);
+    auto* joints = static_cast<std::uint8_t*>(
+        platform::allocateMemory(static_cast<std::size_t>(texture.width) * texture.height));
+    std::atomic<bool> failed{joints == nullptr || !jointStrength(texture, joints)};
+    CutWork cuts{&placement, joints, &tiles, &failed};
+    if (!failed.load()) platform::forEachIndex(2 * k * k, pairCut, &cuts);
+    platform::releaseMemory(joints);
     if (failed.load()) {
       releaseCornerTiles(tiles);
       return false;

@@ -16,6 +16,12 @@ namespace {
 constexpr std::uint32_t kCostScale = 64;
 constexpr std::uint32_t kGradientFloor = 6;  // a channel
 constexpr std::uint32_t kStepCost = 8;
+// A seam beside a joint shows no more than the joint does: its cost falls
+// with the joint strength of the texel either patch puts beside the cut,
+// to a sixteenth at full strength (joint_strength.h). So the cut follows
+// the joints of either patch, and through a pattern of stones runs from one
+// joint to the next where none is shared.
+constexpr std::uint32_t kJointWeight = 240;  // of 256
 // Costs are 16-bit, so that a path of every frame vertex stays within 32 bits.
 constexpr std::uint32_t kMostCost = 0xFFFE;
 constexpr std::uint16_t kBlocked = 0xFFFF;
@@ -24,8 +30,12 @@ constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
 struct Scratch {
   std::uint8_t* allowed;        // along x across: a pixel the cut may pass beside
   std::uint16_t* difference;    // along x across: |A - B| of each pixel
-  std::uint16_t* costAcross;    // along x (across + 1): dual edge (X, Y)-(X, Y + 1)
-  std::uint16_t* costDown;      // (along + 1) x across: dual edge (X, Y)-(X + 1, Y)
+  // The dual edge (X, Y)-(X, Y + 1), along x (across + 1), stepped down
+  // (the first patch west of it) and up (east of it).
+  std::uint16_t* costAcross[2];
+  // The dual edge (X, Y)-(X + 1, Y), (along + 1) x across, stepped right
+  // (the first patch south of it) and left (north of it).
+  std::uint16_t* costDown[2];
   std::uint32_t* distance;      // vertices
   std::int32_t* heap;           // vertices
   std::int32_t* heapIndex;      // vertices: position in the heap, -1 outside
@@ -46,10 +56,12 @@ Scratch carve(const DiamondFrame& f, void* memory) {
   at += alignUp(4 * vertices);
   s.heapIndex = reinterpret_cast<std::int32_t*>(at);
   at += alignUp(4 * vertices);
-  s.costAcross = reinterpret_cast<std::uint16_t*>(at);
-  at += alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1));
-  s.costDown = reinterpret_cast<std::uint16_t*>(at);
-  at += alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across);
+  for (std::int32_t d = 0; d < 2; ++d) {
+    s.costAcross[d] = reinterpret_cast<std::uint16_t*>(at);
+    at += alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1));
+    s.costDown[d] = reinterpret_cast<std::uint16_t*>(at);
+    at += alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across);
+  }
   s.difference = reinterpret_cast<std::uint16_t*>(at);
   at += alignUp(2 * pixels);
   s.from = reinterpret_cast<std::int8_t*>(at);
@@ -66,14 +78,20 @@ inline std::uint32_t absoluteDifference(const std::uint8_t* a, const std::uint8_
   return sum;
 }
 
-// The seam cost between pixels s and t (indices into the frame), both allowed.
-inline std::uint16_t seamCost(const Scratch& k, const std::uint8_t* first, const std::uint8_t* second,
-                              std::int32_t channels, std::size_t s, std::size_t t) {
+// The seam cost between pixels s and t (indices into the frame), both
+// allowed, `change` the patches' own change between them, the first patch
+// taking s (`firstAtS`) or t and the second patch the other: the seam is
+// directed, as the joint the eye sees beside it is the texel each patch
+// keeps.
+inline std::uint16_t seamCost(const Scratch& k, const CutPatches& patches, std::size_t s, std::size_t t,
+                              std::uint32_t change, bool firstAtS) {
   const std::uint32_t differ = k.difference[s] + k.difference[t];
-  const std::uint32_t change = absoluteDifference(first + s * channels, first + t * channels, channels) +
-                               absoluteDifference(second + s * channels, second + t * channels, channels);
-  std::uint32_t cost = differ * kCostScale / (change + kGradientFloor * static_cast<std::uint32_t>(channels)) +
-                       kStepCost;
+  const std::uint32_t floor = kGradientFloor * static_cast<std::uint32_t>(patches.channels);
+  std::uint64_t cost = std::uint64_t{differ} * kCostScale / (std::uint64_t{change} + floor);
+  const std::uint8_t firstJoint = patches.firstJoint[firstAtS ? s : t];
+  const std::uint8_t secondJoint = patches.secondJoint[firstAtS ? t : s];
+  const std::uint32_t joint = firstJoint > secondJoint ? firstJoint : secondJoint;
+  cost = cost * (256 - (joint * kJointWeight >> 8)) / 256 + kStepCost;
   return static_cast<std::uint16_t>(cost < kMostCost ? cost : kMostCost);
 }
 
@@ -140,19 +158,20 @@ std::size_t diamondCutScratchBytes(const DiamondFrame& f, std::int32_t channels)
   (void)channels;
   const std::size_t pixels = static_cast<std::size_t>(f.along) * f.across;
   const std::size_t vertices = static_cast<std::size_t>(f.along + 1) * (f.across + 1);
-  return 3 * alignUp(4 * vertices) + alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1)) +
-         alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across) + alignUp(2 * pixels) + alignUp(vertices) +
+  return 3 * alignUp(4 * vertices) + 2 * alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1)) +
+         2 * alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across) + alignUp(2 * pixels) + alignUp(vertices) +
          alignUp(pixels) + alignUp(static_cast<std::size_t>(f.along) * (f.across + 1));
 }
 
-void cutDiamond(const DiamondFrame& f, const std::uint8_t* first, const std::uint8_t* second,
-                std::int32_t channels, void* scratch, std::uint64_t* sides) {
+void cutDiamond(const DiamondFrame& f, const CutPatches& patches, void* scratch, std::uint64_t* sides) {
   const Scratch k = carve(f, scratch);
   const std::int32_t along = f.along;
   const std::int32_t across = f.across;
   const std::int32_t columns = across + 1;  // vertices a row
-  const std::size_t pixels = static_cast<std::size_t>(along) * across;
   const std::int32_t words = sideWords(across);
+  const std::int32_t channels = patches.channels;
+  const std::uint8_t* first = patches.first;
+  const std::uint8_t* second = patches.second;
 
   for (std::int32_t r = 0; r < along; ++r) {
     for (std::int32_t x = 0; x < across; ++x) {
@@ -165,25 +184,41 @@ void cutDiamond(const DiamondFrame& f, const std::uint8_t* first, const std::uin
                                                                       channels));
     }
   }
+  // Either patch's own change between the two pixels of a pair.
+  const auto change = [&](std::size_t s, std::size_t t) {
+    return absoluteDifference(first + s * channels, first + t * channels, channels) +
+           absoluteDifference(second + s * channels, second + t * channels, channels);
+  };
   for (std::int32_t r = 0; r < along; ++r) {
-    std::uint16_t* row = k.costAcross + static_cast<std::size_t>(r) * columns;
-    row[0] = kBlocked;
-    row[across] = kBlocked;
+    std::uint16_t* down = k.costAcross[0] + static_cast<std::size_t>(r) * columns;
+    std::uint16_t* up = k.costAcross[1] + static_cast<std::size_t>(r) * columns;
+    down[0] = up[0] = kBlocked;
+    down[across] = up[across] = kBlocked;
     for (std::int32_t x = 1; x < across; ++x) {
-      const std::size_t s = static_cast<std::size_t>(r) * across + x - 1;
-      row[x] = k.allowed[s] != 0 && k.allowed[s + 1] != 0 ? seamCost(k, first, second, channels, s, s + 1) : kBlocked;
+      const std::size_t s = static_cast<std::size_t>(r) * across + x - 1;  // west
+      if (k.allowed[s] == 0 || k.allowed[s + 1] == 0) {
+        down[x] = up[x] = kBlocked;
+        continue;
+      }
+      const std::uint32_t c = change(s, s + 1);
+      down[x] = seamCost(k, patches, s, s + 1, c, true);
+      up[x] = seamCost(k, patches, s, s + 1, c, false);
     }
   }
   for (std::int32_t y = 0; y <= along; ++y) {
-    std::uint16_t* row = k.costDown + static_cast<std::size_t>(y) * across;
+    std::uint16_t* right = k.costDown[0] + static_cast<std::size_t>(y) * across;
+    std::uint16_t* left = k.costDown[1] + static_cast<std::size_t>(y) * across;
     for (std::int32_t x = 0; x < across; ++x) {
-      if (y == 0 || y == along) {
-        row[x] = kBlocked;
+      const std::size_t s = static_cast<std::size_t>(y > 0 ? y - 1 : 0) * across + x;  // north
+      const std::size_t t = s + across;
+      if (y == 0 || y == along || k.allowed[s] == 0 || k.allowed[t] == 0) {
+        right[x] = left[x] = kBlocked;
         continue;
       }
-      const std::size_t s = static_cast<std::size_t>(y - 1) * across + x;
-      const std::size_t t = s + across;
-      row[x] = k.allowed[s] != 0 && k.allowed[t] != 0 ? seamCost(k, first, second, channels, s, t) : kBlocked;
+      const std::uint32_t c = change(s, t);
+      // Stepping right the first patch lies south of the step, left north.
+      right[x] = seamCost(k, patches, s, t, c, false);
+      left[x] = seamCost(k, patches, s, t, c, true);
     }
   }
 
@@ -209,10 +244,10 @@ void cutDiamond(const DiamondFrame& f, const std::uint8_t* first, const std::uin
     // Steps 0 down, 1 up, 2 right, 3 left, with the cost of the pixel pair
     // each separates.
     const std::uint16_t cost[4] = {
-        y < along ? k.costAcross[static_cast<std::size_t>(y) * columns + x] : kBlocked,
-        y > 0 ? k.costAcross[static_cast<std::size_t>(y - 1) * columns + x] : kBlocked,
-        x < across ? k.costDown[static_cast<std::size_t>(y) * across + x] : kBlocked,
-        x > 0 ? k.costDown[static_cast<std::size_t>(y) * across + x - 1] : kBlocked};
+        y < along ? k.costAcross[0][static_cast<std::size_t>(y) * columns + x] : kBlocked,
+        y > 0 ? k.costAcross[1][static_cast<std::size_t>(y - 1) * columns + x] : kBlocked,
+        x < across ? k.costDown[0][static_cast<std::size_t>(y) * across + x] : kBlocked,
+        x > 0 ? k.costDown[1][static_cast<std::size_t>(y) * across + x - 1] : kBlocked};
     const std::int32_t next[4] = {v + columns, v - columns, v + 1, v - 1};
     for (std::int32_t step = 0; step < 4; ++step) {
       if (cost[step] == kBlocked) continue;
@@ -245,7 +280,6 @@ void cutDiamond(const DiamondFrame& f, const std::uint8_t* first, const std::uin
       v = previous;
     }
   }
-  (void)pixels;
   for (std::int32_t r = 0; r < along; ++r) {
     std::uint64_t* out = sides + static_cast<std::size_t>(r) * words;
     std::memset(out, 0, sizeof(std::uint64_t) * static_cast<std::size_t>(words));

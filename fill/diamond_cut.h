@@ -65,12 +65,20 @@ std::size_t diamondCutScratchBytes(const DiamondFrame& frame, std::int32_t chann
 // 64-bit words a row of the sides takes.
 inline std::int32_t sideWords(std::int32_t across) { return (across + 63) / 64; }
 
-// The cut between two patches laid over the frame: `first` and `second`
-// hold `along` rows of `across` texels of `channels` bytes (the left or
-// upper corner's patch, then the other's). Writes `sides`: along rows of
+// Two patches laid over a frame: `along` rows of `across` texels of
+// `channels` bytes each (the left or upper corner's patch first), and the
+// joint strength of each texel (joint_strength.h), a byte each.
+struct CutPatches {
+  const std::uint8_t* first;
+  const std::uint8_t* second;
+  const std::uint8_t* firstJoint;
+  const std::uint8_t* secondJoint;
+  std::int32_t channels;
+};
+
+// The cut between the two patches. Writes `sides`: along rows of
 // sideWords(across) words, bit x of row r set where the pixel takes the
 // second patch. Pixels outside the diamond are given a side too, never read.
-void cutDiamond(const DiamondFrame& frame, const std::uint8_t* first, const std::uint8_t* second,
-                std::int32_t channels, void* scratch, std::uint64_t* sides);
+void cutDiamond(const DiamondFrame& frame, const CutPatches& patches, void* scratch, std::uint64_t* sides);
 
 }  // namespace fill
