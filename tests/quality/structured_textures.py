@@ -109,7 +109,6 @@ def planks(rng):
     x, y = grid()
     height, gap = 16, 2
     rows = SIZE // height
-    row = y // height
     joint = (y % height) < gap
     board = np.zeros((SIZE, SIZE), dtype=np.int64)
     along = np.zeros((SIZE, SIZE))
@@ -175,37 +174,37 @@ def brick(rng):
 
 
 def woven(rng):
-    """Plain weave: warp and weft threads 6 px wide on an 8 px pitch, each
-    passing over one and under the next, rounded (lit along the middle,
-    darker where it dives), 2 px dark gaps between threads."""
+    """Plain weave of coarse threads on a 16 px pitch: in each cell the
+    thread on top (warp and weft taking turns, over one, under the next)
+    shows 14 px of its length, rounded across and darker toward the ends
+    where it dives under its neighbour, with its fibres along it; 2 px dark
+    lines between the cells, where the threads part and dive."""
     x, y = grid()
-    pitch, width = 8, 6
+    pitch, width = 16, 14
     i = x // pitch  # warp thread (runs down)
     j = y // pitch  # weft thread (runs across)
     px = x % pitch
     py = y % pitch
-    on_warp = px < width
-    on_weft = py < width
-    joint = ~on_warp & ~on_weft
+    joint = (px >= width) | (py >= width)
     warp_over = (i + j) % 2 == 0
     threads = SIZE // pitch
-    warp_tone = rng.normal(0, 5, threads)
-    weft_tone = rng.normal(0, 5, threads)
-    warp_colour = np.array([60.0, 80.0, 130.0])
-    weft_colour = np.array([185.0, 180.0, 165.0])
-    # Across a thread: lit along its middle. Along it: darker toward the
-    # ends of the crossing, where it passes under its neighbour.
-    across_warp = 1 - 0.35 * ((px - (width - 1) / 2) / (width / 2)) ** 2
-    across_weft = 1 - 0.35 * ((py - (width - 1) / 2) / (width / 2)) ** 2
-    along_warp = 1 - 0.18 * ((py - (pitch - 1) / 2) / (pitch / 2)) ** 2
-    along_weft = 1 - 0.18 * ((px - (pitch - 1) / 2) / (pitch / 2)) ** 2
-    warp = (warp_colour[None, None, :] + warp_tone[i][:, :, None]) * (across_warp * along_warp)[:, :, None]
-    weft = (weft_colour[None, None, :] + weft_tone[j][:, :, None]) * (across_weft * along_weft)[:, :, None]
-    # Warp shows where only warp covers, or both do and the warp is over.
-    shows_warp = on_warp & (~on_weft | warp_over)
-    rgb = np.where(shows_warp[:, :, None], warp, weft)
+    warp_tone = rng.normal(0, 4, threads)
+    weft_tone = rng.normal(0, 4, threads)
+    warp_colour = np.array([190.0, 160.0, 108.0])
+    weft_colour = np.array([150.0, 112.0, 70.0])
+    # Across the thread (a) and along it (b), both -1 .. 1 over the 14 px.
+    a = np.where(warp_over, px, py)
+    b = np.where(warp_over, py, px)
+    a = (a - (width - 1) / 2) / (width / 2)
+    b = (b - (width - 1) / 2) / (width / 2)
+    lit = (1 - 0.45 * a ** 2) * (1 - 0.35 * b ** 4)
+    # Fibres: fine ridges along the thread, slightly twisted.
+    fibres = np.sin(2 * np.pi * (np.where(warp_over, px, py) + 0.15 * np.where(warp_over, py, px)) / 3.5)
+    tone = np.where(warp_over, warp_tone[i], weft_tone[j])
+    colour = np.where(warp_over[:, :, None], warp_colour, weft_colour)
+    rgb = (colour + tone[:, :, None]) * lit[:, :, None] + (5 * fibres)[:, :, None]
     rgb = rgb + 3 * periodic_noise(rng, SIZE, 2)[:, :, None]
-    gap = np.array([22.0, 22.0, 28.0]) + rng.normal(0, 2, (SIZE, SIZE, 1))
+    gap = np.array([40.0, 30.0, 20.0]) + rng.normal(0, 2, (SIZE, SIZE, 1))
     rgb = np.where(joint[:, :, None], gap, rgb)
     return finish(rgb), joint
 
