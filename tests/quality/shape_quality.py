@@ -45,6 +45,10 @@ pixel:
              seed (cuts that run along the joints, or through texels that
              match, do not show).
 
+NAME-cuts-SEED-shown.png in the work folder is each fill with the cuts that
+show in red. A cut along a joint counts as hidden even where the joints on
+either side of it do not line up.
+
 Turned, on gen-sample brick at 256X256 and the planks above: the fill
 turned 30 degrees against the cubic resampling of its own unturned plane
 (the unturned fill, offset so that it holds every texel the turned fill's
@@ -244,13 +248,15 @@ def source_map(args, texture, seed, width, height):
 
 
 def hidden_cuts(texture, joints, sx, sy):
-    """Cuts between neighbours across and down, and how many are hidden:
-    either texel on a joint, or the texel placed beside a pixel within
-    LOOK_ALIKE levels of the texture's own neighbour there (either way)."""
+    """Cuts between neighbours across and down, how many are hidden (either
+    texel on a joint, or the texel placed beside a pixel within LOOK_ALIKE
+    levels of the texture's own neighbour there, either way), and a mask of
+    the pixels left of or above a cut that shows."""
     height, width = joints.shape
     pixels = texture.astype(np.int32)
     cuts = 0
     hidden = 0
+    shows = np.zeros(sx.shape, dtype=bool)
     for dx, dy in ((1, 0), (0, 1)):
         ax, ay = sx[:sx.shape[0] - dy, :sx.shape[1] - dx], sy[:sy.shape[0] - dy, :sy.shape[1] - dx]
         bx, by = sx[dy:, dx:], sy[dy:, dx:]
@@ -265,7 +271,9 @@ def hidden_cuts(texture, joints, sx, sy):
                 (np.abs(pixels[ay, ax] - before_b) <= LOOK_ALIKE).all(axis=1)
         cuts += int(cut.sum())
         hidden += int((on_joint | alike).sum())
-    return cuts, hidden
+        where = np.argwhere(cut)[~(on_joint | alike)]
+        shows[where[:, 0], where[:, 1]] = True
+    return cuts, hidden, shows
 
 
 def measure_cuts(args, name, texture, rgb, joints):
@@ -284,7 +292,11 @@ def measure_cuts(args, name, texture, rgb, joints):
             sys.exit(f"shape_quality.py: {name}, seed {seed}: {int(wrong.sum())} pixels of the fill are not the "
                      f"texel shape_source names (first at {x}, {y}: texel {sx[y, x]}, {sy[y, x]}); the source map "
                      "no longer follows the fill")
-        cuts, hidden = hidden_cuts(rgb, joints, sx, sy)
+        cuts, hidden, shows = hidden_cuts(rgb, joints, sx, sy)
+        # For the eye: the fill with the cuts that show in red.
+        marked = filled.copy()
+        marked[shows] = (255, 0, 0)
+        Image.fromarray(marked).save(os.path.join(args.work, f"{name}-cuts-{seed}-shown.png"))
         share = hidden / cuts if cuts else 1.0
         met = share >= HIDDEN_MINIMUM
         all_met &= met
