@@ -22,6 +22,9 @@ if(ORIELVMX_TESTS)
   # python3, where python3-numpy installs.
   add_executable(stochastic_fill tests/quality/stochastic_fill_tool.cpp)
   target_link_libraries(stochastic_fill PRIVATE orielvmx_fill texfill_lib)
+  # Which texel each pixel of a quilted fill comes from, for its quality script.
+  add_executable(shape_source tests/quality/shape_source_tool.cpp)
+  target_link_libraries(shape_source PRIVATE orielvmx_fill texfill_lib)
   find_program(ORIELVMX_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
   add_test(NAME stochastic-quality
     COMMAND ${ORIELVMX_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tests/quality/stochastic_quality.py --small
@@ -29,7 +32,7 @@ if(ORIELVMX_TESTS)
   # The quilted fill's quality goals, on the fills of record (1024 x 1024).
   add_test(NAME shape-quality
     COMMAND ${ORIELVMX_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tests/quality/shape_quality.py
-      --texfill $<TARGET_FILE:texfill> --work ${CMAKE_BINARY_DIR}/shape-quality)
+      --texfill $<TARGET_FILE:texfill> --tool $<TARGET_FILE:shape_source> --work ${CMAKE_BINARY_DIR}/shape-quality)
 endif()
 
 # The GEGL operations for GIMP, where GEGL's development files are: the
