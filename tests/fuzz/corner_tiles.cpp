@@ -4,7 +4,7 @@
 // percent, the seed (2); the rest are the samples, repeated to fill the
 // texture. Every half row of the tiles around the lattice origin must be
 // covered by its runs once, in order, each run's corner one of the four,
-// and every cut within its tile.
+// patches and tile sides on the texture's lattice.
 #include <cstdint>
 #include <memory>
 
@@ -25,11 +25,19 @@ void checkTiles(const fill::CornerTiles& tiles) {
       fuzzing::fail("a patch position outside the texture");
     }
   }
-  for (std::int32_t i = 0; i < k * k * tiles.tileHeight; ++i) {
-    if (tiles.acrossCuts[i] < 0 || tiles.acrossCuts[i] > tiles.tileWidth) fuzzing::fail("a cut outside its tile");
+  // Patches keep the motif's phase: every offset between two of them, and
+  // each tile side, on the lattice.
+  const fill::TextureLattice& lattice = tiles.lattice;
+  if (lattice.across < 1 || lattice.down < 1 || lattice.shift < 0 || lattice.shift >= lattice.across) {
+    fuzzing::fail("a lattice out of its normal form");
   }
-  for (std::int32_t i = 0; i < k * k * tiles.tileWidth; ++i) {
-    if (tiles.downCuts[i] < 0 || tiles.downCuts[i] > tiles.tileHeight) fuzzing::fail("a cut outside its tile");
+  if (!fill::onLattice(lattice, tiles.tileWidth, 0) || !fill::onLattice(lattice, 0, tiles.tileHeight)) {
+    fuzzing::fail("a tile side off the lattice");
+  }
+  for (std::int32_t c = 1; c < k; ++c) {
+    if (!fill::onLattice(lattice, tiles.sourceX[c] - tiles.sourceX[0], tiles.sourceY[c] - tiles.sourceY[0])) {
+      fuzzing::fail("a patch off the lattice");
+    }
   }
   for (std::int32_t j = -1; j <= 1; ++j) {
     for (std::int32_t i = -1; i <= 1; ++i) {
