@@ -22,8 +22,11 @@ std::int32_t reducedSide(std::int32_t side, double scale) {
 }  // namespace
 
 bool prefilterTexture(const TexelBlock& texture, double scale, EdgeMode edge, PrefilteredTexture& result) {
-  const std::int32_t width = reducedSide(texture.width, scale);
-  const std::int32_t height = reducedSide(texture.height, scale);
+  // The resampler needs two texels a side to wrap around: a texture one
+  // texel across is sampled as it is.
+  const bool reducible = texture.width >= 2 && texture.height >= 2;
+  const std::int32_t width = reducible ? reducedSide(texture.width, scale) : texture.width;
+  const std::int32_t height = reducible ? reducedSide(texture.height, scale) : texture.height;
   if (width == texture.width && height == texture.height) {
     result = PrefilteredTexture{texture, BlockFrame{texture.width, texture.height, width, height}, nullptr};
     return true;

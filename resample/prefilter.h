@@ -20,7 +20,7 @@ struct PrefilteredTexture {
   std::uint8_t* reduced;  // owned by the result; null when block is the texture
 };
 
-// For a scale below 1 and sides of 2 or more, each side becomes
+// For a scale below 1 and both sides of 2 or more, each side becomes
 // ceil(side x scale) (at least 2); otherwise the block is the texture. False
 // when memory runs out (result untouched).
 bool prefilterTexture(const TexelBlock& texture, double scale, EdgeMode edge, PrefilteredTexture& result);

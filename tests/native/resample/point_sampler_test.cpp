@@ -265,6 +265,15 @@ TEST(PointSampler, RefusesWhatItCannotServeAndLeaksNothing) {
   block.rowBytes = 119;
   EXPECT_EQ(createPointSampler(block, EdgeMode::wrap), nullptr);
   block.rowBytes = 120;
+  // A texture one texel across cannot be reduced around its wrap: it is
+  // served as it is, never refused as if memory had run out.
+  for (const auto& [width, height] : {std::pair{1, 30}, {30, 1}}) {
+    PrefilteredTexture prefiltered{};
+    const TexelBlock thin{texture.bytes.data(), width, height, 3, 120};
+    ASSERT_TRUE(prefilterTexture(thin, 0.37, EdgeMode::wrap, prefiltered)) << width << "x" << height;
+    EXPECT_EQ(prefiltered.block.pixels, thin.pixels);
+    releasePrefiltered(prefiltered);
+  }
 
   const long before = platform::test::blocksOutstanding();
   for (long k = 1;; ++k) {
