@@ -9,15 +9,20 @@ namespace fill {
 namespace {
 
 // Texels across and down one block's positions may reach. With two texels
-// of margin either side an RGB window is about 14 KB, small enough for the
+// of margin either side an RGB window is about 30 KB, small enough for the
 // stack of whichever thread draws the block, so that drawing allocates
-// nothing and any number of threads draw at once; the texels copied for a
-// block of 46 x 46 pixels at 30 degrees are about twice its pixels.
-constexpr std::int32_t kWindowSide = 64;
+// nothing and any number of threads draw at once. At 73 % and 30 degrees a
+// block is 66 x 69 pixels (the rows of a band 8000 wide) and the texels
+// copied for it about twice its pixels; a window of 64 took a tenth more
+// time over all.
+constexpr std::int32_t kWindowSide = 96;
 constexpr std::int32_t kHeld = kWindowSide + 4;
 constexpr std::size_t kLoadSlack = 16;  // a vector load of a row's last texels reads this far on
 // A larger block saves little once a window serves thousands of pixels.
-constexpr std::int32_t kLargestBlock = 64;
+constexpr std::int32_t kLargestBlock = 96;
+// Lattice corners across and down whose colours a block keeps: a window
+// spans at most seven tiles of the shortest side with a cut.
+constexpr std::int32_t kKeptCorners = (kHeld + kShortestTileSide - 1) / kShortestTileSide + 2;
 constexpr std::int64_t kHalfTexel = std::int64_t{1} << (kMapFractionBits - 1);
 
 struct Window {
@@ -25,15 +30,54 @@ struct Window {
   const std::uint8_t* rows[kHeld];
 };
 
+// wrapIndex for the positions of a patch, which lie within a period of the
+// texture, without a division (one per run was a tenth of the time).
+inline std::int32_t wrapNear(std::int32_t index, std::int32_t period) {
+  if (index >= 0 && index < period) return index;
+  if (index < 0 && index >= -period) return index + period;
+  if (index >= period && index < 2 * period) return index - period;
+  return wrapIndex(index, period);
+}
+
 inline std::int64_t floorDivide(std::int64_t value, std::int32_t divisor) {
   const std::int64_t quotient = value / divisor;
   return quotient * divisor > value ? quotient - 1 : quotient;
 }
 
+// The colours of the lattice corners a block's rows meet, hashed once for
+// the block rather than once for every row; corners beyond those kept (the
+// texture's own tiles, when it is too small for a cut, may be a texel wide)
+// are hashed when met.
+struct CornerColours {
+  const CornerTiles* tiles;
+  std::uint32_t seed;
+  std::int64_t firstI;
+  std::int64_t firstJ;
+  std::int32_t across;
+  std::int32_t down;
+  std::int32_t kept[kKeptCorners][kKeptCorners];
+
+  CornerColours(const CornerTiles& t, std::uint32_t s, std::int64_t i, std::int64_t j, std::int64_t lastI,
+                std::int64_t lastJ)
+      : tiles(&t), seed(s), firstI(i), firstJ(j) {
+    across = lastI - i + 2 < kKeptCorners ? static_cast<std::int32_t>(lastI - i + 2) : kKeptCorners;
+    down = lastJ - j + 2 < kKeptCorners ? static_cast<std::int32_t>(lastJ - j + 2) : kKeptCorners;
+    for (std::int32_t b = 0; b < down; ++b) {
+      for (std::int32_t a = 0; a < across; ++a) kept[b][a] = t.colours == 1 ? 0 : cornerColour(t, i + a, j + b, s);
+    }
+  }
+  std::int32_t at(std::int64_t i, std::int64_t j) const {
+    const std::int64_t a = i - firstI;
+    const std::int64_t b = j - firstJ;
+    if (a >= 0 && a < across && b >= 0 && b < down) return kept[b][a];
+    return cornerColour(*tiles, i, j, seed);
+  }
+};
+
 // Texels [u, u + count) of the plane's row v into `out`, run by run from
 // the corner patches, as the fill at the texture's own size copies them.
-void copyPlaneRow(const CornerTiles& t, std::uint32_t seed, std::int64_t u, std::int64_t v, std::int32_t count,
-                  std::uint8_t* out) {
+void copyPlaneRow(const CornerTiles& t, const CornerColours& colours, std::int64_t u, std::int64_t v,
+                  std::int32_t count, std::uint8_t* out) {
   const TexelBlock& texture = t.texture;
   const auto channels = static_cast<std::size_t>(texture.channels);
   const std::int64_t j = floorDivide(v, t.tileHeight);
@@ -42,8 +86,8 @@ void copyPlaneRow(const CornerTiles& t, std::uint32_t seed, std::int64_t u, std:
   while (done < count) {
     const std::int64_t i = floorDivide(u, t.tileWidth);
     auto tx = static_cast<std::int32_t>(u - i * t.tileWidth);
-    const std::int32_t colour[4] = {cornerColour(t, i, j, seed), cornerColour(t, i + 1, j, seed),
-                                    cornerColour(t, i, j + 1, seed), cornerColour(t, i + 1, j + 1, seed)};
+    const std::int32_t colour[4] = {colours.at(i, j), colours.at(i + 1, j), colours.at(i, j + 1),
+                                    colours.at(i + 1, j + 1)};
     const std::int32_t before = done;
     for (std::int32_t half = tx < t.tileWidth / 2 ? 0 : 1; half < 2 && done < count; ++half) {
       std::uint32_t r = 0;
@@ -55,8 +99,8 @@ void copyPlaneRow(const CornerTiles& t, std::uint32_t seed, std::int64_t u, std:
         const auto corner = static_cast<std::int32_t>(t.runs[r] & 3u);
         const std::int32_t n = end - tx < count - done ? end - tx : count - done;
         const std::int32_t c = colour[corner];
-        std::int32_t sx = wrapIndex(t.sourceX[c] + tx - (corner & 1) * t.tileWidth, texture.width);
-        const std::int32_t sy = wrapIndex(t.sourceY[c] + ty - (corner >> 1) * t.tileHeight, texture.height);
+        std::int32_t sx = wrapNear(t.sourceX[c] + tx - (corner & 1) * t.tileWidth, texture.width);
+        const std::int32_t sy = wrapNear(t.sourceY[c] + ty - (corner >> 1) * t.tileHeight, texture.height);
         const std::uint8_t* row = texelRow(texture, sy);
         for (std::int32_t left = n; left > 0; sx = 0) {
           const std::int32_t piece = texture.width - sx < left ? texture.width - sx : left;
@@ -135,10 +179,15 @@ bool sampleBlock(const QuiltedPlane& plane, Window& window, std::int64_t x, std:
   if (across.highest - across.lowest > kWindowSide - 2 || down.highest - down.lowest > kWindowSide - 2) return false;
   const auto width = static_cast<std::int32_t>(across.highest - across.lowest + 2);
   const auto height = static_cast<std::int32_t>(down.highest - down.lowest + 2);
-  const std::int32_t channels = plane.tiles->texture.channels;
+  const CornerTiles& tiles = *plane.tiles;
+  const std::int32_t channels = tiles.texture.channels;
   const std::size_t stride = static_cast<std::size_t>(kHeld) * channels;
+  const CornerColours colours(tiles, plane.seed, floorDivide(across.lowest - 1, tiles.tileWidth),
+                              floorDivide(down.lowest - 1, tiles.tileHeight),
+                              floorDivide(across.lowest + width, tiles.tileWidth),
+                              floorDivide(down.lowest + height, tiles.tileHeight));
   for (std::int32_t j = -1; j <= height; ++j) {
-    copyPlaneRow(*plane.tiles, plane.seed, across.lowest - 1, down.lowest + j, width + 2,
+    copyPlaneRow(tiles, colours, across.lowest - 1, down.lowest + j, width + 2,
                  window.texels + static_cast<std::size_t>(j + 2) * stride + channels);
   }
   const TexelWindow view{window.rows, width, height, channels, plane.phaseWeights};

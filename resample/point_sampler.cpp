@@ -40,6 +40,14 @@ std::int64_t positiveRemainder(std::int64_t value, std::int64_t period) {
   return remainder < 0 ? remainder + period : remainder;
 }
 
+// The same for values a window's rows start from and step by, which are
+// within a period of it: no division for a row of a few dozen pixels.
+std::int64_t remainderNear(std::int64_t value, std::int64_t period) {
+  if (value >= 0 && value < period) return value;
+  if (value < 0 && value >= -period) return value + period;
+  return positiveRemainder(value, period);
+}
+
 // (a * b) mod period without overflow, for a in [0, period), period below
 // 2^50: a byte of b at a time, so no partial product reaches 2^59.
 std::int64_t multiplyModulo(std::int64_t a, std::int64_t b, std::int64_t period) {
@@ -189,7 +197,7 @@ void sampleWindow(const TexelWindow& window, std::int64_t u, std::int64_t v, std
   const std::int64_t across = std::int64_t{window.width} << kMapFractionBits;
   const std::int64_t down = std::int64_t{window.height} << kMapFractionBits;
   PixelWalk walk{&view,
-                 AxisWalk{positiveRemainder(u, across), positiveRemainder(du, across), across, across},
-                 AxisWalk{positiveRemainder(v, down), positiveRemainder(dv, down), down, down}};
+                 AxisWalk{remainderNear(u, across), remainderNear(du, across), across, across},
+                 AxisWalk{remainderNear(v, down), remainderNear(dv, down), down, down}};
   sampleWalk(walk, window.channels, count, target);
 }

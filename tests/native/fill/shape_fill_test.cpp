@@ -15,6 +15,7 @@
 #include "fill/corner_tiles.h"
 #include "fill/fill_options.h"
 #include "fill/fill_preview.h"
+#include "fill/gray_conversion.h"
 #include "fill/rectangle_fill.h"
 #include "fill/sample_band_writer.h"
 #include "host/entry.h"
@@ -79,9 +80,9 @@ fill::FillOptions shapes(int seed = 1) {
 // first (rounded to 6 fractional bits), then across.
 class QuiltedCubic {
  public:
-  QuiltedCubic(const Bytes& texels, int width, int height, const fill::FillOptions& options)
+  QuiltedCubic(const Bytes& texels, int width, int height, int channels, const fill::FillOptions& options)
       : seed_(static_cast<std::uint32_t>(options.seed)) {
-    const TexelBlock texture{texels.data(), width, height, 3, width * 3};
+    const TexelBlock texture{texels.data(), width, height, channels, width * channels};
     const double scale = options.scalePercent / 100.0;
     EXPECT_TRUE(prefilterTexture(texture, scale, EdgeMode::wrap, filtered_));
     EXPECT_TRUE(fill::buildCornerTiles(filtered_.block, options.cellPercent, seed_, tiles_));
@@ -148,6 +149,8 @@ TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
     const Bytes row = fixtures::expectedTiffRow(spec, y);
     texels.insert(texels.end(), row.begin(), row.end());
   }
+  Bytes gray(texels.size() / 3);
+  fill::grayFromRgb(texels.data(), gray.data(), static_cast<std::int32_t>(gray.size()));
   struct Case {
     int scale;
     double angle;
@@ -155,7 +158,7 @@ TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
     std::int16_t mode;
   };
   for (const Case c : {Case{100, 30, 0, 0, 3}, Case{73, 0, 5, -3, 3}, Case{73, 30, 0, 0, 11}, Case{250, -45, 2, 1, 3},
-                       Case{40, 210, 0, 0, 3}}) {
+                       Case{40, 210, 0, 0, 3}, Case{60, 25, 9, -4, 1}}) {
     SCOPED_TRACE("scale " + std::to_string(c.scale) + " angle " + std::to_string(c.angle));
     fill::FillOptions options = shapes(4);
     options.scalePercent = c.scale;
@@ -163,12 +166,13 @@ TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
     options.offsetX = c.dx;
     options.offsetY = c.dy;
     const simhost::Document document = fill(path, options, c.mode);
-    const QuiltedCubic oracle(texels, spec.width, spec.height, options);
+    const int channels = c.mode == 1 ? 1 : 3;
+    const QuiltedCubic oracle(channels == 1 ? gray : texels, spec.width, spec.height, channels, options);
     for (int y = 4; y < kHeight - 2; ++y) {
       for (int x = 3; x < kWidth - 5; ++x) {
-        for (int ch = 0; ch < 3; ++ch) {
+        for (int ch = 0; ch < channels; ++ch) {
           const int sum = oracle.sum(x, y, ch);
-          if (c.mode == 3) {
+          if (c.mode != 11) {
             ASSERT_EQ(document.pixel(x, y)[ch], narrowOf(sum)) << x << "," << y;
           } else {
             std::uint16_t sample = 0;
@@ -184,7 +188,7 @@ TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
   // at 64 bits there: the rows cross the wrap and keep to the oracle.
   fill::FillOptions options = shapes(4);
   options.scalePercent = 1;
-  const QuiltedCubic oracle(texels, spec.width, spec.height, options);
+  const QuiltedCubic oracle(texels, spec.width, spec.height, 3, options);
   const std::uint64_t wrapAt = ((std::uint64_t{1} << 63) - std::uint64_t(oracle.map().u0)) / std::uint64_t(oracle.map().ux);
   ASSERT_LT(wrapAt, std::uint64_t{fill::kPlaneLimit} - 64);
   const int left = static_cast<int>(wrapAt) - 20;
@@ -240,23 +244,33 @@ TEST_F(ShapeFillTest, VariationsDifferAndSixteenBitsWidenEightBits) {
   }
 }
 
-// Preferences' swatch shows the fill: at the texture's own size it is the
-// document's top-left corner, pixel for pixel, redrawn from the kept tiles.
+// Preferences' swatch shows the fill: at the texture's own size, turned or
+// enlarged it is the document's top-left corner, pixel for pixel, redrawn
+// from the kept tiles.
 TEST_F(ShapeFillTest, TheSwatchIsTheFill) {
   const std::string path = texture(40, 33);
-  chooser::provideChoice({.status = 1, .fileName = path, .options = shapes(7)});
-  simhost::SimulatedHost host(kWidth, kHeight, 3);
-  ASSERT_EQ(host.run().result(), 0);
-  fill::FillPreview* preview = fill::createFillPreview();
-  Bytes swatch(std::size_t(kWidth) * kHeight * 3);
-  for (int redraw = 0; redraw < 2; ++redraw) {
-    ASSERT_TRUE(fill::drawFillPreview(preview, path.c_str(), shapes(7), kWidth, kHeight, swatch.data()));
-    for (int y = 0; y < kHeight; ++y) {
-      ASSERT_EQ(0, std::memcmp(host.document().pixel(0, y), &swatch[std::size_t(y) * kWidth * 3], kWidth * 3))
-          << "row " << y;
+  fill::FillOptions turned = shapes(7);
+  turned.angleDegrees = 30;
+  fill::FillOptions enlarged = shapes(7);
+  enlarged.scalePercent = 250;
+  enlarged.angleDegrees = -45;
+  enlarged.offsetX = 3;
+  for (const fill::FillOptions& options : {shapes(7), turned, enlarged}) {
+    SCOPED_TRACE("scale " + std::to_string(options.scalePercent) + " angle " + std::to_string(options.angleDegrees));
+    chooser::provideChoice({.status = 1, .fileName = path, .options = options});
+    simhost::SimulatedHost host(kWidth, kHeight, 3);
+    ASSERT_EQ(host.run().result(), 0);
+    fill::FillPreview* preview = fill::createFillPreview();
+    Bytes swatch(std::size_t(kWidth) * kHeight * 3);
+    for (int redraw = 0; redraw < 2; ++redraw) {
+      ASSERT_TRUE(fill::drawFillPreview(preview, path.c_str(), options, kWidth, kHeight, swatch.data()));
+      for (int y = 0; y < kHeight; ++y) {
+        ASSERT_EQ(0, std::memcmp(host.document().pixel(0, y), &swatch[std::size_t(y) * kWidth * 3], kWidth * 3))
+            << "row " << y;
+      }
     }
+    fill::destroyFillPreview(preview);
   }
-  fill::destroyFillPreview(preview);
 }
 
 // Whatever allocation fails, Start reports "Out of Memory" and nothing is
