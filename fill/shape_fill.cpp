@@ -169,13 +169,13 @@ void renderBlock(void* context, std::int32_t index) {
   }
 }
 
-void sampleBand(const ShapeFillState& state, const BandTarget& band) {
+void sampleBand(const ShapeFillState& state, const BandTarget& band, bool everyCore) {
   BlockWork work{&band,
                  QuiltedPlane{&state.tiles, state.map, state.seed, state.phaseWeights},
                  static_cast<std::int64_t>(band.left) - state.originX, static_cast<std::int64_t>(band.top) - state.originY,
                  1, 1};
-  // A one-row band (the rectangle entry's) stays on the caller's thread.
-  if (band.rows > 1) {
+  // One row stays on the caller's thread too: forEachIndex keeps it there.
+  if (everyCore && band.rows > 1) {
     // Whole windows to a block, so that the blocks split into windows evenly.
     const std::int32_t side = quiltedBlockSide(state.map);
     const std::int32_t block = side * (side < 64 ? 64 / side : 1);
@@ -191,7 +191,7 @@ int renderShapeBand(FillJob& job, const BandTarget& band, std::int16_t* result) 
   if (state.copiesRuns) {
     renderBandOnEveryCore(band, copyRow, &state);
   } else if (band.rows > 0 && band.columns > 0) {
-    sampleBand(state, band);
+    sampleBand(state, band, true);
   }
   return 1;
 }
@@ -206,6 +206,21 @@ void releaseShapeFill(FillJob& job) {
 }
 
 }  // namespace
+
+int renderShapeRectangle(FillJob& job, const BandTarget& band, std::int16_t* result) {
+  const ShapeFillState& state = *stateOf(job);
+  if (!sameColourAsStart(band, state.tiles.texture.channels, result)) return 0;
+  if (!state.copiesRuns) {
+    if (band.rows > 0 && band.columns > 0) sampleBand(state, band, false);
+    return 1;
+  }
+  std::uint8_t* first = band.pixels;
+  for (std::int32_t row = 0; row < band.rows; ++row, first += band.rowBytes) {
+    copyRunsRow(state, band, row, first);
+    writeOpaquePlane(first, band.columns, band.layout);
+  }
+  return 1;
+}
 
 const FillMode kShapeFill = {prepareShapeFill, shapeFillReady, handedBandRows, renderShapeBand, releaseShapeFill};
 
