@@ -13,15 +13,16 @@ namespace {
 // stack of whichever thread draws the block, so that drawing allocates
 // nothing and any number of threads draw at once. At 73 % and 30 degrees a
 // block is 66 x 69 pixels (the rows of a band 8000 wide) and the texels
-// copied for it about twice its pixels; a window of 64 took a tenth more
-// time over all.
+// copied for it about twice its pixels; windows of 64 (blocks of 33 x 45
+// there) took a tenth more time over all.
 constexpr std::int32_t kWindowSide = 96;
 constexpr std::int32_t kHeld = kWindowSide + 4;
 constexpr std::size_t kLoadSlack = 16;  // a vector load of a row's last texels reads this far on
 // A larger block saves little once a window serves thousands of pixels.
 constexpr std::int32_t kLargestBlock = 96;
-// Lattice corners across and down whose colours a block keeps: a window
-// spans at most seven tiles of the shortest side with a cut.
+// Lattice corners across and down whose colours a block keeps: the 98
+// texels a window fills meet at most eight tiles of the shortest side with
+// a cut.
 constexpr std::int32_t kKeptCorners = (kHeld + kShortestTileSide - 1) / kShortestTileSide + 2;
 constexpr std::int64_t kHalfTexel = std::int64_t{1} << (kMapFractionBits - 1);
 
