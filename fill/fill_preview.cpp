@@ -6,6 +6,7 @@
 #include "fill/fill_job.h"
 #include "fill/prepare_scaling.h"
 #include "fill/prepared_texture.h"
+#include "fill/quilted_plane.h"
 #include "fill/result_codes.h"
 #include "fill/scaling_factors.h"
 #include "fill/seamless_texture.h"
@@ -44,6 +45,7 @@ struct FillPreview {
   bool tilesBuilt;
   std::int32_t tilesSeed;
   std::int32_t tilesCell;
+  std::int16_t phaseWeights[kPhases + 1][4];  // the quilted plane's cubic
 };
 
 namespace {
@@ -158,7 +160,7 @@ bool makeTiles(FillPreview& preview, const FillOptions& options) {
   return true;
 }
 
-// The swatch of the quilted fill: each pixel's nearest texel of the plane.
+// The swatch of the quilted fill: the plane through the fill's cubic.
 bool drawQuilted(FillPreview& preview, const FillOptions& options, std::int32_t width, std::int32_t height,
                  std::uint8_t* rgb) {
   if (!makeTiles(preview, options)) return false;
@@ -166,15 +168,10 @@ bool drawQuilted(FillPreview& preview, const FillOptions& options, std::int32_t 
   const TexelBlock& block = preview.tiles.texture;
   const FillTransform transform{options.scalePercent / 100.0, options.angleDegrees,
                                 static_cast<double>(options.offsetX), static_cast<double>(options.offsetY)};
-  const TextureMap map =
-      fillTextureMap(transform, BlockFrame{texture.width, texture.height, block.width, block.height});
-  const auto seed = static_cast<std::uint32_t>(options.seed);
-  for (std::int32_t y = 0; y < height; ++y) {
-    std::uint8_t* out = rgb + static_cast<std::size_t>(y) * width * 3;
-    for (std::int32_t x = 0; x < width; ++x, out += 3) {
-      std::memcpy(out, mappedQuiltedTexel(preview.tiles, map, x, y, seed), 3);
-    }
-  }
+  const QuiltedPlane plane{&preview.tiles,
+                           fillTextureMap(transform, BlockFrame{texture.width, texture.height, block.width, block.height}),
+                           static_cast<std::uint32_t>(options.seed), preview.phaseWeights};
+  sampleQuiltedPlane(plane, 0, 0, width, height, SampleTarget{rgb, 3, 1}, static_cast<std::ptrdiff_t>(width) * 3);
   return true;
 }
 
@@ -182,7 +179,9 @@ bool drawQuilted(FillPreview& preview, const FillOptions& options, std::int32_t 
 
 FillPreview* createFillPreview() {
   auto* preview = static_cast<FillPreview*>(platform::allocateMemory(sizeof(FillPreview)));
-  if (preview != nullptr) *preview = FillPreview{};
+  if (preview == nullptr) return nullptr;
+  *preview = FillPreview{};
+  buildPhaseWeights(preview->phaseWeights);
   return preview;
 }
 

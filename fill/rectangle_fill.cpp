@@ -5,6 +5,7 @@
 #include "fill/copy_fill.h"
 #include "fill/fill_mode.h"
 #include "fill/result_codes.h"
+#include "fill/shape_fill.h"
 
 namespace fill {
 namespace {
@@ -55,15 +56,14 @@ int fillRectangle(RectangleFill& fill, std::int32_t top, std::int32_t left, std:
     *result = filterBadParameters;
     return 0;
   }
-  // The copy mode writes a band of any height on the caller's thread: the
-  // whole rectangle at once. The other modes share out a band's rows over
-  // the cores, so they get one row at a time: a one-row band stays on the
-  // caller's thread, whose own pool of threads already shares out the
-  // rectangles.
-  if (fill.job.mode == &kCopyFill) {
-    const BandTarget band{top, left, rows, columns, pixels, rowBytes, fill.layout};
-    return fill.job.mode->render(fill.job, band, result);
-  }
+  // The copy mode writes a band of any height on the caller's thread, and
+  // the quilted fill has an entry that does: the whole rectangle at once.
+  // The other modes share out a band's rows over the cores, so they get one
+  // row at a time: a one-row band stays on the caller's thread, whose own
+  // pool of threads already shares out the rectangles.
+  const BandTarget whole{top, left, rows, columns, pixels, rowBytes, fill.layout};
+  if (fill.job.mode == &kCopyFill) return fill.job.mode->render(fill.job, whole, result);
+  if (fill.job.mode == &kShapeFill) return renderShapeRectangle(fill.job, whole, result);
   for (std::int32_t row = 0; row < rows; ++row) {
     const BandTarget band{top + row, left, 1, columns, pixels + static_cast<std::ptrdiff_t>(row) * rowBytes,
                           rowBytes, fill.layout};

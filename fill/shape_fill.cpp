@@ -7,8 +7,11 @@
 #include "fill/band_writer.h"
 #include "fill/corner_tiles.h"
 #include "fill/mode_support.h"
+#include "fill/opaque_plane.h"
 #include "fill/prepared_texture.h"
+#include "fill/quilted_plane.h"
 #include "fill/sample_band_writer.h"
+#include "platform/worker_threads.h"
 #include "resample/prefilter.h"
 #include "resample/texture_map.h"
 #include "resample/wrap_index.h"
@@ -22,12 +25,14 @@ struct ShapeFillState {
   CornerTiles tiles;
   bool built;
   // At the texture's own size and direction the runs are copied whole;
-  // otherwise every pixel goes back through `map` to the nearest texel.
+  // otherwise every pixel goes back through `map` to the cubic of the 4 x 4
+  // texels of the quilted plane around it.
   bool copiesRuns;
   TextureMap map;
   std::uint32_t seed;
   std::int32_t originX;  // document position of lattice corner (0, 0)
   std::int32_t originY;
+  std::int16_t phaseWeights[kPhases + 1][4];
 };
 
 ShapeFillState* stateOf(const FillJob& job) { return static_cast<ShapeFillState*>(job.modeState); }
@@ -59,6 +64,7 @@ int prepareShapeFill(FillJob& job, HostView& view, std::int16_t* result) {
   }
   state->built = true;
   state->seed = static_cast<std::uint32_t>(options.seed);
+  buildPhaseWeights(state->phaseWeights);
   tileOriginOf(options, view, state->originX, state->originY);
   if (state->copiesRuns) {
     state->originX += options.offsetX;
@@ -128,42 +134,65 @@ void copyRunsRow(const ShapeFillState& state, const BandTarget& band, std::int32
   }
 }
 
-// One document row at any other scale or angle: each pixel's nearest texel
-// of the quilted plane.
-void samplePlaneRow(const ShapeFillState& state, const BandTarget& band, std::int32_t row, std::uint8_t* first) {
-  const TextureMap& m = state.map;
-  const std::int64_t x0 = static_cast<std::int64_t>(band.left) - state.originX;
-  const std::int64_t y = static_cast<std::int64_t>(band.top) + row - state.originY;
-  const std::int32_t channels = state.tiles.texture.channels;
+void copyRow(const void* context, const BandTarget& band, std::int32_t row, std::uint8_t* first) {
+  copyRunsRow(*static_cast<const ShapeFillState*>(context), band, row, first);
+}
+
+// At any other scale or angle the band is drawn in blocks of a few thousand
+// pixels, each a window of the plane's texels (quilted_plane.h), shared out
+// over the cores.
+struct BlockWork {
+  const BandTarget* band;
+  QuiltedPlane plane;
+  std::int64_t x;  // the band's top-left pixel in the map's positions
+  std::int64_t y;
+  std::int32_t across;  // blocks of the band
+  std::int32_t down;
+};
+
+void renderBlock(void* context, std::int32_t index) {
+  const BlockWork& work = *static_cast<const BlockWork*>(context);
+  const BandTarget& band = *work.band;
+  const std::int32_t bj = index / work.across;
+  const std::int32_t bi = index % work.across;
+  const auto top = static_cast<std::int32_t>(std::int64_t{bj} * band.rows / work.down);
+  const auto bottom = static_cast<std::int32_t>(std::int64_t{bj + 1} * band.rows / work.down);
+  const auto left = static_cast<std::int32_t>(std::int64_t{bi} * band.columns / work.across);
+  const auto right = static_cast<std::int32_t>(std::int64_t{bi + 1} * band.columns / work.across);
   const PixelLayout& layout = band.layout;
-  for (std::int32_t column = 0; column < band.columns; ++column) {
-    const std::uint8_t* texel = mappedQuiltedTexel(state.tiles, m, x0 + column, y, state.seed);
-    std::uint8_t* out = first + static_cast<std::ptrdiff_t>(column) * layout.pixelBytes;
-    for (std::int32_t c = 0; c < channels; ++c) {
-      if (layout.sampleBytes == 1) {
-        out[c] = texel[c];
-      } else {
-        const std::uint16_t wide = wideSample(texel[c]);
-        out[2 * c] = static_cast<std::uint8_t>(wide & 0xFF);
-        out[2 * c + 1] = static_cast<std::uint8_t>(wide >> 8);
-      }
-    }
+  std::uint8_t* first =
+      band.pixels + static_cast<std::ptrdiff_t>(top) * band.rowBytes + static_cast<std::ptrdiff_t>(left) * layout.pixelBytes;
+  sampleQuiltedPlane(work.plane, work.x + left, work.y + top, right - left, bottom - top,
+                     SampleTarget{first, layout.pixelBytes, layout.sampleBytes}, band.rowBytes);
+  for (std::int32_t row = top; row < bottom; ++row, first += band.rowBytes) {
+    writeOpaquePlane(first, right - left, layout);
   }
 }
 
-void renderRow(const void* context, const BandTarget& band, std::int32_t row, std::uint8_t* first) {
-  const auto& state = *static_cast<const ShapeFillState*>(context);
-  if (state.copiesRuns) {
-    copyRunsRow(state, band, row, first);
-  } else {
-    samplePlaneRow(state, band, row, first);
+void sampleBand(const ShapeFillState& state, const BandTarget& band, bool everyCore) {
+  BlockWork work{&band,
+                 QuiltedPlane{&state.tiles, state.map, state.seed, state.phaseWeights},
+                 static_cast<std::int64_t>(band.left) - state.originX, static_cast<std::int64_t>(band.top) - state.originY,
+                 1, 1};
+  // One row stays on the caller's thread too: forEachIndex keeps it there.
+  if (everyCore && band.rows > 1) {
+    // Whole windows to a block, so that the blocks split into windows evenly.
+    const std::int32_t side = quiltedBlockSide(state.map);
+    const std::int32_t block = side * (side < 64 ? 64 / side : 1);
+    work.across = (band.columns + block - 1) / block;
+    work.down = (band.rows + block - 1) / block;
   }
+  platform::forEachIndex(work.across * work.down, renderBlock, &work);
 }
 
 int renderShapeBand(FillJob& job, const BandTarget& band, std::int16_t* result) {
   const ShapeFillState& state = *stateOf(job);
   if (!sameColourAsStart(band, state.tiles.texture.channels, result)) return 0;
-  renderBandOnEveryCore(band, renderRow, &state);
+  if (state.copiesRuns) {
+    renderBandOnEveryCore(band, copyRow, &state);
+  } else if (band.rows > 0 && band.columns > 0) {
+    sampleBand(state, band, true);
+  }
   return 1;
 }
 
@@ -177,6 +206,21 @@ void releaseShapeFill(FillJob& job) {
 }
 
 }  // namespace
+
+int renderShapeRectangle(FillJob& job, const BandTarget& band, std::int16_t* result) {
+  const ShapeFillState& state = *stateOf(job);
+  if (!sameColourAsStart(band, state.tiles.texture.channels, result)) return 0;
+  if (!state.copiesRuns) {
+    if (band.rows > 0 && band.columns > 0) sampleBand(state, band, false);
+    return 1;
+  }
+  std::uint8_t* first = band.pixels;
+  for (std::int32_t row = 0; row < band.rows; ++row, first += band.rowBytes) {
+    copyRunsRow(state, band, row, first);
+    writeOpaquePlane(first, band.columns, band.layout);
+  }
+  return 1;
+}
 
 const FillMode kShapeFill = {prepareShapeFill, shapeFillReady, handedBandRows, renderShapeBand, releaseShapeFill};
 

@@ -11,4 +11,10 @@ namespace fill {
 
 extern const FillMode kShapeFill;
 
+// The rectangle entry's render: the whole band on the caller's thread, whose
+// own pool of threads shares out the rectangles (a window of the plane
+// serves a block of rows, where one row at a time would copy a dozen times
+// the texels).
+int renderShapeRectangle(FillJob& job, const BandTarget& band, std::int16_t* result);
+
 }  // namespace fill

@@ -17,16 +17,6 @@ constexpr std::int32_t kMaximumSide = 32768;
 constexpr std::int32_t kPadding = 2;      // texels of continuation either side of a row
 constexpr std::size_t kLoadSlack = 16;    // a vector load of a row's last texels may read this far on
 
-// The weights for a position `phase` / kPhases past texel i's centre: the
-// resampler's weights for a centre 1 - phase / kPhases before the next whole
-// position, i + 1, over taps i - 1 .. i + 2.
-void buildPhaseWeights(std::int16_t (*weights)[4]) {
-  for (std::int32_t phase = 0; phase <= kPhases; ++phase) {
-    const double frac = 1.0 - static_cast<double>(phase) / kPhases;
-    cubicTapWeights(frac, 1.0, -2, 4, weights[phase]);
-  }
-}
-
 void copyPadded(const TexelBlock& texture, PointSampler& sampler) {
   const std::size_t channels = static_cast<std::size_t>(texture.channels);
   for (std::int32_t row = 0; row < texture.height; ++row) {
@@ -48,6 +38,14 @@ void copyPadded(const TexelBlock& texture, PointSampler& sampler) {
 std::int64_t positiveRemainder(std::int64_t value, std::int64_t period) {
   const std::int64_t remainder = value % period;
   return remainder < 0 ? remainder + period : remainder;
+}
+
+// The same for values a window's rows start from and step by, which are
+// within a period of it: no division for a row of a few dozen pixels.
+std::int64_t remainderNear(std::int64_t value, std::int64_t period) {
+  if (value >= 0 && value < period) return value;
+  if (value < 0 && value >= -period) return value + period;
+  return positiveRemainder(value, period);
 }
 
 // (a * b) mod period without overflow, for a in [0, period), period below
@@ -99,7 +97,32 @@ void sampleScalar(PixelWalk& walk, std::int32_t count, const SampleTarget& targe
   }
 }
 
+void sampleWalk(PixelWalk& walk, std::int32_t channels, std::int32_t count, const SampleTarget& target) {
+#if defined(ORIELVMX_X86)
+  if (simd::level() >= simd::avx2Level) {
+    point_kernels::sampleAvx2(walk, count, target);
+    return;
+  }
+#endif
+  const bool wide = target.sampleBytes == 2;
+  if (channels == 1) {
+    wide ? sampleScalar<1, 2>(walk, count, target) : sampleScalar<1, 1>(walk, count, target);
+  } else {
+    wide ? sampleScalar<3, 2>(walk, count, target) : sampleScalar<3, 1>(walk, count, target);
+  }
+}
+
 }  // namespace
+
+// The weights for a position `phase` / kPhases past texel i's centre: the
+// resampler's weights for a centre 1 - phase / kPhases before the next whole
+// position, i + 1, over taps i - 1 .. i + 2.
+void buildPhaseWeights(std::int16_t (*weights)[4]) {
+  for (std::int32_t phase = 0; phase <= kPhases; ++phase) {
+    const double frac = 1.0 - static_cast<double>(phase) / kPhases;
+    cubicTapWeights(frac, 1.0, -2, 4, weights[phase]);
+  }
+}
 
 namespace point_kernels {
 
@@ -153,16 +176,28 @@ void samplePoints(const PointSampler& sampler, const TextureMap& map, std::int32
                   std::int32_t count, const SampleTarget& target) {
   if (count <= 0 || target.first == nullptr || (target.sampleBytes != 1 && target.sampleBytes != 2)) return;
   PixelWalk walk = point_kernels::startWalk(sampler, map, x, y);
-#if defined(ORIELVMX_X86)
-  if (simd::level() >= simd::avx2Level) {
-    point_kernels::sampleAvx2(walk, count, target);
+  sampleWalk(walk, sampler.channels, count, target);
+}
+
+void sampleWindow(const TexelWindow& window, std::int64_t u, std::int64_t v, std::int64_t du, std::int64_t dv,
+                  std::int32_t count, const SampleTarget& target) {
+  if (count <= 0 || target.first == nullptr || (target.sampleBytes != 1 && target.sampleBytes != 2)) return;
+  if (window.rows == nullptr || window.phaseWeights == nullptr || (window.channels != 1 && window.channels != 3) ||
+      window.width < 1 || window.height < 1) {
     return;
   }
-#endif
-  const bool wide = target.sampleBytes == 2;
-  if (sampler.channels == 1) {
-    wide ? sampleScalar<1, 2>(walk, count, target) : sampleScalar<1, 1>(walk, count, target);
-  } else {
-    wide ? sampleScalar<3, 2>(walk, count, target) : sampleScalar<3, 1>(walk, count, target);
-  }
+  // A sampler whose period is the window: the walk never leaves it.
+  PointSampler view{};
+  view.edge = EdgeMode::wrap;
+  view.width = window.width;
+  view.height = window.height;
+  view.channels = window.channels;
+  view.rows = window.rows;
+  view.phaseWeights = const_cast<std::int16_t(*)[4]>(window.phaseWeights);  // only read
+  const std::int64_t across = std::int64_t{window.width} << kMapFractionBits;
+  const std::int64_t down = std::int64_t{window.height} << kMapFractionBits;
+  PixelWalk walk{&view,
+                 AxisWalk{remainderNear(u, across), remainderNear(du, across), across, across},
+                 AxisWalk{remainderNear(v, down), remainderNear(dv, down), down, down}};
+  sampleWalk(walk, window.channels, count, target);
 }

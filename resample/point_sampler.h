@@ -70,3 +70,27 @@ void destroyPointSampler(PointSampler* sampler);
 // 16-bit sample is not a widened 8-bit one.
 void samplePoints(const PointSampler& sampler, const TextureMap& map, std::int32_t x, std::int32_t y,
                   std::int32_t count, const SampleTarget& target);
+
+// The weights every sampler holds, kPhases + 1 entries, for windows.
+void buildPhaseWeights(std::int16_t (*weights)[4]);
+
+// Texels the caller lays down a block at a time, for a plane that does not
+// repeat (the quilted fill's): window texel (i, j), i from -2 to width + 1
+// and j from -2 to height + 1, at rows[j + 2] + (i + 2) x channels, with 16
+// bytes readable after the last texel of every row (a vector load runs on).
+struct TexelWindow {
+  const std::uint8_t** rows;
+  std::int32_t width;
+  std::int32_t height;
+  std::int32_t channels;               // 1 or 3
+  const std::int16_t (*phaseWeights)[4];  // from buildPhaseWeights
+};
+
+// samplePoints over a window: `count` pixels, the first at window position
+// (u, v) and each next one (du, dv) further, in texels with 32 fractional
+// bits, texel (i, j) centred on (i + 0.5, j + 0.5). Positions within
+// [0, width) x [0, height) are sampled as they are, with the same weights
+// and sums as samplePoints; others are taken modulo that, so that nothing
+// outside the window is ever read.
+void sampleWindow(const TexelWindow& window, std::int64_t u, std::int64_t v, std::int64_t du, std::int64_t dv,
+                  std::int32_t count, const SampleTarget& target);

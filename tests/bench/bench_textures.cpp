@@ -70,6 +70,11 @@ std::vector<FillCase> fillCases() {
   turned.scalePercent = 73;
   turned.angleDegrees = 30;
   cases.push_back({"rgb/512/turned", false, 0, 3, false, turned});
+  // The quilted fill at the same scale and angle: the cubic of its plane,
+  // held to 1.5 times the transformed fill.
+  fill::FillOptions quiltedTurned = turned;
+  quiltedTurned.repeat = fill::repeatShapes;
+  cases.push_back({"rgb/512/shapes-turned", false, 0, 3, false, quiltedTurned});
   // The quilted fill without repetition at 100 %: Start builds the tile set,
   // the bands copy runs; its goal is against rgb/512/actual.
   fill::FillOptions quilted;

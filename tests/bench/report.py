@@ -98,6 +98,9 @@ def main():
          cpu(ours, "fill/rgb/512/actual"), 1.5)
     goal("fill rgb 8000², 73 % and 30° through the engine (wall clock)", real(ours, "fill/rgb/512/turned"),
          "vips replicate + bicubic affine + crop", real(peers, "vipsAffine/process_time/real_time"), 0.5)
+    goal("quilted fill rgb 8000², 73 % and 30° through the engine (wall clock)",
+         real(ours, "fill/rgb/512/shapes-turned"), "fill rgb 8000², 73 % and 30° (tiles)",
+         real(ours, "fill/rgb/512/turned"), 1.5)
     goal("transformed fill rgb 8000², 512² at 73 % and 30°, every core (wall clock)",
          real(ours, "transformedFill/threads:0/process_time/real_time"), "vips replicate + bicubic affine + crop",
          real(peers, "vipsAffine/process_time/real_time"), 0.5)

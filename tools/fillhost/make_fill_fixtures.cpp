@@ -115,6 +115,7 @@ constexpr CaseLine kCases[] = {
     {true, "shapes-rgb-doc hires.tif 2 doc rgb 300 200 10 20 190 290 repeat=shapes"},
     {false, "shapes-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=shapes seed=4242 offset=5,-3"},
     {false, "shapes-turned-layer-rgb rgb.png 0 doc rgb 150 110 3 4 100 140 repeat=shapes angle=30 scale=150 case=4 blank"},
+    {false, "shapes-reduced-gray16-sel lowres.tif 0 sel gray16 200 160 7 9 150 190 repeat=shapes scale=60 angle=-20"},
     {false, "shapes-square-rgb16-doc square.png 0 doc rgb16 160 120 0 0 120 160 repeat=shapes"},
     // Made seamless at Start: a PNG, a BMP held whole first, a JPEG scaled.
     {true, "seamless-png-rgb-doc rgb.png 0 doc rgb 200 150 9 5 149 199 seamless"},

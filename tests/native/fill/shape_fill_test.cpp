@@ -1,9 +1,11 @@
 // The quilted fill without repetition: its runs against the quilted plane
-// pixel by pixel, tiny textures, variations, 16-bit documents and memory
-// running out. (Any split of the rectangle: transformed_fill_test.cpp; the
+// pixel by pixel, turned and scaled against the cubic of that plane written
+// plainly, tiny textures, variations, 16-bit documents and memory running
+// out. (Any split of the rectangle: transformed_fill_test.cpp; the
 // quality goals: tests/quality/shape_quality.py.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -13,10 +15,15 @@
 #include "fill/corner_tiles.h"
 #include "fill/fill_options.h"
 #include "fill/fill_preview.h"
+#include "fill/gray_conversion.h"
+#include "fill/rectangle_fill.h"
 #include "fill/sample_band_writer.h"
 #include "host/entry.h"
 #include "platform/posix/message_log.h"
 #include "platform/posix/platform_posix_test.h"
+#include "resample/cubic_weights.h"
+#include "resample/prefilter.h"
+#include "resample/texture_map.h"
 #include "tests/native/support/simulated_host.h"
 #include "tests/native/support/texture_fixtures.h"
 #include "tools/texfill/sample_gen.h"
@@ -66,6 +73,143 @@ fill::FillOptions shapes(int seed = 1) {
   return options;
 }
 
+// The quilted fill at any other scale or angle, pixel by pixel: the texture
+// reduced as the fill reduces it, its tiles, and then at each position the
+// 4 x 4 texels of the quilted plane around it with the cubic's 14-bit
+// weights for the position's phase (in 1/1024 texel), down the columns
+// first (rounded to 6 fractional bits), then across.
+class QuiltedCubic {
+ public:
+  QuiltedCubic(const Bytes& texels, int width, int height, int channels, const fill::FillOptions& options)
+      : seed_(static_cast<std::uint32_t>(options.seed)) {
+    const TexelBlock texture{texels.data(), width, height, channels, width * channels};
+    const double scale = options.scalePercent / 100.0;
+    EXPECT_TRUE(prefilterTexture(texture, scale, EdgeMode::wrap, filtered_));
+    EXPECT_TRUE(fill::buildCornerTiles(filtered_.block, options.cellPercent, seed_, tiles_));
+    map_ = fillTextureMap(FillTransform{scale, options.angleDegrees, double(options.offsetX), double(options.offsetY)},
+                          filtered_.frame);
+  }
+  ~QuiltedCubic() {
+    fill::releaseCornerTiles(tiles_);
+    releasePrefiltered(filtered_);
+  }
+  const TextureMap& map() const { return map_; }
+
+  // Channel c of pixel (x, y): 0 .. 255 with 20 fractional bits.
+  int sum(std::int64_t x, std::int64_t y, int c) const {
+    int across[4];
+    int down[4];
+    const std::int64_t u = first(map_.ux, map_.uy, map_.u0, x, y, across);
+    const std::int64_t v = first(map_.vx, map_.vy, map_.v0, x, y, down);
+    int total = 0;
+    for (int i = 0; i < 4; ++i) {
+      int column = 0;
+      for (int k = 0; k < 4; ++k) column += down[k] * fill::quiltedTexel(tiles_, u + i, v + k, seed_)[c];
+      total += across[i] * ((column + 128) >> 8);
+    }
+    return total;
+  }
+
+ private:
+  // The first of the four texels along an axis, and their weights; the
+  // position wraps at 64 bits far out.
+  static std::int64_t first(std::int64_t perX, std::int64_t perY, std::int64_t origin, std::int64_t x, std::int64_t y,
+                            int weights[4]) {
+    const auto fromCentre = static_cast<std::int64_t>(std::uint64_t(perX) * std::uint64_t(x) +
+                                                      std::uint64_t(perY) * std::uint64_t(y) + std::uint64_t(origin) -
+                                                      (std::uint64_t{1} << 31));
+    const auto fraction = static_cast<std::uint32_t>(fromCentre & 0xFFFFFFFF);
+    const int phase = static_cast<int>(((fraction >> 21) + 1) >> 1);
+    std::int16_t w[4];
+    cubicTapWeights(1.0 - phase / 1024.0, 1.0, -2, 4, w);
+    std::copy(w, w + 4, weights);
+    return (fromCentre >> 32) - 1;
+  }
+
+  std::uint32_t seed_;
+  PrefilteredTexture filtered_{};
+  fill::CornerTiles tiles_{};
+  TextureMap map_{};
+};
+
+int narrowOf(int sum) { return std::clamp((sum + (1 << 19)) >> 20, 0, 255); }
+
+int wideOf(int sum) {
+  const int value = (sum + 128) >> 8;
+  return value <= 0 ? 0 : value >= 255 << 12 ? 32768 : (16 * value + 255) / 510;
+}
+
+TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
+  const std::string path = texture(40, 33);
+  fixtures::TiffSpec spec;
+  spec.width = 40;
+  spec.height = 33;
+  Bytes texels;
+  for (int y = 0; y < spec.height; ++y) {
+    const Bytes row = fixtures::expectedTiffRow(spec, y);
+    texels.insert(texels.end(), row.begin(), row.end());
+  }
+  Bytes gray(texels.size() / 3);
+  fill::grayFromRgb(texels.data(), gray.data(), static_cast<std::int32_t>(gray.size()));
+  struct Case {
+    int scale;
+    double angle;
+    int dx, dy;
+    std::int16_t mode;
+  };
+  for (const Case c : {Case{100, 30, 0, 0, 3}, Case{73, 0, 5, -3, 3}, Case{73, 30, 0, 0, 11}, Case{250, -45, 2, 1, 3},
+                       Case{40, 210, 0, 0, 3}, Case{60, 25, 9, -4, 1}}) {
+    SCOPED_TRACE("scale " + std::to_string(c.scale) + " angle " + std::to_string(c.angle));
+    fill::FillOptions options = shapes(4);
+    options.scalePercent = c.scale;
+    options.angleDegrees = c.angle;
+    options.offsetX = c.dx;
+    options.offsetY = c.dy;
+    const simhost::Document document = fill(path, options, c.mode);
+    const int channels = c.mode == 1 ? 1 : 3;
+    const QuiltedCubic oracle(channels == 1 ? gray : texels, spec.width, spec.height, channels, options);
+    for (int y = 4; y < kHeight - 2; ++y) {
+      for (int x = 3; x < kWidth - 5; ++x) {
+        for (int ch = 0; ch < channels; ++ch) {
+          const int sum = oracle.sum(x, y, ch);
+          if (c.mode != 11) {
+            ASSERT_EQ(document.pixel(x, y)[ch], narrowOf(sum)) << x << "," << y;
+          } else {
+            std::uint16_t sample = 0;
+            std::memcpy(&sample, document.pixel(x, y) + 2 * ch, 2);
+            ASSERT_EQ(sample, wideOf(sum)) << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+
+  // Far out through the rectangle entry, at a scale whose positions wrap
+  // at 64 bits there: the rows cross the wrap and keep to the oracle.
+  fill::FillOptions options = shapes(4);
+  options.scalePercent = 1;
+  const QuiltedCubic oracle(texels, spec.width, spec.height, 3, options);
+  const std::uint64_t wrapAt = ((std::uint64_t{1} << 63) - std::uint64_t(oracle.map().u0)) / std::uint64_t(oracle.map().ux);
+  ASSERT_LT(wrapAt, std::uint64_t{fill::kPlaneLimit} - 64);
+  const int left = static_cast<int>(wrapAt) - 20;
+  const int top = fill::kPlaneLimit - 3;
+  fill::RectangleFill entry{};
+  path.copy(entry.job.fileName, sizeof entry.job.fileName - 1);
+  entry.job.options = options;
+  std::int16_t result = 0;
+  ASSERT_EQ(fill::startRectangleFill(entry, 3, 1, &result), 1);
+  Bytes pixels(3 * 40 * 3);
+  ASSERT_EQ(fill::fillRectangle(entry, top, left, 3, 40, pixels.data(), 40 * 3, &result), 1);
+  fill::releaseRectangleFill(entry);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      for (int ch = 0; ch < 3; ++ch) {
+        ASSERT_EQ(pixels[(y * 40 + x) * 3 + ch], narrowOf(oracle.sum(left + x, top + y, ch))) << x << "," << y;
+      }
+    }
+  }
+}
+
 // Textures with no room for a cut are filled as the tile fill fills them.
 TEST_F(ShapeFillTest, TinyTexturesGiveTheTileFill) {
   const int sizes[][2] = {{1, 1}, {2, 2}, {3, 5}, {1, 40}, {40, 1}, {15, 64}};
@@ -100,23 +244,33 @@ TEST_F(ShapeFillTest, VariationsDifferAndSixteenBitsWidenEightBits) {
   }
 }
 
-// Preferences' swatch shows the fill: at the texture's own size it is the
-// document's top-left corner, pixel for pixel, redrawn from the kept tiles.
+// Preferences' swatch shows the fill: at the texture's own size, turned or
+// enlarged it is the document's top-left corner, pixel for pixel, redrawn
+// from the kept tiles.
 TEST_F(ShapeFillTest, TheSwatchIsTheFill) {
   const std::string path = texture(40, 33);
-  chooser::provideChoice({.status = 1, .fileName = path, .options = shapes(7)});
-  simhost::SimulatedHost host(kWidth, kHeight, 3);
-  ASSERT_EQ(host.run().result(), 0);
-  fill::FillPreview* preview = fill::createFillPreview();
-  Bytes swatch(std::size_t(kWidth) * kHeight * 3);
-  for (int redraw = 0; redraw < 2; ++redraw) {
-    ASSERT_TRUE(fill::drawFillPreview(preview, path.c_str(), shapes(7), kWidth, kHeight, swatch.data()));
-    for (int y = 0; y < kHeight; ++y) {
-      ASSERT_EQ(0, std::memcmp(host.document().pixel(0, y), &swatch[std::size_t(y) * kWidth * 3], kWidth * 3))
-          << "row " << y;
+  fill::FillOptions turned = shapes(7);
+  turned.angleDegrees = 30;
+  fill::FillOptions enlarged = shapes(7);
+  enlarged.scalePercent = 250;
+  enlarged.angleDegrees = -45;
+  enlarged.offsetX = 3;
+  for (const fill::FillOptions& options : {shapes(7), turned, enlarged}) {
+    SCOPED_TRACE("scale " + std::to_string(options.scalePercent) + " angle " + std::to_string(options.angleDegrees));
+    chooser::provideChoice({.status = 1, .fileName = path, .options = options});
+    simhost::SimulatedHost host(kWidth, kHeight, 3);
+    ASSERT_EQ(host.run().result(), 0);
+    fill::FillPreview* preview = fill::createFillPreview();
+    Bytes swatch(std::size_t(kWidth) * kHeight * 3);
+    for (int redraw = 0; redraw < 2; ++redraw) {
+      ASSERT_TRUE(fill::drawFillPreview(preview, path.c_str(), options, kWidth, kHeight, swatch.data()));
+      for (int y = 0; y < kHeight; ++y) {
+        ASSERT_EQ(0, std::memcmp(host.document().pixel(0, y), &swatch[std::size_t(y) * kWidth * 3], kWidth * 3))
+            << "row " << y;
+      }
     }
+    fill::destroyFillPreview(preview);
   }
-  fill::destroyFillPreview(preview);
 }
 
 // Whatever allocation fails, Start reports "Out of Memory" and nothing is
