@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -24,17 +25,18 @@ std::vector<platform::RecordedMessage>& recorded() {
 }
 
 // Counts the attempts at one kind of operation and tells which of them the
-// test wants to fail.
+// test wants to fail. Atomic: fills allocate on their worker threads too.
 struct InjectedFailures {
-  long attempts = 0;
-  long failAt = 0;  // absolute attempt number from which to fail; 0: never
-  bool once = false;
+  std::atomic<long> attempts{0};
+  std::atomic<long> failAt{0};  // absolute attempt number from which to fail; 0: never
+  std::atomic<bool> once{false};
 
   // Counts an attempt; true when it is to fail.
   bool nextFails() {
-    ++attempts;
-    if (failAt == 0) return false;
-    return once ? attempts == failAt : attempts >= failAt;
+    const long attempt = ++attempts;
+    const long from = failAt.load();
+    if (from == 0) return false;
+    return once.load() ? attempt == from : attempt >= from;
   }
   // The k-th attempt from now (1-based) fails, and every later one unless
   // `onlyOnce`; k = 0 turns failures off.
@@ -47,7 +49,7 @@ struct InjectedFailures {
 InjectedFailures allocations;
 InjectedFailures reads;
 std::size_t allocationLimit = 0;  // larger requests fail; 0: no limit
-long outstanding = 0;
+std::atomic<long> outstanding{0};
 
 bool allocationShouldFail(std::size_t size) {
   // Counted even when the size limit refuses it.
