@@ -267,6 +267,10 @@ void pairCut(void* context, std::int32_t unit) {
 struct RunWork {
   CornerTiles* tiles;
   bool write;  // false: count the runs into runFirst[entry + 1]
+  // For each tile row, the columns [spanFirst, spanEnd) in its top or
+  // bottom triangle (tileTriangle); the others are in the left or right one.
+  const std::int32_t* spanFirst;
+  const std::int32_t* spanEnd;
 };
 
 // The runs of one quarter kind and one choice of its three colours: the
@@ -294,13 +298,34 @@ void quarterRuns(void* context, std::int32_t unit) {
     const std::size_t entry = static_cast<std::size_t>(unit) * t.tileHeight + y;
     std::uint32_t* out = work.write ? t.runs + t.runFirst[entry] : nullptr;
     std::uint32_t count = 0;
-    std::int32_t owner = cornerOf(t, colour[0], colour[1], colour[2], colour[3], left, y);
+    // The row's cut of the top or bottom triangle, and the cuts down the
+    // columns of the left or right one, as cornerOf reads them.
+    const bool upper = y < cy;
+    const std::uint64_t* acrossRow =
+        upper ? t.acrossSides + (static_cast<std::size_t>(colour[0] * k + colour[1]) * t.tileHeight + y +
+                                 t.tileHeight - cy) * t.acrossWords
+              : t.acrossSides + (static_cast<std::size_t>(colour[2] * k + colour[3]) * t.tileHeight + y - cy) *
+                                    t.acrossWords;
+    const std::int32_t acrossCorner = upper ? 0 : 2;
+    // Frame rows of the left cut from tile column 0 on, of the right one
+    // from column cx on.
+    const std::size_t leftColumns =
+        static_cast<std::size_t>(colour[0] * k + colour[2]) * t.tileWidth + t.tileWidth - cx;
+    const std::size_t rightColumns = static_cast<std::size_t>(colour[1] * k + colour[3]) * t.tileWidth;
+    const std::int32_t spanFirst = work.spanFirst[y];
+    const std::int32_t spanEnd = work.spanEnd[y];
+    const auto owner = [&](std::int32_t x) {
+      if (x >= spanFirst && x < spanEnd) return acrossCorner + (sideBit(acrossRow, x) ? 1 : 0);
+      if (x < cx) return sideBit(t.downSides + (leftColumns + x) * t.downWords, y) ? 2 : 0;
+      return sideBit(t.downSides + (rightColumns + (x - cx)) * t.downWords, y) ? 3 : 1;
+    };
+    std::int32_t current = owner(left);
     for (std::int32_t x = left + 1; x <= right; ++x) {
-      const std::int32_t next = x < right ? cornerOf(t, colour[0], colour[1], colour[2], colour[3], x, y) : -1;
-      if (next == owner) continue;
-      if (out != nullptr) out[count] = (static_cast<std::uint32_t>(x) << 2) | static_cast<std::uint32_t>(owner);
+      const std::int32_t next = x < right ? owner(x) : -1;
+      if (next == current) continue;
+      if (out != nullptr) out[count] = (static_cast<std::uint32_t>(x) << 2) | static_cast<std::uint32_t>(current);
       ++count;
-      owner = next;
+      current = next;
     }
     if (!work.write) t.runFirst[entry + 1] = count;
   }
@@ -490,17 +515,36 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
     }
   }
 
-  RunWork count{&tiles, false};
+  auto* spans = static_cast<std::int32_t*>(platform::allocateMemory(sizeof(std::int32_t) * 2 * tiles.tileHeight));
+  if (spans == nullptr) {
+    releaseCornerTiles(tiles);
+    return false;
+  }
+  for (std::int32_t y = 0; y < tiles.tileHeight; ++y) {
+    std::int32_t first = tiles.tileWidth;
+    std::int32_t end = 0;
+    for (std::int32_t x = 0; x < tiles.tileWidth; ++x) {
+      const TileTriangle triangle = tileTriangle(x, y, tiles.tileWidth, tiles.tileHeight);
+      if (triangle != triangleTop && triangle != triangleBottom) continue;
+      if (x < first) first = x;
+      end = x + 1;
+    }
+    spans[y] = first;
+    spans[tiles.tileHeight + y] = end;
+  }
+  RunWork count{&tiles, false, spans, spans + tiles.tileHeight};
   platform::forEachIndex(units, quarterRuns, &count);
   tiles.runFirst[0] = 0;
   for (std::size_t e = 0; e < entries; ++e) tiles.runFirst[e + 1] += tiles.runFirst[e];
   tiles.runs = static_cast<std::uint32_t*>(platform::allocateMemory(sizeof(std::uint32_t) * tiles.runFirst[entries]));
   if (tiles.runs == nullptr && tiles.runFirst[entries] > 0) {
+    platform::releaseMemory(spans);
     releaseCornerTiles(tiles);
     return false;
   }
-  RunWork write{&tiles, true};
+  RunWork write{&tiles, true, spans, spans + tiles.tileHeight};
   platform::forEachIndex(units, quarterRuns, &write);
+  platform::releaseMemory(spans);
   return true;
 }
 

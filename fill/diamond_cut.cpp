@@ -26,6 +26,8 @@ constexpr std::uint32_t kJointWeight = 240;  // of 256
 constexpr std::uint32_t kMostCost = 0xFFFE;
 constexpr std::uint16_t kBlocked = 0xFFFF;
 constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
+constexpr std::uint32_t kBuckets = kMostCost + 1;
+constexpr std::int32_t kInNoBucket = -2;
 
 struct Scratch {
   std::uint8_t* allowed;        // along x across: a pixel the cut may pass beside
@@ -37,8 +39,9 @@ struct Scratch {
   // (the first patch south of it) and left (north of it).
   std::uint16_t* costDown[2];
   std::uint32_t* distance;      // vertices
-  std::int32_t* heap;           // vertices
-  std::int32_t* heapIndex;      // vertices: position in the heap, -1 outside
+  std::int32_t* next;           // vertices: the next in its bucket, -1 at the end
+  std::int32_t* previous;       // vertices: the one before, -1 first, -2 in no bucket
+  std::int32_t* bucket;         // kBuckets: the first vertex of each, -1 none
   std::int8_t* from;            // vertices: the step that reached it
   std::uint8_t* crossing;       // along x (across + 1): the cut crosses row r at column X
 };
@@ -52,10 +55,12 @@ Scratch carve(const DiamondFrame& f, void* memory) {
   Scratch s{};
   s.distance = reinterpret_cast<std::uint32_t*>(at);
   at += alignUp(4 * vertices);
-  s.heap = reinterpret_cast<std::int32_t*>(at);
+  s.next = reinterpret_cast<std::int32_t*>(at);
   at += alignUp(4 * vertices);
-  s.heapIndex = reinterpret_cast<std::int32_t*>(at);
+  s.previous = reinterpret_cast<std::int32_t*>(at);
   at += alignUp(4 * vertices);
+  s.bucket = reinterpret_cast<std::int32_t*>(at);
+  at += alignUp(4 * static_cast<std::size_t>(kBuckets));
   for (std::int32_t d = 0; d < 2; ++d) {
     s.costAcross[d] = reinterpret_cast<std::uint16_t*>(at);
     at += alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1));
@@ -95,50 +100,41 @@ inline std::uint16_t seamCost(const Scratch& k, const CutPatches& patches, std::
   return static_cast<std::uint16_t>(cost < kMostCost ? cost : kMostCost);
 }
 
-// A binary heap of vertices keyed by their distance, with decrease-key.
-struct VertexHeap {
+// Vertices keyed by their distance in buckets of one distance each, kept
+// round a ring (Dial's algorithm): every edge costs less than the ring is
+// long, so the distances waiting at any time fit in it, and a vertex is
+// taken out, or moved to a nearer bucket, in constant time.
+struct BucketQueue {
   const Scratch& k;
-  std::int32_t size;
+  std::int32_t waiting;
+  std::uint32_t current;  // no vertex waits nearer than this
 
-  bool less(std::int32_t a, std::int32_t b) const { return k.distance[a] < k.distance[b]; }
-  void place(std::int32_t at, std::int32_t vertex) {
-    k.heap[at] = vertex;
-    k.heapIndex[vertex] = at;
-  }
-  void up(std::int32_t at) {
-    const std::int32_t vertex = k.heap[at];
-    while (at > 0) {
-      const std::int32_t parent = (at - 1) / 2;
-      if (!less(vertex, k.heap[parent])) break;
-      place(at, k.heap[parent]);
-      at = parent;
+  void unlink(std::int32_t vertex) {
+    const std::int32_t before = k.previous[vertex];
+    const std::int32_t after = k.next[vertex];
+    if (before >= 0) {
+      k.next[before] = after;
+    } else {
+      k.bucket[k.distance[vertex] % kBuckets] = after;
     }
-    place(at, vertex);
+    if (after >= 0) k.previous[after] = before;
+    k.previous[vertex] = kInNoBucket;
+    --waiting;
   }
-  void down(std::int32_t at) {
-    const std::int32_t vertex = k.heap[at];
-    for (;;) {
-      std::int32_t child = 2 * at + 1;
-      if (child >= size) break;
-      if (child + 1 < size && less(k.heap[child + 1], k.heap[child])) ++child;
-      if (!less(k.heap[child], vertex)) break;
-      place(at, k.heap[child]);
-      at = child;
-    }
-    place(at, vertex);
-  }
+  // The vertex's distance is set already.
   void push(std::int32_t vertex) {
-    place(size, vertex);
-    up(size++);
+    std::int32_t& first = k.bucket[k.distance[vertex] % kBuckets];
+    k.next[vertex] = first;
+    k.previous[vertex] = -1;
+    if (first >= 0) k.previous[first] = vertex;
+    first = vertex;
+    ++waiting;
   }
   std::int32_t pop() {
-    const std::int32_t top = k.heap[0];
-    k.heapIndex[top] = -1;
-    if (--size > 0) {
-      place(0, k.heap[size]);
-      down(0);
-    }
-    return top;
+    while (k.bucket[current % kBuckets] < 0) ++current;
+    const std::int32_t vertex = k.bucket[current % kBuckets];
+    unlink(vertex);
+    return vertex;
   }
 };
 
@@ -158,7 +154,7 @@ std::size_t diamondCutScratchBytes(const DiamondFrame& f, std::int32_t channels)
   (void)channels;
   const std::size_t pixels = static_cast<std::size_t>(f.along) * f.across;
   const std::size_t vertices = static_cast<std::size_t>(f.along + 1) * (f.across + 1);
-  return 3 * alignUp(4 * vertices) + 2 * alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1)) +
+  return 3 * alignUp(4 * vertices) + alignUp(4 * static_cast<std::size_t>(kBuckets)) + 2 * alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1)) +
          2 * alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across) + alignUp(2 * pixels) + alignUp(vertices) +
          alignUp(pixels) + alignUp(static_cast<std::size_t>(f.along) * (f.across + 1));
 }
@@ -227,16 +223,17 @@ void cutDiamond(const DiamondFrame& f, const CutPatches& patches, void* scratch,
   const std::int32_t vertices = (along + 1) * columns;
   for (std::int32_t v = 0; v < vertices; ++v) {
     k.distance[v] = kUnreached;
-    k.heapIndex[v] = -1;
+    k.previous[v] = kInNoBucket;
     k.from[v] = -1;
   }
   const std::int32_t start = f.centreAcross;
   const std::int32_t end = along * columns + f.centreAcross;
-  VertexHeap heap{k, 0};
+  for (std::uint32_t b = 0; b < kBuckets; ++b) k.bucket[b] = -1;
+  BucketQueue queue{k, 0, 0};
   k.distance[start] = 0;
-  heap.push(start);
-  while (heap.size > 0) {
-    const std::int32_t v = heap.pop();
+  queue.push(start);
+  while (queue.waiting > 0) {
+    const std::int32_t v = queue.pop();
     if (v == end) break;
     const std::int32_t y = v / columns;
     const std::int32_t x = v - y * columns;
@@ -254,13 +251,10 @@ void cutDiamond(const DiamondFrame& f, const CutPatches& patches, void* scratch,
       const std::int32_t w = next[step];
       const std::uint32_t through = here + cost[step];
       if (through >= k.distance[w]) continue;
+      if (k.previous[w] != kInNoBucket) queue.unlink(w);
       k.distance[w] = through;
       k.from[w] = static_cast<std::int8_t>(step);
-      if (k.heapIndex[w] < 0) {
-        heap.push(w);
-      } else {
-        heap.up(k.heapIndex[w]);
-      }
+      queue.push(w);
     }
   }
 
