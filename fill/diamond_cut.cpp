@@ -26,7 +26,11 @@ constexpr std::uint32_t kJointWeight = 240;  // of 256
 constexpr std::uint32_t kMostCost = 0xFFFE;
 constexpr std::uint16_t kBlocked = 0xFFFF;
 constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
-constexpr std::uint32_t kBuckets = kMostCost + 1;
+// A step's cost less the fall of the heuristic is at most kMostCost +
+// kStepCost: the ring holds more, a power of two so that a key's bucket is
+// a mask away.
+constexpr std::uint32_t kBuckets = 1u << 17;
+static_assert(kBuckets > kMostCost + kStepCost, "a step must stay within the ring");
 constexpr std::int32_t kInNoBucket = -2;
 
 struct Scratch {
@@ -42,6 +46,7 @@ struct Scratch {
   std::int32_t* next;           // vertices: the next in its bucket, -1 at the end
   std::int32_t* previous;       // vertices: the one before, -1 first, -2 in no bucket
   std::int32_t* bucket;         // kBuckets: the first vertex of each, -1 none
+  std::uint32_t* key;           // vertices: the key it waits under
   std::int8_t* from;            // vertices: the step that reached it
   std::uint8_t* crossing;       // along x (across + 1): the cut crosses row r at column X
 };
@@ -61,6 +66,8 @@ Scratch carve(const DiamondFrame& f, void* memory) {
   at += alignUp(4 * vertices);
   s.bucket = reinterpret_cast<std::int32_t*>(at);
   at += alignUp(4 * static_cast<std::size_t>(kBuckets));
+  s.key = reinterpret_cast<std::uint32_t*>(at);
+  at += alignUp(4 * vertices);
   for (std::int32_t d = 0; d < 2; ++d) {
     s.costAcross[d] = reinterpret_cast<std::uint16_t*>(at);
     at += alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1));
@@ -100,14 +107,17 @@ inline std::uint16_t seamCost(const Scratch& k, const CutPatches& patches, std::
   return static_cast<std::uint16_t>(cost < kMostCost ? cost : kMostCost);
 }
 
-// Vertices keyed by their distance in buckets of one distance each, kept
-// round a ring (Dial's algorithm): every edge costs less than the ring is
-// long, so the distances waiting at any time fit in it, and a vertex is
-// taken out, or moved to a nearer bucket, in constant time.
+// Vertices keyed by their distance plus a lower bound of what is left to
+// the end (A*: every step costs at least kStepCost, so kStepCost times the
+// steps left never overestimates, and the keys taken out never fall), in
+// buckets of one key each kept round a ring (Dial's algorithm): every step
+// raises a key by less than the ring is long, so the keys waiting at any
+// time fit in it, and a vertex is taken out, or moved to a nearer bucket, in
+// constant time.
 struct BucketQueue {
   const Scratch& k;
   std::int32_t waiting;
-  std::uint32_t current;  // no vertex waits nearer than this
+  std::uint32_t current;  // no vertex waits with a smaller key
 
   void unlink(std::int32_t vertex) {
     const std::int32_t before = k.previous[vertex];
@@ -115,15 +125,15 @@ struct BucketQueue {
     if (before >= 0) {
       k.next[before] = after;
     } else {
-      k.bucket[k.distance[vertex] % kBuckets] = after;
+      k.bucket[k.key[vertex] & (kBuckets - 1)] = after;
     }
     if (after >= 0) k.previous[after] = before;
     k.previous[vertex] = kInNoBucket;
     --waiting;
   }
-  // The vertex's distance is set already.
-  void push(std::int32_t vertex) {
-    std::int32_t& first = k.bucket[k.distance[vertex] % kBuckets];
+  void push(std::int32_t vertex, std::uint32_t key) {
+    k.key[vertex] = key;
+    std::int32_t& first = k.bucket[key & (kBuckets - 1)];
     k.next[vertex] = first;
     k.previous[vertex] = -1;
     if (first >= 0) k.previous[first] = vertex;
@@ -131,8 +141,8 @@ struct BucketQueue {
     ++waiting;
   }
   std::int32_t pop() {
-    while (k.bucket[current % kBuckets] < 0) ++current;
-    const std::int32_t vertex = k.bucket[current % kBuckets];
+    while (k.bucket[current & (kBuckets - 1)] < 0) ++current;
+    const std::int32_t vertex = k.bucket[current & (kBuckets - 1)];
     unlink(vertex);
     return vertex;
   }
@@ -154,7 +164,7 @@ std::size_t diamondCutScratchBytes(const DiamondFrame& f, std::int32_t channels)
   (void)channels;
   const std::size_t pixels = static_cast<std::size_t>(f.along) * f.across;
   const std::size_t vertices = static_cast<std::size_t>(f.along + 1) * (f.across + 1);
-  return 3 * alignUp(4 * vertices) + alignUp(4 * static_cast<std::size_t>(kBuckets)) + 2 * alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1)) +
+  return 4 * alignUp(4 * vertices) + alignUp(4 * static_cast<std::size_t>(kBuckets)) + 2 * alignUp(2 * static_cast<std::size_t>(f.along) * (f.across + 1)) +
          2 * alignUp(2 * static_cast<std::size_t>(f.along + 1) * f.across) + alignUp(2 * pixels) + alignUp(vertices) +
          alignUp(pixels) + alignUp(static_cast<std::size_t>(f.along) * (f.across + 1));
 }
@@ -176,8 +186,9 @@ void cutDiamond(const DiamondFrame& f, const CutPatches& patches, void* scratch,
       // the centre pixels went to.
       const bool pin = (r == 0 || r == along - 1) && (x == f.centreAcross - 1 || x == f.centreAcross);
       k.allowed[i] = pin || inDiamond(f, x, r) ? 1 : 0;
-      k.difference[i] = static_cast<std::uint16_t>(absoluteDifference(first + i * channels, second + i * channels,
-                                                                      channels));
+      k.difference[i] = k.allowed[i] == 0 ? 0
+                                          : static_cast<std::uint16_t>(absoluteDifference(
+                                                first + i * channels, second + i * channels, channels));
     }
   }
   // Either patch's own change between the two pixels of a pair.
@@ -230,8 +241,13 @@ void cutDiamond(const DiamondFrame& f, const CutPatches& patches, void* scratch,
   const std::int32_t end = along * columns + f.centreAcross;
   for (std::uint32_t b = 0; b < kBuckets; ++b) k.bucket[b] = -1;
   BucketQueue queue{k, 0, 0};
+  // kStepCost times the steps left to the end.
+  const auto rest = [&](std::int32_t x, std::int32_t y) {
+    return static_cast<std::uint32_t>((x > f.centreAcross ? x - f.centreAcross : f.centreAcross - x) + along - y) *
+           kStepCost;
+  };
   k.distance[start] = 0;
-  queue.push(start);
+  queue.push(start, rest(f.centreAcross, 0));
   while (queue.waiting > 0) {
     const std::int32_t v = queue.pop();
     if (v == end) break;
@@ -246,6 +262,8 @@ void cutDiamond(const DiamondFrame& f, const CutPatches& patches, void* scratch,
         x < across ? k.costDown[0][static_cast<std::size_t>(y) * across + x] : kBlocked,
         x > 0 ? k.costDown[1][static_cast<std::size_t>(y) * across + x - 1] : kBlocked};
     const std::int32_t next[4] = {v + columns, v - columns, v + 1, v - 1};
+    const std::int32_t nextX[4] = {x, x, x + 1, x - 1};
+    const std::int32_t nextY[4] = {y + 1, y - 1, y, y};
     for (std::int32_t step = 0; step < 4; ++step) {
       if (cost[step] == kBlocked) continue;
       const std::int32_t w = next[step];
@@ -254,7 +272,7 @@ void cutDiamond(const DiamondFrame& f, const CutPatches& patches, void* scratch,
       if (k.previous[w] != kInNoBucket) queue.unlink(w);
       k.distance[w] = through;
       k.from[w] = static_cast<std::int8_t>(step);
-      queue.push(w);
+      queue.push(w, through + rest(nextX[step], nextY[step]));
     }
   }
 
