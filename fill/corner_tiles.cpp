@@ -49,7 +49,7 @@ std::int32_t squaredDifference(const std::uint8_t* a, const std::uint8_t* b, std
 }
 
 struct Placement {
-  const TexelBlock* texture;
+  const TexelBlock* texture;  // what the decisions are taken on
   std::int32_t tileWidth;
   std::int32_t tileHeight;
   std::int32_t centreX;  // tileWidth / 2: where the cuts are pinned
@@ -456,18 +456,24 @@ void releaseCornerTiles(CornerTiles& tiles) {
 }
 
 bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::uint32_t seed, CornerTiles& tiles) {
+  return buildCornerTiles(texture, texture, cellPercent, seed, tiles);
+}
+
+bool buildCornerTiles(const TexelBlock& texture, const TexelBlock& decisions, std::int32_t cellPercent,
+                      std::uint32_t seed, CornerTiles& tiles) {
   tiles = CornerTiles{};
+  if (decisions.width != texture.width || decisions.height != texture.height) return false;
   tiles.texture = texture;
   tiles.lattice = kAnyOffset;
   const bool roomy = texture.width >= kShortestTileSide && texture.height >= kShortestTileSide;
   tiles.colours = roomy ? kCornerColours : 1;
   tiles.tileWidth = roomy ? tileSide(texture.width, cellPercent) : texture.width;
   tiles.tileHeight = roomy ? tileSide(texture.height, cellPercent) : texture.height;
-  Placement placement{&texture, 0, 0, 0, 0, kAnyOffset, 0, 0};
+  Placement placement{&decisions, 0, 0, 0, 0, kAnyOffset, 0, 0};
   if (roomy) {
-    if (!findTextureLattice(texture, kFewestLatticeOffsets, tiles.lattice)) return false;
-    if (!fitTilesToLattice(texture, tiles)) tiles.lattice = kAnyOffset;
-    if (!latticePhase(texture, tiles, placement)) return false;
+    if (!findTextureLattice(decisions, kFewestLatticeOffsets, tiles.lattice)) return false;
+    if (!fitTilesToLattice(decisions, tiles)) tiles.lattice = kAnyOffset;
+    if (!latticePhase(decisions, tiles, placement)) return false;
   }
   const std::int32_t k = tiles.colours;
   const std::int32_t units = 4 * k * k * k;
@@ -505,7 +511,7 @@ bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::
     platform::releaseMemory(errors);
     auto* joints = static_cast<std::uint8_t*>(
         platform::allocateMemory(static_cast<std::size_t>(texture.width) * texture.height));
-    std::atomic<bool> failed{joints == nullptr || !jointStrength(texture, joints)};
+    std::atomic<bool> failed{joints == nullptr || !jointStrength(decisions, joints)};
     CutWork cuts{&placement, joints, &tiles, &failed};
     if (!failed.load()) platform::forEachIndex(2 * k * k, pairCut, &cuts);
     platform::releaseMemory(joints);

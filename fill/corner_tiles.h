@@ -82,6 +82,13 @@ struct CornerTiles {
 // positions are drawn from `seed`. False when memory runs out (nothing
 // held then).
 bool buildCornerTiles(const TexelBlock& texture, std::int32_t cellPercent, std::uint32_t seed, CornerTiles& tiles);
+// The same, the patches, the lattice and the cuts chosen on `decisions`, a
+// block of the texture's size with any number of channels (the maps of a
+// material stacked texel by texel, each weighted by its channels' scale), so
+// that every map of a material is cut the same way; the runs are copied
+// from `texture`. False also when the sizes differ.
+bool buildCornerTiles(const TexelBlock& texture, const TexelBlock& decisions, std::int32_t cellPercent,
+                      std::uint32_t seed, CornerTiles& tiles);
 void releaseCornerTiles(CornerTiles& tiles);
 
 // The corners, of top-left (0), top-right (1), bottom-left (2) and

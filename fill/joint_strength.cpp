@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "fill/texel_luminance.h"
 #include "platform/platform.h"
 #include "resample/wrap_index.h"
 
@@ -58,8 +59,7 @@ bool jointStrength(const TexelBlock& texture, std::uint8_t* strength) {
     const std::uint8_t* row = texelRow(texture, y);
     for (std::int32_t x = 0; x < width; ++x) {
       const std::uint8_t* t = row + static_cast<std::ptrdiff_t>(x) * texture.channels;
-      luminance[static_cast<std::ptrdiff_t>(y) * width + x] =
-          texture.channels == 1 ? t[0] : static_cast<std::uint8_t>((306u * t[0] + 601u * t[1] + 117u * t[2]) >> 10);
+      luminance[static_cast<std::ptrdiff_t>(y) * width + x] = static_cast<std::uint8_t>(texelLuminance(t, texture.channels));
     }
   }
   // Closing: dilate then erode; opening: erode then dilate.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "fill/texel_luminance.h"
 #include "platform/platform.h"
 #include "seamless/fourier.h"
 
@@ -100,7 +101,7 @@ bool centredLuminance(const TexelBlock& texture, seamless::Complex* plane, doubl
     const std::uint8_t* row = texelRow(texture, y);
     for (std::int32_t x = 0; x < texture.width; ++x) {
       const std::uint8_t* t = row + static_cast<std::ptrdiff_t>(x) * texture.channels;
-      const float value = texture.channels == 1 ? t[0] : (306.0f * t[0] + 601.0f * t[1] + 117.0f * t[2]) / 1024.0f;
+      const auto value = static_cast<float>(texelLuminance(t, texture.channels));
       plane[static_cast<std::ptrdiff_t>(y) * texture.width + x] = {value, 0.0f};
       sum += value;
     }

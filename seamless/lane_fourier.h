@@ -30,6 +30,20 @@ struct LaneComplex {
 // values turned into kLaneCount columns. Each round interleaves row i with
 // row i + kLaneCount / 2, its first halves into row 2 i and its second
 // halves into row 2 i + 1; log2(kLaneCount) rounds transpose.
+// Lanes of `a` and `b` taken by index (0 to kLaneCount - 1 from a, the
+// rest from b). GCC shuffles two vectors by an index vector; clang (the fuzz
+// builds) has no such builtin, and moves the lanes one by one: the same
+// values either way.
+inline Lanes shuffleLanes(Lanes a, Lanes b, LaneIntegers index) {
+#if defined(__clang__)
+  Lanes out;
+  for (std::int32_t j = 0; j < kLaneCount; ++j) out[j] = index[j] < kLaneCount ? a[index[j]] : b[index[j] - kLaneCount];
+  return out;
+#else
+  return __builtin_shuffle(a, b, index);
+#endif
+}
+
 inline void transposeLanes(Lanes* rows) {
   constexpr std::int32_t n = kLaneCount;
   static_assert(n >= 2 && (n & (n - 1)) == 0, "a power of two lanes");
@@ -43,8 +57,8 @@ inline void transposeLanes(Lanes* rows) {
     Lanes mixed[n];
 #pragma GCC unroll 16
     for (std::int32_t i = 0; i < n / 2; ++i) {
-      mixed[2 * i] = __builtin_shuffle(rows[i], rows[i + n / 2], firstHalves);
-      mixed[2 * i + 1] = __builtin_shuffle(rows[i], rows[i + n / 2], secondHalves);
+      mixed[2 * i] = shuffleLanes(rows[i], rows[i + n / 2], firstHalves);
+      mixed[2 * i + 1] = shuffleLanes(rows[i], rows[i + n / 2], secondHalves);
     }
 #pragma GCC unroll 16
     for (std::int32_t i = 0; i < n; ++i) rows[i] = mixed[i];

@@ -363,3 +363,41 @@ TEST(CornerTiles, RunsAreTheQuiltedPlane) {
 }
 
 }  // namespace
+
+// The maps of a material are cut alike: with the same stack of their
+// channels to decide on, the pieces, the lattice and every run are the same
+// whichever map the runs are copied from.
+TEST(CornerTiles, EveryMapOfAStackIsCutAlike) {
+  const int side = 96;
+  const texfill::Image colour = texfill::generateSample(*texfill::findSampleRecipe("brick"), side);
+  Bytes stack(std::size_t(side) * side * 4);
+  Bytes gray(std::size_t(side) * side);
+  for (std::size_t i = 0; i < std::size_t(side) * side; ++i) {
+    for (int k = 0; k < 3; ++k) stack[i * 4 + k] = colour.pixels[i * 3 + k];
+    // A height of its own, unlike the colour.
+    stack[i * 4 + 3] = std::uint8_t((i * 7919u) >> 5);
+    gray[i] = std::uint8_t(255 - colour.pixels[i * 3 + 1]);
+  }
+  const TexelBlock decisions{stack.data(), side, side, 4, side * 4};
+  const TexelBlock first{colour.pixels.data(), side, side, 3, side * 3};
+  const TexelBlock second{gray.data(), side, side, 1, side};
+  fill::CornerTiles a{};
+  fill::CornerTiles b{};
+  ASSERT_TRUE(fill::buildCornerTiles(first, decisions, 0, 17, a));
+  ASSERT_TRUE(fill::buildCornerTiles(second, decisions, 0, 17, b));
+  EXPECT_EQ(a.tileWidth, b.tileWidth);
+  EXPECT_EQ(a.tileHeight, b.tileHeight);
+  for (int k = 0; k < a.colours; ++k) {
+    EXPECT_EQ(a.sourceX[k], b.sourceX[k]);
+    EXPECT_EQ(a.sourceY[k], b.sourceY[k]);
+  }
+  const std::size_t entries = std::size_t(4) * a.colours * a.colours * a.colours * a.tileHeight;
+  ASSERT_TRUE(std::equal(a.runFirst, a.runFirst + entries + 1, b.runFirst));
+  EXPECT_TRUE(std::equal(a.runs, a.runs + a.runFirst[entries], b.runs));
+  fill::CornerTiles sizes{};
+  const TexelBlock smaller{gray.data(), side - 1, side, 1, side};
+  EXPECT_FALSE(fill::buildCornerTiles(smaller, decisions, 0, 17, sizes));
+  fill::releaseCornerTiles(a);
+  fill::releaseCornerTiles(b);
+}
+
