@@ -1,5 +1,6 @@
 #include "fill/diamond_cut.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace fill {
@@ -22,14 +23,17 @@ constexpr std::uint32_t kStepCost = 8;
 // the joints of either patch, and through a pattern of stones runs from one
 // joint to the next where none is shared.
 constexpr std::uint32_t kJointWeight = 240;  // of 256
-// Costs are 16-bit, so that a path of every frame vertex stays within 32 bits.
-constexpr std::uint32_t kMostCost = 0xFFFE;
+// A step costs at most kMostCost, so that a path through every vertex of the
+// largest frame (513 x 513) sums within 32 bits. The cost falls that far only
+// for texels wholly unlike on either side, where the cut has no choice.
+constexpr std::uint32_t kMostCost = 4095;
+static_assert(std::uint64_t{513} * 513 * (kMostCost + 8) < (std::uint64_t{1} << 32), "distances fit 32 bits");
 constexpr std::uint16_t kBlocked = 0xFFFF;
 constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
 // A step's cost less the fall of the heuristic is at most kMostCost +
 // kStepCost: the ring holds more, a power of two so that a key's bucket is
 // a mask away.
-constexpr std::uint32_t kBuckets = 1u << 17;
+constexpr std::uint32_t kBuckets = 1u << 13;
 static_assert(kBuckets > kMostCost + kStepCost, "a step must stay within the ring");
 constexpr std::int32_t kInNoBucket = -2;
 
