@@ -225,7 +225,9 @@ void pairCut(void* context, std::int32_t unit) {
   const std::int32_t channels = p.texture->channels;
   const std::size_t texels = static_cast<std::size_t>(frame.along) * frame.across;
   const std::size_t scratchBytes = diamondCutScratchBytes(frame, channels);
-  auto* memory = static_cast<std::uint8_t*>(platform::allocateMemory(2 * texels * (channels + 1) + scratchBytes));
+  // The scratch after the patches, on a 16-byte boundary for its arrays.
+  const std::size_t patchBytes = (2 * texels * (channels + 1) + 15) & ~static_cast<std::size_t>(15);
+  auto* memory = static_cast<std::uint8_t*>(platform::allocateMemory(patchBytes + scratchBytes));
   if (memory == nullptr) {
     work.failed->store(true);
     return;
@@ -260,7 +262,7 @@ void pairCut(void* context, std::int32_t unit) {
   std::uint64_t* sides = down ? t.downSides + static_cast<std::size_t>(pair) * t.tileWidth * t.downWords
                               : t.acrossSides + static_cast<std::size_t>(pair) * t.tileHeight * t.acrossWords;
   const CutPatches patches{first, second, firstJoint, secondJoint, channels};
-  cutDiamond(frame, patches, memory + 2 * texels * (channels + 1), sides);
+  cutDiamond(frame, patches, memory + patchBytes, sides);
   platform::releaseMemory(memory);
 }
 

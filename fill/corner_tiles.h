@@ -5,11 +5,14 @@
 //
 // Every lattice corner carries one of `colours` colours, and each colour
 // owns a patch of the (periodic) texture centred on the corner. A tile is
-// the four corner patches around it, joined along minimum-error cuts; the
+// the four corner patches around it, joined along minimum cuts through the
+// diamonds the tile's diagonals leave about its edges (diamond_cut.h); the
 // cut between two neighbouring corners depends only on their two colours,
 // so the pixels along a tile edge agree with the tile on its other side
 // whatever the other corners are, and every choice of four colours has its
-// tile. Corner tiles rather than edge (Wang) tiles: a corner is shared by
+// tile. Patches are taken at offsets on the texture's motif lattice
+// (texture_lattice.h), so that their joints line up and the cuts can follow
+// them. Corner tiles rather than edge (Wang) tiles: a corner is shared by
 // four tiles, and here its pixels come from one patch in all four, so no
 // corner artefact can appear where four tiles meet.
 //
@@ -24,8 +27,8 @@
 
 #include <cstdint>
 
-#include "resample/point_sampler.h"
 #include "fill/texture_lattice.h"
+#include "resample/point_sampler.h"
 #include "resample/texel_block.h"
 
 namespace fill {
