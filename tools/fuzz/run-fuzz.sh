@@ -59,9 +59,13 @@ for ((round = 1; round <= rounds; round++)); do
     echo "fuzz: $target for ${seconds}s, round $round of $rounds (log: $log)"
     # A texture claims its own size, so single inputs may legitimately take
     # a while; 30 s is far beyond any real one.
+    # The grown corpus first (new inputs land there), then the generated
+    # seeds and the committed corpus, where the target has them.
+    corpora=("$build/corpus/$target")
+    for extra in "$seeds/$target" "tests/fuzz/corpus/$target"; do [ -d "$extra" ] && corpora+=("$extra"); done
     "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 \
       -print_final_stats=1 "${dictionary[@]}" -artifact_prefix="$build/artifacts/$target/" \
-      "$build/corpus/$target" "$seeds/$target" >"$log" 2>&1
+      "${corpora[@]}" >"$log" 2>&1
     rc=$?
     grep -E '^#[0-9]+[[:space:]]+DONE|^Done ' "$log" | sed 's/^/  /'
     if [ "$rc" -ne 0 ]; then
