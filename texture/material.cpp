@@ -10,7 +10,12 @@ namespace texture {
 
 namespace {
 
-bool isPathSeparator(char c) { return c == '/' || c == platform::pathSeparator(); }
+// Windows ends a drive's name with ":" as well ("C:Slate_Color.png" lies in
+// drive C's current folder).
+bool isPathSeparator(char c) {
+  const char own = platform::pathSeparator();
+  return c == '/' || c == own || (own == '\\' && c == ':');
+}
 
 // Extensions of one format count as the same when two maps of a kind compete.
 enum FileFormat { formatPng, formatJpeg, formatTiff, formatBmp, formatExr, formatOther };

@@ -18,12 +18,13 @@ bool isDotEntry(const wchar_t* name) {
 bool listFolder(const char* folder, bool (*visit)(void* context, const char* name, bool isFolder),
                 void* context) {
   if (folder == nullptr || visit == nullptr) return false;
-  // The pattern is a path like any other: at most kMaxPathUnits units.
+  // The pattern is a path like any other: at most kMaxPathUnits units. After
+  // a drive's ":" it names that drive's current folder.
   char16_t pattern[kMaxPathUnits + 1];
   const long units = utf8ToUtf16(folder[0] == '\0' ? "." : folder, pattern, kMaxPathUnits + 1);
   if (units < 0) return false;
   std::size_t end = static_cast<std::size_t>(units);
-  if (end > 0 && pattern[end - 1] != u'\\' && pattern[end - 1] != u'/') {
+  if (end > 0 && pattern[end - 1] != u'\\' && pattern[end - 1] != u'/' && pattern[end - 1] != u':') {
     if (end + 1 > kMaxPathUnits) return false;
     pattern[end++] = u'\\';
   }
