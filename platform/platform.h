@@ -92,6 +92,14 @@ bool fileStamp(const char* path, FileStamp* stamp);
 // The absolute form of `path` (relative ones against the current folder);
 // false when it does not fit.
 bool fullPath(const char* path, char* buffer, std::size_t size);
+// Calls `visit` once for each entry of `folder` but "." and "..", in the
+// order the file system keeps them, with the entry's name (UTF-8, without
+// the folder) and whether it is a folder (a link to a folder counts as one);
+// `visit` answers false to stop. Names that do not convert (not UTF-8 on
+// POSIX, a lone surrogate on Windows) are skipped: no path built from them
+// would open. False when the folder cannot be read.
+bool listFolder(const char* folder, bool (*visit)(void* context, const char* name, bool isFolder),
+                void* context);
 
 // Cursor ----------------------------------------------------------------------
 // Shows the wait cursor and answers the cursor it replaced.

@@ -1,5 +1,6 @@
 # Benchmarks: the fill through the entry point, the resampler, the memcpy-run
-# baseline, the by-example fill and its oracle (orielvmx_bench); the peers stb_image_resize and libvips
+# baseline, the by-example fill and its oracle, finding a material in a large
+# folder (orielvmx_bench); the peers stb_image_resize and libvips
 # (orielvmx_bench_peers); single operations for callgrind and the heap
 # watermark (orielvmx_bench_once). Meant for a Release build:
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DORIELVMX_BENCH=ON
@@ -22,6 +23,7 @@ add_executable(orielvmx_bench
   ${CMAKE_SOURCE_DIR}/tests/bench/transform_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/bench/stochastic_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/bench/shape_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/bench/material_bench.cpp
   ${CMAKE_SOURCE_DIR}/tests/native/fill/stochastic_oracle.cpp
   ${ORIELVMX_BENCH_SUPPORT})
 target_include_directories(orielvmx_bench PRIVATE ${CMAKE_SOURCE_DIR})
