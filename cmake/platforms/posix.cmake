@@ -33,6 +33,9 @@ if(ORIELVMX_TESTS)
   add_test(NAME shape-quality
     COMMAND ${ORIELVMX_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tests/quality/shape_quality.py
       --texfill $<TARGET_FILE:texfill> --tool $<TARGET_FILE:shape_source> --work ${CMAKE_BINARY_DIR}/shape-quality)
+  # About a minute on two quiet cores; a machine shared with other builds
+  # has taken four times that.
+  set_tests_properties(shape-quality PROPERTIES TIMEOUT 900)
 endif()
 
 # The GEGL operations for GIMP, where GEGL's development files are: the
