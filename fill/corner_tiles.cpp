@@ -22,18 +22,6 @@ namespace {
 constexpr std::int32_t kCandidates = 256;
 constexpr double kTolerance = 0.25;
 
-inline std::int64_t floorDivide(std::int64_t value, std::int32_t divisor) {
-  const std::int64_t quotient = value / divisor;
-  return quotient * divisor > value ? quotient - 1 : quotient;
-}
-
-// A position at most one period outside the texture, brought inside: a
-// patch position plus a tile offset never lies further (tiles are at most
-// a period), and a compare or two costs less than a division.
-inline std::int32_t wrapNear(std::int32_t index, std::int32_t period) {
-  return index < 0 ? index + period : (index >= period ? index - period : index);
-}
-
 inline const std::uint8_t* texelAt(const TexelBlock& texture, std::int32_t x, std::int32_t y) {
   return texelRow(texture, wrapNear(y, texture.height)) +
          static_cast<std::ptrdiff_t>(wrapNear(x, texture.width)) * texture.channels;

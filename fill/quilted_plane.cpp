@@ -31,20 +31,6 @@ struct Window {
   const std::uint8_t* rows[kHeld];
 };
 
-// wrapIndex for the positions of a patch, which lie within a period of the
-// texture, without a division (one per run was a tenth of the time).
-inline std::int32_t wrapNear(std::int32_t index, std::int32_t period) {
-  if (index >= 0 && index < period) return index;
-  if (index < 0 && index >= -period) return index + period;
-  if (index >= period && index < 2 * period) return index - period;
-  return wrapIndex(index, period);
-}
-
-inline std::int64_t floorDivide(std::int64_t value, std::int32_t divisor) {
-  const std::int64_t quotient = value / divisor;
-  return quotient * divisor > value ? quotient - 1 : quotient;
-}
-
 // The colours of the lattice corners a block's rows meet, hashed once for
 // the block rather than once for every row; corners beyond those kept (the
 // texture's own tiles, when it is too small for a cut, may be a texel wide)

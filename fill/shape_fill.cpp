@@ -37,11 +37,6 @@ struct ShapeFillState {
 
 ShapeFillState* stateOf(const FillJob& job) { return static_cast<ShapeFillState*>(job.modeState); }
 
-inline std::int64_t floorDivide(std::int64_t value, std::int32_t divisor) {
-  const std::int64_t quotient = value / divisor;
-  return quotient * divisor > value ? quotient - 1 : quotient;
-}
-
 int prepareShapeFill(FillJob& job, HostView& view, std::int16_t* result) {
   auto* state = static_cast<ShapeFillState*>(allocateModeState(job, sizeof(ShapeFillState), result));
   if (state == nullptr) return 0;

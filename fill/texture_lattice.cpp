@@ -5,6 +5,7 @@
 
 #include "fill/texel_luminance.h"
 #include "platform/platform.h"
+#include "resample/wrap_index.h"
 #include "seamless/fourier.h"
 
 namespace fill {
@@ -24,11 +25,6 @@ constexpr std::int32_t kRing = 3;
 constexpr float kRingRise = 0.02f;
 // Below this variance a sample (0 to 255) the texture is flat: no motif.
 constexpr double kFlatVariance = 0.25;
-
-inline std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
-  const std::int64_t quotient = value / divisor;
-  return quotient * divisor > value ? quotient - 1 : quotient;
-}
 
 inline std::int64_t floorModulo(std::int64_t value, std::int64_t divisor) {
   return value - floorDivide(value, divisor) * divisor;
