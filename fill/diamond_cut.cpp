@@ -7,9 +7,10 @@ namespace fill {
 namespace {
 
 // The seam cost of two neighbouring pixels s and t taken from different
-// patches A and B (Kwatra et al.): (|A(s) - B(s)| + |A(t) - B(t)|) over
-// the patches' own change from s to t, |A(s) - A(t)| + |B(s) - B(t)|, each
-// a sum over the channels. A seam where both patches agree costs nothing; one
+// patches A and B: Kwatra et al.'s M = |A(s) - B(s)| + |A(t) - B(t)| over
+// the patches' gradients along the pair (their frequency-weighted cost),
+// the gradients here the patches' own change from s to t, |A(s) - A(t)| +
+// |B(s) - B(t)|, each a sum over the channels. A seam where both patches agree costs nothing; one
 // along an edge they both have (the rim of a joint) costs little, as the
 // eye expects a change there. kGradientFloor keeps flat areas from dividing
 // by nothing; kStepCost makes the shortest of equal cuts win, so that a cut
