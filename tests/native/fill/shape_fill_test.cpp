@@ -141,12 +141,12 @@ int wideOf(int sum) {
 
 TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
   const std::string path = texture(40, 33);
-  fixtures::TiffSpec spec;
-  spec.width = 40;
-  spec.height = 33;
+  fixtures::TiffSpec tiff;
+  tiff.width = 40;
+  tiff.height = 33;
   Bytes texels;
-  for (int y = 0; y < spec.height; ++y) {
-    const Bytes row = fixtures::expectedTiffRow(spec, y);
+  for (int y = 0; y < tiff.height; ++y) {
+    const Bytes row = fixtures::expectedTiffRow(tiff, y);
     texels.insert(texels.end(), row.begin(), row.end());
   }
   Bytes gray(texels.size() / 3);
@@ -167,7 +167,7 @@ TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
     options.offsetY = c.dy;
     const simhost::Document document = fill(path, options, c.mode);
     const int channels = c.mode == 1 ? 1 : 3;
-    const QuiltedCubic oracle(channels == 1 ? gray : texels, spec.width, spec.height, channels, options);
+    const QuiltedCubic oracle(channels == 1 ? gray : texels, tiff.width, tiff.height, channels, options);
     for (int y = 4; y < kHeight - 2; ++y) {
       for (int x = 3; x < kWidth - 5; ++x) {
         for (int ch = 0; ch < channels; ++ch) {
@@ -188,7 +188,7 @@ TEST_F(ShapeFillTest, TurnedAndScaledIsTheCubicOfTheQuiltedPlane) {
   // at 64 bits there: the rows cross the wrap and keep to the oracle.
   fill::FillOptions options = shapes(4);
   options.scalePercent = 1;
-  const QuiltedCubic oracle(texels, spec.width, spec.height, 3, options);
+  const QuiltedCubic oracle(texels, tiff.width, tiff.height, 3, options);
   const std::uint64_t wrapAt = ((std::uint64_t{1} << 63) - std::uint64_t(oracle.map().u0)) / std::uint64_t(oracle.map().ux);
   ASSERT_LT(wrapAt, std::uint64_t{fill::kPlaneLimit} - 64);
   const int left = static_cast<int>(wrapAt) - 20;
