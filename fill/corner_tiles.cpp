@@ -579,15 +579,4 @@ const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::
   return texelRow(tiles.texture, at.y) + static_cast<std::ptrdiff_t>(at.x) * tiles.texture.channels;
 }
 
-const std::uint8_t* mappedQuiltedTexel(const CornerTiles& tiles, const TextureMap& map, std::int64_t x,
-                                       std::int64_t y, std::uint32_t seed) {
-  const auto along = [x, y](std::int64_t perX, std::int64_t perY, std::int64_t origin) {
-    const std::uint64_t fixed = static_cast<std::uint64_t>(perX) * static_cast<std::uint64_t>(x) +
-                                static_cast<std::uint64_t>(perY) * static_cast<std::uint64_t>(y) +
-                                static_cast<std::uint64_t>(origin);
-    return static_cast<std::int64_t>(fixed) >> kMapFractionBits;
-  };
-  return quiltedTexel(tiles, along(map.ux, map.uy, map.u0), along(map.vx, map.vy, map.v0), seed);
-}
-
 }  // namespace fill

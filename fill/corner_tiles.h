@@ -28,7 +28,6 @@
 #include <cstdint>
 
 #include "fill/texture_lattice.h"
-#include "resample/point_sampler.h"
 #include "resample/texel_block.h"
 
 namespace fill {
@@ -120,12 +119,5 @@ TexelPosition quiltedSource(const CornerTiles& tiles, std::int64_t u, std::int64
 // The texel of the quilted plane at texture position (u, v), lattice corner
 // (0, 0) at (0, 0): its bytes in the texture.
 const std::uint8_t* quiltedTexel(const CornerTiles& tiles, std::int64_t u, std::int64_t v, std::uint32_t seed);
-
-// The texel of the quilted plane that `map` takes document position (x, y)
-// to, nearest below. Far from the origin at a small scale the fixed-point
-// position outgrows 64 bits: it wraps, the same in every build, rather than
-// overflowing.
-const std::uint8_t* mappedQuiltedTexel(const CornerTiles& tiles, const TextureMap& map, std::int64_t x,
-                                       std::int64_t y, std::uint32_t seed);
 
 }  // namespace fill

@@ -29,8 +29,9 @@ std::int32_t quiltedBlockSide(const TextureMap& map);
 
 // Pixels (x + i, y + j) of the plane's map (document positions less the tile
 // origin), i below `columns` and j below `rows`, pixel (x, y) at `first` and
-// each row `rowBytes` after the last, as samplePoints writes them. Far from the origin the
-// map's positions wrap at 64 bits, as mappedQuiltedTexel's do, and the
+// each row `rowBytes` after the last, as samplePoints writes them. Far from
+// the origin at a small scale the map's fixed-point positions outgrow 64
+// bits: they wrap, the same in every build, rather than overflowing, and the
 // texels around a position are taken from there.
 void sampleQuiltedPlane(const QuiltedPlane& plane, std::int64_t x, std::int64_t y, std::int32_t columns,
                         std::int32_t rows, const SampleTarget& first, std::ptrdiff_t rowBytes);
